@@ -1,0 +1,41 @@
+#ifndef KESTO_PLATFORM_DATAGRAMSOCKET_H
+#define KESTO_PLATFORM_DATAGRAMSOCKET_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/Ipv4Endpoint.h"
+
+namespace platform {
+
+// One UDP socket. Abstract so that the finder can be driven by a fake in tests.
+class DatagramSocket {
+ public:
+  virtual ~DatagramSocket() = default;
+
+  // Sends one datagram; returns the bytes sent or -1.
+  virtual int SendTo(const void* pData, size_t nSize, const Ipv4Endpoint& to) = 0;
+
+  // The OS's count of waiting bytes (FIONREAD). On Windows that is every waiting
+  // datagram together, on Linux only the first one, so it cannot tell an empty
+  // datagram from none: use IsDatagramWaiting for that.
+  virtual bool GetPendingBytes(unsigned long* pulBytes) = 0;
+
+  // True when at least one datagram (of any length, even 0) can be read now.
+  virtual bool IsDatagramWaiting() = 0;
+
+  // Waits up to iTimeoutMs (0: just looks) for a datagram; true when one waits.
+  virtual bool WaitReadable(int iTimeoutMs) = 0;
+
+  // Reads one waiting datagram without blocking. Returns its true length, which
+  // may exceed nCapacity (the excess is discarded), or -1 when none waits or the
+  // read failed. pFrom may be null.
+  virtual long ReceiveFrom(void* pBuffer, size_t nCapacity, Ipv4Endpoint* pFrom) = 0;
+
+  // The locally bound endpoint (after the first send for an unbound socket).
+  virtual bool GetLocalEndpoint(Ipv4Endpoint* pLocal) = 0;
+};
+
+}  // namespace platform
+
+#endif

@@ -1,0 +1,56 @@
+#ifndef KESTO_TESTS_FAKEDATAGRAMSOCKET_H
+#define KESTO_TESTS_FAKEDATAGRAMSOCKET_H
+
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "platform/DatagramSocket.h"
+
+// An in-memory socket: tests queue inbound datagrams and read what was sent.
+// Behaves like a Linux UDP socket: reads report the true length, cut to the buffer.
+class FakeDatagramSocket : public platform::DatagramSocket {
+ public:
+  struct Sent {
+    std::vector<uint8_t> bytes;
+    platform::Ipv4Endpoint to;
+  };
+
+  void Queue(std::vector<uint8_t> bytes, platform::Ipv4Endpoint from = {0x0A000001u, 1444}) {
+    m_inbound.push_back({std::move(bytes), from});
+  }
+
+  std::vector<Sent> sent;
+  bool bFailSends = false;
+
+  int SendTo(const void* pData, size_t nSize, const platform::Ipv4Endpoint& to) override {
+    if (bFailSends) return -1;
+    const auto* p = static_cast<const uint8_t*>(pData);
+    sent.push_back({std::vector<uint8_t>(p, p + nSize), to});
+    return static_cast<int>(nSize);
+  }
+  bool GetPendingBytes(unsigned long* pulBytes) override {
+    *pulBytes = m_inbound.empty() ? 0 : m_inbound.front().bytes.size();
+    return true;
+  }
+  bool IsDatagramWaiting() override { return !m_inbound.empty(); }
+  bool WaitReadable(int) override { return !m_inbound.empty(); }
+  long ReceiveFrom(void* pBuffer, size_t nCapacity, platform::Ipv4Endpoint* pFrom) override {
+    if (m_inbound.empty()) return -1;
+    Sent datagram = std::move(m_inbound.front());
+    m_inbound.pop_front();
+    std::memcpy(pBuffer, datagram.bytes.data(), datagram.bytes.size() < nCapacity ? datagram.bytes.size() : nCapacity);
+    if (pFrom) *pFrom = datagram.to;
+    return static_cast<long>(datagram.bytes.size());
+  }
+  bool GetLocalEndpoint(platform::Ipv4Endpoint* pLocal) override {
+    *pLocal = {platform::kLoopback, 50000};
+    return true;
+  }
+  size_t Waiting() const { return m_inbound.size(); }
+
+ private:
+  std::deque<Sent> m_inbound;
+};
+
+#endif
