@@ -1,0 +1,52 @@
+#include <windows.h>
+
+#include "platform/FileTime.h"
+
+namespace platform {
+
+namespace {
+
+SYSTEMTIME ToWin32(const SystemTime& st) {
+  SYSTEMTIME w;
+  w.wYear = st.wYear;
+  w.wMonth = st.wMonth;
+  w.wDayOfWeek = st.wDayOfWeek;
+  w.wDay = st.wDay;
+  w.wHour = st.wHour;
+  w.wMinute = st.wMinute;
+  w.wSecond = st.wSecond;
+  w.wMilliseconds = st.wMilliseconds;
+  return w;
+}
+
+}  // namespace
+
+bool SystemTimeToFileTime(const SystemTime& st, uint64_t* pft) {
+  const SYSTEMTIME w = ToWin32(st);
+  FILETIME ft;
+  if (!::SystemTimeToFileTime(&w, &ft)) return false;
+  const uint64_t count = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  // Keep the promise that every count made here converts back.
+  if (count > 0x7FFFFFFFFFFFFFFFull) return false;
+  *pft = count;
+  return true;
+}
+
+bool FileTimeToSystemTime(uint64_t ft, SystemTime* pst) {
+  FILETIME w;
+  w.dwLowDateTime = static_cast<DWORD>(ft & 0xFFFFFFFFu);
+  w.dwHighDateTime = static_cast<DWORD>(ft >> 32);
+  SYSTEMTIME st;
+  if (!::FileTimeToSystemTime(&w, &st)) return false;
+  pst->wYear = st.wYear;
+  pst->wMonth = st.wMonth;
+  pst->wDayOfWeek = st.wDayOfWeek;
+  pst->wDay = st.wDay;
+  pst->wHour = st.wHour;
+  pst->wMinute = st.wMinute;
+  pst->wSecond = st.wSecond;
+  pst->wMilliseconds = st.wMilliseconds;
+  return true;
+}
+
+}  // namespace platform
