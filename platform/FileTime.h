@@ -7,12 +7,12 @@
 
 namespace platform {
 
-// The count of 30827-12-31 23:59:59.999 and its last 9,999 units.
-constexpr uint64_t kLargestFileTime = 9'223'149'887'999'999'999ull;
-
 // The Windows FILETIME count: 100-nanosecond units since 00:00 on 1 January 1601.
-// Both directions keep to the range the Windows calls accept, so a count made
-// from fields always converts back.
+// Both directions keep to the years a SYSTEMTIME holds, so a count made from
+// fields always converts back and fields made from a count always convert.
+
+// The last count: 30827-12-31 23:59:59.999 and its last 9,999 units.
+constexpr uint64_t kLargestFileTime = 9'223'149'887'999'999'999ull;
 
 // Fields to count. False when a field is out of range: year 1601-30827, month
 // 1-12, day within its month by the Gregorian rule, hour 0-23, minute and second

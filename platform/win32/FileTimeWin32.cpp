@@ -22,6 +22,7 @@ SYSTEMTIME ToWin32(const SystemTime& st) {
 }  // namespace
 
 bool SystemTimeToFileTime(const SystemTime& st, uint64_t* pft) {
+  if (st.wYear > 30827) return false;  // the documented limit, whatever the call accepts
   const SYSTEMTIME w = ToWin32(st);
   FILETIME ft;
   if (!::SystemTimeToFileTime(&w, &ft)) return false;
