@@ -1,5 +1,4 @@
 #include <chrono>
-#include <limits>
 
 #include "platform/FileTime.h"
 
@@ -19,13 +18,12 @@ constexpr int64_t DaysFrom1601ToEpoch() {
 static_assert(DaysFrom1601ToEpoch() == 134'774);
 
 // The last unit of 30827, the last year a SYSTEMTIME may hold.
-constexpr uint64_t LargestCount() {
+constexpr uint64_t LastUnitOf30827() {
   using namespace std::chrono;
   const int64_t iDays = sys_days{year{30828} / January / 1}.time_since_epoch().count() + DaysFrom1601ToEpoch();
   return static_cast<uint64_t>(iDays) * kUnitsPerDay - 1;
 }
-constexpr uint64_t kLargestCount = LargestCount();
-static_assert(kLargestCount == kLargestFileTime);
+static_assert(LastUnitOf30827() == kLargestFileTime);
 
 }  // namespace
 
@@ -45,7 +43,7 @@ bool SystemTimeToFileTime(const SystemTime& st, uint64_t* pft) {
 
 bool FileTimeToSystemTime(uint64_t ft, SystemTime* pst) {
   using namespace std::chrono;
-  if (ft > kLargestCount) return false;
+  if (ft > kLargestFileTime) return false;
   const sys_days date{days{static_cast<int64_t>(ft / kUnitsPerDay) - DaysFrom1601ToEpoch()}};
   const year_month_day ymd{date};
   uint64_t ullMs = (ft % kUnitsPerDay) / kUnitsPerMs;
