@@ -102,6 +102,10 @@ case_list() {
   diff -u "$data/expected_list.json" "$work/list.json" || fail "JSON differs"
   [ -s "$work/err.txt" ] && fail "list wrote to stderr: $(cat "$work/err.txt")"
   grep -q '^discover from ' "$sim_log" || fail "the simulator saw no discovery request"
+  [ "$(kesto open 02:00:00:00:00:01 --print)" = "http://10.0.0.5/config.htm" ] || fail "open --print gave another address"
+  kesto open 02-00-00-00-00-99 --print --wait 300 >/dev/null 2>&1
+  local status=$?
+  [ $status -eq 4 ] || fail "open of an unknown device exited $status, not 4"
   return 0
 }
 
