@@ -2,7 +2,7 @@
 # End-to-end tests of the real kesto against the real kesto-sim.
 #   kesto_e2e.sh loopback CASE BIN_DIR DATA_DIR   kesto --broadcast 127.0.0.1 --port N
 #   kesto_e2e.sh lab CASE BIN_DIR DATA_DIR LAB_LIB  default target, inside two test namespaces
-# CASE: list | junk | watch | set | set_refused | set_unconfirmed | noroute (lab only).
+# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | noroute (lab only).
 # Exits 0 on success, 1 on failure, 77 when the lab cannot be made (CTest: skipped).
 # Every wait is bounded; nothing is sent outside loopback or the test's namespaces.
 set -uo pipefail
@@ -102,6 +102,13 @@ case_list() {
   diff -u "$data/expected_list.json" "$work/list.json" || fail "JSON differs"
   [ -s "$work/err.txt" ] && fail "list wrote to stderr: $(cat "$work/err.txt")"
   grep -q '^discover from ' "$sim_log" || fail "the simulator saw no discovery request"
+  # watch in its plain form: one tab-separated line per event.
+  kesto watch --duration 600 >"$work/watch.txt" || fail "watch exited $?"
+  printf 'added\t%s\t%s\t%s\t%s\t%s\n' \
+    "Boiler Room" 00-1A-2B-3C-4D-5E 192.168.1.10 10000 KST-2.4.1 \
+    ABCDEFGHIJKLMNOPQRSTUVWXYZ01 00-1A-2B-3C-4D-5F 172.16.254.3 - 0123456789abcdefghijklmnopqrstuvwxyz \
+    Lobby 02-00-00-00-00-01 10.0.0.5 - "" >"$work/watch.expected"
+  diff -u "$work/watch.expected" "$work/watch.txt" || fail "watch lines differ"
   [ "$(kesto open 02:00:00:00:00:01 --print)" = "http://10.0.0.5/config.htm" ] || fail "open --print gave another address"
   kesto open 02-00-00-00-00-99 --print --wait 300 >/dev/null 2>&1
   local status=$?
@@ -242,6 +249,16 @@ case_set_unconfirmed() {
   kesto set 02-00-00-00-00-01 --type slave --no-verify >"$work/out.txt" || fail "--no-verify exited $?"
   [ "$(cat "$work/out.txt")" = "sent 02-00-00-00-00-01" ] || fail "unexpected output: $(cat "$work/out.txt")"
   [ "$(grep -c '^set 02-00-00-00-00-01 ignored ' "$sim_log")" -eq 2 ] || fail "expected two set datagrams"
+  return 0
+}
+
+# Thousands of devices answering one probe: none may be lost.
+case_many() {
+  start_sim --count 2000 --seed 7
+  kesto list --json --wait 1500 >"$work/list.json" 2>"$work/err.txt" || fail "list exited $?: $(cat "$work/err.txt")"
+  local count
+  count=$(grep -o '"mac": "[0-9A-F-]*"' "$work/list.json" | sort -u | wc -l)
+  [ "$count" -eq 2000 ] || fail "listed $count of 2000 devices"
   return 0
 }
 
