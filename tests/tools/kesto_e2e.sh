@@ -18,7 +18,7 @@ target=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  [ "$mode" = lab ] && lab_destroy
+  declare -F lab_destroy >/dev/null && lab_destroy
   rm -rf "$work"
 }
 trap cleanup EXIT
