@@ -206,7 +206,11 @@ bool CZNMSG::SetLength(int32_t iLength) {
 
 uint8_t* CZNMSG::GetData() const { return m_pBuffer != nullptr ? m_pBuffer + kHeaderSize : nullptr; }
 
-uint8_t* CZNMSG::GetCursorData() const { return m_pBuffer != nullptr ? m_pBuffer + kHeaderSize + m_iPos : nullptr; }
+uint8_t* CZNMSG::GetCursorData() const {
+  // A block or string read may leave the cursor a few bytes past the room.
+  if (m_pBuffer == nullptr || m_iPos > m_iCapacity - kHeaderSize) return nullptr;
+  return m_pBuffer + kHeaderSize + m_iPos;
+}
 
 uint8_t* CZNMSG::GetRaw() {
   uint8_t* pHeader = m_pBuffer != nullptr ? m_pBuffer : m_byHeader;

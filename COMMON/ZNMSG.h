@@ -78,6 +78,7 @@ class CZNMSG {
   // Refuses (false, nothing changes) a length below 0 or beyond the payload room.
   bool SetLength(int32_t iLength);
   uint8_t* GetData() const;
+  // Null without a buffer or when the cursor lies past the payload room.
   uint8_t* GetCursorData() const;
   int32_t GetPos() const { return m_iPos; }
   int32_t GetCapacity() const { return m_iCapacity; }

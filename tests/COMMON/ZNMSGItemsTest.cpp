@@ -516,3 +516,24 @@ TEST(ZNMSGItems, StringBufferReadWithoutMemoryFails) {
   EXPECT_EQ(n, 0);
   EXPECT_TRUE(msg.HasError());
 }
+
+// Failure table, number 0: a composite read refused because the flag is set,
+// even though its bytes are all there.
+TEST(ZNMSGItems, ThrowingReadWithErrorFlagSetRaisesZero) {
+  CZNMSG msg(0, 0, 0, 0);
+  msg.WriteString("there");
+  msg.Rewind();
+  uint8_t by[64];
+  ASSERT_FALSE(msg.ReadBytes(by, 64));
+  DebugCapture capture;
+  try {
+    msg.GetString();
+    ADD_FAILURE() << "no throw";
+  } catch (const CZNError& e) {
+    EXPECT_EQ(e.m_iNumber, 0);
+    EXPECT_EQ(e.m_iLine, 1262);
+  }
+  EXPECT_EQ(msg.GetPos(), 0);
+  ASSERT_EQ(capture.Lines().size(), 1u);
+  EXPECT_EQ(capture.Lines()[0], "CZNError: #=0, File=..\\COMMON\\znmsg, Line=1262\n");
+}

@@ -12,6 +12,7 @@
 #include "COMMON/ZNError.h"
 #include "COMMON/ZNMSG.h"
 #include "support/AllocFailure.h"
+#include "support/DebugCapture.h"
 
 namespace {
 
@@ -148,6 +149,7 @@ TEST(ZNMSGRawForm, AttachReadsInPlace) {
 }
 
 TEST(ZNMSGRawForm, CheckedEntryPointsRefuseBadHeaders) {
+  DebugCapture quiet;  // the thrown errors' lines
   struct Row {
     const char* pszWhat;
     int32_t iLength;   // header length
@@ -215,6 +217,7 @@ TEST(ZNMSGRawForm, AttachRefusesLengthOutsideRange) {
 }
 
 TEST(ZNMSGRawForm, UncheckedAssignAndLoadRefuseNegativeLength) {
+  DebugCapture quiet;  // the thrown errors' lines
   Bytes raw = RawHeader(3, 4, -8);
   CZNMSG msg(true);
   EXPECT_FALSE(msg.TryAssign(raw.data()));
@@ -300,6 +303,7 @@ TEST(ZNMSGRawForm, WriteWithCursorBeyondLengthGrowsFromTheCursor) {
   uint8_t by[3];
   ASSERT_TRUE(msg.ReadBytes(by, 3));
   ASSERT_EQ(msg.GetPos(), 4);
+  EXPECT_EQ(msg.GetCursorData(), nullptr);  // past the 3 bytes of room
   ASSERT_TRUE(msg.WriteInt(0x01020304));
   EXPECT_EQ(msg.GetLength(), 8);
   EXPECT_GE(msg.GetCapacity(), 16);
@@ -349,6 +353,7 @@ TEST(ZNMSGRawForm, CloneOfOversizeOrWithoutMemoryIsEmpty) {
 
 // Failure table: memory exhausted.
 TEST(ZNMSGRawForm, ExhaustedMemory) {
+  DebugCapture quiet;  // the thrown errors' lines
   {
     AllocFailure failing;
     CZNMSG sized(1, 2, 100, 0);
