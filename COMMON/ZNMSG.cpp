@@ -11,6 +11,17 @@ namespace {
 constexpr int64_t kGrowthStep = 64;
 constexpr int32_t kNoMaximum = std::numeric_limits<int32_t>::max();
 constexpr size_t kHeldUnknown = std::numeric_limits<size_t>::max();
+
+// The smallest multiple of 64 strictly above iSize payload bytes plus the
+// header, or 0 when that does not fit a 32-bit capacity.
+int32_t GrownCapacity(int64_t iSize) {
+  const int64_t iCapacity = ((iSize + CZNMSG::kHeaderSize) / kGrowthStep + 1) * kGrowthStep;
+  return iCapacity <= std::numeric_limits<int32_t>::max() ? static_cast<int32_t>(iCapacity) : 0;
+}
+
+uint8_t* AllocCapacity(int32_t iCapacity) {
+  return iCapacity > 0 ? ZNAllocBytes(static_cast<size_t>(iCapacity)) : nullptr;
+}
 }  // namespace
 
 CZNMSG::CZNMSG(bool bOwnsBuffer) : m_bOwnsBuffer(bOwnsBuffer) {}
@@ -65,7 +76,7 @@ bool CZNMSG::IsRawAcceptable(const uint8_t* pRaw, size_t nHeld, int32_t iMaxLeng
 CZNMSG* CZNMSG::Clone() const {
   CZNMSG* pCopy = new (std::nothrow) CZNMSG(m_shTag, m_shType, m_iLength, 1);
   if (pCopy == nullptr || pCopy->m_pBuffer == nullptr) return pCopy;
-  // The sized constructor made room for exactly this length; copy no more.
+  // The sized constructor made room for this length; copy no more than it.
   WriteHeaderTo(pCopy->m_pBuffer);
   if (m_iLength > 0) std::memcpy(pCopy->m_pBuffer + kHeaderSize, m_pBuffer + kHeaderSize, m_iLength);
   return pCopy;
@@ -77,9 +88,8 @@ bool CZNMSG::ReserveBytes(int64_t iSize) {
   if (iSize < 0) return false;
   const int64_t iNeed = iSize + kHeaderSize;
   if (iNeed <= m_iCapacity) return true;
-  const int64_t iNewCapacity = (iNeed / kGrowthStep + 1) * kGrowthStep;
-  if (iNewCapacity > std::numeric_limits<int32_t>::max()) return false;
-  uint8_t* pNew = ZNAllocBytes(static_cast<size_t>(iNewCapacity));
+  const int32_t iNewCapacity = GrownCapacity(iSize);
+  uint8_t* pNew = AllocCapacity(iNewCapacity);
   if (pNew == nullptr) return false;
   if (m_pBuffer == nullptr) {
     WriteHeaderTo(pNew);
@@ -88,7 +98,7 @@ bool CZNMSG::ReserveBytes(int64_t iSize) {
     DropBuffer();
   }
   m_pBuffer = pNew;
-  m_iCapacity = static_cast<int32_t>(iNewCapacity);
+  m_iCapacity = iNewCapacity;
   return true;
 }
 
@@ -129,10 +139,8 @@ bool CZNMSG::AssignFrom(const uint8_t* pRaw, size_t nHeld, int32_t iMaxLength) {
   uint8_t* pTarget = m_pBuffer;
   int32_t iCapacity = m_iCapacity;
   if (bReplace) {
-    const int64_t iNewCapacity = ((static_cast<int64_t>(iLength) + kHeaderSize) / kGrowthStep + 1) * kGrowthStep;
-    pTarget = iNewCapacity <= std::numeric_limits<int32_t>::max()
-                  ? ZNAllocBytes(static_cast<size_t>(iNewCapacity))
-                  : nullptr;
+    iCapacity = GrownCapacity(iLength);
+    pTarget = AllocCapacity(iCapacity);
     if (pTarget == nullptr) {
       m_bOwnsBuffer = true;
       m_iLength = 0;
@@ -140,7 +148,6 @@ bool CZNMSG::AssignFrom(const uint8_t* pRaw, size_t nHeld, int32_t iMaxLength) {
       WriteLengthThrough();
       return false;
     }
-    iCapacity = static_cast<int32_t>(iNewCapacity);
   }
   std::memmove(pTarget + kHeaderSize, pRaw + kHeaderSize, iLength);
   if (bReplace) DropBuffer();
@@ -162,9 +169,8 @@ bool CZNMSG::LoadRaw(const uint8_t* pRaw, size_t nHeld) { return LoadFrom(pRaw, 
 bool CZNMSG::LoadFrom(const uint8_t* pRaw, size_t nHeld, int32_t iMaxLength) {
   int32_t iLength = 0;
   if (!IsRawAcceptable(pRaw, nHeld, iMaxLength, &iLength)) return false;
-  const int64_t iNewCapacity = ((static_cast<int64_t>(iLength) + kHeaderSize) / kGrowthStep + 1) * kGrowthStep;
-  uint8_t* pNew =
-      iNewCapacity <= std::numeric_limits<int32_t>::max() ? ZNAllocBytes(static_cast<size_t>(iNewCapacity)) : nullptr;
+  const int32_t iNewCapacity = GrownCapacity(iLength);
+  uint8_t* pNew = AllocCapacity(iNewCapacity);
   m_shTag = static_cast<int16_t>(zn_le::Get16(pRaw));
   m_shType = static_cast<int16_t>(zn_le::Get16(pRaw + 2));
   if (pNew != nullptr) std::memcpy(pNew + kHeaderSize, pRaw + kHeaderSize, iLength);
@@ -178,7 +184,7 @@ bool CZNMSG::LoadFrom(const uint8_t* pRaw, size_t nHeld, int32_t iMaxLength) {
     return false;  // heap exhausted: tag and type taken, no buffer, length 0
   }
   m_pBuffer = pNew;
-  m_iCapacity = static_cast<int32_t>(iNewCapacity);
+  m_iCapacity = iNewCapacity;
   m_iLength = iLength;
   WriteHeaderTo(m_pBuffer);
   return true;
