@@ -15,12 +15,6 @@ int64_t SaturatingProduct(int64_t llValue, int64_t llUnit) {
   return llValue * llUnit;
 }
 
-int64_t SaturatingSum(int64_t llA, int64_t llB) {
-  if (llB > 0 && llA > kMax - llB) return kMax;
-  if (llB < 0 && llA < -kMax - llB) return -kMax;
-  return llA + llB;
-}
-
 }  // namespace
 
 CZNTimeSpan::CZNTimeSpan(int32_t iDays, int32_t iHours, int32_t iMinutes, int32_t iSeconds,
@@ -41,16 +35,11 @@ CZNTimeSpan& CZNTimeSpan::operator=(int64_t llSpan) {
 
 void CZNTimeSpan::Set(int32_t iDays, int32_t iHours, int32_t iMinutes, int32_t iSeconds,
                       int32_t iMilliseconds) {
-  const int64_t llParts[][2] = {{iDays, ZN_DAY},
-                                {iHours, ZN_HOUR},
-                                {iMinutes, ZN_MINUTE},
-                                {iSeconds, ZN_SECOND},
-                                {iMilliseconds, ZN_MILLISECOND}};
-  int64_t llSpan = 0;
-  for (const auto& part : llParts) {
-    if (part[0] != 0) llSpan = SaturatingSum(llSpan, SaturatingProduct(part[0], part[1]));
-  }
-  m_llSpan = llSpan;
+  // Summed exactly in milliseconds (five 32-bit parts cannot overflow there), then
+  // scaled once, so only a total beyond the count's range is cut.
+  const int64_t llMilliseconds = int64_t{iDays} * 86'400'000 + int64_t{iHours} * 3'600'000 +
+                                 int64_t{iMinutes} * 60'000 + int64_t{iSeconds} * 1'000 + iMilliseconds;
+  m_llSpan = SaturatingProduct(llMilliseconds, ZN_MILLISECOND);
 }
 
 int32_t CZNTimeSpan::GetDays() const { return static_cast<int32_t>((m_llSpan % ZN_WEEK) / ZN_DAY); }

@@ -16,6 +16,7 @@ int IsDstAt(time_t t) {
 }  // namespace
 
 uint32_t GetCurrentTimeZoneId() {
+  tzset();  // the zone as it is set now, not as it was first read
   const time_t now = time(nullptr);
   const int iNow = IsDstAt(now);
   if (iNow < 0) return kTimeZoneIdInvalid;

@@ -1,5 +1,4 @@
 #include <chrono>
-#include <limits>
 
 #include "platform/FileTime.h"
 
@@ -10,7 +9,6 @@ namespace {
 constexpr uint64_t kUnitsPerMs = 10'000;
 constexpr uint64_t kUnitsPerSecond = 1'000 * kUnitsPerMs;
 constexpr uint64_t kUnitsPerDay = 86'400 * kUnitsPerSecond;
-constexpr uint64_t kLargestCount = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
 
 // Days from 1601-01-01 to the Unix epoch, the origin of std::chrono::sys_days.
 constexpr int64_t DaysFrom1601ToEpoch() {
@@ -18,6 +16,14 @@ constexpr int64_t DaysFrom1601ToEpoch() {
   return -sys_days{year{1601} / January / 1}.time_since_epoch().count();
 }
 static_assert(DaysFrom1601ToEpoch() == 134'774);
+
+// The last unit of 30827, the last year a SYSTEMTIME may hold.
+constexpr uint64_t LastUnitOf30827() {
+  using namespace std::chrono;
+  const int64_t iDays = sys_days{year{30828} / January / 1}.time_since_epoch().count() + DaysFrom1601ToEpoch();
+  return static_cast<uint64_t>(iDays) * kUnitsPerDay - 1;
+}
+static_assert(LastUnitOf30827() == kLargestFileTime);
 
 }  // namespace
 
@@ -31,16 +37,13 @@ bool SystemTimeToFileTime(const SystemTime& st, uint64_t* pft) {
   const int64_t iDays = sys_days{ymd}.time_since_epoch().count() + DaysFrom1601ToEpoch();
   const uint64_t ullMs = ((static_cast<uint64_t>(st.wHour) * 60 + st.wMinute) * 60 + st.wSecond) * 1'000 +
                          st.wMilliseconds;
-  // The year limit keeps this below 2^64; the last months of 30827 still pass INT64_MAX.
-  const uint64_t ft = static_cast<uint64_t>(iDays) * kUnitsPerDay + ullMs * kUnitsPerMs;
-  if (ft > kLargestCount) return false;
-  *pft = ft;
+  *pft = static_cast<uint64_t>(iDays) * kUnitsPerDay + ullMs * kUnitsPerMs;
   return true;
 }
 
 bool FileTimeToSystemTime(uint64_t ft, SystemTime* pst) {
   using namespace std::chrono;
-  if (ft > kLargestCount) return false;
+  if (ft > kLargestFileTime) return false;
   const sys_days date{days{static_cast<int64_t>(ft / kUnitsPerDay) - DaysFrom1601ToEpoch()}};
   const year_month_day ymd{date};
   uint64_t ullMs = (ft % kUnitsPerDay) / kUnitsPerMs;

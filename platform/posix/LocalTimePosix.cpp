@@ -7,8 +7,11 @@ namespace platform {
 SystemTime GetLocalTime() {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
+  // localtime_r need not look at TZ again; tzset picks up a changed zone, as
+  // GetLocalTime would.
+  tzset();
   tm local{};
-  localtime_r(&now.tv_sec, &local);  // reads TZ and the tz database
+  localtime_r(&now.tv_sec, &local);
 
   SystemTime st;
   st.wYear = static_cast<uint16_t>(local.tm_year + 1900);

@@ -22,17 +22,18 @@ SYSTEMTIME ToWin32(const SystemTime& st) {
 }  // namespace
 
 bool SystemTimeToFileTime(const SystemTime& st, uint64_t* pft) {
+  if (st.wYear > 30827) return false;  // the documented limit, whatever the call accepts
   const SYSTEMTIME w = ToWin32(st);
   FILETIME ft;
   if (!::SystemTimeToFileTime(&w, &ft)) return false;
-  const uint64_t count = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  // Keep the promise that every count made here converts back.
-  if (count > 0x7FFFFFFFFFFFFFFFull) return false;
-  *pft = count;
+  *pft = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
   return true;
 }
 
 bool FileTimeToSystemTime(uint64_t ft, SystemTime* pst) {
+  // Windows converts counts up to 2^63 - 1, into 30828; keep to the years a
+  // SYSTEMTIME may hold, as the POSIX side does.
+  if (ft > kLargestFileTime) return false;
   FILETIME w;
   w.dwLowDateTime = static_cast<DWORD>(ft & 0xFFFFFFFFu);
   w.dwHighDateTime = static_cast<DWORD>(ft >> 32);
