@@ -98,7 +98,7 @@ class CZNMSG {
   bool ReadWord(uint16_t& wValue);
   bool ReadInt(int32_t& iValue);
   bool ReadString(std::string& sValue);
-  // Replaces *pBuffer (freed with ZNFreeChars when not null) by a new
+  // Replaces pBuffer (freed with ZNFreeChars when not null) by a new
   // zero-terminated buffer the caller frees with ZNFreeChars.
   bool ReadString(char*& pBuffer, int32_t& iLength);
   bool ReadTime(CZNTime& time);
