@@ -36,6 +36,8 @@ bool SetSocketNonBlocking(SocketHandle s, bool bNonBlocking);
 bool GetSocketPendingBytes(SocketHandle s, unsigned long* pulCount);
 // select on writability alone: > 0 ready, 0 timed out, -1 error.
 int WaitSocketWritable(SocketHandle s, long lMicroseconds);
+// True when something can be received within iMilliseconds.
+bool WaitSocketReadable(SocketHandle s, int iMilliseconds);
 
 bool BindSocket(SocketHandle s, const SocketAddress& address);
 bool ListenSocket(SocketHandle s, int iBacklog);
@@ -45,8 +47,9 @@ bool GetSocketName(SocketHandle s, SocketAddress* pAddress);
 bool ConnectSocket(SocketHandle s, const SocketAddress& address);
 
 // One send or recvfrom; the byte count or -1. A send on a broken connection fails
-// rather than raising a signal. *piFromSize gives the room for the sender's address
-// and returns the length stored; pFrom may be null.
+// rather than raising a signal. A datagram longer than nSize fails as on Windows (its
+// first nSize bytes are in the buffer, the rest is lost). *piFromSize gives the room
+// for the sender's address and returns the length stored; pFrom may be null.
 long SendOnSocket(SocketHandle s, const void* pData, size_t nSize);
 long SendToSocket(SocketHandle s, const void* pData, size_t nSize, const SocketAddress& to);
 long ReceiveFromSocket(SocketHandle s, void* pBuffer, size_t nSize, SocketAddress* pFrom, int* piFromSize);

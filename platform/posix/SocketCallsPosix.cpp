@@ -2,6 +2,7 @@
 #include <errno.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/select.h>
 #include <sys/socket.h>
@@ -68,6 +69,15 @@ int WaitSocketWritable(SocketHandle s, long lMicroseconds) {
   return ::select(Fd(s) + 1, &setZero, &set, &setExcept, &tv);
 }
 
+bool WaitSocketReadable(SocketHandle s, int iMilliseconds) {
+  pollfd entry{Fd(s), POLLIN, 0};
+  int ready;
+  do {
+    ready = ::poll(&entry, 1, iMilliseconds < 0 ? 0 : iMilliseconds);
+  } while (ready < 0 && errno == EINTR);
+  return ready > 0 && (entry.revents & POLLIN) != 0;
+}
+
 bool BindSocket(SocketHandle s, const SocketAddress& address) {
   sockaddr_in native = ToSockaddr(address);
   return ::bind(Fd(s), reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0;
@@ -110,11 +120,21 @@ long ReceiveFromSocket(SocketHandle s, void* pBuffer, size_t nSize, SocketAddres
   sockaddr_in native{};
   socklen_t size = sizeof native;
   if (piFromSize != nullptr && *piFromSize >= 0 && static_cast<socklen_t>(*piFromSize) < size) size = *piFromSize;
-  ssize_t length = ::recvfrom(Fd(s), pBuffer, nSize, 0, reinterpret_cast<sockaddr*>(&native), &size);
+  iovec part{pBuffer, nSize};
+  msghdr message{};
+  message.msg_name = &native;
+  message.msg_namelen = size;
+  message.msg_iov = &part;
+  message.msg_iovlen = 1;
+  ssize_t length = ::recvmsg(Fd(s), &message, 0);
   if (length < 0) return -1;
+  if ((message.msg_flags & MSG_TRUNC) != 0) {
+    errno = EMSGSIZE;
+    return -1;
+  }
   // A stream socket names no sender; leave the caller's address as it was then.
-  if (pFrom != nullptr && size > 0) *pFrom = FromSockaddr(native);
-  if (piFromSize != nullptr) *piFromSize = static_cast<int>(size);
+  if (pFrom != nullptr && message.msg_namelen > 0) *pFrom = FromSockaddr(native);
+  if (piFromSize != nullptr) *piFromSize = static_cast<int>(message.msg_namelen);
   return static_cast<long>(length);
 }
 

@@ -61,6 +61,15 @@ int WaitSocketWritable(SocketHandle s, long lMicroseconds) {
   return iResult == SOCKET_ERROR ? -1 : iResult;
 }
 
+bool WaitSocketReadable(SocketHandle s, int iMilliseconds) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(Handle(s), &readable);
+  if (iMilliseconds < 0) iMilliseconds = 0;
+  timeval tv{iMilliseconds / 1000, (iMilliseconds % 1000) * 1000};
+  return select(0, &readable, nullptr, nullptr, &tv) > 0;
+}
+
 bool BindSocket(SocketHandle s, const SocketAddress& address) {
   sockaddr_in native = ToSockaddr(address);
   return bind(Handle(s), reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0;
