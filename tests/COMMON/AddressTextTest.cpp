@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "COMMON/ZNAddressText.h"
@@ -43,6 +45,8 @@ struct IsAddressCase {
   bool bExpected;
 };
 
+void PrintTo(const IsAddressCase& c, std::ostream* pOut) { *pOut << '"' << c.pszText << '"'; }
+
 class IsAddressTextCases : public testing::TestWithParam<IsAddressCase> {};
 
 TEST_P(IsAddressTextCases, TestsOnlyTheCharactersAroundTheDots) {
@@ -56,7 +60,13 @@ INSTANTIATE_TEST_SUITE_P(Texts, IsAddressTextCases,
                                          IsAddressCase{".1.2.3", false}, IsAddressCase{"1..2.3", false},
                                          IsAddressCase{"1.2.3", false}, IsAddressCase{"1.2.3.", false},
                                          IsAddressCase{"1.2.3.x", false}, IsAddressCase{"1.2.a.4", false},
-                                         IsAddressCase{"", false}, IsAddressCase{"...", false}));
+                                         IsAddressCase{"", false}, IsAddressCase{"...", false}),
+                         [](const testing::TestParamInfo<IsAddressCase>& info) {
+                           std::string sName = "Text" + std::to_string(info.index) + "_";
+                           for (const char* p = info.param.pszText; *p; ++p)
+                             sName += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           return sName;
+                         });
 
 struct ParseCase {
   const char* pszName;
@@ -68,6 +78,8 @@ struct ParseCase {
   int32_t iPort;
   const char* pszTextAfter;
 };
+
+void PrintTo(const ParseCase& c, std::ostream* pOut) { *pOut << c.pszName; }
 
 class ParseAddressTextCases : public testing::TestWithParam<ParseCase> {};
 

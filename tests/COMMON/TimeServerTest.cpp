@@ -116,6 +116,8 @@ const std::vector<uint8_t> kDayLonger = [] {
 }();
 const std::vector<uint8_t> kDayTooLong(40, 0xAA);  // beyond the 32-byte read: not compared
 
+void PrintTo(const RegistryCase& c, std::ostream* pOut) { *pOut << c.pszName; }
+
 class TimeServerRegistry : public testing::TestWithParam<RegistryCase> {};
 
 TEST_P(TimeServerRegistry, RewritesBothValuesOnlyWhenOneReadsDifferent) {
@@ -167,6 +169,8 @@ struct ProcessZoneCase {
   double dBiasHours;
 };
 
+void PrintTo(const ProcessZoneCase& c, std::ostream* pOut) { *pOut << c.pszZone; }
+
 class TimeServerProcessZone : public testing::TestWithParam<ProcessZoneCase> {};
 
 TEST_P(TimeServerProcessZone, ReportsTheZoneBiasAndLeavesTheMarchNovemberRuleInEffect) {
@@ -195,7 +199,13 @@ INSTANTIATE_TEST_SUITE_P(Zones, TimeServerProcessZone,
                                          ProcessZoneCase{"Asia/Tokyo", -9.0},
                                          ProcessZoneCase{"Asia/Kolkata", -5.5},
                                          ProcessZoneCase{"Australia/Adelaide", -9.5},
-                                         ProcessZoneCase{"America/New_York", 5.0}));
+                                         ProcessZoneCase{"America/New_York", 5.0}),
+                         [](const testing::TestParamInfo<ProcessZoneCase>& info) {
+                           std::string sName = info.param.pszZone;
+                           for (char& c : sName)
+                             if (c == '/') c = '_';
+                           return sName;
+                         });
 
 TEST(TimeServerInstance, CreateFetchAndDestroyTheOneInstance) {
   DestroyTimeServer();

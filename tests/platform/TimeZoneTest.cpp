@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <ctime>
+#include <ostream>
 #include <string>
 
 #include "platform/TimeZone.h"
@@ -40,7 +42,15 @@ struct ZoneCase {
   const char* pszDaylightName;
 };
 
+void PrintTo(const ZoneCase& c, std::ostream* pOut) { *pOut << '"' << c.pszZone << '"'; }
+
 class ZoneQuery : public testing::TestWithParam<ZoneCase> {};
+
+std::string CaseName(const testing::TestParamInfo<ZoneCase>& info) {
+  std::string sName = "Tz" + std::to_string(info.index) + "_";
+  for (const char* p = info.param.pszZone; *p; ++p) sName += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  return sName;
+}
 
 TEST_P(ZoneQuery, DerivesBiasAndYearlyRulesFromTheTzDatabase) {
   const ZoneCase& zone = GetParam();
@@ -75,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         ZoneCase{"Asia/Kolkata", -330, 0, SystemTime{}, SystemTime{}, "IST", "IST"},
         ZoneCase{":Asia/Tokyo", -540, 0, SystemTime{}, SystemTime{}, "JST", "JST"},
         ZoneCase{"/usr/share/zoneinfo/Asia/Kolkata", -330, 0, SystemTime{}, SystemTime{}, "IST", "IST"},
-        ZoneCase{"", 0, 0, SystemTime{}, SystemTime{}, "UTC", "UTC"}));
+        ZoneCase{"", 0, 0, SystemTime{}, SystemTime{}, "UTC", "UTC"}),
+    CaseName);
 
 TEST(TimeZone, UnknownZoneNameFailsAndLeavesTheRecordAlone) {
   ScopedTimeZone scoped("Nowhere/Atlantis");
