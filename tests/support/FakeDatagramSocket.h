@@ -39,7 +39,8 @@ class FakeDatagramSocket : public platform::DatagramSocket {
     if (m_inbound.empty()) return -1;
     Sent datagram = std::move(m_inbound.front());
     m_inbound.pop_front();
-    std::memcpy(pBuffer, datagram.bytes.data(), datagram.bytes.size() < nCapacity ? datagram.bytes.size() : nCapacity);
+    const size_t nCopy = datagram.bytes.size() < nCapacity ? datagram.bytes.size() : nCapacity;
+    if (nCopy > 0) std::memcpy(pBuffer, datagram.bytes.data(), nCopy);
     if (pFrom) *pFrom = datagram.to;
     return static_cast<long>(datagram.bytes.size());
   }

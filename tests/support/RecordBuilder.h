@@ -1,0 +1,33 @@
+#ifndef KESTO_TESTS_RECORDBUILDER_H
+#define KESTO_TESTS_RECORDBUILDER_H
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "discovery/KestoRecord.h"
+#include "discovery/KestoWire.h"
+
+// A record for tests, distinguished by the last MAC byte(s).
+inline KESTO_RECORD MakeRecord(uint32_t dwId, const std::string& name = "dev") {
+  KESTO_RECORD record;
+  record.dwIPAddress = 0x0A000000u | (dwId & 0xFFFFFFu);
+  record.dwNetMask = 0xFFFFFF00u;
+  const uint8_t mac[6] = {0x00, 0x1A, static_cast<uint8_t>(dwId >> 24), static_cast<uint8_t>(dwId >> 16),
+                          static_cast<uint8_t>(dwId >> 8), static_cast<uint8_t>(dwId)};
+  std::memcpy(record.byMAC, mac, 6);
+  SetRecordName(record, name);
+  record.iPort = 10000;
+  std::memcpy(record.szVersion, "1.0", 3);
+  record.cType = 2;
+  record.wBaudRate = 9600;
+  return record;
+}
+
+inline std::vector<uint8_t> RecordBytes(const KESTO_RECORD& record) {
+  std::vector<uint8_t> bytes(kesto_wire::kRecordSize);
+  kesto_wire::EncodeRecord(record, bytes.data());
+  return bytes;
+}
+
+#endif
