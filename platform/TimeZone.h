@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/DaylightSaving.h"
 #include "platform/SystemTime.h"
 
 namespace platform {
@@ -22,18 +23,12 @@ struct TimeZoneInformation {
   int32_t lDaylightBias = 0;
 };
 
-// Results of the query, as GetTimeZoneInformation gives them.
-constexpr uint32_t kTimeZoneIdUnknown = 0;   // the zone keeps no daylight time
-constexpr uint32_t kTimeZoneIdStandard = 1;  // standard time is in effect now
-constexpr uint32_t kTimeZoneIdDaylight = 2;  // daylight time is in effect now
-constexpr uint32_t kTimeZoneIdInvalid = 0xFFFFFFFFu;
-
 // The zone's query and apply, behind an interface so the time-zone service can be
 // driven by a fake that refuses or records.
 class TimeZoneAccess {
  public:
   virtual ~TimeZoneAccess() = default;
-  // Fills *pInfo with the zone in effect; returns one of the ids above.
+  // Fills *pInfo with the zone in effect; returns one of the kTimeZoneId values.
   virtual uint32_t Query(TimeZoneInformation* pInfo) = 0;
   // Makes the record the zone in effect; false when refused or not representable.
   virtual bool Apply(const TimeZoneInformation& info) = 0;

@@ -178,11 +178,7 @@ class ProcessTimeZone : public TimeZoneAccess {
     if (pszTz != nullptr && applied.bSet && applied.sTz == pszTz) {
       *pInfo = applied.info;
       if (applied.info.stDaylightDate.wMonth == 0) return kTimeZoneIdUnknown;
-      ::tzset();
-      time_t now = ::time(nullptr);
-      tm local{};
-      if (::localtime_r(&now, &local) == nullptr) return kTimeZoneIdInvalid;
-      return local.tm_isdst > 0 ? kTimeZoneIdDaylight : kTimeZoneIdStandard;
+      return GetCurrentTimeZoneId();
     }
     try {
       const date::time_zone* pZone = ProcessZone(pszTz);

@@ -7,7 +7,7 @@
 #include "COMMON/TimeServer.h"
 #include "platform/MemoryRegistry.h"
 #include "platform/TimeZone.h"
-#include "support/ScopedTimeZone.h"
+#include "support/ScopedTz.h"
 
 namespace {
 
@@ -174,7 +174,7 @@ void PrintTo(const ProcessZoneCase& c, std::ostream* pOut) { *pOut << c.pszZone;
 class TimeServerProcessZone : public testing::TestWithParam<ProcessZoneCase> {};
 
 TEST_P(TimeServerProcessZone, ReportsTheZoneBiasAndLeavesTheMarchNovemberRuleInEffect) {
-  ScopedTimeZone scoped(GetParam().pszZone);
+  ScopedTz scoped(GetParam().pszZone);
   MemoryRegistry registry;
   CTimeServer server(platform::SystemTimeZone(), registry);
   EXPECT_DOUBLE_EQ(server.GetBias(), GetParam().dBiasHours);
@@ -210,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(Zones, TimeServerProcessZone,
 TEST(TimeServerInstance, CreateFetchAndDestroyTheOneInstance) {
   DestroyTimeServer();
   EXPECT_EQ(GetTimeServer(), nullptr);
-  ScopedTimeZone scoped("Asia/Tokyo");
+  ScopedTz scoped("Asia/Tokyo");
   CTimeServer* pServer = CreateTimeServer();
   ASSERT_NE(pServer, nullptr);
   EXPECT_EQ(GetTimeServer(), pServer);

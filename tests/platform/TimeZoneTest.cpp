@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/TimeZone.h"
-#include "support/ScopedTimeZone.h"
+#include "support/ScopedTz.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ std::string CaseName(const testing::TestParamInfo<ZoneCase>& info) {
 
 TEST_P(ZoneQuery, DerivesBiasAndYearlyRulesFromTheTzDatabase) {
   const ZoneCase& zone = GetParam();
-  ScopedTimeZone scoped(zone.pszZone);
+  ScopedTz scoped(zone.pszZone);
   TimeZoneInformation info;
   uint32_t dwId = platform::SystemTimeZone().Query(&info);
   EXPECT_EQ(info.lBias, zone.lBias);
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName);
 
 TEST(TimeZone, UnknownZoneNameFailsAndLeavesTheRecordAlone) {
-  ScopedTimeZone scoped("Nowhere/Atlantis");
+  ScopedTz scoped("Nowhere/Atlantis");
   TimeZoneInformation info;
   info.lBias = 1234;
   EXPECT_EQ(platform::SystemTimeZone().Query(&info), platform::kTimeZoneIdInvalid);
@@ -111,7 +111,7 @@ int LocalHourOf(int iYear, int iMonth, int iDay, int iHourUtc, int* piDst = null
 }
 
 TEST(TimeZone, ApplySetsTheRuleForThisProcessAndQueryGivesItBack) {
-  ScopedTimeZone scoped("UTC");
+  ScopedTz scoped("UTC");
   TimeZoneInformation info;
   info.lBias = -330;  // UTC+5:30
   info.lDaylightBias = -60;
@@ -140,7 +140,7 @@ TEST(TimeZone, ApplySetsTheRuleForThisProcessAndQueryGivesItBack) {
 }
 
 TEST(TimeZone, ApplyWithoutDaylightRuleKeepsOneOffset) {
-  ScopedTimeZone scoped("UTC");
+  ScopedTz scoped("UTC");
   TimeZoneInformation info;
   info.lBias = 180;  // UTC-3, names too short for a zone abbreviation
   ASSERT_TRUE(platform::SystemTimeZone().Apply(info));
@@ -152,7 +152,7 @@ TEST(TimeZone, ApplyWithoutDaylightRuleKeepsOneOffset) {
 }
 
 TEST(TimeZone, ApplyRefusesWhatTzCannotHold) {
-  ScopedTimeZone scoped("UTC");
+  ScopedTz scoped("UTC");
   TimeZoneInformation tooFar;
   tooFar.lBias = 25 * 60;
   TimeZoneInformation oneYear;
