@@ -1,5 +1,6 @@
 #include <stdlib.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -116,14 +117,14 @@ uint32_t DescribeZone(const date::time_zone& zone, sys_seconds now, TimeZoneInfo
 }
 
 // The zone the C library uses for this process: TZ when set (":" prefix and the
-// zoneinfo directory allowed), otherwise the system's default, UTC when there is none.
+// zoneinfo directory allowed), otherwise the system's default. Throws when the
+// database does not know the zone.
 const date::time_zone* ProcessZone(const char* pszTz) {
   if (pszTz == nullptr) {
-    try {
-      return date::current_zone();
-    } catch (const std::exception&) {
-      return date::locate_zone("Etc/UTC");
-    }
+    // The C library takes a machine without /etc/localtime to be on UTC; a file the
+    // database cannot name is a failure rather than a guess.
+    if (::access("/etc/localtime", F_OK) != 0) return date::locate_zone("Etc/UTC");
+    return date::current_zone();
   }
   std::string sName = pszTz;
   if (!sName.empty() && sName[0] == ':') sName.erase(0, 1);
