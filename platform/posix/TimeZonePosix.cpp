@@ -66,7 +66,8 @@ uint32_t DescribeZone(const date::time_zone& zone, sys_seconds now, TimeZoneInfo
   sys_seconds begin = date::sys_days{year / 1 / 1};
   sys_seconds end = date::sys_days{(year + date::years{1}) / 1 / 1};
   std::vector<date::sys_info> periods;
-  for (sys_seconds t = begin; t < end && periods.size() < 16; t = periods.back().end) periods.push_back(zone.get_info(t));
+  for (sys_seconds t = begin; t < end && periods.size() < 16; t = periods.back().end)
+    periods.push_back(zone.get_info(t));
 
   date::sys_info current = zone.get_info(now);
   seconds stdOffset = current.offset;
