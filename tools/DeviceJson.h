@@ -1,0 +1,35 @@
+#ifndef KESTO_TOOLS_DEVICEJSON_H
+#define KESTO_TOOLS_DEVICEJSON_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "discovery/KestoRecord.h"
+
+// The JSON form of a device record that `kesto list --json` prints and
+// `kesto-sim --from` reads. Keys keep the order in which they are written.
+using DeviceJson = nlohmann::ordered_json;
+
+// Record texts are 8-bit; JSON wants UTF-8, so every byte is taken as the
+// Latin-1 character of the same number and comes back unchanged.
+std::string Latin1ToUtf8(std::string_view bytes);
+// False when the text holds a character above U+00FF or is not valid UTF-8.
+bool Utf8ToLatin1(std::string_view text, std::string* psBytes);
+
+// The bit rate a stored wBaudRate stands for: 49664 is 115200 cut to 16 bits.
+int32_t BaudFromWire(uint16_t wBaudRate);
+
+// The keys name, mac, ip, netmask, gateway, dns, port, version, type,
+// type_name (null outside 1-5), protocol ("RS232" for 0, else "RS485") and baud.
+DeviceJson DeviceToJson(const KESTO_RECORD& record);
+
+// Builds a record from that form. "mac" is required; missing fields are zero.
+// Beyond the printed form it also takes a numeric "protocol" (the raw code),
+// "reserved1" (0-255) and "reserved2" (eight hex digits), so a file can
+// describe every byte of a record. type_name is ignored.
+bool DeviceFromJson(const DeviceJson& object, KESTO_RECORD* pRecord, std::string* psError);
+
+#endif

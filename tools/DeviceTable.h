@@ -1,0 +1,17 @@
+#ifndef KESTO_TOOLS_DEVICETABLE_H
+#define KESTO_TOOLS_DEVICETABLE_H
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "discovery/KestoRecord.h"
+
+// The device list's five column texts: Name, MAC Address, IP Address, Port, Version.
+std::array<std::string, 5> DeviceColumns(const KESTO_RECORD& record);
+
+// A header line and one line per record, columns padded to their widest text
+// and parted by two spaces; the last column is not padded.
+std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records);
+
+#endif

@@ -1,0 +1,71 @@
+#include "tools/FinderSession.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ostream>
+
+#include "tools/ExitCodes.h"
+
+namespace {
+
+// Bounds the reads of one pass so a flood cannot starve the rest of the loop.
+constexpr int kMaxReadsPerPass = 20000;
+// Idle wait between passes; an arriving answer ends it at once.
+constexpr uint32_t kIdleWaitMs = 10;
+// Room for the answers of a few thousand devices to one probe.
+constexpr int kReceiveBufferBytes = 8 << 20;
+
+}  // namespace
+
+std::unique_ptr<FinderSession> FinderSession::Open(const TargetOptions& target, std::ostream& err,
+                                                   int* piExitCode) {
+  KestoFinderOptions options;
+  if (!ParseAddress(target.sBroadcast, &options.endpTarget.dwAddress)) {
+    err << "kesto: --broadcast: \"" << target.sBroadcast << "\" is not an address (four numbers 0-255)\n";
+    *piExitCode = kExitBadInput;
+    return nullptr;
+  }
+  if (target.iPort < 1 || target.iPort > 65535) {
+    err << "kesto: --port: " << target.iPort << " is not a port number (1-65535)\n";
+    *piExitCode = kExitBadInput;
+    return nullptr;
+  }
+  options.endpTarget.wPort = static_cast<uint16_t>(target.iPort);
+  options.iReceiveBufferBytes = kReceiveBufferBytes;
+  auto pFinder = std::make_unique<CKestoFinder>(options);
+  if (!pFinder->IsSocketOpen()) {
+    err << "kesto: cannot open the UDP socket: " << pFinder->GetSocketError() << "\n";
+    *piExitCode = kExitNetwork;
+    return nullptr;
+  }
+  return std::unique_ptr<FinderSession>(new FinderSession(std::move(pFinder)));
+}
+
+bool FinderSession::ProbeNow(std::ostream& err) {
+  if (m_pFinder->SendProbe() >= 0) return true;
+  const platform::Ipv4Endpoint& target = m_pFinder->GetTarget();
+  err << "kesto: cannot send the discovery request to " << FormatAddress(target.dwAddress) << ":" << target.wPort
+      << " (is there a route to it?)\n";
+  return false;
+}
+
+bool FinderSession::RunPasses(uint32_t dwDurationMs, const std::function<bool()>& afterPass,
+                              const volatile std::sig_atomic_t* pbStop) {
+  CKestoFinder& finder = *m_pFinder;
+  const uint32_t dwStart = finder.Now();
+  for (;;) {
+    finder.Poll();
+    for (int n = 0; n < kMaxReadsPerPass && finder.WaitForAnswer(0); ++n) finder.Receive();
+    if (afterPass && afterPass()) return true;
+    if (pbStop != nullptr && *pbStop) return true;
+    const uint32_t dwElapsed = finder.Now() - dwStart;
+    if (dwElapsed >= dwDurationMs) return false;
+    finder.WaitForAnswer(static_cast<int>(std::min(kIdleWaitMs, dwDurationMs - dwElapsed)));
+  }
+}
+
+CKestoInfo* FindDeviceByMAC(const CKestoFinder& finder, const uint8_t byMAC[6]) {
+  KESTO_RECORD key;
+  std::memcpy(key.byMAC, byMAC, sizeof key.byMAC);
+  return finder.FindByMAC(key);
+}

@@ -1,0 +1,47 @@
+#ifndef KESTO_TOOLS_FINDERSESSION_H
+#define KESTO_TOOLS_FINDERSESSION_H
+
+#include <cstdint>
+#include <csignal>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "discovery/KestoFinder.h"
+
+// Where a command sends its datagrams, as given by --broadcast and --port.
+struct TargetOptions {
+  std::string sBroadcast = "255.255.255.255";
+  int iPort = KESTO_UDP_PORT;
+};
+
+// A finder for one command, and the loop that drives it: probes at once and
+// then as the finder does, and takes every waiting answer as it arrives.
+class FinderSession {
+ public:
+  // Checks the target and opens the socket; on failure writes the reason to
+  // err and returns null with *piExitCode set (bad input or network error).
+  static std::unique_ptr<FinderSession> Open(const TargetOptions& target, std::ostream& err, int* piExitCode);
+
+  CKestoFinder& Finder() { return *m_pFinder; }
+
+  // Sends a probe now; false (and a message on err) when it could not be sent.
+  bool ProbeNow(std::ostream& err);
+
+  // Runs passes for up to dwDurationMs. After every pass calls afterPass (may be
+  // empty) and stops early when it returns true, or when bStop becomes set.
+  // Returns true when it stopped early.
+  bool RunPasses(uint32_t dwDurationMs, const std::function<bool()>& afterPass,
+                 const volatile std::sig_atomic_t* pbStop = nullptr);
+
+ private:
+  explicit FinderSession(std::unique_ptr<CKestoFinder> pFinder) : m_pFinder(std::move(pFinder)) {}
+
+  std::unique_ptr<CKestoFinder> m_pFinder;
+};
+
+// The entry of the device with that MAC address, or null.
+CKestoInfo* FindDeviceByMAC(const CKestoFinder& finder, const uint8_t byMAC[6]);
+
+#endif

@@ -1,0 +1,40 @@
+#include "tools/OpenCommand.h"
+
+#include <ostream>
+
+#include "platform/OpenUrl.h"
+#include "tools/ExitCodes.h"
+#include "tools/MacText.h"
+
+std::string ConfigPageUrl(uint32_t dwIPAddress) { return "http://" + FormatAddress(dwIPAddress) + "/config.htm"; }
+
+int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err) {
+  uint8_t byMAC[6];
+  if (!ParseMAC(options.sMAC, byMAC)) {
+    err << "kesto open: MAC: \"" << options.sMAC << "\" is not a MAC address such as 00-1A-2B-3C-4D-5E\n";
+    return kExitBadInput;
+  }
+  int iExitCode = kExitOk;
+  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  if (!pSession) return iExitCode;
+  CKestoFinder& finder = pSession->Finder();
+  if (!pSession->ProbeNow(err)) return kExitNetwork;
+  pSession->RunPasses(static_cast<uint32_t>(options.iWaitMs),
+                      [&] { return FindDeviceByMAC(finder, byMAC) != nullptr; });
+  const CKestoInfo* pInfo = FindDeviceByMAC(finder, byMAC);
+  if (pInfo == nullptr) {
+    err << "kesto open: no answer from " << FormatMAC(byMAC) << " within " << options.iWaitMs << " ms\n";
+    return kExitNotFound;
+  }
+  const std::string sUrl = ConfigPageUrl(pInfo->GetIPAddress());
+  if (options.bPrint) {
+    out << sUrl << "\n";
+    return kExitOk;
+  }
+  std::string sError;
+  if (!platform::OpenUrl(sUrl, &sError)) {
+    err << "kesto open: cannot open " << sUrl << ": " << sError << "\n";
+    return kExitFailed;
+  }
+  return kExitOk;
+}

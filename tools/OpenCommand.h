@@ -1,0 +1,22 @@
+#ifndef KESTO_TOOLS_OPENCOMMAND_H
+#define KESTO_TOOLS_OPENCOMMAND_H
+
+#include <iosfwd>
+#include <string>
+
+#include "tools/FinderSession.h"
+
+struct OpenOptions {
+  TargetOptions target;
+  std::string sMAC;
+  int iWaitMs = 3000;
+  bool bPrint = false;
+};
+
+// The device's own web page.
+std::string ConfigPageUrl(uint32_t dwIPAddress);
+
+// `kesto open`: finds the device and opens (or prints) its web page.
+int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err);
+
+#endif

@@ -1,0 +1,59 @@
+#include "tools/SetCommand.h"
+
+#include <ostream>
+
+#include "tools/ExitCodes.h"
+#include "tools/MacText.h"
+
+int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
+  uint8_t byMAC[6];
+  if (!ParseMAC(options.sMAC, byMAC)) {
+    err << "kesto set: MAC: \"" << options.sMAC << "\" is not a MAC address such as 00-1A-2B-3C-4D-5E\n";
+    return kExitBadInput;
+  }
+  SetRequest request;
+  std::string sError;
+  if (!SetRequest::Parse(options.fields, &request, &sError)) {
+    err << "kesto set: " << sError << "\n";
+    return kExitBadInput;
+  }
+  int iExitCode = kExitOk;
+  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  if (!pSession) return iExitCode;
+  CKestoFinder& finder = pSession->Finder();
+  const std::string sMAC = FormatMAC(byMAC);
+  const auto dwWaitMs = static_cast<uint32_t>(options.iWaitMs);
+
+  if (!pSession->ProbeNow(err)) return kExitNetwork;
+  pSession->RunPasses(dwWaitMs, [&] { return FindDeviceByMAC(finder, byMAC) != nullptr; });
+  const CKestoInfo* pInfo = FindDeviceByMAC(finder, byMAC);
+  if (pInfo == nullptr) {
+    err << "kesto set: no answer from " << sMAC << " within " << options.iWaitMs << " ms; nothing sent\n";
+    return kExitNotFound;
+  }
+
+  // Start from the bytes the device sent, so whatever we do not set goes back unchanged.
+  KESTO_RECORD record = pInfo->GetRecord();
+  request.ApplyTo(record);
+  if (finder.SendConfig(record) < 0) {
+    err << "kesto set: the set-configuration datagram for " << sMAC << " could not be sent\n";
+    return kExitNetwork;
+  }
+  if (options.bNoVerify) {
+    out << "sent " << sMAC << "\n";
+    return kExitOk;
+  }
+
+  if (!pSession->ProbeNow(err)) return kExitNetwork;
+  const bool bConfirmed = pSession->RunPasses(dwWaitMs, [&] {
+    const CKestoInfo* pNow = FindDeviceByMAC(finder, byMAC);
+    return pNow != nullptr && request.IsAppliedIn(pNow->GetRecord());
+  });
+  if (!bConfirmed) {
+    err << "kesto set: sent to " << sMAC << ", but it did not answer with the new values within " << options.iWaitMs
+        << " ms\n";
+    return kExitNotConfirmed;
+  }
+  out << "confirmed " << sMAC << "\n";
+  return kExitOk;
+}

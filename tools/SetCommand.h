@@ -1,0 +1,23 @@
+#ifndef KESTO_TOOLS_SETCOMMAND_H
+#define KESTO_TOOLS_SETCOMMAND_H
+
+#include <iosfwd>
+#include <string>
+
+#include "tools/FinderSession.h"
+#include "tools/SetRequest.h"
+
+struct SetOptions {
+  TargetOptions target;
+  std::string sMAC;
+  SetOptionsText fields;
+  int iWaitMs = 3000;  // bounds the search and, separately, the confirmation
+  bool bNoVerify = false;
+};
+
+// `kesto set`: checks every option before anything is sent, finds the device,
+// writes the given fields over its current record, sends one set-configuration
+// datagram, then (unless --no-verify) probes until the device shows the values.
+int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err);
+
+#endif

@@ -1,0 +1,90 @@
+// kesto-sim: answers Kesto discovery requests for any number of made-up
+// devices, so the tools can be tried and tested without hardware.
+#include <csignal>
+#include <iostream>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "platform/SocketLayer.h"
+#include "platform/UdpSocket.h"
+#include "tools/sim/DeviceSimulator.h"
+#include "tools/sim/SimDevices.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_bStop = 0;
+
+void OnStopSignal(int) { g_bStop = 1; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"kesto-sim: a simulator of Kesto devices"};
+  app.footer("Prints \"kesto-sim: listening on ADDR:PORT, N devices\" first, then one line per datagram it gets.\n"
+             "Exit codes: 0 stopped by a signal; 1 the socket could not be opened; 2 bad options or device file.");
+  int nCount = 5;
+  std::string sBind = "0.0.0.0";
+  int iPort = KESTO_UDP_PORT;
+  uint32_t dwSeed = 1;
+  std::string sFrom;
+  SimulatorOptions options;
+  app.add_option("--count", nCount, "Number of made-up devices (default 5)")->check(CLI::Range(0, 65535));
+  app.add_option("--bind", sBind, "Address to listen on (default 0.0.0.0)");
+  app.add_option("--port", iPort, "UDP port to listen on; 0 picks a free one (default 1444)")
+      ->check(CLI::Range(0, 65535));
+  app.add_option("--seed", dwSeed, "Seed for the made-up devices and the losses (default 1)");
+  app.add_option("--from", sFrom, "JSON file with an array of devices (the form of kesto list --json)")
+      ->excludes("--count");
+  app.add_flag("--junk", options.bJunk, "Also send 0, 99, 101 and 1500-byte datagrams with every answer");
+  app.add_option("--drop", options.dDrop, "Fraction of answers to lose, 0 to 1")->check(CLI::Range(0.0, 1.0));
+  app.add_flag("--ignore-set", options.bIgnoreSet, "Log set-configuration datagrams without applying them");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
+  }
+  options.dwSeed = dwSeed;
+
+  platform::UdpSocketOptions socketOptions;
+  socketOptions.bBroadcast = false;
+  socketOptions.bBind = true;
+  if (!ParseAddress(sBind, &socketOptions.endpBind.dwAddress)) {
+    std::cerr << "kesto-sim: --bind: \"" << sBind << "\" is not an address (four numbers 0-255)\n";
+    return 2;
+  }
+  socketOptions.endpBind.wPort = static_cast<uint16_t>(iPort);
+  socketOptions.iReceiveBufferBytes = 1 << 20;
+
+  std::vector<KESTO_RECORD> devices;
+  std::string sError;
+  if (!sFrom.empty()) {
+    if (!LoadSimDevices(sFrom, &devices, &sError)) {
+      std::cerr << "kesto-sim: --from: " << sError << "\n";
+      return 2;
+    }
+  } else {
+    devices = MakeSimDevices(nCount, dwSeed);
+  }
+
+  if (!platform::StartSocketLayer()) {
+    std::cerr << "kesto-sim: the socket layer cannot be started\n";
+    return 1;
+  }
+  auto pSocket = platform::OpenUdpSocket(socketOptions, &sError);
+  platform::Ipv4Endpoint local;
+  if (!pSocket || !pSocket->GetLocalEndpoint(&local)) {
+    std::cerr << "kesto-sim: cannot listen on " << sBind << ":" << iPort << ": " << sError << "\n";
+    return 1;
+  }
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
+  std::cout << "kesto-sim: listening on " << FormatAddress(local.dwAddress) << ":" << local.wPort << ", "
+            << devices.size() << " devices" << std::endl;
+  DeviceSimulator simulator(std::move(devices), options, *pSocket, std::cout);
+  simulator.Run(&g_bStop);
+  std::cout << "kesto-sim: stopped" << std::endl;
+  pSocket.reset();
+  platform::StopSocketLayer();
+  return 0;
+}
