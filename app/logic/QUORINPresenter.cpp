@@ -21,9 +21,13 @@ void CQUORINPresenter::PollDevices() {
     }
     if (pEntry->bChanged) {
       const int iRow = FindRowByMAC(*pEntry);
-      if (iRow >= 0 && m_rows[iRow]->IsDifferent(pEntry->GetRecord())) {
-        m_rows[iRow]->SetRecord(pEntry->GetRecord());
-        m_view.SetRowTexts(iRow, RowTexts(*m_rows[iRow]));
+      // An edited copy that the device then applied equals the entry, yet the
+      // texts still show the old record: either difference rewrites the row.
+      Row* pRow = iRow >= 0 ? &m_rows[iRow] : nullptr;
+      if (pRow && (pRow->pCopy->IsDifferent(pEntry->GetRecord()) || !(pRow->shown == pEntry->GetRecord()))) {
+        pRow->pCopy->SetRecord(pEntry->GetRecord());
+        pRow->shown = pEntry->GetRecord();
+        m_view.SetRowTexts(iRow, RowTexts(*pRow->pCopy));
       }
     }
     if (pEntry->IsAged(dwNow)) {
@@ -58,7 +62,7 @@ void CQUORINPresenter::OnLaunchConfigurator() {
 CKestoInfo* CQUORINPresenter::GetSelectedRecord() {
   const int iRow = m_view.GetSelectedRow();
   if (iRow < 0 || iRow >= GetRowCount()) return nullptr;
-  return m_rows[iRow].get();
+  return m_rows[iRow].pCopy.get();
 }
 
 DeviceRowTexts CQUORINPresenter::RowTexts(const CKestoInfo& info) {
@@ -72,12 +76,12 @@ std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) {
 int CQUORINPresenter::FindRowByMAC(const CKestoInfo& entry) const {
   const int nRows = GetRowCount();
   for (int i = 0; i < nRows; ++i) {
-    if (m_rows[i]->IsSameMAC(entry.GetRecord())) return i;
+    if (m_rows[i].pCopy->IsSameMAC(entry.GetRecord())) return i;
   }
   return -1;
 }
 
 void CQUORINPresenter::InsertRow(const CKestoInfo& entry) {
-  m_rows.insert(m_rows.begin(), std::unique_ptr<CKestoInfo>(entry.Copy(m_finder.Now())));
-  m_view.InsertRow(0, RowTexts(*m_rows.front()));
+  m_rows.insert(m_rows.begin(), Row{std::unique_ptr<CKestoInfo>(entry.Copy(m_finder.Now())), entry.GetRecord()});
+  m_view.InsertRow(0, RowTexts(*m_rows.front().pCopy));
 }

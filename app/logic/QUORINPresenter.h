@@ -41,7 +41,7 @@ class CQUORINPresenter {
   CKestoInfo* GetSelectedRecord();
 
   int GetRowCount() const { return static_cast<int>(m_rows.size()); }
-  const CKestoInfo& GetRow(int iIndex) const { return *m_rows[iIndex]; }
+  const CKestoInfo& GetRow(int iIndex) const { return *m_rows[iIndex].pCopy; }
 
   static DeviceRowTexts RowTexts(const CKestoInfo& info);
   static std::string ConfiguratorUrl(uint32_t dwIPAddress);
@@ -55,8 +55,12 @@ class CQUORINPresenter {
   IDeviceListView& m_view;
   RunDialog m_fnRunDialog;
   OpenUrl m_fnOpenUrl;
-  // Row copies, top row first; each row owns its copy.
-  std::vector<std::unique_ptr<CKestoInfo>> m_rows;
+  struct Row {
+    std::unique_ptr<CKestoInfo> pCopy;  // what the commands act on; "Basic Config..." edits it
+    KESTO_RECORD shown;                 // the record the row's texts were drawn from
+  };
+  // Top row first; each row owns its copy.
+  std::vector<Row> m_rows;
 };
 
 #endif

@@ -309,6 +309,32 @@ TEST_F(PresenterTest, BasicConfigBroadcastsTheEditedRowCopy) {
   EXPECT_EQ(urls[0], "http://192.168.2.20/config.htm");
 }
 
+TEST_F(PresenterTest, RowFollowsADeviceThatAppliedTheEditedCopy) {
+  Answer(kA);
+  presenter->PollDevices();
+  view.iSelected = 0;
+  fnDialog = [](CConfigKestoModel& model) {
+    model.SetName("Renamed");
+    model.SetAddress(CConfigKestoModel::kIPAddress, 0x0A000063u);
+    model.Confirm();
+    return true;
+  };
+  presenter->OnBasicConfig();
+  const KESTO_RECORD applied = presenter->GetRow(0).GetRecord();
+  EXPECT_EQ(view.rows[0][0], "Boiler room");
+
+  // The device now answers with exactly the copy: the copy equals the entry,
+  // but the texts still show the old record.
+  Answer(applied);
+  presenter->PollDevices();
+  EXPECT_EQ(view.rows[0][0], "Renamed");
+  EXPECT_EQ(view.rows[0][2], "10.0.0.99");
+  EXPECT_EQ(view.nRewrites, 1);
+  Answer(applied);
+  presenter->PollDevices();
+  EXPECT_EQ(view.nRewrites, 1);
+}
+
 TEST_F(PresenterTest, CancelledDialogChangesAndSendsNothing) {
   Answer(kA);
   presenter->PollDevices();
