@@ -27,6 +27,8 @@ struct TypeCase {
   int iHandedBack;  // confirming without touching the list
 };
 
+void PrintTo(const TypeCase& c, std::ostream* pOut) { *pOut << "cType " << int(c.cType); }
+
 class TypeRuleTest : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(TypeRuleTest, ListSelectionEnablingAndCodeHandedBack) {
@@ -49,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{-3, kFourTypes, -1, false, -3}),
     [](const ::testing::TestParamInfo<TypeCase>& info) {
       const int iType = info.param.cType;
-      return (iType < 0 ? "minus" : "") + std::to_string(iType < 0 ? -iType : iType);
+      return std::string(iType < 0 ? "TypeMinus" : "Type") + std::to_string(iType < 0 ? -iType : iType);
     });
 
 TEST(ConfigKestoModelTest, EnablingFollowsTheTypeSelection) {
