@@ -96,20 +96,6 @@ TEST_F(PresenterTest, NewDevicesAreInsertedAtTheTopInOrderOfDiscovery) {
   EXPECT_EQ(presenter->GetRow(2).GetRecord(), kA);
 }
 
-TEST_F(PresenterTest, PortTextsOfTheList) {
-  KESTO_RECORD record = kA;
-  for (int32_t iPort : {0, -1, 1}) {
-    record.iPort = iPort;
-    record.byMAC[5] = static_cast<uint8_t>(0x40 + iPort);
-    Answer(record);
-  }
-  PassUntilRead();
-  ASSERT_EQ(view.rows.size(), 3u);
-  EXPECT_EQ(view.rows[2][3], "-");
-  EXPECT_EQ(view.rows[1][3], "-");
-  EXPECT_EQ(view.rows[0][3], "1");
-}
-
 TEST_F(PresenterTest, ChangedEntryRefreshesAllFiveColumnsOnlyWhenItsCopyDiffers) {
   Answer(kA);
   Answer(kB);
