@@ -18,7 +18,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Tests and tools run under Wine here.
-find_program(KESTO_WINE wine64 wine)
+find_program(KESTO_WINE NAMES wine64 wine PATHS /usr/lib/wine)
 if(KESTO_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${KESTO_WINE})
 endif()
