@@ -1,6 +1,7 @@
 #include "COMMON/TimeServer.h"
 
 #include <new>
+#include <utility>
 
 const char kTimeZoneKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
 const char kDaylightStartValue[] = "DaylightStart";
@@ -42,7 +43,10 @@ bool ReadsDifferent(platform::Registry& registry, platform::RegistryKey key, con
 CTimeServer::CTimeServer() : CTimeServer(platform::SystemTimeZone(), platform::SystemRegistry()) {}
 
 CTimeServer::CTimeServer(platform::TimeZoneAccess& zone, platform::Registry& registry)
-    : m_pZone(&zone), m_pRegistry(&registry) {
+    : CTimeServer(zone, registry, TimeServerKey{platform::RegistryRoot::kLocalMachine, kTimeZoneKeyPath}) {}
+
+CTimeServer::CTimeServer(platform::TimeZoneAccess& zone, platform::Registry& registry, TimeServerKey key)
+    : m_pZone(&zone), m_pRegistry(&registry), m_key(std::move(key)) {
   ApplyFixedRule();
   StoreRuleInRegistry();
 }
@@ -68,7 +72,7 @@ void CTimeServer::ApplyFixedRule() {
 
 void CTimeServer::StoreRuleInRegistry() {
   platform::RegistryKey keyTZ = platform::kNoRegistryKey;
-  if (!m_pRegistry->OpenKey(platform::RegistryRoot::kLocalMachine, kTimeZoneKeyPath, &keyTZ)) return;
+  if (!m_pRegistry->OpenKey(m_key.root, m_key.sPath, &keyTZ)) return;
   uint8_t byDayStart[kRuleImageSize];
   uint8_t byStdStart[kRuleImageSize];
   BuildRuleImage(3, 2, byDayStart);

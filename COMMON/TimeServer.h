@@ -2,6 +2,7 @@
 #define KESTO_COMMON_TIMESERVER_H
 
 #include <cstdint>
+#include <string>
 
 #include "platform/Registry.h"
 #include "platform/TimeZone.h"
@@ -9,12 +10,21 @@
 // Process-wide service over the time zone. Creating it brings the zone's daylight
 // rule to the fixed one (daylight time from the second Sunday of March, standard time
 // from the first Sunday of November), in the running zone and in the registry's copy.
+// Where the registry's copy of the rule lives.
+struct TimeServerKey {
+  platform::RegistryRoot root;
+  std::string sPath;
+};
+
 class CTimeServer {
  public:
   // Works on the system's zone and registry.
   CTimeServer();
   // Works on the given ones, which must outlive the service.
   CTimeServer(platform::TimeZoneAccess& zone, platform::Registry& registry);
+  // Keeps the rule's copy under another key: tests on a real registry give one of
+  // their own making rather than the machine's zone settings.
+  CTimeServer(platform::TimeZoneAccess& zone, platform::Registry& registry, TimeServerKey key);
   CTimeServer(const CTimeServer&) = delete;
   CTimeServer& operator=(const CTimeServer&) = delete;
   virtual ~CTimeServer();
@@ -36,9 +46,10 @@ class CTimeServer {
   uint32_t m_dwTimeZoneId = platform::kTimeZoneIdInvalid;
   platform::TimeZoneAccess* m_pZone;
   platform::Registry* m_pRegistry;
+  TimeServerKey m_key;
 };
 
-// Key and value names of the registry's copy of the rule.
+// Key and value names of the registry's copy of the rule (the key under the local machine's root).
 extern const char kTimeZoneKeyPath[];
 extern const char kDaylightStartValue[];
 extern const char kStandardStartValue[];

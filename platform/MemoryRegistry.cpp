@@ -1,6 +1,7 @@
 #include "platform/MemoryRegistry.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace platform {
 
@@ -45,7 +46,21 @@ bool MemoryRegistry::WriteValue(RegistryKey key, const std::string& sName, uint3
 
 void MemoryRegistry::CloseKey(RegistryKey key) { m_mapOpen.erase(key); }
 
-void MemoryRegistry::CreateKey(RegistryRoot root, const std::string& sPath) { m_mapKeys[KeyName{root, sPath}]; }
+bool MemoryRegistry::CreateKey(RegistryRoot root, const std::string& sPath) {
+  // Keys are held by full path, so the keys above need no entry of their own.
+  m_mapKeys[KeyName{root, sPath}];
+  return true;
+}
+
+bool MemoryRegistry::DeleteKeyTree(RegistryRoot root, const std::string& sPath) {
+  const std::string sBelow = sPath + "\\";
+  for (auto it = m_mapKeys.begin(); it != m_mapKeys.end();) {
+    const bool bInTree = it->first.first == root &&
+                         (it->first.second == sPath || it->first.second.compare(0, sBelow.size(), sBelow) == 0);
+    it = bInTree ? m_mapKeys.erase(it) : std::next(it);
+  }
+  return true;
+}
 
 void MemoryRegistry::SetValue(RegistryRoot root, const std::string& sPath, const std::string& sName,
                               Value value) {

@@ -26,8 +26,9 @@ class MemoryRegistry : public Registry {
   bool WriteValue(RegistryKey key, const std::string& sName, uint32_t dwType, const void* pData,
                   uint32_t dwSize) override;
   void CloseKey(RegistryKey key) override;
+  bool CreateKey(RegistryRoot root, const std::string& sPath) override;
+  bool DeleteKeyTree(RegistryRoot root, const std::string& sPath) override;
 
-  void CreateKey(RegistryRoot root, const std::string& sPath);
   void SetValue(RegistryRoot root, const std::string& sPath, const std::string& sName, Value value);
   // The value, or null when the key or value is missing.
   const Value* FindValue(RegistryRoot root, const std::string& sPath, const std::string& sName) const;

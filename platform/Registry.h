@@ -35,6 +35,12 @@ class Registry {
                           uint32_t dwSize) = 0;
 
   virtual void CloseKey(RegistryKey key) = 0;
+
+  // Creates a key and any missing keys above it; true when it exists afterwards.
+  virtual bool CreateKey(RegistryRoot root, const std::string& sPath) = 0;
+
+  // Deletes a key with every key and value below it; true when it is gone afterwards.
+  virtual bool DeleteKeyTree(RegistryRoot root, const std::string& sPath) = 0;
 };
 
 // The system's registry: the real one on Windows; on POSIX, which has none, a

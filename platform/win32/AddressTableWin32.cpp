@@ -8,13 +8,17 @@
 namespace platform {
 
 bool ReadAddressTable(std::vector<LocalAddressEntry>* pTable) {
-  // The first call only reports the size the table needs.
+  // The first call reports the size the table needs; an address added between
+  // the two calls makes the second ask for more, so try again a few times.
   ULONG lSize = 0;
-  GetIpAddrTable(nullptr, &lSize, FALSE);
-  if (lSize == 0) return false;
-  std::vector<unsigned char> byBuffer(lSize);
+  std::vector<unsigned char> byBuffer;
+  DWORD dwResult = GetIpAddrTable(nullptr, &lSize, FALSE);
+  for (int iTry = 0; iTry < 4 && dwResult == ERROR_INSUFFICIENT_BUFFER; ++iTry) {
+    byBuffer.assign(lSize, 0);
+    dwResult = GetIpAddrTable(reinterpret_cast<MIB_IPADDRTABLE*>(byBuffer.data()), &lSize, FALSE);
+  }
+  if (dwResult != NO_ERROR || byBuffer.empty()) return false;
   auto* pIpTable = reinterpret_cast<MIB_IPADDRTABLE*>(byBuffer.data());
-  if (GetIpAddrTable(pIpTable, &lSize, FALSE) != NO_ERROR) return false;
   pTable->clear();
   for (DWORD i = 0; i < pIpTable->dwNumEntries; ++i) {
     LocalAddressEntry entry;

@@ -19,10 +19,22 @@ SYSTEMTIME ToWin32(const SystemTime& st) {
   return w;
 }
 
+bool IsLeapYear(unsigned uYear) { return (uYear % 4 == 0 && uYear % 100 != 0) || uYear % 400 == 0; }
+
+// The checks the contract names, made here: Wine, for one, takes 29 February of any year.
+bool FieldsInRange(const SystemTime& st) {
+  static const uint16_t kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (st.wYear < 1601 || st.wYear > 30827) return false;
+  if (st.wMonth < 1 || st.wMonth > 12) return false;
+  const unsigned uDays = kDaysInMonth[st.wMonth - 1] + (st.wMonth == 2 && IsLeapYear(st.wYear) ? 1 : 0);
+  if (st.wDay < 1 || st.wDay > uDays) return false;
+  return st.wHour <= 23 && st.wMinute <= 59 && st.wSecond <= 59 && st.wMilliseconds <= 999;
+}
+
 }  // namespace
 
 bool SystemTimeToFileTime(const SystemTime& st, uint64_t* pft) {
-  if (st.wYear > 30827) return false;  // the documented limit, whatever the call accepts
+  if (!FieldsInRange(st)) return false;
   const SYSTEMTIME w = ToWin32(st);
   FILETIME ft;
   if (!::SystemTimeToFileTime(&w, &ft)) return false;

@@ -39,6 +39,28 @@ class WinRegistry : public Registry {
   }
 
   void CloseKey(RegistryKey key) override { RegCloseKey(ToHandle(key)); }
+
+  bool CreateKey(RegistryRoot root, const std::string& sPath) override {
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(RootHandle(root), sPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+      return false;
+    RegCloseKey(hKey);
+    return true;
+  }
+
+  bool DeleteKeyTree(RegistryRoot root, const std::string& sPath) override {
+    // RegDeleteTreeA on an open key removes what is below it; the key itself goes after.
+    HKEY hKey = nullptr;
+    LONG result = RegOpenKeyExA(RootHandle(root), sPath.c_str(), 0, KEY_ALL_ACCESS, &hKey);
+    if (result == ERROR_FILE_NOT_FOUND) return true;
+    if (result != ERROR_SUCCESS) return false;
+    result = RegDeleteTreeA(hKey, nullptr);
+    RegCloseKey(hKey);
+    if (result != ERROR_SUCCESS) return false;
+    result = RegDeleteKeyA(RootHandle(root), sPath.c_str());
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+  }
 };
 
 }  // namespace

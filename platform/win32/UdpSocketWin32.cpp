@@ -1,7 +1,10 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/UdpSocket.h"
 
@@ -42,21 +45,34 @@ class WinUdpSocket : public DatagramSocket {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(m_s, &readable);
+    if (iTimeoutMs < 0) iTimeoutMs = 0;
     timeval timeout{iTimeoutMs / 1000, (iTimeoutMs % 1000) * 1000};
     return select(0, &readable, nullptr, nullptr, &timeout) > 0;
   }
 
   long ReceiveFrom(void* pBuffer, size_t nCapacity, Ipv4Endpoint* pFrom) override {
+    // Windows has no MSG_TRUNC: a datagram longer than the buffer fails with
+    // WSAEMSGSIZE and its length is lost. Reading into room for the largest
+    // datagram gives the true length; the caller gets the part that fits.
     if (!IsDatagramWaiting()) return -1;
+    char* pRead = static_cast<char*>(pBuffer);
+    size_t nRead = nCapacity;
+    if (nCapacity < kLargestDatagram) {
+      m_byLarge.resize(kLargestDatagram);
+      pRead = m_byLarge.data();
+      nRead = m_byLarge.size();
+    }
     sockaddr_in address{};
     int addressSize = sizeof address;
-    int length = recvfrom(m_s, static_cast<char*>(pBuffer), static_cast<int>(nCapacity), 0,
-                          reinterpret_cast<sockaddr*>(&address), &addressSize);
+    int length = recvfrom(m_s, pRead, static_cast<int>(nRead), 0, reinterpret_cast<sockaddr*>(&address),
+                          &addressSize);
     if (length == SOCKET_ERROR) {
-      // Windows drops the rest of a datagram too long for the buffer; report it as longer.
-      if (WSAGetLastError() == WSAEMSGSIZE) return static_cast<long>(nCapacity) + 1;
+      // Only a buffer of the caller's that is still too small gets here; the datagram is gone either way.
+      if (WSAGetLastError() == WSAEMSGSIZE) return static_cast<long>(nRead) + 1;
       return -1;
     }
+    if (pRead != pBuffer && length > 0)
+      std::memcpy(pBuffer, pRead, std::min(static_cast<size_t>(length), nCapacity));
     if (pFrom != nullptr) *pFrom = Ipv4Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
     return length;
   }
@@ -72,7 +88,10 @@ class WinUdpSocket : public DatagramSocket {
   SOCKET Handle() const { return m_s; }
 
  private:
+  // The largest UDP payload over IPv4 (65,535 less the IP and UDP headers) fits.
+  static constexpr size_t kLargestDatagram = 65536;
   SOCKET m_s;
+  std::vector<char> m_byLarge;
 };
 
 std::string WsaText(const char* what) { return std::string(what) + ": WSA error " + std::to_string(WSAGetLastError()); }

@@ -6,8 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "support/ScopedTz.h"
-
 namespace {
 
 constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
@@ -346,39 +344,6 @@ TEST(ZNTime, MinutesToClockTexts) {
   for (const auto& c : cases) {
     EXPECT_EQ(MinutesToClockText(c.iMinutes), c.pszLong) << c.iMinutes;
     EXPECT_EQ(MinutesToShortClockText(c.iMinutes), c.pszShort) << c.iMinutes;
-  }
-}
-
-TEST(ZNTime, NowIsTheLocalClock) {
-  CZNTime utc = Make(2000, 1, 1);
-  CZNTime east = Make(2000, 1, 1);
-  {
-    ScopedTz tz("UTC0");
-    utc.SetToNow();
-  }
-  {
-    ScopedTz tz("XXX-5");
-    east.SetToNow();
-  }
-  const CZNTimeSpan span = east - utc;
-  EXPECT_EQ(span.IsNegative(), 0);
-  // Five hours apart, give or take the moment between the two readings.
-  EXPECT_NEAR(static_cast<double>(span.GetSpan()), static_cast<double>(5 * ZN_HOUR), static_cast<double>(ZN_SECOND));
-  // The clock fills in a matching day of week.
-  CZNTime normalised = east;
-  EXPECT_TRUE(normalised.SetDay(normalised.GetDay()));
-  EXPECT_TRUE(normalised == east);
-}
-
-TEST(ZNTime, DaylightSavingFollowsTheSystemZone) {
-  const CZNTime t = Make(2000, 1, 1);
-  {
-    ScopedTz tz("AAA3BBB,J1/0,J365/25");  // daylight time all year
-    EXPECT_TRUE(t.IsDaylightSavingTime());
-  }
-  {
-    ScopedTz tz("UTC0");
-    EXPECT_FALSE(t.IsDaylightSavingTime());
   }
 }
 

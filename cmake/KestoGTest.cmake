@@ -1,0 +1,15 @@
+# GoogleTest: the installed package on the build machine; when cross-compiling,
+# built from Debian's sources (/usr/src/googletest) with the project's compiler.
+if(CMAKE_CROSSCOMPILING)
+  set(KESTO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${KESTO_GTEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  foreach(lib gtest gtest_main gmock gmock_main)
+    if(NOT TARGET GTest::${lib})
+      add_library(GTest::${lib} ALIAS ${lib})
+    endif()
+  endforeach()
+else()
+  find_package(GTest REQUIRED)
+endif()
