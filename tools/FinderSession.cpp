@@ -11,7 +11,7 @@ namespace {
 // Bound the reads of one pass, in count and in time, so a flood cannot starve
 // the rest of the loop: what is left waits in the socket for the next pass.
 constexpr int kMaxReadsPerPass = 20000;
-constexpr uint32_t kMaxReadMsPerPass = 20;
+constexpr uint32_t kMaxReadMsPerPass = 10;
 constexpr int kReadsPerClockLook = 64;
 // Idle wait between passes; an arriving answer ends it at once.
 constexpr uint32_t kIdleWaitMs = 10;
