@@ -53,12 +53,10 @@ fi
 for ns in "$LAB_CLI" "$LAB_SIM"; do
   ip netns exec "$ns" sh -c 'echo 1 >/proc/sys/net/ipv6/conf/all/disable_ipv6' 2>/dev/null
 done
-in_cli() { ip netns exec "$LAB_CLI" "$@"; }
-in_sim() { ip netns exec "$LAB_SIM" "$@"; }
 
 start_sim() {  # ARGS...
   sim_log=$work/sim$((${#pids[@]} + 1)).log
-  in_sim "$bin/kesto-sim" --port 1444 "$@" >"$sim_log" 2>&1 &
+  ip netns exec "$LAB_SIM" "$bin/kesto-sim" --port 1444 "$@" >"$sim_log" 2>&1 &
   sim_pid=$!
   pids+=("$sim_pid")
   wait_for "$sim_log" 'listening on' 10 || fail "kesto-sim did not start"
@@ -72,7 +70,7 @@ stop_sim() {
 client_pid=
 start_client() {  # ARGS... (after --duration)
   rm -f "$work/port"
-  in_cli "$labbin/lab_client" --port-file "$work/port" "$@" >"$work/client.out" 2>"$work/client.err" &
+  ip netns exec "$LAB_CLI" "$labbin/lab_client" --port-file "$work/port" "$@" >"$work/client.out" 2>"$work/client.err" &
   client_pid=$!
   pids+=("$client_pid")
   wait_for "$work/port" '^[0-9]+$' 10 || fail "lab_client did not start"
