@@ -1,0 +1,135 @@
+#include "app/ConfigKestoDlg.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/DialogUnits.h"
+#include "app/EventPump.h"
+#include "app/IPAddressEdit.h"
+#include "app/ProgramIcon.h"
+#include "app/logic/ConfigKestoModel.h"
+#include "app/logic/PollingLoop.h"
+
+namespace {
+
+QStringList ToStringList(const std::vector<std::string>& items) {
+  QStringList list;
+  for (const std::string& s : items) list << QString::fromLocal8Bit(s.c_str());
+  return list;
+}
+
+// Labels keep their place but may grow, so a wider font never cuts their text.
+QLabel* AddLabel(QWidget* pParent, const CDialogUnits& du, const char* pszText, int x, int y, int cx, int cy) {
+  auto* pLabel = new QLabel(QString::fromLatin1(pszText), pParent);
+  QRect rect = du.Rect(x, y, cx, cy);
+  rect.setWidth(std::max(rect.width(), pLabel->sizeHint().width()));
+  rect.setHeight(std::max(rect.height(), pLabel->sizeHint().height()));
+  pLabel->setGeometry(rect);
+  return pLabel;
+}
+
+// A drop-down list's height in the template includes its opened part; closed it
+// is as tall as the toolkit draws it.
+QComboBox* AddDropDown(QWidget* pParent, const CDialogUnits& du, int x, int y, int cx) {
+  auto* pCombo = new QComboBox(pParent);
+  pCombo->setGeometry(du.X(x), du.Y(y), du.X(cx), pCombo->sizeHint().height());
+  return pCombo;
+}
+
+}  // namespace
+
+CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model, QWidget* pParent) : QDialog(pParent), m_model(model) {
+  const CDialogUnits du;
+  setWindowTitle(QStringLiteral("Kesto Configuration"));
+  setWindowIcon(ProgramIcon());
+  setFixedSize(du.Size(184, 198));
+
+  // Created in template order, which is also the stacking and Tab order.
+  m_pSet = new QPushButton(QStringLiteral("Set Configuration"), this);
+  m_pSet->setGeometry(du.Rect(94, 180, 86, 14));
+  m_pSet->setDefault(true);
+  m_pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  m_pCancel->setGeometry(du.Rect(38, 180, 50, 14));
+
+  static const struct {
+    const char* pszLabel;
+    int y, yLabel, cxLabel;
+  } kAddressRows[4] = {
+      {"IP Address", 22, 25, 35}, {"Net Mask", 41, 44, 32}, {"Gateway", 60, 62, 29}, {"DNS", 78, 81, 16}};
+  for (int i = 0; i < 4; ++i) {
+    m_pAddress[i] = new CIPAddressEdit(this);
+    m_pAddress[i]->setGeometry(du.Rect(80, kAddressRows[i].y, 100, 15));
+    AddLabel(this, du, kAddressRows[i].pszLabel, 4, kAddressRows[i].yLabel, kAddressRows[i].cxLabel, 8);
+  }
+
+  m_pType = AddDropDown(this, du, 80, 99, 100);
+  AddLabel(this, du, "Type", 4, 101, 17, 8);
+  AddLabel(this, du, "Name", 4, 7, 20, 8);
+  m_pName = new QLineEdit(this);
+  m_pName->setGeometry(du.Rect(80, 4, 100, 14));
+  m_pName->setMaxLength(static_cast<int>(KESTO_NAME_MAX));
+
+  auto* pGroup = new QGroupBox(QStringLiteral("Pass-Through Settings"), this);
+  pGroup->setGeometry(du.Rect(4, 120, 176, 53));
+  AddLabel(this, du, "Protocol", 10, 137, 27, 8);
+  m_pProtocol = AddDropDown(this, du, 80, 134, 92);
+  AddLabel(this, du, "Baud Rate", 10, 154, 35, 8);
+  m_pBaud = AddDropDown(this, du, 80, 152, 92);
+
+  QWidget* tabChain[] = {m_pSet,        m_pCancel, m_pAddress[0], m_pAddress[1], m_pAddress[2],
+                         m_pAddress[3], m_pType,   m_pName,       m_pProtocol,   m_pBaud};
+  for (size_t i = 0; i + 1 < std::size(tabChain); ++i) setTabOrder(tabChain[i], tabChain[i + 1]);
+
+  // Fill from the model, then listen, so filling does not count as a choice.
+  for (int i = 0; i < 4; ++i)
+    m_pAddress[i]->setAddress(m_model.GetAddress(static_cast<CConfigKestoModel::Address>(i)));
+  m_pType->addItems(ToStringList(m_model.GetTypeItems()));
+  m_pType->setCurrentIndex(m_model.GetTypeSelection());
+  m_pName->setText(QString::fromLocal8Bit(m_model.GetName().c_str()));
+  m_pProtocol->addItems(ToStringList(CConfigKestoModel::GetProtocolItems()));
+  m_pProtocol->setCurrentIndex(m_model.GetProtocolSelection());
+  m_pBaud->addItems(ToStringList(CConfigKestoModel::GetBaudItems()));
+  m_pBaud->setCurrentIndex(m_model.GetBaudSelection());
+  UpdatePassThrough();
+
+  connect(m_pType, &QComboBox::currentIndexChanged, this, &CConfigKestoDlg::OnSelchangeType);
+  connect(m_pSet, &QPushButton::clicked, this, &CConfigKestoDlg::OnSetConfiguration);
+  connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
+  m_pSet->setFocus(Qt::OtherFocusReason);
+}
+
+bool CConfigKestoDlg::RunModal(const std::function<void()>& fnPass, const std::function<void(int)>& fnPause) {
+  bool bFinished = false;
+  const auto connection = connect(this, &QDialog::finished, this, [&bFinished] { bFinished = true; });
+  setWindowModality(Qt::ApplicationModal);
+  show();
+  m_pSet->setFocus(Qt::OtherFocusReason);
+  CPollingLoop::Run({[&bFinished] { return bFinished; }, &ProcessWaitingEvents, fnPause, fnPass});
+  disconnect(connection);
+  return result() == QDialog::Accepted;
+}
+
+void CConfigKestoDlg::OnSelchangeType(int iIndex) {
+  m_model.SetTypeSelection(iIndex);
+  UpdatePassThrough();
+}
+
+void CConfigKestoDlg::OnSetConfiguration() {
+  m_model.SetName(m_pName->text().toLocal8Bit().toStdString());
+  for (int i = 0; i < 4; ++i)
+    m_model.SetAddress(static_cast<CConfigKestoModel::Address>(i), m_pAddress[i]->address());
+  m_model.SetTypeSelection(m_pType->currentIndex());
+  m_model.SetProtocolSelection(m_pProtocol->currentIndex());
+  m_model.SetBaudSelection(m_pBaud->currentIndex());
+  m_model.Confirm();
+  accept();
+}
+
+void CConfigKestoDlg::UpdatePassThrough() {
+  const bool bEnabled = m_model.IsPassThroughEnabled();
+  m_pProtocol->setEnabled(bEnabled);
+  m_pBaud->setEnabled(bEnabled);
+}

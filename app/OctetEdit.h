@@ -1,0 +1,31 @@
+#ifndef KESTO_APP_OCTETEDIT_H
+#define KESTO_APP_OCTETEDIT_H
+
+#include <QLineEdit>
+
+// One field of the IP address editor: up to three digits, 0-255, blank counts 0.
+// A typed "." asks for the next field; a pasted dotted address is handed to
+// the editor whole so that it can fill all four fields.
+class COctetEdit : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit COctetEdit(QWidget* pParent = nullptr);
+
+  int value() const { return text().toInt(); }
+  void setValue(int iValue) { setText(QString::number(iValue)); }
+
+  // What a paste does with a text: a dotted address goes to addressPasted,
+  // digits go into the field when they fit.
+  void pasteText(const QString& sText);
+
+ signals:
+  void nextFieldRequested();
+  void addressPasted(quint32 dwAddress);
+
+ protected:
+  void keyPressEvent(QKeyEvent* pEvent) override;
+  void contextMenuEvent(QContextMenuEvent* pEvent) override;
+};
+
+#endif

@@ -1,0 +1,75 @@
+#ifndef KESTO_APP_LOGIC_CONFIGKESTOMODEL_H
+#define KESTO_APP_LOGIC_CONFIGKESTOMODEL_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/logic/KestoConfigValues.h"
+#include "discovery/KestoInfo.h"
+
+// The configuration dialog's values and rules, without any widgets: what the
+// lists hold and select for a record, when the pass-through lists are enabled,
+// and the values handed back. The dialog only shows this and forwards input.
+class CConfigKestoModel {
+ public:
+  enum Address { kIPAddress, kNetMask, kGateway, kDNS };
+
+  // Reads the record once; the record itself is never written by the model.
+  explicit CConfigKestoModel(const CKestoInfo& record);
+
+  const std::string& GetName() const { return m_sName; }
+  // Keeps at most the 27 characters the record's name field can hold.
+  void SetName(std::string_view name);
+
+  uint32_t GetAddress(Address which) const { return m_dwAddress[which]; }
+  void SetAddress(Address which, uint32_t dwAddress) { m_dwAddress[which] = dwAddress; }
+
+  const std::vector<std::string>& GetTypeItems() const { return m_typeItems; }
+  // -1 when nothing is selected (a type code outside 1-5).
+  int GetTypeSelection() const { return m_iType; }
+  // Out-of-range indexes are ignored.
+  void SetTypeSelection(int iIndex);
+  // The protocol and baud lists are enabled only for "Passthrough".
+  bool IsPassThroughEnabled() const { return m_iType == kPassthroughIndex; }
+
+  static const std::vector<std::string>& GetProtocolItems();
+  int GetProtocolSelection() const { return m_iProtocolSelection; }
+  void SetProtocolSelection(int iIndex);
+
+  static const std::vector<std::string>& GetBaudItems();
+  // -1 when no entry matches the record's rate.
+  int GetBaudSelection() const { return m_iBaudSelection; }
+  void SetBaudSelection(int iIndex);
+
+  // "Set Configuration": fixes the protocol and baud rate from the lists.
+  void Confirm();
+  bool IsConfirmed() const { return m_bConfirmed; }
+
+  // Meaningful after Confirm().
+  KestoConfigValues GetValues() const;
+
+  // Writes the edited fields into a record; MAC, version, port and the reserved
+  // bytes stay as they are.
+  static void WriteValues(const KestoConfigValues& values, KESTO_RECORD& record);
+
+ private:
+  static constexpr int kPassthroughIndex = 3;
+
+  std::string m_sName;
+  uint32_t m_dwAddress[4] = {};
+  std::vector<std::string> m_typeItems;
+  int m_iType = -1;
+  int m_iProtocolSelection = 0;
+  int m_iBaudSelection = -1;
+
+  int m_iRecordType;
+  uint16_t m_wRecordBaud;
+
+  bool m_bConfirmed = false;
+  int m_iProtocol = 0;
+  int m_iBaud = 0;
+};
+
+#endif

@@ -1,0 +1,48 @@
+// Kesto Manager: finds Kesto devices on the local network, lists them, and
+// changes their settings.
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/EventPump.h"
+#include "app/ProgramIcon.h"
+#include "app/QUORINDlg.h"
+#include "app/logic/PollingLoop.h"
+#include "app/logic/TargetOption.h"
+#include "platform/SocketLayer.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationDisplayName(QStringLiteral("Tamrel Kesto Manager"));
+  QApplication::setWindowIcon(ProgramIcon());
+
+  if (!platform::StartSocketLayer()) {
+    QMessageBox::warning(nullptr, QApplication::applicationDisplayName(),
+                         QStringLiteral("Windows sockets initialization failed."));
+    return 0;
+  }
+
+  KestoFinderOptions options;
+  // Developer setting: probe one host (loopback) instead of broadcasting.
+  if (const char* pszTarget = std::getenv("KESTO_TARGET")) {
+    std::string sError;
+    if (!ParseTargetOption(pszTarget, &options.endpTarget, &sError)) {
+      std::fprintf(stderr, "kesto-manager: %s\n", sError.c_str());
+      platform::StopSocketLayer();
+      return 2;
+    }
+  }
+
+  {
+    CQUORINDlg window(std::make_unique<CKestoFinder>(options));
+    window.show();
+    window.ReportSocketProblem();
+    CPollingLoop::Run({[&window] { return window.IsQuitRequested(); }, &ProcessWaitingEvents,
+                       [&window](int iMs) { window.PauseForAnswer(iMs); }, [&window] { window.PollDevices(); }});
+  }
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  platform::StopSocketLayer();
+  return 0;
+}

@@ -1,0 +1,181 @@
+// The configuration dialog's widgets: texts, lists, the enabling rule, and what
+// confirming hands to the model.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+
+#include "app/ConfigKestoDlg.h"
+#include "app/IPAddressEdit.h"
+#include "app/logic/ConfigKestoModel.h"
+#include "tests/app/AppTestRecords.h"
+
+namespace {
+
+CKestoInfo Entry(int8_t cType, uint16_t wBaudRate = 9600) {
+  KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
+  record.cType = cType;
+  record.wBaudRate = wBaudRate;
+  return CKestoInfo(record, 0);
+}
+
+QStringList Items(const QComboBox* pCombo) {
+  QStringList items;
+  for (int i = 0; i < pCombo->count(); ++i) items << pCombo->itemText(i);
+  return items;
+}
+
+}  // namespace
+
+class ConfigDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void captionLabelsAndButtons() {
+    const CKestoInfo entry = Entry(5);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Kesto Configuration"));
+    QCOMPARE(dialog.GetSetButton()->text(), QStringLiteral("Set Configuration"));
+    QVERIFY(dialog.GetSetButton()->isDefault());
+    QCOMPARE(dialog.GetCancelButton()->text(), QStringLiteral("Cancel"));
+    QSet<QString> labels;
+    for (const QLabel* pLabel : dialog.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) labels << pLabel->text();
+    QCOMPARE(labels, (QSet<QString>{"IP Address", "Net Mask", "Gateway", "DNS", "Type", "Name", "Protocol",
+                                     "Baud Rate"}));
+    const auto groups = dialog.findChildren<QGroupBox*>();
+    QCOMPARE(groups.size(), 1);
+    QCOMPARE(groups[0]->title(), QStringLiteral("Pass-Through Settings"));
+    QCOMPARE(Items(dialog.GetProtocolList()), (QStringList{"RS232", "RS485"}));
+    QCOMPARE(Items(dialog.GetBaudList()),
+             (QStringList{"115200", "57600", "38400", "19200", "9600", "4800", "1200", "600", "300"}));
+    QCOMPARE(dialog.GetNameEdit()->text(), QStringLiteral("Boiler room"));
+    QCOMPARE(dialog.GetAddressEdit(0)->address(), 0xC0A8010Au);
+    QCOMPARE(dialog.GetAddressEdit(1)->address(), 0xFFFFFF00u);
+    QCOMPARE(dialog.GetBaudList()->currentText(), QStringLiteral("9600"));
+  }
+
+  void tabOrderFollowsTheTemplate() {
+    const CKestoInfo entry = Entry(5);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    QList<QWidget*> chain;
+    QWidget* pWidget = dialog.GetSetButton();
+    for (int i = 0; i < 500 && chain.size() < 10; ++i, pWidget = pWidget->nextInFocusChain()) {
+      if ((pWidget->focusPolicy() & Qt::TabFocus) && pWidget->isEnabled()) chain << pWidget;
+    }
+    const QList<QWidget*> expected{dialog.GetSetButton(),   dialog.GetCancelButton(),
+                                   dialog.GetAddressEdit(0)->focusProxy(), dialog.GetAddressEdit(1)->focusProxy(),
+                                   dialog.GetAddressEdit(2)->focusProxy(), dialog.GetAddressEdit(3)->focusProxy(),
+                                   dialog.GetTypeList(),    dialog.GetNameEdit(),
+                                   dialog.GetProtocolList(), dialog.GetBaudList()};
+    QCOMPARE(chain, expected);
+  }
+
+  void enablingFollowsTheTypeSelection_data() {
+    QTest::addColumn<int>("cType");
+    QTest::addColumn<QStringList>("types");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<bool>("enabled");
+    const QStringList four{"Master", "Slave", "Aprilaire", "Passthrough"};
+    QTest::newRow("Solvane") << 1 << QStringList{"Solvane/Duravex"} << 0 << false;
+    QTest::newRow("Master") << 2 << four << 0 << false;
+    QTest::newRow("Slave") << 3 << four << 1 << false;
+    QTest::newRow("Passthrough") << 5 << four << 3 << true;
+    QTest::newRow("unknown 9") << 9 << four << -1 << false;
+  }
+
+  void enablingFollowsTheTypeSelection() {
+    QFETCH(int, cType);
+    QFETCH(QStringList, types);
+    QFETCH(int, selected);
+    QFETCH(bool, enabled);
+    const CKestoInfo entry = Entry(static_cast<int8_t>(cType));
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    QCOMPARE(Items(dialog.GetTypeList()), types);
+    QCOMPARE(dialog.GetTypeList()->currentIndex(), selected);
+    QCOMPARE(dialog.GetProtocolList()->isEnabled(), enabled);
+    QCOMPARE(dialog.GetBaudList()->isEnabled(), enabled);
+    if (types.size() == 4) {
+      for (int iIndex : {1, 3, 0, 3, 2}) {
+        dialog.GetTypeList()->setCurrentIndex(iIndex);
+        QCOMPARE(dialog.GetProtocolList()->isEnabled(), iIndex == 3);
+        QCOMPARE(dialog.GetBaudList()->isEnabled(), iIndex == 3);
+      }
+    }
+  }
+
+  void noMatchingRateStartsWithoutSelection() {
+    const CKestoInfo entry = Entry(5, 2400);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    QCOMPARE(dialog.GetBaudList()->currentIndex(), -1);
+    const CKestoInfo fast = Entry(5, 49664);
+    CConfigKestoModel fastModel(fast);
+    CConfigKestoDlg fastDialog(fastModel);
+    QCOMPARE(fastDialog.GetBaudList()->currentText(), QStringLiteral("115200"));
+  }
+
+  void setConfigurationHandsBackTheEditedValues() {
+    const CKestoInfo entry = Entry(2);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    dialog.GetNameEdit()->clear();
+    QTest::keyClicks(dialog.GetNameEdit(), QString(40, QLatin1Char('z')));
+    QCOMPARE(dialog.GetNameEdit()->text().size(), 27);
+    dialog.GetAddressEdit(0)->setAddress(0x0A000005u);
+    dialog.GetTypeList()->setCurrentIndex(3);
+    dialog.GetProtocolList()->setCurrentIndex(0);
+    dialog.GetBaudList()->setCurrentIndex(0);
+    dialog.GetSetButton()->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(model.IsConfirmed());
+    const KestoConfigValues values = model.GetValues();
+    QCOMPARE(values.sName, std::string(27, 'z'));
+    QCOMPARE(values.dwIPAddress, 0x0A000005u);
+    QCOMPARE(values.iType, 5);
+    QCOMPARE(values.iProtocol, 0);
+    QCOMPARE(values.iBaud, 115200);
+  }
+
+  void cancelAndEscapeHandBackNothing() {
+    const CKestoInfo entry = Entry(2);
+    for (bool bEscape : {false, true}) {
+      CConfigKestoModel model(entry);
+      CConfigKestoDlg dialog(model);
+      dialog.show();
+      if (bEscape)
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+      else
+        dialog.GetCancelButton()->click();
+      QCOMPARE(dialog.result(), int(QDialog::Rejected));
+      QVERIFY(!model.IsConfirmed());
+    }
+  }
+
+  void runModalPollsUntilTheDialogCloses() {
+    const CKestoInfo entry = Entry(2);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    int nPasses = 0;
+    int iLongestPause = 0;
+    QTimer::singleShot(50, &dialog, [&] { dialog.GetSetButton()->click(); });
+    const bool bConfirmed = dialog.RunModal([&] { ++nPasses; },
+                                            [&](int iMs) {
+                                              iLongestPause = std::max(iLongestPause, iMs);
+                                              QTest::qSleep(iMs);
+                                            });
+    QVERIFY(bConfirmed);
+    QVERIFY(nPasses > 0);
+    QCOMPARE(iLongestPause, 10);
+    QVERIFY(!dialog.isVisible());
+  }
+};
+
+QTEST_MAIN(ConfigDialogTest)
+#include "ConfigDialogTest.moc"

@@ -1,0 +1,168 @@
+#include "app/logic/ConfigKestoModel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/app/AppTestRecords.h"
+
+namespace {
+
+CKestoInfo Entry(int8_t cType, int16_t shProtocol = 0, uint16_t wBaudRate = 9600) {
+  KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
+  record.cType = cType;
+  record.shProtocol = shProtocol;
+  record.wBaudRate = wBaudRate;
+  return CKestoInfo(record, 0);
+}
+
+const std::vector<std::string> kFourTypes{"Master", "Slave", "Aprilaire", "Passthrough"};
+
+struct TypeCase {
+  int8_t cType;
+  std::vector<std::string> items;
+  int iSelected;
+  bool bPassThrough;
+  int iHandedBack;  // confirming without touching the list
+};
+
+void PrintTo(const TypeCase& c, std::ostream* pOut) { *pOut << "cType " << int(c.cType); }
+
+class TypeRuleTest : public ::testing::TestWithParam<TypeCase> {};
+
+TEST_P(TypeRuleTest, ListSelectionEnablingAndCodeHandedBack) {
+  const TypeCase& c = GetParam();
+  CConfigKestoModel model(Entry(c.cType));
+  EXPECT_EQ(model.GetTypeItems(), c.items);
+  EXPECT_EQ(model.GetTypeSelection(), c.iSelected);
+  EXPECT_EQ(model.IsPassThroughEnabled(), c.bPassThrough);
+  model.Confirm();
+  EXPECT_EQ(model.GetValues().iType, c.iHandedBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Code, TypeRuleTest,
+    ::testing::Values(TypeCase{1, {"Solvane/Duravex"}, 0, false, 2}, TypeCase{2, kFourTypes, 0, false, 2},
+                      TypeCase{3, kFourTypes, 1, false, 3}, TypeCase{4, kFourTypes, 2, false, 4},
+                      TypeCase{5, kFourTypes, 3, true, 5},
+                      // Outside 1-5: no selection, and the record keeps its own code.
+                      TypeCase{0, kFourTypes, -1, false, 0}, TypeCase{6, kFourTypes, -1, false, 6},
+                      TypeCase{-3, kFourTypes, -1, false, -3}),
+    [](const ::testing::TestParamInfo<TypeCase>& info) {
+      const int iType = info.param.cType;
+      return std::string(iType < 0 ? "TypeMinus" : "Type") + std::to_string(iType < 0 ? -iType : iType);
+    });
+
+TEST(ConfigKestoModelTest, EnablingFollowsTheTypeSelection) {
+  CConfigKestoModel model(Entry(5));
+  EXPECT_TRUE(model.IsPassThroughEnabled());
+  const struct {
+    int iIndex;
+    bool bEnabled;
+  } steps[] = {{1, false}, {3, true}, {0, false}, {2, false}, {3, true}, {4, true} /* refused */, {-1, false}};
+  for (const auto& step : steps) {
+    model.SetTypeSelection(step.iIndex);
+    EXPECT_EQ(model.IsPassThroughEnabled(), step.bEnabled) << "index " << step.iIndex;
+  }
+}
+
+TEST(ConfigKestoModelTest, SolvaneListHandsBackMasterAndNeverEnablesPassThrough) {
+  CConfigKestoModel model(Entry(1));
+  model.SetTypeSelection(3);  // not in a one-entry list
+  EXPECT_EQ(model.GetTypeSelection(), 0);
+  EXPECT_FALSE(model.IsPassThroughEnabled());
+  model.Confirm();
+  EXPECT_EQ(model.GetValues().iType, 2);
+}
+
+TEST(ConfigKestoModelTest, ProtocolSelectionAndValueHandedBack) {
+  const struct {
+    int16_t shProtocol;
+    int iSelected;
+  } cases[] = {{0, 0}, {1, 1}, {-1, 1}, {7, 1}, {-32768, 1}};
+  for (const auto& c : cases) {
+    CConfigKestoModel model(Entry(5, c.shProtocol));
+    EXPECT_EQ(model.GetProtocolSelection(), c.iSelected) << c.shProtocol;
+    model.Confirm();
+    EXPECT_EQ(model.GetValues().iProtocol, c.iSelected) << c.shProtocol;
+  }
+  EXPECT_EQ(CConfigKestoModel::GetProtocolItems(), (std::vector<std::string>{"RS232", "RS485"}));
+}
+
+TEST(ConfigKestoModelTest, BaudSelectionFromTheRecordsSixteenBitRate) {
+  EXPECT_EQ(CConfigKestoModel::GetBaudItems(),
+            (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600", "4800", "1200", "600", "300"}));
+  const struct {
+    uint16_t wBaudRate;
+    int iSelected;
+    int iHandedBack;
+  } cases[] = {
+      {9600, 4, 9600},   {49664, 0, 115200}, {57600, 1, 57600}, {300, 8, 300},
+      // Not offered: no selection, and the device keeps its rate.
+      {2400, -1, 2400}, {0, -1, 0},         {65535, -1, 65535},
+  };
+  for (const auto& c : cases) {
+    CConfigKestoModel model(Entry(5, 0, c.wBaudRate));
+    EXPECT_EQ(model.GetBaudSelection(), c.iSelected) << c.wBaudRate;
+    model.Confirm();
+    EXPECT_EQ(model.GetValues().iBaud, c.iHandedBack) << c.wBaudRate;
+    KESTO_RECORD record;
+    CConfigKestoModel::WriteValues(model.GetValues(), record);
+    EXPECT_EQ(record.wBaudRate, c.wBaudRate) << "an untouched dialog must not change the rate";
+  }
+}
+
+TEST(ConfigKestoModelTest, Choosing115200StoresItsLowSixteenBits) {
+  CConfigKestoModel model(Entry(5, 0, 9600));
+  model.SetBaudSelection(0);
+  model.Confirm();
+  EXPECT_EQ(model.GetValues().iBaud, 115200);
+  KESTO_RECORD record;
+  CConfigKestoModel::WriteValues(model.GetValues(), record);
+  EXPECT_EQ(record.wBaudRate, 49664);
+}
+
+TEST(ConfigKestoModelTest, NameIsCutTo27Characters) {
+  CConfigKestoModel model(Entry(5));
+  EXPECT_EQ(model.GetName(), "Boiler room");
+  model.SetName(std::string(40, 'x'));
+  EXPECT_EQ(model.GetName(), std::string(27, 'x'));
+}
+
+TEST(ConfigKestoModelTest, AddressesComeFromTheRecordAndGoBackUnchanged) {
+  CConfigKestoModel model(Entry(5));
+  EXPECT_EQ(model.GetAddress(CConfigKestoModel::kIPAddress), 0xC0A8010Au);
+  EXPECT_EQ(model.GetAddress(CConfigKestoModel::kNetMask), 0xFFFFFF00u);
+  EXPECT_EQ(model.GetAddress(CConfigKestoModel::kGateway), 0xC0A80101u);
+  EXPECT_EQ(model.GetAddress(CConfigKestoModel::kDNS), 0x08080808u);
+  model.SetAddress(CConfigKestoModel::kDNS, 0);
+  model.Confirm();
+  const KestoConfigValues values = model.GetValues();
+  EXPECT_EQ(values.dwIPAddress, 0xC0A8010Au);
+  EXPECT_EQ(values.dwDNS, 0u);
+}
+
+TEST(ConfigKestoModelTest, WriteValuesLeavesMacVersionPortAndReservedBytes) {
+  KESTO_RECORD record = MakeRecord(0x07, "Old name that is rather long", 0x01020304u);
+  record.byReserved1 = 0x11;
+  record.byReserved2[3] = 0x22;
+  const KESTO_RECORD before = record;
+  KestoConfigValues values;
+  values.sName = std::string(30, 'n');
+  values.iType = 0x105;       // low 8 bits: 5
+  values.iProtocol = 0x10001;  // low 16 bits: 1
+  values.iBaud = 0;
+  CConfigKestoModel::WriteValues(values, record);
+  EXPECT_EQ(std::string(record.szName, 27), std::string(27, 'n'));
+  EXPECT_EQ(record.szName[27], '\0');
+  EXPECT_EQ(record.iPort, before.iPort);
+  EXPECT_EQ(record.cType, 5);
+  EXPECT_EQ(record.shProtocol, 1);
+  EXPECT_EQ(0, std::memcmp(record.byMAC, before.byMAC, 6));
+  EXPECT_EQ(0, std::memcmp(record.szVersion, before.szVersion, 36));
+  EXPECT_EQ(record.byReserved1, 0x11);
+  EXPECT_EQ(record.byReserved2[3], 0x22);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// The real main window against kesto-sim with real broadcasts. Run only by
+// gui_e2e.sh inside a test network namespace; it refuses to run in the
+// machine's own namespace. Usage: app_gui_e2e SIMULATOR_PID
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <sys/stat.h>
+
+#include "app/ConfigKestoDlg.h"
+#include "app/EventPump.h"
+#include "app/IPAddressEdit.h"
+#include "app/QUORINDlg.h"
+#include "app/logic/PollingLoop.h"
+#include "discovery/KestoWire.h"
+
+namespace {
+
+// True when this process runs in one of the lab's named namespaces.
+bool InLabNamespace() {
+  struct stat self {};
+  if (stat("/proc/self/ns/net", &self) != 0) return false;
+  const QDir dir(QStringLiteral("/run/netns"));
+  for (const QString& sName : dir.entryList({QStringLiteral("kesto-lab-*")}, QDir::Files | QDir::System)) {
+    struct stat named {};
+    if (stat(dir.filePath(sName).toLocal8Bit().constData(), &named) == 0 && named.st_ino == self.st_ino &&
+        named.st_dev == self.st_dev)
+      return true;
+  }
+  return false;
+}
+
+// Turns the program's loop until bDone holds or the time is up.
+bool RunUntil(CQUORINDlg& window, const std::function<bool()>& fnDone, int iSeconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(iSeconds);
+  bool bDone = false;
+  CPollingLoop::Run({[&] { return (bDone = fnDone()) || std::chrono::steady_clock::now() > deadline; },
+                     &ProcessWaitingEvents, [&window](int iMs) { window.PauseForAnswer(iMs); },
+                     [&window] { window.PollDevices(); }});
+  return bDone;
+}
+
+int Fail(const char* pszWhat) {
+  std::fprintf(stderr, "FAIL: %s\n", pszWhat);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (argc != 2) return Fail("usage: app_gui_e2e SIMULATOR_PID");
+  if (!InLabNamespace()) return Fail("not inside a test network namespace; refusing to broadcast");
+  const pid_t simPid = static_cast<pid_t>(std::atol(argv[1]));
+  QApplication app(argc, argv);
+
+  // The default target: the limited broadcast, port 1444.
+  CQUORINDlg window(std::make_unique<CKestoFinder>());
+  if (!window.GetFinder().IsSocketOpen()) return Fail("socket not open");
+  window.show();
+  QTreeWidget* pList = window.GetList();
+
+  if (!RunUntil(window, [&] { return pList->topLevelItemCount() == 3; }, 10)) return Fail("three devices did not appear");
+  std::printf("three devices listed\n");
+
+  pList->topLevelItem(1)->setSelected(true);
+  const QString sMAC = pList->topLevelItem(1)->text(1);
+  QTimer::singleShot(50, &window, [] {
+    auto* pDialog = qobject_cast<CConfigKestoDlg*>(QApplication::activeModalWidget());
+    if (pDialog == nullptr) return;
+    pDialog->GetNameEdit()->setText(QStringLiteral("Renamed over the air"));
+    pDialog->GetAddressEdit(0)->setAddress(0x0AC90063u);  // 10.201.0.99
+    pDialog->GetSetButton()->click();
+  });
+  QTimer::singleShot(5000, &window, [] {
+    if (QWidget* pModal = QApplication::activeModalWidget()) pModal->close();
+  });
+  window.GetBasicConfigButton()->click();
+  const CKestoInfo* pCopy = window.GetPresenter().GetSelectedRecord();
+  if (pCopy == nullptr || pCopy->GetName() != "Renamed over the air") return Fail("the dialog was not confirmed");
+  uint8_t bySent[kesto_wire::kSetConfigSize];
+  kesto_wire::EncodeSetConfig(pCopy->GetRecord(), bySent);
+  std::printf("set-config ");
+  for (uint8_t by : bySent) std::printf("%02x", by);
+  std::printf("\n");
+
+  auto rowOf = [&]() -> QTreeWidgetItem* {
+    for (int i = 0; i < pList->topLevelItemCount(); ++i)
+      if (pList->topLevelItem(i)->text(1) == sMAC) return pList->topLevelItem(i);
+    return nullptr;
+  };
+  if (!RunUntil(window,
+                [&] {
+                  QTreeWidgetItem* pRow = rowOf();
+                  return pRow && pRow->text(0) == QStringLiteral("Renamed over the air") &&
+                         pRow->text(2) == QStringLiteral("10.201.0.99");
+                },
+                10))
+    return Fail("the row did not follow the applied settings");
+  if (pList->topLevelItemCount() != 3) return Fail("the edited device got a second row");
+  std::printf("row follows the device\n");
+
+  kill(simPid, SIGTERM);
+  const auto stopped = std::chrono::steady_clock::now();
+  if (!RunUntil(window, [&] { return pList->topLevelItemCount() == 0; }, 10)) return Fail("rows stayed after the simulator stopped");
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - stopped).count();
+  if (ms < 1000) return Fail("rows went before the devices could have aged");
+  std::printf("rows gone %lld ms after the simulator stopped\n", static_cast<long long>(ms));
+  return 0;
+}

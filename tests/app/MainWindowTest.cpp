@@ -1,0 +1,172 @@
+// The main window's widgets: columns, buttons, keys, and the two commands.
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+#include "app/ConfigKestoDlg.h"
+#include "app/DialogUnits.h"
+#include "app/QUORINDlg.h"
+#include "support/FakeClock.h"
+#include "support/FakeDatagramSocket.h"
+#include "tests/app/AppTestRecords.h"
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ public slots:
+  void handleUrl(const QUrl& url) { m_urls << url.toString(); }
+
+ private:
+  std::unique_ptr<CQUORINDlg> MakeWindow(const std::vector<KESTO_RECORD>& devices) {
+    auto socket = std::make_unique<FakeDatagramSocket>();
+    m_pSocket = socket.get();
+    KestoFinderOptions options;
+    options.pTicks = &m_clock;
+    auto window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)));
+    for (const auto& record : devices) m_pSocket->Queue(AnswerBytes(record));
+    for (size_t i = 0; i < devices.size(); ++i) window->PollDevices();
+    return window;
+  }
+
+  FakeClock m_clock{5000};
+  FakeDatagramSocket* m_pSocket = nullptr;
+  QStringList m_urls;
+
+ private slots:
+  void columnsTitlesAndWidths() {
+    auto window = MakeWindow({});
+    QTreeWidget* pList = window->GetList();
+    const char* titles[] = {"Name", "MAC Address", "IP Address", "Port", "Version"};
+    const int widths[] = {110, 150, 100, 40, 150};
+    QCOMPARE(pList->columnCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+      QCOMPARE(pList->headerItem()->text(i), QString::fromLatin1(titles[i]));
+      QCOMPARE(pList->header()->sectionSize(i), widths[i]);
+    }
+    QCOMPARE(pList->selectionMode(), QAbstractItemView::SingleSelection);
+    QVERIFY(!pList->isSortingEnabled());
+  }
+
+  void captionButtonsAndLayout() {
+    auto window = MakeWindow({});
+    QCOMPARE(window->windowTitle(), QStringLiteral("Tamrel Kesto Manager"));
+    QCOMPARE(window->GetBasicConfigButton()->text(), QStringLiteral("Basic Config..."));
+    QCOMPARE(window->GetLaunchButton()->text(), QStringLiteral("Lauch Configurator..."));
+    QVERIFY(!window->windowIcon().isNull());
+    const CDialogUnits du;
+    QCOMPARE(window->size(), du.Size(387, 113));
+    QCOMPARE(window->GetList()->geometry(), du.Rect(4, 4, 379, 86));
+    QCOMPARE(window->GetBasicConfigButton()->geometry(), du.Rect(4, 95, 119, 14));
+    QCOMPARE(window->GetLaunchButton()->geometry(), du.Rect(129, 95, 139, 14));
+  }
+
+  void rowsAreThePresentersRowsNewestFirst() {
+    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000001u), MakeRecord(2, "Second", 0x0A000002u)});
+    QTreeWidget* pList = window->GetList();
+    QCOMPARE(pList->topLevelItemCount(), 2);
+    QCOMPARE(pList->topLevelItem(0)->text(0), QStringLiteral("Second"));
+    QCOMPARE(pList->topLevelItem(1)->text(1), QStringLiteral("00-1A-2B-3C-4D-01"));
+    QCOMPARE(pList->topLevelItem(1)->text(2), QStringLiteral("10.0.0.1"));
+    QCOMPARE(pList->topLevelItem(1)->text(3), QStringLiteral("10001"));
+    QCOMPARE(pList->topLevelItem(1)->text(4), QStringLiteral("FW 2.17"));
+    m_clock.Advance(2001);
+    window->PollDevices();
+    QCOMPARE(pList->topLevelItemCount(), 0);
+  }
+
+  void escapeEnterAndCloseOnlyRaiseTheFlag() {
+    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000001u)});
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QSignalSpy basicClicks(window->GetBasicConfigButton(), &QPushButton::clicked);
+    QSignalSpy launchClicks(window->GetLaunchButton(), &QPushButton::clicked);
+    window->GetList()->topLevelItem(0)->setSelected(true);
+    for (QWidget* pTarget : {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(window->GetBasicConfigButton()),
+                             static_cast<QWidget*>(window->GetLaunchButton())}) {
+      QTest::keyClick(pTarget, Qt::Key_Escape);
+      QTest::keyClick(pTarget, Qt::Key_Return);
+      QTest::keyClick(pTarget, Qt::Key_Enter);
+    }
+    QCOMPARE(basicClicks.count(), 0);
+    QCOMPARE(launchClicks.count(), 0);
+    QVERIFY(window->isVisible());
+    QVERIFY(!window->IsQuitRequested());
+
+    QVERIFY(!window->close());
+    QVERIFY(window->isVisible());
+    QVERIFY(window->IsQuitRequested());
+  }
+
+  void tabMovesTheFocus() {
+    auto window = MakeWindow({});
+    QCOMPARE(window->GetBasicConfigButton()->nextInFocusChain(), window->GetList());
+    QVERIFY(window->GetList()->focusPolicy() & Qt::TabFocus);
+    QVERIFY(window->GetLaunchButton()->focusPolicy() & Qt::TabFocus);
+  }
+
+  void launchOpensThePageInTheBrowser() {
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "handleUrl");
+    m_urls.clear();
+    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u), MakeRecord(2, "Second", 0x0A000006u)});
+    window->GetLaunchButton()->click();  // nothing selected
+    QVERIFY(m_urls.isEmpty());
+    window->GetList()->topLevelItem(1)->setSelected(true);
+    window->GetLaunchButton()->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(m_urls, QStringList{QStringLiteral("http://10.0.0.5/config.htm")});
+  }
+
+  void basicConfigSendsWhatTheDialogConfirmed() {
+    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u)});
+    window->show();
+    window->GetList()->topLevelItem(0)->setSelected(true);
+    bool bSawDialog = false;
+    QTimer::singleShot(0, this, [&] {
+      auto* pDialog = qobject_cast<CConfigKestoDlg*>(QApplication::activeModalWidget());
+      if (pDialog == nullptr) return;
+      bSawDialog = true;
+      pDialog->GetNameEdit()->setText(QStringLiteral("Renamed"));
+      pDialog->GetSetButton()->click();
+    });
+    // Safety net: a dialog left open would keep the test waiting forever.
+    QTimer::singleShot(5000, this, [] {
+      if (QWidget* pModal = QApplication::activeModalWidget()) pModal->close();
+    });
+    const size_t nSentBefore = m_pSocket->sent.size();
+    window->GetBasicConfigButton()->click();
+    QVERIFY(bSawDialog);
+    QCOMPARE(m_pSocket->sent.size(), nSentBefore + 1);
+    const auto& bytes = m_pSocket->sent.back().bytes;
+    QCOMPARE(bytes.size(), size_t{104});
+    QCOMPARE(bytes[0], uint8_t{7});
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes.data()) + 26, 8), QByteArray("Renamed\0", 8));
+    QCOMPARE(window->GetList()->topLevelItem(0)->text(0), QStringLiteral("First"));
+  }
+
+  void socketFailureIsReportedAndTheWindowRuns() {
+    KestoFinderOptions options;
+    options.pTicks = &m_clock;
+    CQUORINDlg window(std::make_unique<CKestoFinder>(options, nullptr, "Operation not permitted"));
+    window.show();
+    window.ReportSocketProblem();
+    QMessageBox* pBox = window.GetSocketMessage();
+    QVERIFY(pBox != nullptr);
+    QVERIFY(pBox->isVisible());
+    QVERIFY2(pBox->text().contains(QStringLiteral("Operation not permitted")), qPrintable(pBox->text()));
+    m_clock.Advance(1500);
+    window.PollDevices();
+    window.PauseForAnswer(1);
+    QCOMPARE(window.GetList()->topLevelItemCount(), 0);
+    QVERIFY(!window.IsQuitRequested());
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
