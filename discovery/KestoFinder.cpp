@@ -132,11 +132,13 @@ void CKestoFinder::RemoveAged() {
   }
 }
 
-void CKestoFinder::RemoveAged(uint32_t dwNow) {
+void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, AGE_LIMIT_MS); }
+
+void CKestoFinder::RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) {
   for (ZNPOSITION pos = m_listDevices.GetHeadPosition(); pos != nullptr;) {
     ZNPOSITION posThis = pos;
     auto* pInfo = static_cast<CKestoInfo*>(m_listDevices.GetNext(pos));
-    if (pInfo->IsAged(dwNow)) {
+    if (static_cast<uint32_t>(dwNow - pInfo->dwLastSeen) > dwAgeLimitMs) {
       Unindex(pInfo);
       delete pInfo;
       m_listDevices.RemoveAt(posThis);

@@ -52,6 +52,8 @@ class CKestoFinder {
   void RemoveAged();
   // The same against one given tick, so a caller can decide expiry once per pass.
   void RemoveAged(uint32_t dwNow);
+  // The same with a longer silence allowed, for a caller that must ride out a lost answer.
+  void RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs);
   int SendConfig(const KESTO_RECORD& record);
 
   // Waits up to iTimeoutMs for a datagram to read; true when one waits.

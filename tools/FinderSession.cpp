@@ -8,8 +8,11 @@
 
 namespace {
 
-// Bounds the reads of one pass so a flood cannot starve the rest of the loop.
+// Bound the reads of one pass, in count and in time, so a flood cannot starve
+// the rest of the loop: what is left waits in the socket for the next pass.
 constexpr int kMaxReadsPerPass = 20000;
+constexpr uint32_t kMaxReadMsPerPass = 10;
+constexpr int kReadsPerClockLook = 64;
 // Idle wait between passes; an arriving answer ends it at once.
 constexpr uint32_t kIdleWaitMs = 10;
 // Room for the answers of a few thousand devices to one probe.
@@ -54,8 +57,12 @@ bool FinderSession::RunPasses(uint32_t dwDurationMs, const std::function<bool()>
   CKestoFinder& finder = *m_pFinder;
   const uint32_t dwStart = finder.Now();
   for (;;) {
+    const uint32_t dwPassStart = finder.Now();
     finder.Poll();
-    for (int n = 0; n < kMaxReadsPerPass && finder.WaitForAnswer(0); ++n) finder.Receive();
+    for (int n = 0; n < kMaxReadsPerPass && finder.WaitForAnswer(0); ++n) {
+      finder.Receive();
+      if (n % kReadsPerClockLook == kReadsPerClockLook - 1 && finder.Now() - dwPassStart >= kMaxReadMsPerPass) break;
+    }
     if (afterPass && afterPass()) return true;
     if (pbStop != nullptr && *pbStop) return true;
     const uint32_t dwElapsed = finder.Now() - dwStart;

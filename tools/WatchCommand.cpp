@@ -46,6 +46,7 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
   // The record last printed per device: the finder's bChanged stays raised for
   // good, so a change is reported when the bytes differ from what was shown.
   std::unordered_map<uint64_t, KESTO_RECORD> shown;
+  const uint32_t dwAgeLimitMs = static_cast<uint32_t>(options.iAgeLimitMs);
   auto afterPass = [&]() {
     const uint32_t dwNow = finder.Now();
     const CZNObList& devices = finder.GetDevices();
@@ -60,13 +61,13 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
         shown[MacKey(record)] = record;
         PrintEvent(out, options.bJson, "changed", record);
       }
-      if (pInfo->IsAged(dwNow)) {
+      if (static_cast<uint32_t>(dwNow - pInfo->dwLastSeen) > dwAgeLimitMs) {
         shown.erase(MacKey(record));
         PrintEvent(out, options.bJson, "removed", record);
       }
     }
     // Same tick as the test above, so an entry is removed exactly when it was reported.
-    finder.RemoveAged(dwNow);
+    finder.RemoveAged(dwNow, dwAgeLimitMs);
     return false;
   };
 

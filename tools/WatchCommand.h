@@ -6,10 +6,17 @@
 
 #include "tools/FinderSession.h"
 
+// A device is reported removed once silent for longer than this. Its answers come
+// a little after each probe, so after one lost answer it has been silent for two
+// probe intervals plus that delay, just over the finder's own AGE_LIMIT_MS; half an
+// interval more rides out one loss and still drops a device that missed two.
+constexpr int kWatchAgeLimitMs = static_cast<int>(AGE_LIMIT_MS + PROBE_INTERVAL_MS / 2);
+
 struct WatchOptions {
   TargetOptions target;
   int iDurationMs = -1;  // negative: until stopped
   bool bJson = false;
+  int iAgeLimitMs = kWatchAgeLimitMs;
 };
 
 // `kesto watch`: runs the finder's passes and prints one line per device that

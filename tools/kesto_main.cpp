@@ -54,6 +54,10 @@ int main(int argc, char** argv) {
   pWatch->footer(kExitCodeHelp);
   AddWaitOption(pWatch, "--duration", &watchOptions.iDurationMs, "How long to watch, in ms (default: until Ctrl-C)");
   pWatch->add_flag("--json", watchOptions.bJson, "Print JSON lines {\"event\":...,\"device\":{...}}");
+  pWatch->add_option("--age-limit", watchOptions.iAgeLimitMs,
+                     "Report a device removed after this many ms of silence (default 2500: one lost answer is "
+                     "ridden out)")
+      ->check(CLI::Range(static_cast<int>(AGE_LIMIT_MS), 3600 * 1000));
   AddTargetOptions(pWatch, &watchOptions.target);
 
   SetOptions setOptions;

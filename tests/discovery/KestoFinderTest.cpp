@@ -160,6 +160,17 @@ TEST_F(KestoFinderTest, EntriesAgeOutAfterMoreThanTheLimit) {
   EXPECT_EQ(finder->FindByMAC(MakeRecord(1)), nullptr);
 }
 
+TEST_F(KestoFinderTest, LongerAgeLimitKeepsAnEntryUpToItAcrossTheWrap) {
+  MakeFinder(0xFFFFFF00u);
+  pSocket->Queue(RecordBytes(MakeRecord(1)));
+  finder->Poll();
+  finder->RemoveAged(0xFFFFFF00u + 3000, 3000);
+  EXPECT_EQ(Entries().size(), 1u) << "3000 ms silent is within a 3000 ms limit";
+  finder->RemoveAged(0xFFFFFF00u + 3001, 3000);
+  EXPECT_TRUE(Entries().empty());
+  EXPECT_EQ(finder->FindByMAC(MakeRecord(1)), nullptr);
+}
+
 TEST_F(KestoFinderTest, EntryCapRefusesNewDevicesButRenewsKnownOnes) {
   MakeFinder(0, 3);
   for (uint32_t id = 1; id <= 5; ++id) pSocket->Queue(RecordBytes(MakeRecord(id)));
