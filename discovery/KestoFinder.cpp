@@ -121,24 +121,20 @@ void CKestoFinder::AddDevice(const KESTO_RECORD& record) {
 }
 
 void CKestoFinder::RemoveAged() {
-  for (ZNPOSITION pos = m_listDevices.GetHeadPosition(); pos != nullptr;) {
-    ZNPOSITION posThis = pos;
-    auto* pInfo = static_cast<CKestoInfo*>(m_listDevices.GetNext(pos));
-    if (pInfo->IsAged(m_pTicks->Now())) {
-      Unindex(pInfo);
-      delete pInfo;
-      m_listDevices.RemoveAt(posThis);
-    }
-  }
+  RemoveWhere([this](const CKestoInfo& info) { return info.IsAged(m_pTicks->Now()); });
 }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, AGE_LIMIT_MS); }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) {
+  RemoveWhere([=](const CKestoInfo& info) { return static_cast<uint32_t>(dwNow - info.dwLastSeen) > dwAgeLimitMs; });
+}
+
+void CKestoFinder::RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnAged) {
   for (ZNPOSITION pos = m_listDevices.GetHeadPosition(); pos != nullptr;) {
     ZNPOSITION posThis = pos;
     auto* pInfo = static_cast<CKestoInfo*>(m_listDevices.GetNext(pos));
-    if (static_cast<uint32_t>(dwNow - pInfo->dwLastSeen) > dwAgeLimitMs) {
+    if (fnAged(*pInfo)) {
       Unindex(pInfo);
       delete pInfo;
       m_listDevices.RemoveAt(posThis);

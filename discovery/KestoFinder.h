@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -76,6 +77,8 @@ class CKestoFinder {
 
  private:
   void Unindex(const CKestoInfo* pInfo);
+  // Frees and unlinks, in list order, every entry the test picks.
+  void RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnAged);
 
   std::unique_ptr<platform::DatagramSocket> m_hSocket;
   CZNObList m_listDevices;
