@@ -2,10 +2,15 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -13,6 +18,7 @@
 #include "app/DialogUnits.h"
 #include "app/ProgramIcon.h"
 #include "app/logic/DeviceColumns.h"
+#include "app/logic/DeviceExport.h"
 #include "platform/SleepMs.h"
 
 namespace {
@@ -23,33 +29,54 @@ QStringList ToStringList(const DeviceRowTexts& texts) {
   return list;
 }
 
+// The strip above the classic panel and the status line below it, in dialog units.
+constexpr int kTopStrip = 20;
+constexpr int kPanelHeight = 113;
+constexpr int kStatusLine = 12;
+
 }  // namespace
 
 CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
     : QWidget(pParent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
       m_finder(std::move(finder)),
-      m_pBasicConfig(new QPushButton(QStringLiteral("Basic Config..."), this)),
-      m_ctlList(new QTreeWidget(this)),
-      m_pLaunch(new QPushButton(QStringLiteral("Lauch Configurator..."), this)),
+      m_pPanel(new QWidget(this)),
+      m_pBasicConfig(new QPushButton(QStringLiteral("Basic Config..."), m_pPanel)),
+      m_ctlList(new QTreeWidget(m_pPanel)),
+      m_pLaunch(new QPushButton(QStringLiteral("Lauch Configurator..."), m_pPanel)),
+      m_pFilter(new QLineEdit(this)),
+      m_pExport(new QPushButton(QStringLiteral("Export..."), this)),
+      m_pStatus(new QLabel(this)),
       m_presenter(
           *m_finder, *this, [this](CConfigKestoModel& model) { return RunConfigDialog(model); },
           [](const std::string& sUrl) { QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))); }) {
   const CDialogUnits du;
   setWindowTitle(QStringLiteral("Tamrel Kesto Manager"));
   setWindowIcon(ProgramIcon());
-  setFixedSize(du.Size(387, 113));
+  setFixedSize(du.Size(387, kTopStrip + kPanelHeight + kStatusLine));
+
+  // The list and its two buttons sit on their own panel at their usual places;
+  // what was added goes around it.
+  m_pPanel->setGeometry(du.Rect(0, kTopStrip, 387, kPanelHeight));
+  m_pFilter->setGeometry(du.Rect(4, 4, 160, 14));
+  m_pFilter->setPlaceholderText(QStringLiteral("Filter"));
+  m_pFilter->setClearButtonEnabled(true);
+  m_pExport->setGeometry(du.Rect(330, 4, 53, 14));
+  m_pStatus->setGeometry(du.Rect(4, kTopStrip + kPanelHeight, 379, kStatusLine - 2));
+  m_pStatus->setTextFormat(Qt::PlainText);
 
   m_pBasicConfig->setGeometry(du.Rect(4, 95, 119, 14));
   m_ctlList->setGeometry(du.Rect(4, 4, 379, 86));
   m_pLaunch->setGeometry(du.Rect(129, 95, 139, 14));
   // Enter means nothing here: no button is the default.
-  for (QPushButton* pButton : {m_pBasicConfig, m_pLaunch}) {
+  for (QPushButton* pButton : {m_pBasicConfig, m_pLaunch, m_pExport}) {
     pButton->setAutoDefault(false);
     pButton->setDefault(false);
   }
   setTabOrder(m_pBasicConfig, m_ctlList);
   setTabOrder(m_ctlList, m_pLaunch);
+  setTabOrder(m_pLaunch, m_pFilter);
+  setTabOrder(m_pFilter, m_pExport);
 
   m_ctlList->setColumnCount(static_cast<int>(kDeviceColumns.size()));
   QStringList titles;
@@ -69,6 +96,9 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
 
   connect(m_pBasicConfig, &QPushButton::clicked, this, [this] { m_presenter.OnBasicConfig(); });
   connect(m_pLaunch, &QPushButton::clicked, this, [this] { m_presenter.OnLaunchConfigurator(); });
+  connect(m_pFilter, &QLineEdit::textChanged, this,
+          [this](const QString& sText) { m_presenter.SetFilterText(sText.toLocal8Bit().toStdString()); });
+  connect(m_pExport, &QPushButton::clicked, this, [this] { OnExport(); });
   m_pBasicConfig->setFocus(Qt::OtherFocusReason);
 }
 
@@ -112,27 +142,84 @@ void CQUORINDlg::keyPressEvent(QKeyEvent* pEvent) {
   }
 }
 
-void CQUORINDlg::InsertRow(int iIndex, const DeviceRowTexts& texts) {
-  m_ctlList->insertTopLevelItem(iIndex, new QTreeWidgetItem(ToStringList(texts)));
+void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) {
+  auto* pItem = new QTreeWidgetItem(ToStringList(texts));
+  pItem->setData(0, Qt::UserRole, QVariant::fromValue<quint64>(key));
+  m_ctlList->insertTopLevelItem(0, pItem);
+  pItem->setHidden(!bShown);
+  m_items.insert(key, pItem);
 }
 
-void CQUORINDlg::SetRowTexts(int iIndex, const DeviceRowTexts& texts) {
-  QTreeWidgetItem* pItem = m_ctlList->topLevelItem(iIndex);
+void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) {
+  QTreeWidgetItem* pItem = m_items.value(key);
   if (pItem == nullptr) return;
   for (int i = 0; i < static_cast<int>(texts.size()); ++i) pItem->setText(i, QString::fromLocal8Bit(texts[i].c_str()));
 }
 
-void CQUORINDlg::DeleteRow(int iIndex) { delete m_ctlList->takeTopLevelItem(iIndex); }
-
-int CQUORINDlg::GetSelectedRow() const {
-  const int nRows = m_ctlList->topLevelItemCount();
-  for (int i = 0; i < nRows; ++i) {
-    if (m_ctlList->topLevelItem(i)->isSelected()) return i;
-  }
-  return -1;
+void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) {
+  QTreeWidgetItem* pItem = m_items.value(key);
+  if (pItem == nullptr) return;
+  if (!bShown) pItem->setSelected(false);
+  pItem->setHidden(!bShown);
 }
+
+void CQUORINDlg::SetRowMarks(DeviceRowKey key, bool bWarning, const std::string& sToolTip) {
+  QTreeWidgetItem* pItem = m_items.value(key);
+  if (pItem == nullptr) return;
+  pItem->setIcon(0, bWarning ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+  const QString sText = QString::fromLocal8Bit(sToolTip.c_str());
+  for (int i = 0; i < m_ctlList->columnCount(); ++i) pItem->setToolTip(i, sText);
+}
+
+void CQUORINDlg::DeleteRow(DeviceRowKey key) { delete m_items.take(key); }
+
+bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const {
+  const QList<QTreeWidgetItem*> selected = m_ctlList->selectedItems();
+  if (selected.isEmpty()) return false;
+  *pKey = selected.front()->data(0, Qt::UserRole).value<quint64>();
+  return true;
+}
+
+void CQUORINDlg::SetStatusText(const std::string& sText) { m_pStatus->setText(QString::fromLocal8Bit(sText.c_str())); }
 
 bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
   CConfigKestoDlg dialog(model, this);
   return dialog.RunModal([this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
+}
+
+void CQUORINDlg::OnExport() {
+  QString sFilter;
+  QString sPath = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QStringLiteral("kesto-devices.csv"),
+                                               QStringLiteral("CSV files (*.csv);;JSON files (*.json)"), &sFilter);
+  if (sPath.isEmpty()) return;
+  // A name without a known suffix takes the one of the chosen file type.
+  ExportFormat format;
+  if (!ExportFormatForPath(sPath.toStdString(), &format))
+    sPath += sFilter.contains(QStringLiteral("json")) ? QStringLiteral(".json") : QStringLiteral(".csv");
+  ExportTo(sPath);
+}
+
+bool CQUORINDlg::ExportTo(const QString& sPath) {
+  ExportFormat format;
+  if (!ExportFormatForPath(sPath.toStdString(), &format)) {
+    ShowError(QStringLiteral("Choose a file name ending in .csv or .json:\n%1").arg(sPath));
+    return false;
+  }
+  const std::string sText = ExportDevices(m_presenter.ShownDevices(), format);
+  // Written beside the target and renamed over it, so a failed write leaves the old file whole.
+  QSaveFile file(sPath);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(sText.data(), static_cast<qint64>(sText.size())) != static_cast<qint64>(sText.size()) ||
+      !file.commit()) {
+    ShowError(QStringLiteral("The device list could not be written to %1:\n%2").arg(sPath, file.errorString()));
+    return false;
+  }
+  return true;
+}
+
+void CQUORINDlg::ShowError(const QString& sText) {
+  if (m_pErrorMessage != nullptr) m_pErrorMessage->deleteLater();
+  m_pErrorMessage = new QMessageBox(QMessageBox::Warning, windowTitle(), sText, QMessageBox::Ok, this);
+  m_pErrorMessage->setAttribute(Qt::WA_DeleteOnClose, false);
+  m_pErrorMessage->open();
 }

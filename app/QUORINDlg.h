@@ -1,6 +1,7 @@
 #ifndef KESTO_APP_QUORINDLG_H
 #define KESTO_APP_QUORINDLG_H
 
+#include <QHash>
 #include <QWidget>
 #include <memory>
 
@@ -8,13 +9,17 @@
 #include "app/logic/QUORINPresenter.h"
 #include "discovery/KestoFinder.h"
 
+class QLabel;
+class QLineEdit;
 class QMessageBox;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
-// The main window: the device list and its two commands. It owns the finder and
-// the presenter and only shows the presenter's rows. Closing it raises the quit
-// flag for the start-up loop instead of closing.
+// The main window: the device list and its two commands, with the filter box
+// and the export command above them and the status line below. It owns the
+// finder and the presenter and only shows the presenter's rows. Closing it
+// raises the quit flag for the start-up loop instead of closing.
 class CQUORINDlg : public QWidget, private IDeviceListView {
   Q_OBJECT
 
@@ -30,31 +35,53 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   // Says in a message box why there is no socket; the window keeps running.
   void ReportSocketProblem();
 
+  // Writes the shown rows to a file, CSV or JSON by its suffix; false with a
+  // message box when it could not be written.
+  bool ExportTo(const QString& sPath);
+
   CQUORINPresenter& GetPresenter() { return m_presenter; }
   CKestoFinder& GetFinder() { return *m_finder; }
+  // The list and the two buttons keep their own panel, laid out as they always were.
+  QWidget* GetClassicPanel() const { return m_pPanel; }
   QTreeWidget* GetList() const { return m_ctlList; }
   QPushButton* GetBasicConfigButton() const { return m_pBasicConfig; }
   QPushButton* GetLaunchButton() const { return m_pLaunch; }
+  QLineEdit* GetFilterEdit() const { return m_pFilter; }
+  QPushButton* GetExportButton() const { return m_pExport; }
+  QLabel* GetStatusLabel() const { return m_pStatus; }
   QMessageBox* GetSocketMessage() const { return m_pSocketMessage; }
+  QMessageBox* GetLastErrorMessage() const { return m_pErrorMessage; }
 
  protected:
   void closeEvent(QCloseEvent* pEvent) override;
   void keyPressEvent(QKeyEvent* pEvent) override;
 
  private:
-  void InsertRow(int iIndex, const DeviceRowTexts& texts) override;
-  void SetRowTexts(int iIndex, const DeviceRowTexts& texts) override;
-  void DeleteRow(int iIndex) override;
-  int GetSelectedRow() const override;
+  void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) override;
+  void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) override;
+  void SetRowShown(DeviceRowKey key, bool bShown) override;
+  void SetRowMarks(DeviceRowKey key, bool bWarning, const std::string& sToolTip) override;
+  void DeleteRow(DeviceRowKey key) override;
+  bool GetSelectedRow(DeviceRowKey* pKey) const override;
+  void SetStatusText(const std::string& sText) override;
 
   bool RunConfigDialog(CConfigKestoModel& model);
+  void OnExport();
+  // Window-modal and not waited for, so the loop keeps turning behind it.
+  void ShowError(const QString& sText);
 
   bool m_bQuit = false;
   std::unique_ptr<CKestoFinder> m_finder;
+  QWidget* m_pPanel;
   QPushButton* m_pBasicConfig;
   QTreeWidget* m_ctlList;
   QPushButton* m_pLaunch;
+  QLineEdit* m_pFilter;
+  QPushButton* m_pExport;
+  QLabel* m_pStatus;
   QMessageBox* m_pSocketMessage = nullptr;
+  QMessageBox* m_pErrorMessage = nullptr;
+  QHash<DeviceRowKey, QTreeWidgetItem*> m_items;
   CQUORINPresenter m_presenter;
 };
 

@@ -2,21 +2,43 @@
 #define KESTO_APP_LOGIC_DEVICELISTVIEW_H
 
 #include <array>
+#include <cstdint>
 #include <string>
+
+#include "discovery/KestoRecord.h"
 
 // The five texts of one device-list row: name, MAC address, IP address, port, version.
 using DeviceRowTexts = std::array<std::string, 5>;
 
+// Names a row for as long as it lives: its device's MAC address in the low 48 bits.
+using DeviceRowKey = uint64_t;
+
+inline DeviceRowKey RowKeyOf(const KESTO_RECORD& record) {
+  DeviceRowKey key = 0;
+  for (uint8_t byte : record.byMAC) key = (key << 8) | byte;
+  return key;
+}
+
 // What the main window's presenter needs from the list on screen. The widget
-// implements it; tests use a plain recorder. Row 0 is the top row.
+// implements it; tests use a plain recorder. Every row the presenter keeps is
+// in the view, in the same order, newest on top; rows the filter leaves out
+// are hidden rather than removed, so the view never needs an index from the
+// presenter and each call is one lookup by key.
 class IDeviceListView {
  public:
   virtual ~IDeviceListView() = default;
-  virtual void InsertRow(int iIndex, const DeviceRowTexts& texts) = 0;
-  virtual void SetRowTexts(int iIndex, const DeviceRowTexts& texts) = 0;
-  virtual void DeleteRow(int iIndex) = 0;
-  // The selected row, or -1 when none is selected.
-  virtual int GetSelectedRow() const = 0;
+  // A new row above every other one.
+  virtual void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) = 0;
+  virtual void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) = 0;
+  // A row that is hidden is also no longer selected.
+  virtual void SetRowShown(DeviceRowKey key, bool bShown) = 0;
+  // The warning icon in the first column, and the row's tooltip (empty for none).
+  virtual void SetRowMarks(DeviceRowKey key, bool bWarning, const std::string& sToolTip) = 0;
+  virtual void DeleteRow(DeviceRowKey key) = 0;
+  // The selected row's key; false when none is selected.
+  virtual bool GetSelectedRow(DeviceRowKey* pKey) const = 0;
+  // The line under the list.
+  virtual void SetStatusText(const std::string& sText) = 0;
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "app/logic/QUORINPresenter.h"
 
+#include <iterator>
 #include <utility>
 
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
@@ -12,33 +13,39 @@ void CQUORINPresenter::PollDevices() {
   // One tick for the whole pass: the rows and the finder must agree on which
   // entries expired, or a device could lose its entry but keep its row.
   const uint32_t dwNow = m_finder.Now();
+  bool bRowsChanged = false;
   const CZNObList& devices = m_finder.GetDevices();
   for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
     auto* pEntry = static_cast<CKestoInfo*>(devices.GetNext(pos));
     if (!pEntry->bListed) {
       pEntry->bListed = 1;
       InsertRow(*pEntry);
+      bRowsChanged = true;
     }
     if (pEntry->bChanged) {
-      const int iRow = FindRowByMAC(*pEntry);
       // An edited copy that the device then applied equals the entry, yet the
       // texts still show the old record: either difference rewrites the row.
-      Row* pRow = iRow >= 0 ? &m_rows[iRow] : nullptr;
+      Row* pRow = FindRow(*pEntry);
       if (pRow && (pRow->pCopy->IsDifferent(pEntry->GetRecord()) || !(pRow->shown == pEntry->GetRecord()))) {
         pRow->pCopy->SetRecord(pEntry->GetRecord());
         pRow->shown = pEntry->GetRecord();
-        m_view.SetRowTexts(iRow, RowTexts(*pRow->pCopy));
+        pRow->texts = RowTexts(*pRow->pCopy);
+        m_view.SetRowTexts(pRow->key, pRow->texts);
+        ApplyFilter(*pRow);
+        bRowsChanged = true;
       }
     }
     if (pEntry->IsAged(dwNow)) {
-      const int iRow = FindRowByMAC(*pEntry);
-      if (iRow >= 0) {
-        m_view.DeleteRow(iRow);
-        m_rows.erase(m_rows.begin() + iRow);
+      if (Row* pRow = FindRow(*pEntry)) {
+        DeleteRow(pRow);
+        bRowsChanged = true;
       }
     }
   }
   m_finder.RemoveAged(dwNow);
+
+  const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
+  if (bRowsChanged || bApplyChanged) RefreshMarks();
 }
 
 void CQUORINPresenter::PollWhileModal() { m_finder.Poll(); }
@@ -49,8 +56,11 @@ void CQUORINPresenter::OnBasicConfig() {
   CConfigKestoModel model(*pCopy);
   if (!m_fnRunDialog(model) || !model.IsConfirmed()) return;
   CConfigKestoModel::WriteValues(model.GetValues(), pCopy->GetRecord());
-  // The row's texts stay until the device answers with its new record.
-  m_finder.SendConfig(pCopy->GetRecord());
+  // The row's texts stay until the device answers with its new record; the
+  // status line and the row's tooltip follow the outcome meanwhile.
+  const int iSent = m_finder.SendConfig(pCopy->GetRecord());
+  m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0);
+  RefreshMarks();
 }
 
 void CQUORINPresenter::OnLaunchConfigurator() {
@@ -59,10 +69,40 @@ void CQUORINPresenter::OnLaunchConfigurator() {
   m_fnOpenUrl(ConfiguratorUrl(pCopy->GetIPAddress()));
 }
 
+void CQUORINPresenter::SetFilterText(std::string_view text) {
+  CDeviceFilter next;
+  next.SetText(text);
+  if (next.GetText() == m_filter.GetText()) return;
+  m_filter = std::move(next);
+  for (Row& row : m_rows) ApplyFilter(row);
+}
+
 CKestoInfo* CQUORINPresenter::GetSelectedRecord() {
-  const int iRow = m_view.GetSelectedRow();
-  if (iRow < 0 || iRow >= GetRowCount()) return nullptr;
-  return m_rows[iRow].pCopy.get();
+  DeviceRowKey key = 0;
+  if (!m_view.GetSelectedRow(&key)) return nullptr;
+  const auto found = m_rowByKey.find(key);
+  if (found == m_rowByKey.end() || !found->second->bShown) return nullptr;
+  return found->second->pCopy.get();
+}
+
+const CKestoInfo& CQUORINPresenter::GetRow(int iIndex) const { return *std::next(m_rows.begin(), iIndex)->pCopy; }
+
+int CQUORINPresenter::GetShownRowCount() const {
+  int nShown = 0;
+  for (const Row& row : m_rows) nShown += row.bShown ? 1 : 0;
+  return nShown;
+}
+
+std::vector<ListedDevice> CQUORINPresenter::ShownDevices() const {
+  std::vector<ListedDevice> devices;
+  for (const Row& row : m_rows)
+    if (row.bShown) devices.push_back({row.shown, row.bDuplicateIP});
+  return devices;
+}
+
+std::string CQUORINPresenter::GetRowToolTip(const KESTO_RECORD& record) const {
+  const auto found = m_rowByKey.find(RowKeyOf(record));
+  return found == m_rowByKey.end() ? std::string() : found->second->sToolTip;
 }
 
 DeviceRowTexts CQUORINPresenter::RowTexts(const CKestoInfo& info) {
@@ -73,15 +113,60 @@ std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) {
   return "http://" + CKestoInfo::FormatAddress(dwIPAddress) + "/config.htm";
 }
 
-int CQUORINPresenter::FindRowByMAC(const CKestoInfo& entry) const {
-  const int nRows = GetRowCount();
-  for (int i = 0; i < nRows; ++i) {
-    if (m_rows[i].pCopy->IsSameMAC(entry.GetRecord())) return i;
-  }
-  return -1;
+CQUORINPresenter::Row* CQUORINPresenter::FindRow(const CKestoInfo& entry) {
+  const auto found = m_rowByKey.find(RowKeyOf(entry.GetRecord()));
+  return found == m_rowByKey.end() ? nullptr : &*found->second;
 }
 
 void CQUORINPresenter::InsertRow(const CKestoInfo& entry) {
-  m_rows.insert(m_rows.begin(), Row{std::unique_ptr<CKestoInfo>(entry.Copy(m_finder.Now())), entry.GetRecord()});
-  m_view.InsertRow(0, RowTexts(*m_rows.front().pCopy));
+  // One row per MAC: a row left over from an entry the pass never saw go is replaced.
+  if (Row* pOld = FindRow(entry)) DeleteRow(pOld);
+  Row row;
+  row.key = RowKeyOf(entry.GetRecord());
+  row.pCopy.reset(entry.Copy(m_finder.Now()));
+  row.shown = entry.GetRecord();
+  row.texts = RowTexts(*row.pCopy);
+  row.bShown = m_filter.Matches(row.texts);
+  m_rows.push_front(std::move(row));
+  m_rowByKey[m_rows.front().key] = m_rows.begin();
+  m_view.InsertTopRow(m_rows.front().key, m_rows.front().texts, m_rows.front().bShown);
+}
+
+void CQUORINPresenter::DeleteRow(Row* pRow) {
+  const auto found = m_rowByKey.find(pRow->key);
+  if (found == m_rowByKey.end()) return;
+  m_view.DeleteRow(pRow->key);
+  m_rows.erase(found->second);
+  m_rowByKey.erase(found);
+}
+
+void CQUORINPresenter::ApplyFilter(Row& row) {
+  const bool bShown = m_filter.Matches(row.texts);
+  if (bShown == row.bShown) return;
+  row.bShown = bShown;
+  m_view.SetRowShown(row.key, bShown);
+}
+
+void CQUORINPresenter::RefreshMarks() {
+  for (Row& row : m_rows) {
+    const bool bWarning = row.bDuplicateIP;
+    std::string sToolTip = ToolTipFor(row);
+    if (bWarning != row.bWarning || sToolTip != row.sToolTip) {
+      row.bWarning = bWarning;
+      row.sToolTip = std::move(sToolTip);
+      m_view.SetRowMarks(row.key, row.bWarning, row.sToolTip);
+    }
+  }
+  std::string sStatus = m_apply.StatusText();
+  if (sStatus != m_sStatus) {
+    m_sStatus = std::move(sStatus);
+    m_view.SetStatusText(m_sStatus);
+  }
+}
+
+std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
+  std::string sToolTip;
+  if (const ApplyState* pState = m_apply.Find(row.shown.byMAC))
+    sToolTip = std::string("Settings ") + ApplyStateText(*pState);
+  return sToolTip;
 }

@@ -3,18 +3,25 @@
 
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "app/logic/ApplyTracker.h"
 #include "app/logic/ConfigKestoModel.h"
+#include "app/logic/DeviceFilter.h"
 #include "app/logic/DeviceListView.h"
+#include "app/logic/ListedDevice.h"
 #include "discovery/KestoFinder.h"
 #include "discovery/KestoInfo.h"
 
 // The main window without its widgets: the polling pass that keeps the device
-// list in line with the finder's entries, the row copies the list shows, and
-// the two commands on the selected row.
+// list in line with the finder's entries, the row copies the list shows, the
+// filter, the two commands on the selected row and what became of the settings
+// they sent.
 class CQUORINPresenter {
  public:
   // Runs the configuration dialog modally on the model; true when confirmed.
@@ -26,7 +33,8 @@ class CQUORINPresenter {
   CQUORINPresenter(const CQUORINPresenter&) = delete;
   CQUORINPresenter& operator=(const CQUORINPresenter&) = delete;
 
-  // One polling pass: the finder's Poll, the walk over its entries, RemoveAged.
+  // One polling pass: the finder's Poll, the walk over its entries, RemoveAged,
+  // then the follow-up of sent settings and the rows' marks.
   void PollDevices();
   // The pass while the configuration dialog is open: probes and answers only,
   // so the row copy being edited stays where it is.
@@ -37,30 +45,60 @@ class CQUORINPresenter {
   // "Lauch Configurator...": open the selected device's web page.
   void OnLaunchConfigurator();
 
-  // The selected row's copy, or null.
+  // The filter box: shows only the matching rows; every row is kept.
+  void SetFilterText(std::string_view text);
+  const CDeviceFilter& GetFilter() const { return m_filter; }
+
+  // The selected row's copy, or null; a row the filter hides counts as not selected.
   CKestoInfo* GetSelectedRecord();
 
+  // Every row, shown or not, top first. GetRow walks the rows: for tests and tools.
   int GetRowCount() const { return static_cast<int>(m_rows.size()); }
-  const CKestoInfo& GetRow(int iIndex) const { return *m_rows[iIndex].pCopy; }
+  const CKestoInfo& GetRow(int iIndex) const;
+  int GetShownRowCount() const;
+
+  // The records the rows show (the devices' last answers, not unsent edits), top
+  // first, with their duplicate-address flag; only the rows the filter shows.
+  std::vector<ListedDevice> ShownDevices() const;
+
+  const CApplyTracker& GetApplyTracker() const { return m_apply; }
+  // The tooltip the row of this device carries, or empty.
+  std::string GetRowToolTip(const KESTO_RECORD& record) const;
 
   static DeviceRowTexts RowTexts(const CKestoInfo& info);
   static std::string ConfiguratorUrl(uint32_t dwIPAddress);
 
  private:
-  // The index of the first row whose copy has the entry's MAC, or -1.
-  int FindRowByMAC(const CKestoInfo& entry) const;
+  struct Row {
+    DeviceRowKey key;
+    std::unique_ptr<CKestoInfo> pCopy;  // what the commands act on; "Basic Config..." edits it
+    KESTO_RECORD shown;                 // the record the row's texts were drawn from
+    DeviceRowTexts texts;               // what the filter matches against
+    bool bShown = true;
+    bool bWarning = false;  // the marks last handed to the view
+    bool bDuplicateIP = false;
+    std::string sToolTip;
+  };
+  using RowList = std::list<Row>;
+
+  Row* FindRow(const CKestoInfo& entry);
   void InsertRow(const CKestoInfo& entry);
+  void DeleteRow(Row* pRow);
+  void ApplyFilter(Row& row);
+  // Recomputes every row's flags and tooltip; the view hears only of changes.
+  void RefreshMarks();
+  std::string ToolTipFor(const Row& row) const;
 
   CKestoFinder& m_finder;
   IDeviceListView& m_view;
   RunDialog m_fnRunDialog;
   OpenUrl m_fnOpenUrl;
-  struct Row {
-    std::unique_ptr<CKestoInfo> pCopy;  // what the commands act on; "Basic Config..." edits it
-    KESTO_RECORD shown;                 // the record the row's texts were drawn from
-  };
-  // Top row first; each row owns its copy.
-  std::vector<Row> m_rows;
+  CDeviceFilter m_filter;
+  CApplyTracker m_apply;
+  // Top row first; each row owns its copy. The index finds a row by MAC in one step.
+  RowList m_rows;
+  std::unordered_map<DeviceRowKey, RowList::iterator> m_rowByKey;
+  std::string m_sStatus;
 };
 
 #endif

@@ -6,27 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeClock.h"
-#include "support/FakeDatagramSocket.h"
-#include "tests/app/AppTestRecords.h"
+#include "tests/app/PresenterFixture.h"
 
 namespace {
-
-// Records what the presenter does to the list, as the widget would show it.
-class RecordingView : public IDeviceListView {
- public:
-  void InsertRow(int iIndex, const DeviceRowTexts& texts) override { rows.insert(rows.begin() + iIndex, texts); }
-  void SetRowTexts(int iIndex, const DeviceRowTexts& texts) override {
-    rows.at(iIndex) = texts;
-    ++nRewrites;
-  }
-  void DeleteRow(int iIndex) override { rows.erase(rows.begin() + iIndex); }
-  int GetSelectedRow() const override { return iSelected; }
-
-  std::vector<DeviceRowTexts> rows;
-  int nRewrites = 0;
-  int iSelected = -1;
-};
 
 // A clock that moves one millisecond every time it is read.
 class CreepingClock : public platform::TickSource {
@@ -36,45 +18,6 @@ class CreepingClock : public platform::TickSource {
 
  private:
   uint32_t m_dwNow = 0;
-};
-
-class PresenterTest : public ::testing::Test {
- protected:
-  explicit PresenterTest(platform::TickSource* pTicks = nullptr) {
-    auto socket = std::make_unique<FakeDatagramSocket>();
-    pSocket = socket.get();
-    KestoFinderOptions options;
-    options.pTicks = pTicks ? pTicks : &clock;
-    finder = std::make_unique<CKestoFinder>(options, std::move(socket));
-    presenter = std::make_unique<CQUORINPresenter>(
-        *finder, view,
-        [this](CConfigKestoModel& model) {
-          ++nDialogRuns;
-          return fnDialog ? fnDialog(model) : false;
-        },
-        [this](const std::string& sUrl) { urls.push_back(sUrl); });
-  }
-
-  void Answer(const KESTO_RECORD& record) { pSocket->Queue(AnswerBytes(record)); }
-  // Passes until every queued answer was read.
-  void PassUntilRead() {
-    for (int i = 0; i < 20 && pSocket->Waiting() > 0; ++i) presenter->PollDevices();
-  }
-  std::vector<FakeDatagramSocket::Sent> SentConfigs() const {
-    std::vector<FakeDatagramSocket::Sent> configs;
-    for (const auto& sent : pSocket->sent)
-      if (sent.bytes.size() == kesto_wire::kSetConfigSize) configs.push_back(sent);
-    return configs;
-  }
-
-  FakeClock clock{1000};
-  FakeDatagramSocket* pSocket = nullptr;
-  std::unique_ptr<CKestoFinder> finder;
-  RecordingView view;
-  std::unique_ptr<CQUORINPresenter> presenter;
-  std::function<bool(CConfigKestoModel&)> fnDialog;
-  int nDialogRuns = 0;
-  std::vector<std::string> urls;
 };
 
 const KESTO_RECORD kA = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);  // 192.168.1.10

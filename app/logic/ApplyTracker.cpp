@@ -1,0 +1,80 @@
+#include "app/logic/ApplyTracker.h"
+
+#include <algorithm>
+#include <cstring>
+
+const char* ApplyStateText(ApplyState state) {
+  switch (state) {
+    case ApplyState::kSent:
+      return "sent";
+    case ApplyState::kConfirmed:
+      return "confirmed";
+    case ApplyState::kNotConfirmed:
+      return "not confirmed";
+    case ApplyState::kNotSent:
+      return "not sent";
+  }
+  return "";
+}
+
+void CApplyTracker::OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent) {
+  // A new send to the same device replaces what was followed for it.
+  m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
+                               [&](const Item& item) { return std::memcmp(item.sent.byMAC, record.byMAC, 6) == 0; }),
+                m_items.end());
+  m_items.insert(m_items.begin(), Item{record, dwNow, bSent ? ApplyState::kSent : ApplyState::kNotSent});
+  while (m_items.size() > kMaxTracked) {
+    // Drop the oldest finished outcome; only when every one is pending, the oldest of all.
+    auto oldest = std::find_if(m_items.rbegin(), m_items.rend(), [](const Item& item) {
+      return item.state != ApplyState::kSent;
+    });
+    if (oldest == m_items.rend()) oldest = m_items.rbegin();
+    m_items.erase(std::next(oldest).base());
+  }
+}
+
+bool CApplyTracker::Update(const CKestoFinder& finder, uint32_t dwNow) {
+  bool bChanged = false;
+  for (Item& item : m_items) {
+    if (item.state != ApplyState::kSent) continue;
+    // Wrapping differences: an answer counts when it came within the window
+    // after the send, even if this pass runs later than that.
+    const CKestoInfo* pEntry = finder.FindByMAC(item.sent);
+    if (pEntry != nullptr && static_cast<uint32_t>(pEntry->dwLastSeen - item.dwSent) <= kConfirmWindowMs &&
+        CarriesSettings(pEntry->GetRecord(), item.sent)) {
+      item.state = ApplyState::kConfirmed;
+      bChanged = true;
+    } else if (static_cast<uint32_t>(dwNow - item.dwSent) > kConfirmWindowMs) {
+      item.state = ApplyState::kNotConfirmed;
+      bChanged = true;
+    }
+  }
+  return bChanged;
+}
+
+const ApplyState* CApplyTracker::Find(const uint8_t byMAC[6]) const {
+  for (const Item& item : m_items)
+    if (std::memcmp(item.sent.byMAC, byMAC, 6) == 0) return &item.state;
+  return nullptr;
+}
+
+bool CApplyTracker::HasPending() const {
+  return std::any_of(m_items.begin(), m_items.end(), [](const Item& item) { return item.state == ApplyState::kSent; });
+}
+
+std::string CApplyTracker::StatusText() const {
+  std::string sText;
+  for (size_t i = 0; i < m_items.size() && i < kStatusItems; ++i) {
+    if (i > 0) sText += "   ";
+    sText += FormatMAC(m_items[i].sent.byMAC) + ": " + ApplyStateText(m_items[i].state);
+  }
+  if (m_items.size() > kStatusItems) sText += "   (+" + std::to_string(m_items.size() - kStatusItems) + " more)";
+  return sText;
+}
+
+bool CApplyTracker::CarriesSettings(const KESTO_RECORD& answer, const KESTO_RECORD& sent) {
+  return FieldText(answer.szName, sizeof answer.szName) == FieldText(sent.szName, sizeof sent.szName) &&
+         answer.dwIPAddress == sent.dwIPAddress && answer.dwNetMask == sent.dwNetMask &&
+         answer.dwGateway == sent.dwGateway && answer.dwDNS == sent.dwDNS && answer.cType == sent.cType &&
+         answer.shProtocol == sent.shProtocol && answer.wBaudRate == sent.wBaudRate;
+}

@@ -1,0 +1,50 @@
+#ifndef KESTO_APP_LOGIC_APPLYTRACKER_H
+#define KESTO_APP_LOGIC_APPLYTRACKER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "discovery/KestoFinder.h"
+#include "discovery/KestoRecord.h"
+
+// What became of a set-configuration datagram, per device.
+enum class ApplyState { kSent, kConfirmed, kNotConfirmed, kNotSent };
+const char* ApplyStateText(ApplyState state);
+
+// Follows the settings sent to devices until each device answers with them or
+// the wait runs out. Several devices are followed at once, newest send first.
+class CApplyTracker {
+ public:
+  // How long a device has to answer with the new values.
+  static constexpr uint32_t kConfirmWindowMs = 3000;
+  // Finished outcomes kept for the status line and tooltips; the oldest go first.
+  static constexpr size_t kMaxTracked = 16;
+  // Outcomes named in the status line; the rest are counted.
+  static constexpr size_t kStatusItems = 3;
+
+  // The record was sent at dwNow, or the send failed.
+  void OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent);
+  // Confirms or gives up on pending sends; true when any state changed.
+  bool Update(const CKestoFinder& finder, uint32_t dwNow);
+
+  // The state for a device, or null when none is followed.
+  const ApplyState* Find(const uint8_t byMAC[6]) const;
+  bool HasPending() const;
+  // "00-1A-2B-3C-4D-01: confirmed", newest first; empty when nothing is followed.
+  std::string StatusText() const;
+
+  // The fields the configuration dialog sets, compared between what was sent and an answer.
+  static bool CarriesSettings(const KESTO_RECORD& answer, const KESTO_RECORD& sent);
+
+ private:
+  struct Item {
+    KESTO_RECORD sent;
+    uint32_t dwSent;
+    ApplyState state;
+  };
+  std::vector<Item> m_items;  // newest first
+};
+
+#endif

@@ -1,0 +1,199 @@
+// What became of "Set Configuration": sent, confirmed, not confirmed, not sent.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/logic/ApplyTracker.h"
+#include "tests/app/PresenterFixture.h"
+
+namespace {
+
+const KESTO_RECORD kA = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
+const KESTO_RECORD kB = MakeRecord(0x02, "Attic", 0xC0A8010Bu);
+
+class ApplyFeedbackTest : public PresenterTest {
+ protected:
+  // Lists the devices, selects the one at shown index iRow and sends it renamed.
+  KESTO_RECORD SendRenamed(int iRow, const std::string& sName) {
+    view.iSelected = iRow;
+    fnDialog = [sName](CConfigKestoModel& model) {
+      model.SetName(sName);
+      model.Confirm();
+      return true;
+    };
+    presenter->OnBasicConfig();
+    const CKestoInfo* pCopy = presenter->GetSelectedRecord();
+    if (pCopy == nullptr) {
+      ADD_FAILURE() << "no row selected";
+      return {};
+    }
+    return pCopy->GetRecord();
+  }
+  std::string StateOf(const KESTO_RECORD& record) {
+    const ApplyState* pState = presenter->GetApplyTracker().Find(record.byMAC);
+    return pState ? ApplyStateText(*pState) : "(none)";
+  }
+};
+
+TEST_F(ApplyFeedbackTest, SentThenConfirmedWhenTheDeviceAnswersWithTheNewValues) {
+  Answer(kA);
+  presenter->PollDevices();
+  const KESTO_RECORD sent = SendRenamed(0, "Cellar");
+  EXPECT_EQ(StateOf(kA), "sent");
+  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: sent");
+  EXPECT_EQ(view.Get(kA).sToolTip, "Settings sent");
+
+  clock.Advance(400);
+  Answer(kA);  // an answer with the old values confirms nothing
+  presenter->PollDevices();
+  EXPECT_EQ(StateOf(kA), "sent");
+
+  clock.Advance(400);
+  Answer(sent);
+  presenter->PollDevices();
+  EXPECT_EQ(StateOf(kA), "confirmed");
+  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: confirmed");
+  EXPECT_EQ(view.Get(kA).sToolTip, "Settings confirmed");
+  EXPECT_EQ(view.rows[0][0], "Cellar");
+
+  clock.Advance(5000);  // a confirmed outcome stays
+  presenter->PollDevices();
+  EXPECT_EQ(StateOf(kA), "confirmed");
+}
+
+struct BoundaryCase {
+  uint32_t dwAnswerAfterMs;  // 0: no answer
+  uint32_t dwPassAtMs;
+  const char* pszState;
+};
+
+class ApplyBoundaryTest : public ApplyFeedbackTest, public ::testing::WithParamInterface<BoundaryCase> {};
+
+TEST_P(ApplyBoundaryTest, NotConfirmedOnlyAfterMoreThan3000Ms) {
+  const BoundaryCase& c = GetParam();
+  // Near the top of the tick range, so the window crosses the wrap.
+  clock.Set(0xFFFFF000u);
+  Answer(kA);
+  presenter->PollDevices();
+  const uint32_t dwSent = clock.Now();
+  const KESTO_RECORD sent = SendRenamed(0, "Cellar");
+  // The device keeps answering with its old record, as one that ignored the datagram would.
+  for (uint32_t dwAt = 500; dwAt < c.dwPassAtMs; dwAt += 500) {
+    clock.Set(dwSent + dwAt);
+    Answer(kA);
+    presenter->PollDevices();
+  }
+  if (c.dwAnswerAfterMs != 0) {
+    clock.Set(dwSent + c.dwAnswerAfterMs);
+    Answer(sent);
+    finder->Receive();  // read now, looked at by the next pass
+  }
+  clock.Set(dwSent + c.dwPassAtMs);
+  presenter->PollDevices();
+  EXPECT_EQ(StateOf(kA), c.pszState) << "answer at " << c.dwAnswerAfterMs << ", pass at " << c.dwPassAtMs;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ApplyBoundaryTest,
+                         ::testing::Values(BoundaryCase{0, 2999, "sent"},             //
+                                           BoundaryCase{0, 3000, "sent"},             //
+                                           BoundaryCase{0, 3001, "not confirmed"},    //
+                                           BoundaryCase{3000, 3000, "confirmed"},     // just in time
+                                           BoundaryCase{3000, 3001, "confirmed"},     // in time, seen late
+                                           BoundaryCase{3001, 3001, "not confirmed"}  // too late
+                                           ));
+
+TEST_F(ApplyFeedbackTest, AFailingSendShowsNotSent) {
+  Answer(kA);
+  presenter->PollDevices();
+  pSocket->bFailSends = true;
+  SendRenamed(0, "Cellar");
+  EXPECT_EQ(StateOf(kA), "not sent");
+  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: not sent");
+  EXPECT_EQ(view.Get(kA).sToolTip, "Settings not sent");
+  clock.Advance(4000);
+  Answer(kA);
+  presenter->PollDevices();
+  EXPECT_EQ(StateOf(kA), "not sent");
+}
+
+TEST_F(ApplyFeedbackTest, SeveralDevicesAreFollowedAtOnce) {
+  Answer(kA);
+  Answer(kB);
+  PassUntilRead();  // rows: B, A
+  const KESTO_RECORD sentB = SendRenamed(0, "Loft");
+  clock.Advance(1000);
+  SendRenamed(1, "Cellar");
+  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: sent   00-1A-2B-3C-4D-02: sent");
+
+  clock.Advance(500);
+  Answer(sentB);
+  presenter->PollDevices();
+  EXPECT_EQ(StateOf(kB), "confirmed");
+  EXPECT_EQ(StateOf(kA), "sent");
+
+  for (int i = 0; i < 2; ++i) {  // both keep answering: A with its old values
+    clock.Advance(i == 0 ? 1000 : 1501);  // then 3001 ms after A's send
+    Answer(kA);
+    Answer(sentB);
+    PassUntilRead();
+  }
+  EXPECT_EQ(StateOf(kA), "not confirmed");
+  EXPECT_EQ(StateOf(kB), "confirmed");
+  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: not confirmed   00-1A-2B-3C-4D-02: confirmed");
+  EXPECT_EQ(view.Get(kA).sToolTip, "Settings not confirmed");
+}
+
+TEST_F(ApplyFeedbackTest, ASecondSendToOneDeviceStartsOver) {
+  Answer(kA);
+  presenter->PollDevices();
+  SendRenamed(0, "First");
+  for (int i = 0; i < 2; ++i) {
+    clock.Advance(i == 0 ? 1500 : 1501);
+    Answer(kA);
+    presenter->PollDevices();
+  }
+  EXPECT_EQ(StateOf(kA), "not confirmed");
+  const KESTO_RECORD second = SendRenamed(0, "Second");
+  EXPECT_EQ(StateOf(kA), "sent");
+  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: sent");
+  clock.Advance(10);
+  Answer(second);
+  presenter->PollDevices();
+  EXPECT_EQ(StateOf(kA), "confirmed");
+}
+
+// Each of the fields the dialog sets must come back before the send counts as applied.
+TEST(ApplyTracker, EveryFieldTheDialogSetsIsCompared) {
+  const KESTO_RECORD sent = kA;
+  EXPECT_TRUE(CApplyTracker::CarriesSettings(sent, sent));
+  KESTO_RECORD other = sent;
+  other.iPort = 1;  // not set by the dialog
+  std::strncpy(other.szVersion, "FW 9", sizeof other.szVersion);
+  other.byReserved1 = 0x77;
+  EXPECT_TRUE(CApplyTracker::CarriesSettings(other, sent));
+
+  using Change = void (*)(KESTO_RECORD&);
+  const Change changes[] = {
+      [](KESTO_RECORD& r) { SetRecordName(r, "Other"); }, [](KESTO_RECORD& r) { r.dwIPAddress ^= 1; },
+      [](KESTO_RECORD& r) { r.dwNetMask ^= 1; },          [](KESTO_RECORD& r) { r.dwGateway ^= 1; },
+      [](KESTO_RECORD& r) { r.dwDNS ^= 1; },              [](KESTO_RECORD& r) { r.cType = 2; },
+      [](KESTO_RECORD& r) { r.shProtocol = 0; },          [](KESTO_RECORD& r) { r.wBaudRate = 49664; },
+  };
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    KESTO_RECORD answer = sent;
+    changes[i](answer);
+    EXPECT_FALSE(CApplyTracker::CarriesSettings(answer, sent)) << "change " << i;
+  }
+}
+
+TEST(ApplyTracker, KeepsAtMost16AndNamesThreeInTheStatusLine) {
+  CApplyTracker tracker;
+  for (uint8_t i = 1; i <= 20; ++i) tracker.OnSent(MakeRecord(i, "x", 0x0A000000u + i), 100, false);
+  EXPECT_EQ(tracker.StatusText(),
+            "00-1A-2B-3C-4D-14: not sent   00-1A-2B-3C-4D-13: not sent   00-1A-2B-3C-4D-12: not sent   (+13 more)");
+  EXPECT_EQ(tracker.Find(MakeRecord(4, "x", 0).byMAC), nullptr);  // the oldest went
+  EXPECT_NE(tracker.Find(MakeRecord(5, "x", 0).byMAC), nullptr);
+  EXPECT_FALSE(tracker.HasPending());
+}
+
+}  // namespace

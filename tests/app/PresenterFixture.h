@@ -1,0 +1,127 @@
+#ifndef KESTO_TESTS_APP_PRESENTERFIXTURE_H
+#define KESTO_TESTS_APP_PRESENTERFIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/logic/QUORINPresenter.h"
+#include "support/FakeClock.h"
+#include "support/FakeDatagramSocket.h"
+#include "tests/app/AppTestRecords.h"
+
+// Records what the presenter does to the list, as the widget would show it.
+// rows are the shown rows, top first; iSelected is an index into them.
+class RecordingView : public IDeviceListView {
+ public:
+  struct Item {
+    DeviceRowKey key;
+    DeviceRowTexts texts;
+    bool bShown;
+    bool bWarning = false;
+    std::string sToolTip;
+  };
+
+  void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) override {
+    for (const Item& item : all) EXPECT_NE(item.key, key) << "a second row for one key";
+    all.insert(all.begin(), Item{key, texts, bShown, false, {}});
+    Sync();
+  }
+  void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) override {
+    Get(key).texts = texts;
+    ++nRewrites;
+    Sync();
+  }
+  void SetRowShown(DeviceRowKey key, bool bShown) override {
+    Get(key).bShown = bShown;
+    Sync();
+  }
+  void SetRowMarks(DeviceRowKey key, bool bWarning, const std::string& sToolTip) override {
+    Get(key).bWarning = bWarning;
+    Get(key).sToolTip = sToolTip;
+    ++nMarks;
+  }
+  void DeleteRow(DeviceRowKey key) override {
+    all.erase(all.begin() + IndexOf(key));
+    Sync();
+  }
+  bool GetSelectedRow(DeviceRowKey* pKey) const override {
+    if (iSelected < 0 || iSelected >= static_cast<int>(shown.size())) return false;
+    *pKey = shown[iSelected];
+    return true;
+  }
+  void SetStatusText(const std::string& sText) override { sStatus = sText; }
+
+  // The row of a device, shown or not.
+  Item& Get(DeviceRowKey key) { return all.at(IndexOf(key)); }
+  Item& Get(const KESTO_RECORD& record) { return Get(RowKeyOf(record)); }
+
+  std::vector<Item> all;
+  std::vector<DeviceRowTexts> rows;
+  std::vector<DeviceRowKey> shown;
+  int nRewrites = 0;
+  int nMarks = 0;
+  int iSelected = -1;
+  std::string sStatus;
+
+ private:
+  size_t IndexOf(DeviceRowKey key) const {
+    for (size_t i = 0; i < all.size(); ++i)
+      if (all[i].key == key) return i;
+    ADD_FAILURE() << "no row for key " << key;
+    return all.size();
+  }
+  void Sync() {
+    rows.clear();
+    shown.clear();
+    for (const Item& item : all) {
+      if (!item.bShown) continue;
+      rows.push_back(item.texts);
+      shown.push_back(item.key);
+    }
+  }
+};
+
+class PresenterTest : public ::testing::Test {
+ protected:
+  explicit PresenterTest(platform::TickSource* pTicks = nullptr) {
+    auto socket = std::make_unique<FakeDatagramSocket>();
+    pSocket = socket.get();
+    KestoFinderOptions options;
+    options.pTicks = pTicks ? pTicks : &clock;
+    finder = std::make_unique<CKestoFinder>(options, std::move(socket));
+    presenter = std::make_unique<CQUORINPresenter>(
+        *finder, view,
+        [this](CConfigKestoModel& model) {
+          ++nDialogRuns;
+          return fnDialog ? fnDialog(model) : false;
+        },
+        [this](const std::string& sUrl) { urls.push_back(sUrl); });
+  }
+
+  void Answer(const KESTO_RECORD& record) { pSocket->Queue(AnswerBytes(record)); }
+  // Passes until every queued answer was read.
+  void PassUntilRead() {
+    for (int i = 0; i < 20 && pSocket->Waiting() > 0; ++i) presenter->PollDevices();
+  }
+  std::vector<FakeDatagramSocket::Sent> SentConfigs() const {
+    std::vector<FakeDatagramSocket::Sent> configs;
+    for (const auto& sent : pSocket->sent)
+      if (sent.bytes.size() == kesto_wire::kSetConfigSize) configs.push_back(sent);
+    return configs;
+  }
+
+  FakeClock clock{1000};
+  FakeDatagramSocket* pSocket = nullptr;
+  std::unique_ptr<CKestoFinder> finder;
+  RecordingView view;
+  std::unique_ptr<CQUORINPresenter> presenter;
+  std::function<bool(CConfigKestoModel&)> fnDialog;
+  int nDialogRuns = 0;
+  std::vector<std::string> urls;
+};
+
+#endif
