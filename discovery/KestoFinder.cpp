@@ -1,5 +1,6 @@
 #include "discovery/KestoFinder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -22,6 +23,13 @@ std::unique_ptr<platform::DatagramSocket> OpenFinderSocket(const KestoFinderOpti
   return platform::OpenUdpSocket(socketOptions, psError);
 }
 
+// The interface table is read again at a probe once this much time has passed.
+constexpr uint32_t kInterfaceRefreshMs = 5000;
+// A late Poll catches up on the sweep in steps no larger than this.
+constexpr size_t kMaxSweepSendsPerPoll = 64;
+// The window the per-second bound on sweep datagrams holds over.
+constexpr uint32_t kRateWindowMs = 1000;
+
 }  // namespace
 
 CKestoFinder::CKestoFinder() : CKestoFinder(KestoFinderOptions{}) {}
@@ -29,9 +37,13 @@ CKestoFinder::CKestoFinder() : CKestoFinder(KestoFinderOptions{}) {}
 CKestoFinder::CKestoFinder(const KestoFinderOptions& options)
     : m_pTicks(options.pTicks ? options.pTicks : &platform::SystemTickSource()),
       m_endpTarget(options.endpTarget),
-      m_nMaxEntries(options.nMaxEntries) {
+      m_nMaxEntries(options.nMaxEntries),
+      m_destinations(options.destinations),
+      m_iUnicastPerSecond(std::max(1, options.iUnicastPerSecond)),
+      m_fnReadInterfaces(options.fnReadInterfaces) {
   m_dwLastProbe = m_pTicks->Now();
   m_hSocket = OpenFinderSocket(options, &m_sSocketError);
+  RefreshInterfaces(true);
 }
 
 CKestoFinder::CKestoFinder(const KestoFinderOptions& options, std::unique_ptr<platform::DatagramSocket> socket,
@@ -40,8 +52,12 @@ CKestoFinder::CKestoFinder(const KestoFinderOptions& options, std::unique_ptr<pl
       m_pTicks(options.pTicks ? options.pTicks : &platform::SystemTickSource()),
       m_endpTarget(options.endpTarget),
       m_nMaxEntries(options.nMaxEntries),
-      m_sSocketError(std::move(sSocketError)) {
+      m_sSocketError(std::move(sSocketError)),
+      m_destinations(options.destinations),
+      m_iUnicastPerSecond(std::max(1, options.iUnicastPerSecond)),
+      m_fnReadInterfaces(options.fnReadInterfaces) {
   m_dwLastProbe = m_pTicks->Now();
+  RefreshInterfaces(true);
 }
 
 CKestoFinder::~CKestoFinder() {
@@ -50,6 +66,8 @@ CKestoFinder::~CKestoFinder() {
 }
 
 void CKestoFinder::Poll() {
+  // The sweep goes first, so that one finishing at this tick lets the probe start the next.
+  PaceSweep();
   const uint32_t dwElapsed = m_pTicks->Now() - m_dwLastProbe;
   if (dwElapsed > PROBE_INTERVAL_MS) {
     SendProbe();
@@ -60,9 +78,98 @@ void CKestoFinder::Poll() {
 
 int CKestoFinder::SendProbe() {
   if (!m_hSocket) return -1;
+  RefreshInterfaces(false);
+  m_vecBroadcastEndpoints = BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces);
   uint8_t iReq[kesto_wire::kDiscoverSize];
   kesto_wire::EncodeDiscover(iReq);
-  return m_hSocket->SendTo(iReq, sizeof iReq, m_endpTarget);
+  const int iBroadcast = SendToAll(iReq, sizeof iReq, m_vecBroadcastEndpoints);
+
+  // A changed target list replaces the sweep under way; an unchanged one starts
+  // again only once the previous sweep has gone round.
+  if (m_destinations.vecUnicast != m_vecSweep) {
+    m_vecSweep = m_destinations.vecUnicast;
+    m_bSweeping = false;
+  }
+  const bool bWasSweeping = m_bSweeping;
+  if (!m_bSweeping && !m_vecSweep.empty()) {
+    m_bSweeping = true;
+    m_nSweepNext = 0;
+    m_dwSweepStart = m_pTicks->Now();
+    PaceSweep();
+  }
+  if (!m_vecBroadcastEndpoints.empty()) return iBroadcast;
+  // Unicast only: a sweep just started counts as sent, one under way as nothing due.
+  if (bWasSweeping) return 0;
+  return m_nSweepNext > 0 && !m_vecSweep.empty() ? static_cast<int>(sizeof iReq) : -1;
+}
+
+void CKestoFinder::PaceSweep() {
+  if (!m_bSweeping || !m_hSocket) return;
+  const uint32_t dwNow = m_pTicks->Now();
+  while (!m_dequeRecentSends.empty() &&
+         static_cast<uint32_t>(dwNow - m_dequeRecentSends.front().first) >= kRateWindowMs) {
+    m_nRecentSends -= m_dequeRecentSends.front().second;
+    m_dequeRecentSends.pop_front();
+  }
+  // Slot k of the sweep falls due k / rate seconds after its start.
+  const uint64_t qwElapsed = static_cast<uint32_t>(dwNow - m_dwSweepStart);
+  const uint64_t qwDue =
+      std::min<uint64_t>(m_vecSweep.size(), qwElapsed * static_cast<uint64_t>(m_iUnicastPerSecond) / 1000 + 1);
+  const uint64_t qwRoom = static_cast<uint64_t>(m_iUnicastPerSecond) - std::min<uint64_t>(m_nRecentSends, m_iUnicastPerSecond);
+  const uint64_t qwSend = std::min({qwDue > m_nSweepNext ? qwDue - m_nSweepNext : 0, qwRoom,
+                                    static_cast<uint64_t>(kMaxSweepSendsPerPoll)});
+  if (qwSend > 0) {
+    uint8_t iReq[kesto_wire::kDiscoverSize];
+    kesto_wire::EncodeDiscover(iReq);
+    for (uint64_t i = 0; i < qwSend; ++i) {
+      // A failed send (no route to that one address) is not retried; the next sweep comes round.
+      m_hSocket->SendTo(iReq, sizeof iReq, {m_vecSweep[m_nSweepNext++], m_endpTarget.wPort});
+    }
+    m_dequeRecentSends.emplace_back(dwNow, static_cast<uint32_t>(qwSend));
+    m_nRecentSends += static_cast<uint32_t>(qwSend);
+  }
+  if (m_nSweepNext >= m_vecSweep.size()) m_bSweeping = false;
+}
+
+int CKestoFinder::SendToAll(const void* pData, size_t nSize, const std::vector<platform::Ipv4Endpoint>& endpoints) {
+  int iResult = -1;
+  for (const platform::Ipv4Endpoint& endpoint : endpoints) {
+    const int iSent = m_hSocket->SendTo(pData, nSize, endpoint);
+    if (iResult < 0 && iSent >= 0) iResult = iSent;
+  }
+  return iResult;
+}
+
+void CKestoFinder::RefreshInterfaces(bool bForce) {
+  // Only the default target uses the adapters; an explicit one never needs the table.
+  if (!m_fnReadInterfaces || m_endpTarget.dwAddress != platform::kLimitedBroadcast) return;
+  const uint32_t dwNow = m_pTicks->Now();
+  if (!bForce && m_bInterfacesRead && static_cast<uint32_t>(dwNow - m_dwInterfacesReadAt) < kInterfaceRefreshMs)
+    return;
+  std::vector<platform::NetInterface> table;
+  // An unreadable table keeps the last one read; the limited broadcast goes out regardless.
+  if (m_fnReadInterfaces(&table)) {
+    m_vecInterfaces = std::move(table);
+    m_bInterfacesRead = true;
+  }
+  m_dwInterfacesReadAt = dwNow;
+}
+
+void CKestoFinder::SetDestinations(const KestoDestinations& d) { m_destinations = d; }
+
+uint32_t CKestoFinder::SweepDurationMs(size_t nAddresses, int iPerSecond) {
+  const uint64_t qwRate = static_cast<uint64_t>(std::max(1, iPerSecond));
+  return static_cast<uint32_t>((static_cast<uint64_t>(nAddresses) * 1000 + qwRate - 1) / qwRate);
+}
+
+uint32_t CKestoFinder::GetAgeLimitMs() const {
+  const size_t nAddresses = std::max(m_destinations.vecUnicast.size(), m_vecSweep.size());
+  if (nAddresses == 0) return AGE_LIMIT_MS;
+  // A sweep starts again only at a probe, so an address comes round once per whole
+  // number of probe intervals; one interval more rides out a late answer.
+  const uint32_t dwDuration = SweepDurationMs(nAddresses, m_iUnicastPerSecond);
+  const uint32_t dwPeriod = (dwDuration + PROBE_INTERVAL_MS - 1) / PROBE_INTERVAL_MS * PROBE_INTERVAL_MS;
+  return std::max(AGE_LIMIT_MS, dwPeriod + PROBE_INTERVAL_MS);
 }
 
 void CKestoFinder::Receive() {
@@ -121,10 +228,13 @@ void CKestoFinder::AddDevice(const KESTO_RECORD& record) {
 }
 
 void CKestoFinder::RemoveAged() {
-  RemoveWhere([this](const CKestoInfo& info) { return info.IsAged(m_pTicks->Now()); });
+  const uint32_t dwLimit = GetAgeLimitMs();
+  RemoveWhere([this, dwLimit](const CKestoInfo& info) {
+    return static_cast<uint32_t>(m_pTicks->Now() - info.dwLastSeen) > dwLimit;
+  });
 }
 
-void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, AGE_LIMIT_MS); }
+void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, GetAgeLimitMs()); }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) {
   RemoveWhere([=](const CKestoInfo& info) { return static_cast<uint32_t>(dwNow - info.dwLastSeen) > dwAgeLimitMs; });
@@ -146,7 +256,17 @@ int CKestoFinder::SendConfig(const KESTO_RECORD& record) {
   if (!m_hSocket) return -1;
   uint8_t byBuffer[kesto_wire::kSetConfigSize];
   kesto_wire::EncodeSetConfig(record, byBuffer);
-  return m_hSocket->SendTo(byBuffer, sizeof byBuffer, m_endpTarget);
+  RefreshInterfaces(false);
+  std::vector<platform::Ipv4Endpoint> endpoints =
+      BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces);
+  if (!m_destinations.vecUnicast.empty()) {
+    // The address the device answered from, which the record being sent may change.
+    const CKestoInfo* pInfo = FindByMAC(record);
+    const platform::Ipv4Endpoint direct{pInfo != nullptr ? pInfo->GetIPAddress() : record.dwIPAddress,
+                                        m_endpTarget.wPort};
+    if (std::find(endpoints.begin(), endpoints.end(), direct) == endpoints.end()) endpoints.push_back(direct);
+  }
+  return SendToAll(byBuffer, sizeof byBuffer, endpoints);
 }
 
 bool CKestoFinder::WaitForAnswer(int iTimeoutMs) {

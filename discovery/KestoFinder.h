@@ -3,14 +3,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "COMMON/ZNObList.h"
+#include "discovery/KestoDestinations.h"
 #include "discovery/KestoInfo.h"
 #include "platform/DatagramSocket.h"
+#include "platform/InterfaceTable.h"
 #include "platform/TickCount.h"
 
 struct KestoFinderOptions {
@@ -22,6 +27,12 @@ struct KestoFinderOptions {
   size_t nMaxEntries = 16384;
   // Room for a burst of answers to one probe.
   int iReceiveBufferBytes = 1 << 20;
+  // Which ways a probe goes besides endpTarget: every adapter, named ones, single addresses.
+  KestoDestinations destinations;
+  // The most unicast datagrams of a sweep sent in any one second.
+  int iUnicastPerSecond = 1000;
+  // Reads the interface table; empty means none is read (no adapter broadcasts).
+  std::function<bool(std::vector<platform::NetInterface>*)> fnReadInterfaces = platform::ReadInterfaces;
 };
 
 // Keeps the list of devices present on the network: probes about once a second,
@@ -29,6 +40,11 @@ struct KestoFinderOptions {
 // in order of first answer, and drops devices silent for more than two seconds.
 // It reports nothing by itself; IsSocketOpen/GetSocketError tell a caller whether
 // the socket could be opened.
+//
+// With the default target (255.255.255.255) a probe also goes to the directed
+// broadcast of every usable adapter, so devices on a second network are found;
+// the interface table is read at start and again at most every 5 s. Single
+// --target addresses are swept at a bounded rate over the following Polls.
 class CKestoFinder {
  public:
   CKestoFinder();
@@ -40,8 +56,12 @@ class CKestoFinder {
   CKestoFinder& operator=(const CKestoFinder&) = delete;
   virtual ~CKestoFinder();
 
-  // One step: a probe when more than PROBE_INTERVAL_MS have passed, then at most one answer.
+  // One step: the unicast datagrams now due, a probe when more than PROBE_INTERVAL_MS
+  // have passed, then at most one answer.
   void Poll();
+  // Sends the request to every broadcast endpoint and starts a unicast sweep when none
+  // runs. Returns the bytes of the first send that went out, 0 when nothing was due
+  // (only a sweep under way), or -1 when every send failed.
   int SendProbe();
   // Reads at most one waiting datagram and records it when it is exactly 100 bytes.
   void Receive();
@@ -49,13 +69,36 @@ class CKestoFinder {
   CKestoInfo* FindByMAC(const KESTO_RECORD& record, int* piIndex = nullptr) const;
   CKestoInfo* FindByIP(const platform::Ipv4Endpoint& sender) const;
   void AddDevice(const KESTO_RECORD& record);
-  // Frees and unlinks every aged entry, reading the clock once per entry.
+  // Frees and unlinks every entry silent for more than GetAgeLimitMs(), reading the
+  // clock once per entry.
   void RemoveAged();
   // The same against one given tick, so a caller can decide expiry once per pass.
   void RemoveAged(uint32_t dwNow);
   // The same with a longer silence allowed, for a caller that must ride out a lost answer.
   void RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs);
+  // Sends the set-configuration datagram to every broadcast endpoint and, with unicast
+  // targets, to the device's current address too. The bytes of the first send that
+  // went out, or -1 when none did; one failing way does not stop the others.
   int SendConfig(const KESTO_RECORD& record);
+
+  void SetDestinations(const KestoDestinations& d);  // takes effect at the next probe
+  const KestoDestinations& GetDestinations() const { return m_destinations; }
+  std::vector<platform::Ipv4Endpoint> GetBroadcastEndpoints() const { return m_vecBroadcastEndpoints; }
+
+  // The silence after which an entry is dropped: 2000 ms, or longer when a sweep of
+  // unicast targets takes more than a probe interval to come round again.
+  uint32_t GetAgeLimitMs() const;
+  // How long a sweep of nAddresses takes at iPerSecond, in ms (rounded up).
+  static uint32_t SweepDurationMs(size_t nAddresses, int iPerSecond);
+
+  // The interface table as last read, and whether any read succeeded.
+  const std::vector<platform::NetInterface>& GetInterfaces() const { return m_vecInterfaces; }
+  bool HasInterfaceTable() const { return m_bInterfacesRead; }
+
+  // The unicast sweep under way: its size and how many of its datagrams went out.
+  bool IsSweeping() const { return m_bSweeping; }
+  size_t GetSweepSize() const { return m_vecSweep.size(); }
+  size_t GetSweepSent() const { return m_nSweepNext; }
 
   // Waits up to iTimeoutMs for a datagram to read; true when one waits.
   bool WaitForAnswer(int iTimeoutMs);
@@ -77,6 +120,10 @@ class CKestoFinder {
 
  private:
   void Unindex(const CKestoInfo* pInfo);
+  void RefreshInterfaces(bool bForce);
+  // Sends the unicast datagrams due now, within the per-second bound.
+  void PaceSweep();
+  int SendToAll(const void* pData, size_t nSize, const std::vector<platform::Ipv4Endpoint>& endpoints);
   // Frees and unlinks, in list order, every entry the test picks.
   void RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnAged);
 
@@ -92,6 +139,23 @@ class CKestoFinder {
   std::unordered_map<uint64_t, CKestoInfo*> m_mapByMAC;
   uint64_t m_nRefusedDevices = 0;
   uint64_t m_nDroppedDatagrams = 0;
+
+  KestoDestinations m_destinations;
+  int m_iUnicastPerSecond;
+  std::function<bool(std::vector<platform::NetInterface>*)> m_fnReadInterfaces;
+  std::vector<platform::NetInterface> m_vecInterfaces;
+  bool m_bInterfacesRead = false;
+  uint32_t m_dwInterfacesReadAt = 0;
+  std::vector<platform::Ipv4Endpoint> m_vecBroadcastEndpoints;
+
+  // The sweep: its addresses (copied at its start), the next to send, its start tick,
+  // and the sends of the last second as (tick, count) for the per-second bound.
+  std::vector<uint32_t> m_vecSweep;
+  size_t m_nSweepNext = 0;
+  bool m_bSweeping = false;
+  uint32_t m_dwSweepStart = 0;
+  std::deque<std::pair<uint32_t, uint32_t>> m_dequeRecentSends;
+  uint32_t m_nRecentSends = 0;
 };
 
 #endif

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <vector>
 
-#include "tools/DeviceJson.h"
+#include "tools/formats/DeviceJson.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
 

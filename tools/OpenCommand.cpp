@@ -4,7 +4,7 @@
 
 #include "platform/OpenUrl.h"
 #include "tools/ExitCodes.h"
-#include "tools/MacText.h"
+#include "tools/formats/MacText.h"
 
 std::string ConfigPageUrl(uint32_t dwIPAddress) { return "http://" + FormatAddress(dwIPAddress) + "/config.htm"; }
 

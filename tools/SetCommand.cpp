@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "tools/ExitCodes.h"
-#include "tools/MacText.h"
+#include "tools/formats/MacText.h"
 
 int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   uint8_t byMAC[6];

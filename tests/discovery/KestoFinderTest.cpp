@@ -18,6 +18,11 @@ class KestoFinderTest : public ::testing::Test {
     KestoFinderOptions options;
     options.pTicks = &clock;
     options.nMaxEntries = nMax;
+    // No adapters: the default target's probes go to 255.255.255.255 alone.
+    options.fnReadInterfaces = [](std::vector<platform::NetInterface>* p) {
+      p->clear();
+      return true;
+    };
     auto socket = std::make_unique<FakeDatagramSocket>();
     pSocket = socket.get();
     finder = std::make_unique<CKestoFinder>(options, std::move(socket));

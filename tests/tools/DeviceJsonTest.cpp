@@ -1,4 +1,4 @@
-#include "tools/DeviceJson.h"
+#include "tools/formats/DeviceJson.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tools/MacText.h"
+#include "tools/formats/MacText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <set>
 
-#include "tools/DeviceJson.h"
+#include "tools/formats/DeviceJson.h"
 #include "tools/SetRequest.h"
 
 std::vector<KESTO_RECORD> MakeSimDevices(int nCount, uint32_t dwSeed) {

@@ -1,5 +1,5 @@
-#ifndef KESTO_TOOLS_MACTEXT_H
-#define KESTO_TOOLS_MACTEXT_H
+#ifndef KESTO_TOOLS_FORMATS_MACTEXT_H
+#define KESTO_TOOLS_FORMATS_MACTEXT_H
 
 #include <cstdint>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "tools/MacText.h"
+#include "tools/formats/MacText.h"
 
 namespace {
 

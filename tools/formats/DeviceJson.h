@@ -1,5 +1,5 @@
-#ifndef KESTO_TOOLS_DEVICEJSON_H
-#define KESTO_TOOLS_DEVICEJSON_H
+#ifndef KESTO_TOOLS_FORMATS_DEVICEJSON_H
+#define KESTO_TOOLS_FORMATS_DEVICEJSON_H
 
 #include <cstdint>
 #include <string>
@@ -25,6 +25,12 @@ int32_t BaudFromWire(uint16_t wBaudRate);
 // The keys name, mac, ip, netmask, gateway, dns, port, version, type,
 // type_name (null outside 1-5), protocol ("RS232" for 0, else "RS485") and baud.
 DeviceJson DeviceToJson(const KESTO_RECORD& record);
+// The same, ending with "duplicate_ip": true when another device reports the same IP
+// (the key is left out otherwise, so unflagged objects keep their plain form).
+DeviceJson DeviceToJson(const KESTO_RECORD& record, bool bDuplicateIP);
+
+// The texts the JSON form gives the protocol and the type name ("" outside 1-5).
+std::string ProtocolText(int16_t shProtocol);
 
 // Builds a record from that form. "mac" is required; missing fields are zero.
 // Beyond the printed form it also takes a numeric "protocol" (the raw code),

@@ -1,9 +1,9 @@
-#include "tools/DeviceJson.h"
+#include "tools/formats/DeviceJson.h"
 
 #include <cstring>
 #include <limits>
 
-#include "tools/MacText.h"
+#include "tools/formats/MacText.h"
 
 std::string Latin1ToUtf8(std::string_view bytes) {
   std::string sText;
@@ -53,10 +53,18 @@ DeviceJson DeviceToJson(const KESTO_RECORD& record) {
   object["type"] = static_cast<int>(record.cType);
   const std::string_view typeName = TypeText(record.cType);
   object["type_name"] = typeName.empty() ? DeviceJson(nullptr) : DeviceJson(std::string(typeName));
-  object["protocol"] = record.shProtocol == 0 ? "RS232" : "RS485";
+  object["protocol"] = ProtocolText(record.shProtocol);
   object["baud"] = BaudFromWire(record.wBaudRate);
   return object;
 }
+
+DeviceJson DeviceToJson(const KESTO_RECORD& record, bool bDuplicateIP) {
+  DeviceJson object = DeviceToJson(record);
+  if (bDuplicateIP) object["duplicate_ip"] = true;
+  return object;
+}
+
+std::string ProtocolText(int16_t shProtocol) { return shProtocol == 0 ? "RS232" : "RS485"; }
 
 namespace {
 
