@@ -1,18 +1,23 @@
 #include "app/QUORINDlg.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStyle>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/ConfigKestoDlg.h"
 #include "app/DialogUnits.h"
@@ -46,6 +51,9 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
       m_pLaunch(new QPushButton(QStringLiteral("Lauch Configurator..."), m_pPanel)),
       m_pFilter(new QLineEdit(this)),
       m_pExport(new QPushButton(QStringLiteral("Export..."), this)),
+      m_pAdapterLabel(new QLabel(QStringLiteral("Adapter:"), this)),
+      m_pAdapter(new QComboBox(this)),
+      m_pTargets(new QToolButton(this)),
       m_pStatus(new QLabel(this)),
       m_presenter(
           *m_finder, *this, [this](CConfigKestoModel& model) { return RunConfigDialog(model); },
@@ -58,9 +66,26 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   // The list and its two buttons sit on their own panel at their usual places;
   // what was added goes around it.
   m_pPanel->setGeometry(du.Rect(0, kTopStrip, 387, kPanelHeight));
-  m_pFilter->setGeometry(du.Rect(4, 4, 160, 14));
+  m_pFilter->setGeometry(du.Rect(4, 4, 130, 14));
   m_pFilter->setPlaceholderText(QStringLiteral("Filter"));
   m_pFilter->setClearButtonEnabled(true);
+  m_pAdapterLabel->setGeometry(du.Rect(140, 4, 30, 14));
+  m_pAdapter->setGeometry(du.Rect(170, 4, 90, 14));
+  m_pAdapter->addItem(QStringLiteral("All adapters"), QString());
+  m_pTargets->setGeometry(du.Rect(264, 4, 60, 14));
+  m_pTargets->setText(QStringLiteral("Targets"));
+  m_pTargets->setPopupMode(QToolButton::InstantPopup);
+  auto* pMenu = new QMenu(m_pTargets);
+  pMenu->addAction(QStringLiteral("Add target..."), this, [this] { OnAddTarget(); });
+  pMenu->addAction(QStringLiteral("Clear targets"), this, [this] { m_presenter.ClearTargets(); });
+  m_pTargets->setMenu(pMenu);
+  // One explicit host (KESTO_TARGET) stays the only destination.
+  if (!m_presenter.CanChooseDestinations()) {
+    for (QWidget* pWidget : {static_cast<QWidget*>(m_pAdapter), static_cast<QWidget*>(m_pTargets)}) {
+      pWidget->setEnabled(false);
+      pWidget->setToolTip(QStringLiteral("Probing one host only (KESTO_TARGET)"));
+    }
+  }
   m_pExport->setGeometry(du.Rect(330, 4, 53, 14));
   m_pStatus->setGeometry(du.Rect(4, kTopStrip + kPanelHeight, 379, kStatusLine - 2));
   m_pStatus->setTextFormat(Qt::PlainText);
@@ -76,7 +101,9 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   setTabOrder(m_pBasicConfig, m_ctlList);
   setTabOrder(m_ctlList, m_pLaunch);
   setTabOrder(m_pLaunch, m_pFilter);
-  setTabOrder(m_pFilter, m_pExport);
+  setTabOrder(m_pFilter, m_pAdapter);
+  setTabOrder(m_pAdapter, m_pTargets);
+  setTabOrder(m_pTargets, m_pExport);
 
   m_ctlList->setColumnCount(static_cast<int>(kDeviceColumns.size()));
   QStringList titles;
@@ -99,6 +126,8 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   connect(m_pFilter, &QLineEdit::textChanged, this,
           [this](const QString& sText) { m_presenter.SetFilterText(sText.toLocal8Bit().toStdString()); });
   connect(m_pExport, &QPushButton::clicked, this, [this] { OnExport(); });
+  connect(m_pAdapter, &QComboBox::activated, this,
+          [this](int iIndex) { m_presenter.SelectAdapter(m_pAdapter->itemData(iIndex).toString().toStdString()); });
   m_pBasicConfig->setFocus(Qt::OtherFocusReason);
 }
 
@@ -180,6 +209,16 @@ bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const {
   return true;
 }
 
+void CQUORINDlg::SetAdapterNames(const std::vector<std::string>& names) {
+  const QString sSelected = QString::fromStdString(m_presenter.GetSelectedAdapter());
+  while (m_pAdapter->count() > 1) m_pAdapter->removeItem(1);
+  for (const std::string& sName : names) {
+    const QString sItem = QString::fromStdString(sName);
+    m_pAdapter->addItem(sItem, sItem);
+  }
+  m_pAdapter->setCurrentIndex(std::max(0, m_pAdapter->findData(sSelected)));
+}
+
 void CQUORINDlg::SetStatusText(const std::string& sText) { m_pStatus->setText(QString::fromLocal8Bit(sText.c_str())); }
 
 bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
@@ -222,4 +261,25 @@ void CQUORINDlg::ShowError(const QString& sText) {
   m_pErrorMessage = new QMessageBox(QMessageBox::Warning, windowTitle(), sText, QMessageBox::Ok, this);
   m_pErrorMessage->setAttribute(Qt::WA_DeleteOnClose, false);
   m_pErrorMessage->open();
+}
+
+void CQUORINDlg::OnAddTarget() {
+  // Not waited for, so the polling loop keeps the list alive while the user types.
+  if (m_pTargetInput == nullptr) {
+    m_pTargetInput = new QInputDialog(this);
+    m_pTargetInput->setWindowTitle(QStringLiteral("Add target"));
+    m_pTargetInput->setLabelText(QStringLiteral("Address or range to probe (A.B.C.D or A.B.C.D/prefix):"));
+    connect(m_pTargetInput, &QInputDialog::textValueSelected, this, [this](const QString& sText) { AddTarget(sText); });
+  }
+  m_pTargetInput->setTextValue(QString());
+  m_pTargetInput->open();
+}
+
+bool CQUORINDlg::AddTarget(const QString& sText) {
+  std::string sError;
+  if (!m_presenter.AddTarget(sText.trimmed().toStdString(), &sError)) {
+    ShowError(QString::fromStdString(sError));
+    return false;
+  }
+  return true;
 }

@@ -9,15 +9,19 @@
 #include "app/logic/QUORINPresenter.h"
 #include "discovery/KestoFinder.h"
 
+class QComboBox;
+class QInputDialog;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
 class QPushButton;
+class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The main window: the device list and its two commands, with the filter box
-// and the export command above them and the status line below. It owns the
+// The main window: the device list and its two commands, with the filter box,
+// the adapter box, the targets menu and the export command above them and the
+// status line below. It owns the
 // finder and the presenter and only shows the presenter's rows. Closing it
 // raises the quit flag for the start-up loop instead of closing.
 class CQUORINDlg : public QWidget, private IDeviceListView {
@@ -35,6 +39,10 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   // Says in a message box why there is no socket; the window keeps running.
   void ReportSocketProblem();
 
+  // "Add target...": adds A.B.C.D[/prefix] to the finder's destinations, or says
+  // in a message box why not.
+  bool AddTarget(const QString& sText);
+
   // Writes the shown rows to a file, CSV or JSON by its suffix; false with a
   // message box when it could not be written.
   bool ExportTo(const QString& sPath);
@@ -48,6 +56,9 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QPushButton* GetLaunchButton() const { return m_pLaunch; }
   QLineEdit* GetFilterEdit() const { return m_pFilter; }
   QPushButton* GetExportButton() const { return m_pExport; }
+  QComboBox* GetAdapterBox() const { return m_pAdapter; }
+  QToolButton* GetTargetsButton() const { return m_pTargets; }
+  QInputDialog* GetTargetInput() const { return m_pTargetInput; }
   QLabel* GetStatusLabel() const { return m_pStatus; }
   QMessageBox* GetSocketMessage() const { return m_pSocketMessage; }
   QMessageBox* GetLastErrorMessage() const { return m_pErrorMessage; }
@@ -64,9 +75,11 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   void DeleteRow(DeviceRowKey key) override;
   bool GetSelectedRow(DeviceRowKey* pKey) const override;
   void SetStatusText(const std::string& sText) override;
+  void SetAdapterNames(const std::vector<std::string>& names) override;
 
   bool RunConfigDialog(CConfigKestoModel& model);
   void OnExport();
+  void OnAddTarget();
   // Window-modal and not waited for, so the loop keeps turning behind it.
   void ShowError(const QString& sText);
 
@@ -78,6 +91,10 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QPushButton* m_pLaunch;
   QLineEdit* m_pFilter;
   QPushButton* m_pExport;
+  QLabel* m_pAdapterLabel;
+  QComboBox* m_pAdapter;
+  QToolButton* m_pTargets;
+  QInputDialog* m_pTargetInput = nullptr;
   QLabel* m_pStatus;
   QMessageBox* m_pSocketMessage = nullptr;
   QMessageBox* m_pErrorMessage = nullptr;

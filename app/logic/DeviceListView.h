@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "discovery/KestoRecord.h"
 
@@ -39,6 +40,8 @@ class IDeviceListView {
   virtual bool GetSelectedRow(DeviceRowKey* pKey) const = 0;
   // The line under the list.
   virtual void SetStatusText(const std::string& sText) = 0;
+  // The adapters the adapter box offers besides "All adapters".
+  virtual void SetAdapterNames(const std::vector<std::string>& names) = 0;
 };
 
 #endif

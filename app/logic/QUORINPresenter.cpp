@@ -1,11 +1,29 @@
 #include "app/logic/QUORINPresenter.h"
 
+#include <algorithm>
 #include <iterator>
 #include <utility>
 
+namespace {
+
+bool SameInterfaces(const std::vector<platform::NetInterface>& a, const std::vector<platform::NetInterface>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const platform::NetInterface& x, const platform::NetInterface& y) {
+                      return x.sName == y.sName && x.dwAddress == y.dwAddress && x.dwMask == y.dwMask &&
+                             x.dwBroadcast == y.dwBroadcast && x.bUp == y.bUp && x.bBroadcast == y.bBroadcast &&
+                             x.bLoopback == y.bLoopback;
+                    });
+}
+
+}  // namespace
+
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
-                                   OpenUrl fnOpenUrl)
-    : m_finder(finder), m_view(view), m_fnRunDialog(std::move(fnRunDialog)), m_fnOpenUrl(std::move(fnOpenUrl)) {}
+                                   OpenUrl fnOpenUrl, ReadInterfaces fnReadInterfaces)
+    : m_finder(finder),
+      m_view(view),
+      m_fnRunDialog(std::move(fnRunDialog)),
+      m_fnOpenUrl(std::move(fnOpenUrl)),
+      m_fnReadInterfaces(std::move(fnReadInterfaces)) {}
 
 void CQUORINPresenter::PollDevices() {
   m_finder.Poll();
@@ -13,6 +31,9 @@ void CQUORINPresenter::PollDevices() {
   // One tick for the whole pass: the rows and the finder must agree on which
   // entries expired, or a device could lose its entry but keep its row.
   const uint32_t dwNow = m_finder.Now();
+  // Sweeps of single addresses come round more slowly than a probe, so the
+  // finder may keep entries longer; the rows go by the same limit.
+  const uint32_t dwAgeLimit = m_finder.GetAgeLimitMs();
   bool bRowsChanged = false;
   const CZNObList& devices = m_finder.GetDevices();
   for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
@@ -35,17 +56,19 @@ void CQUORINPresenter::PollDevices() {
         bRowsChanged = true;
       }
     }
-    if (pEntry->IsAged(dwNow)) {
+    if (static_cast<uint32_t>(dwNow - pEntry->dwLastSeen) > dwAgeLimit) {
       if (Row* pRow = FindRow(*pEntry)) {
         DeleteRow(pRow);
         bRowsChanged = true;
       }
     }
   }
-  m_finder.RemoveAged(dwNow);
+  m_finder.RemoveAged(dwNow, dwAgeLimit);
 
+  const bool bInterfacesChanged = RefreshInterfaces(dwNow);
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
-  if (bRowsChanged || bApplyChanged) RefreshMarks();
+  if (bRowsChanged || bInterfacesChanged) m_check.Rebuild(m_finder.GetDevices());
+  if (bRowsChanged || bInterfacesChanged || bApplyChanged) RefreshMarks();
 }
 
 void CQUORINPresenter::PollWhileModal() { m_finder.Poll(); }
@@ -75,6 +98,37 @@ void CQUORINPresenter::SetFilterText(std::string_view text) {
   if (next.GetText() == m_filter.GetText()) return;
   m_filter = std::move(next);
   for (Row& row : m_rows) ApplyFilter(row);
+}
+
+void CQUORINPresenter::SelectAdapter(const std::string& sName) {
+  if (!CanChooseDestinations()) return;
+  KestoDestinations destinations = m_finder.GetDestinations();
+  destinations.vecInterfaces.clear();
+  if (!sName.empty()) destinations.vecInterfaces.push_back(sName);
+  m_sAdapter = sName;
+  m_finder.SetDestinations(destinations);
+  UpdateAdapterNames();
+}
+
+bool CQUORINPresenter::AddTarget(const std::string& sText, std::string* psError) {
+  if (!CanChooseDestinations()) {
+    *psError = "The finder probes one host only (KESTO_TARGET); no other targets can be added.";
+    return false;
+  }
+  KestoDestinations destinations = m_finder.GetDestinations();
+  if (!AddTargetRange(sText, &destinations.vecUnicast, psError)) return false;
+  m_finder.SetDestinations(destinations);
+  return true;
+}
+
+void CQUORINPresenter::ClearTargets() {
+  KestoDestinations destinations = m_finder.GetDestinations();
+  destinations.vecUnicast.clear();
+  m_finder.SetDestinations(destinations);
+}
+
+bool CQUORINPresenter::CanChooseDestinations() const {
+  return m_finder.GetTarget().dwAddress == platform::kLimitedBroadcast;
 }
 
 CKestoInfo* CQUORINPresenter::GetSelectedRecord() {
@@ -147,8 +201,33 @@ void CQUORINPresenter::ApplyFilter(Row& row) {
   m_view.SetRowShown(row.key, bShown);
 }
 
+bool CQUORINPresenter::RefreshInterfaces(uint32_t dwNow) {
+  if (!m_fnReadInterfaces) return false;
+  if (m_bInterfacesTried && static_cast<uint32_t>(dwNow - m_dwInterfacesRead) < kInterfaceReadMs) return false;
+  m_bInterfacesTried = true;
+  m_dwInterfacesRead = dwNow;
+  std::vector<platform::NetInterface> table;
+  const bool bKnown = m_fnReadInterfaces(&table);
+  if (!bKnown) table.clear();
+  if (bKnown == m_bInterfacesKnown && SameInterfaces(table, m_vecInterfaces)) return false;
+  m_bInterfacesKnown = bKnown;
+  m_vecInterfaces = std::move(table);
+  UpdateAdapterNames();
+  return true;
+}
+
+void CQUORINPresenter::UpdateAdapterNames() {
+  std::vector<std::string> names = UsableInterfaceNames(m_vecInterfaces);
+  if (!m_sAdapter.empty() && std::find(names.begin(), names.end(), m_sAdapter) == names.end())
+    names.push_back(m_sAdapter);
+  if (names == m_vecAdapters) return;
+  m_vecAdapters = std::move(names);
+  m_view.SetAdapterNames(m_vecAdapters);
+}
+
 void CQUORINPresenter::RefreshMarks() {
   for (Row& row : m_rows) {
+    row.bDuplicateIP = m_check.IsDuplicateIP(row.shown);
     const bool bWarning = row.bDuplicateIP;
     std::string sToolTip = ToolTipFor(row);
     if (bWarning != row.bWarning || sToolTip != row.sToolTip) {
@@ -165,8 +244,19 @@ void CQUORINPresenter::RefreshMarks() {
 }
 
 std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
-  std::string sToolTip;
+  std::vector<std::string> lines;
+  if (row.bDuplicateIP) {
+    std::string sLine = "IP address " + FormatAddress(row.shown.dwIPAddress) + " is also used by ";
+    const auto others = m_check.OtherMACsWithIP(row.shown);
+    for (size_t i = 0; i < others.size(); ++i) sLine += (i > 0 ? ", " : "") + FormatMAC(others[i].data());
+    lines.push_back(std::move(sLine));
+  }
+  // Without a readable table nothing is known, so nothing is claimed.
+  if (m_bInterfacesKnown && !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_vecInterfaces))
+    lines.emplace_back(kUnreachableText);
   if (const ApplyState* pState = m_apply.Find(row.shown.byMAC))
-    sToolTip = std::string("Settings ") + ApplyStateText(*pState);
+    lines.push_back(std::string("Settings ") + ApplyStateText(*pState));
+  std::string sToolTip;
+  for (const std::string& sLine : lines) sToolTip += (sToolTip.empty() ? "" : "\n") + sLine;
   return sToolTip;
 }

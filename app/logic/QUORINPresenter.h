@@ -15,8 +15,11 @@
 #include "app/logic/DeviceFilter.h"
 #include "app/logic/DeviceListView.h"
 #include "app/logic/ListedDevice.h"
+#include "discovery/KestoAddressCheck.h"
+#include "discovery/KestoDestinations.h"
 #include "discovery/KestoFinder.h"
 #include "discovery/KestoInfo.h"
+#include "platform/InterfaceTable.h"
 
 // The main window without its widgets: the polling pass that keeps the device
 // list in line with the finder's entries, the row copies the list shows, the
@@ -28,8 +31,15 @@ class CQUORINPresenter {
   using RunDialog = std::function<bool(CConfigKestoModel&)>;
   // Opens an address in the user's browser.
   using OpenUrl = std::function<void(const std::string&)>;
+  // Reads this computer's interface table; false when it cannot be read.
+  using ReadInterfaces = std::function<bool(std::vector<platform::NetInterface>*)>;
 
-  CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog, OpenUrl fnOpenUrl);
+  // The interface table is read at the first pass and then at most this often.
+  static constexpr uint32_t kInterfaceReadMs = 5000;
+  static constexpr const char* kUnreachableText = "not reachable from this computer: its web page may not open";
+
+  CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog, OpenUrl fnOpenUrl,
+                   ReadInterfaces fnReadInterfaces = platform::ReadInterfaces);
   CQUORINPresenter(const CQUORINPresenter&) = delete;
   CQUORINPresenter& operator=(const CQUORINPresenter&) = delete;
 
@@ -61,6 +71,19 @@ class CQUORINPresenter {
   // first, with their duplicate-address flag; only the rows the filter shows.
   std::vector<ListedDevice> ShownDevices() const;
 
+  // The adapter box: the usable adapters of the last table read (and the chosen
+  // one, even while it is gone); "" chooses every adapter.
+  const std::vector<std::string>& GetAdapterNames() const { return m_vecAdapters; }
+  const std::string& GetSelectedAdapter() const { return m_sAdapter; }
+  void SelectAdapter(const std::string& sName);
+  // "Add target...": A.B.C.D or A.B.C.D/prefix, probed one address at a time
+  // besides the broadcasts; false with the reason when the text is refused.
+  bool AddTarget(const std::string& sText, std::string* psError);
+  void ClearTargets();
+  // Whether the finder may be pointed elsewhere: not while it probes one explicit
+  // host (KESTO_TARGET), which stays the only destination.
+  bool CanChooseDestinations() const;
+
   const CApplyTracker& GetApplyTracker() const { return m_apply; }
   // The tooltip the row of this device carries, or empty.
   std::string GetRowToolTip(const KESTO_RECORD& record) const;
@@ -85,6 +108,9 @@ class CQUORINPresenter {
   void InsertRow(const CKestoInfo& entry);
   void DeleteRow(Row* pRow);
   void ApplyFilter(Row& row);
+  // Reads the interface table when it is due; true when what it says changed.
+  bool RefreshInterfaces(uint32_t dwNow);
+  void UpdateAdapterNames();
   // Recomputes every row's flags and tooltip; the view hears only of changes.
   void RefreshMarks();
   std::string ToolTipFor(const Row& row) const;
@@ -93,8 +119,16 @@ class CQUORINPresenter {
   IDeviceListView& m_view;
   RunDialog m_fnRunDialog;
   OpenUrl m_fnOpenUrl;
+  ReadInterfaces m_fnReadInterfaces;
   CDeviceFilter m_filter;
   CApplyTracker m_apply;
+  CKestoAddressCheck m_check;
+  std::vector<platform::NetInterface> m_vecInterfaces;
+  bool m_bInterfacesKnown = false;  // the last read succeeded
+  bool m_bInterfacesTried = false;
+  uint32_t m_dwInterfacesRead = 0;
+  std::vector<std::string> m_vecAdapters;
+  std::string m_sAdapter;
   // Top row first; each row owns its copy. The index finds a row by MAC in one step.
   RowList m_rows;
   std::unordered_map<DeviceRowKey, RowList::iterator> m_rowByKey;

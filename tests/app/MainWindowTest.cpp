@@ -1,7 +1,10 @@
 // The main window's widgets: columns, buttons, keys, and the two commands.
 #include <QDesktopServices>
+#include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -29,6 +32,7 @@ class MainWindowTest : public QObject {
     m_pSocket = socket.get();
     KestoFinderOptions options;
     options.pTicks = &m_clock;
+    options.fnReadInterfaces = nullptr;  // only the one target, whatever this computer's adapters
     auto window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)));
     for (const auto& record : devices) m_pSocket->Queue(AnswerBytes(record));
     for (size_t i = 0; i < devices.size(); ++i) window->PollDevices();
@@ -61,7 +65,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(window->GetLaunchButton()->text(), QStringLiteral("Lauch Configurator..."));
     QVERIFY(!window->windowIcon().isNull());
     const CDialogUnits du;
-    QCOMPARE(window->size(), du.Size(387, 113));
+    // The list and the two buttons keep their panel of 387 by 113; the rest goes around it.
+    QCOMPARE(window->GetClassicPanel()->size(), du.Size(387, 113));
+    QCOMPARE(window->GetList()->parentWidget(), window->GetClassicPanel());
+    QVERIFY(window->width() == du.Size(387, 113).width() && window->height() > du.Size(387, 113).height());
     QCOMPARE(window->GetList()->geometry(), du.Rect(4, 4, 379, 86));
     QCOMPARE(window->GetBasicConfigButton()->geometry(), du.Rect(4, 95, 119, 14));
     QCOMPARE(window->GetLaunchButton()->geometry(), du.Rect(129, 95, 139, 14));
@@ -148,6 +155,65 @@ class MainWindowTest : public QObject {
     QCOMPARE(bytes[0], uint8_t{7});
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes.data()) + 26, 8), QByteArray("Renamed\0", 8));
     QCOMPARE(window->GetList()->topLevelItem(0)->text(0), QStringLiteral("First"));
+    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("00-1A-2B-3C-4D-01: sent"));
+    // This computer's own adapters may add a line about reachability above it.
+    QVERIFY(window->GetList()->topLevelItem(0)->toolTip(2).endsWith(QStringLiteral("Settings sent")));
+  }
+
+  void filterBoxHidesRowsAndTheCommandsFollow() {
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "handleUrl");
+    m_urls.clear();
+    auto window = MakeWindow({MakeRecord(1, "Boiler", 0x0A000005u), MakeRecord(2, "Attic", 0x0A000006u)});
+    QLineEdit* pFilter = window->GetFilterEdit();
+    QCOMPARE(pFilter->placeholderText(), QStringLiteral("Filter"));
+    QTreeWidget* pList = window->GetList();
+    pList->topLevelItem(0)->setSelected(true);  // Attic
+    QTest::keyClicks(pFilter, QStringLiteral("BOIL"));
+    QCOMPARE(pList->topLevelItemCount(), 2);
+    QVERIFY(pList->topLevelItem(0)->isHidden());
+    QVERIFY(!pList->topLevelItem(1)->isHidden());
+    QVERIFY(pList->selectedItems().isEmpty());  // the hidden row lost its selection
+    window->GetLaunchButton()->click();
+    QVERIFY(m_urls.isEmpty());
+    pList->topLevelItem(1)->setSelected(true);
+    window->GetLaunchButton()->click();
+    QCOMPARE(m_urls, QStringList{QStringLiteral("http://10.0.0.5/config.htm")});
+    pFilter->clear();
+    QVERIFY(!pList->topLevelItem(0)->isHidden());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+  }
+
+  void exportWritesTheShownRowsAndReportsFailures() {
+    auto window = MakeWindow({MakeRecord(1, "Boiler", 0x0A000005u), MakeRecord(2, "Attic", 0x0A000006u)});
+    window->show();
+    QVERIFY(window->GetExportButton() != nullptr);
+    QCOMPARE(window->GetExportButton()->text(), QStringLiteral("Export..."));
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    window->GetFilterEdit()->setText(QStringLiteral("attic"));
+    const QString sCsv = dir.filePath(QStringLiteral("devices.CSV"));
+    QVERIFY(window->ExportTo(sCsv));
+    QFile csv(sCsv);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    QCOMPARE(lines.size(), 3);  // header, Attic, and nothing after the last line end
+    QVERIFY(lines[0].startsWith("name,mac,ip,"));
+    QVERIFY(lines[1].startsWith("Attic,00-1A-2B-3C-4D-02,10.0.0.6,"));
+
+    const QString sJson = dir.filePath(QStringLiteral("devices.json"));
+    QVERIFY(window->ExportTo(sJson));
+    QFile json(sJson);
+    QVERIFY(json.open(QIODevice::ReadOnly));
+    QVERIFY(json.readAll().startsWith("[\n  {\n    \"name\": \"Attic\""));
+
+    QVERIFY(window->GetLastErrorMessage() == nullptr);
+    QVERIFY(!window->ExportTo(dir.filePath(QStringLiteral("missing/devices.csv"))));
+    QVERIFY(window->GetLastErrorMessage() != nullptr);
+    QVERIFY(window->GetLastErrorMessage()->isVisible());
+    QVERIFY2(window->GetLastErrorMessage()->text().contains(QStringLiteral("could not be written")),
+             qPrintable(window->GetLastErrorMessage()->text()));
+    QVERIFY(!window->ExportTo(dir.filePath(QStringLiteral("devices.txt"))));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("devices.txt"))));
   }
 
   void socketFailureIsReportedAndTheWindowRuns() {

@@ -54,6 +54,7 @@ class RecordingView : public IDeviceListView {
     return true;
   }
   void SetStatusText(const std::string& sText) override { sStatus = sText; }
+  void SetAdapterNames(const std::vector<std::string>& names) override { adapters = names; }
 
   // The row of a device, shown or not.
   Item& Get(DeviceRowKey key) { return all.at(IndexOf(key)); }
@@ -66,6 +67,7 @@ class RecordingView : public IDeviceListView {
   int nMarks = 0;
   int iSelected = -1;
   std::string sStatus;
+  std::vector<std::string> adapters;
 
  private:
   size_t IndexOf(DeviceRowKey key) const {
@@ -92,6 +94,8 @@ class PresenterTest : public ::testing::Test {
     pSocket = socket.get();
     KestoFinderOptions options;
     options.pTicks = pTicks ? pTicks : &clock;
+    // The finder sends only to its one target here; the presenter's table is the fake below.
+    options.fnReadInterfaces = nullptr;
     finder = std::make_unique<CKestoFinder>(options, std::move(socket));
     presenter = std::make_unique<CQUORINPresenter>(
         *finder, view,
@@ -99,7 +103,26 @@ class PresenterTest : public ::testing::Test {
           ++nDialogRuns;
           return fnDialog ? fnDialog(model) : false;
         },
-        [this](const std::string& sUrl) { urls.push_back(sUrl); });
+        [this](const std::string& sUrl) { urls.push_back(sUrl); },
+        [this](std::vector<platform::NetInterface>* pTable) {
+          ++nInterfaceReads;
+          if (!bInterfacesReadable) return false;
+          *pTable = interfaces;
+          return true;
+        });
+  }
+
+  static platform::NetInterface Interface(const char* pszName, uint32_t dwAddress, uint32_t dwMask,
+                                          bool bLoopback = false) {
+    platform::NetInterface entry;
+    entry.sName = pszName;
+    entry.dwAddress = dwAddress;
+    entry.dwMask = dwMask;
+    entry.bUp = true;
+    entry.bLoopback = bLoopback;
+    entry.bBroadcast = !bLoopback;
+    entry.dwBroadcast = bLoopback ? 0 : (dwAddress | ~dwMask);
+    return entry;
   }
 
   void Answer(const KESTO_RECORD& record) { pSocket->Queue(AnswerBytes(record)); }
@@ -122,6 +145,11 @@ class PresenterTest : public ::testing::Test {
   std::function<bool(CConfigKestoModel&)> fnDialog;
   int nDialogRuns = 0;
   std::vector<std::string> urls;
+  // This computer as the presenter sees it: 192.168.1.5/24 on eth0, and loopback.
+  std::vector<platform::NetInterface> interfaces{Interface("lo", 0x7F000001u, 0xFF000000u, true),
+                                                 Interface("eth0", 0xC0A80105u, 0xFFFFFF00u)};
+  bool bInterfacesReadable = true;
+  int nInterfaceReads = 0;
 };
 
 #endif
