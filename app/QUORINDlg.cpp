@@ -41,7 +41,8 @@ constexpr int kStatusLine = 12;
 
 }  // namespace
 
-CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
+CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
+                       CQUORINPresenter::ReadInterfaces fnReadInterfaces)
     : QWidget(pParent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
       m_finder(std::move(finder)),
@@ -57,7 +58,8 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
       m_pStatus(new QLabel(this)),
       m_presenter(
           *m_finder, *this, [this](CConfigKestoModel& model) { return RunConfigDialog(model); },
-          [](const std::string& sUrl) { QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))); }) {
+          [](const std::string& sUrl) { QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))); },
+          std::move(fnReadInterfaces)) {
   const CDialogUnits du;
   setWindowTitle(QStringLiteral("Tamrel Kesto Manager"));
   setWindowIcon(ProgramIcon());

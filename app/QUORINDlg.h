@@ -28,7 +28,9 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   Q_OBJECT
 
  public:
-  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent = nullptr);
+  // fnReadInterfaces reads this computer's interface table (a fixed one for pictures and tests).
+  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent = nullptr,
+                      CQUORINPresenter::ReadInterfaces fnReadInterfaces = platform::ReadInterfaces);
   ~CQUORINDlg() override;
 
   void PollDevices() { m_presenter.PollDevices(); }

@@ -35,6 +35,10 @@ std::string ExportDevices(const std::vector<ListedDevice>& devices, ExportFormat
     return sText;
   }
   DeviceJson array = DeviceJson::array();
-  for (const ListedDevice& device : devices) array.push_back(DeviceToJson(device.record, device.bDuplicateIP));
+  for (const ListedDevice& device : devices) {
+    DeviceJson object = DeviceToJson(device.record, device.bDuplicateIP);
+    if (device.bUnreachable) object["reachable"] = false;
+    array.push_back(std::move(object));
+  }
   return array.dump(2) + "\n";
 }

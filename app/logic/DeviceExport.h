@@ -13,7 +13,8 @@ enum class ExportFormat { kCsv, kJson };
 bool ExportFormatForPath(std::string_view path, ExportFormat* pFormat);
 
 // The text of an export file: the same bytes `kesto list --csv` or `--json`
-// prints for the same devices in the same order.
+// prints for the same devices in the same order ("duplicate_ip" and
+// "reachable": false in JSON only where flagged).
 std::string ExportDevices(const std::vector<ListedDevice>& devices, ExportFormat format);
 
 #endif

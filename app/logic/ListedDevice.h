@@ -3,11 +3,13 @@
 
 #include "discovery/KestoRecord.h"
 
-// One device as the list shows it: the record of its last answer and whether
-// another device reports the same IP address.
+// One device as the list shows it: the record of its last answer, whether
+// another device reports the same IP address, and whether that address lies
+// outside every local subnet (only ever set when the subnets are known).
 struct ListedDevice {
   KESTO_RECORD record;
   bool bDuplicateIP = false;
+  bool bUnreachable = false;
 };
 
 #endif

@@ -149,8 +149,8 @@ int CQUORINPresenter::GetShownRowCount() const {
 
 std::vector<ListedDevice> CQUORINPresenter::ShownDevices() const {
   std::vector<ListedDevice> devices;
-  for (const Row& row : m_rows)
-    if (row.bShown) devices.push_back({row.shown, row.bDuplicateIP});
+  for (auto it = m_rows.rbegin(); it != m_rows.rend(); ++it)
+    if (it->bShown) devices.push_back({it->shown, it->bDuplicateIP, it->bUnreachable});
   return devices;
 }
 
@@ -228,6 +228,7 @@ void CQUORINPresenter::UpdateAdapterNames() {
 void CQUORINPresenter::RefreshMarks() {
   for (Row& row : m_rows) {
     row.bDuplicateIP = m_check.IsDuplicateIP(row.shown);
+    row.bUnreachable = CanJudgeSubnets() && !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_vecInterfaces);
     const bool bWarning = row.bDuplicateIP;
     std::string sToolTip = ToolTipFor(row);
     if (bWarning != row.bWarning || sToolTip != row.sToolTip) {
@@ -251,9 +252,7 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
     for (size_t i = 0; i < others.size(); ++i) sLine += (i > 0 ? ", " : "") + FormatMAC(others[i].data());
     lines.push_back(std::move(sLine));
   }
-  // Without a readable table nothing is known, so nothing is claimed.
-  if (m_bInterfacesKnown && !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_vecInterfaces))
-    lines.emplace_back(kUnreachableText);
+  if (row.bUnreachable) lines.emplace_back(kUnreachableText);
   if (const ApplyState* pState = m_apply.Find(row.shown.byMAC))
     lines.push_back(std::string("Settings ") + ApplyStateText(*pState));
   std::string sToolTip;

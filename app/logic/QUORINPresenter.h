@@ -67,8 +67,9 @@ class CQUORINPresenter {
   const CKestoInfo& GetRow(int iIndex) const;
   int GetShownRowCount() const;
 
-  // The records the rows show (the devices' last answers, not unsent edits), top
-  // first, with their duplicate-address flag; only the rows the filter shows.
+  // What the export writes: the rows the filter shows, with the records they show
+  // (the devices' last answers, not unsent edits) and their flags, in the order
+  // the devices were found, oldest first, as `kesto list` prints them.
   std::vector<ListedDevice> ShownDevices() const;
 
   // The adapter box: the usable adapters of the last table read (and the chosen
@@ -100,6 +101,7 @@ class CQUORINPresenter {
     bool bShown = true;
     bool bWarning = false;  // the marks last handed to the view
     bool bDuplicateIP = false;
+    bool bUnreachable = false;
     std::string sToolTip;
   };
   using RowList = std::list<Row>;
@@ -111,6 +113,9 @@ class CQUORINPresenter {
   // Reads the interface table when it is due; true when what it says changed.
   bool RefreshInterfaces(uint32_t dwNow);
   void UpdateAdapterNames();
+  // Subnets are judged only from a readable table and only when the finder
+  // broadcasts: a single explicit host says nothing about this computer's networks.
+  bool CanJudgeSubnets() const { return m_bInterfacesKnown && CanChooseDestinations(); }
   // Recomputes every row's flags and tooltip; the view hears only of changes.
   void RefreshMarks();
   std::string ToolTipFor(const Row& row) const;
