@@ -1,9 +1,13 @@
 // The main window's widgets: columns, buttons, keys, and the two commands.
+#include <QComboBox>
 #include <QDesktopServices>
+#include <QInputDialog>
+#include <QToolButton>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
@@ -214,6 +218,72 @@ class MainWindowTest : public QObject {
              qPrintable(window->GetLastErrorMessage()->text()));
     QVERIFY(!window->ExportTo(dir.filePath(QStringLiteral("devices.txt"))));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("devices.txt"))));
+  }
+
+  void sharedAddressesGetTheWarningIcon() {
+    auto window = MakeWindow({MakeRecord(1, "Boiler", 0x0A000005u), MakeRecord(2, "Attic", 0x0A000005u),
+                              MakeRecord(3, "Shed", 0x0A000007u)});
+    QTreeWidget* pList = window->GetList();
+    QCOMPARE(pList->topLevelItemCount(), 3);
+    QVERIFY(pList->topLevelItem(0)->icon(0).isNull());  // Shed
+    QVERIFY(!pList->topLevelItem(1)->icon(0).isNull());
+    QVERIFY(!pList->topLevelItem(2)->icon(0).isNull());
+    QVERIFY2(pList->topLevelItem(2)->toolTip(0).contains(QStringLiteral("also used by 00-1A-2B-3C-4D-02")),
+             qPrintable(pList->topLevelItem(2)->toolTip(0)));
+  }
+
+  void adapterBoxAndTargetsSteerTheFinder() {
+    KestoFinderOptions options;
+    options.pTicks = &m_clock;
+    options.fnReadInterfaces = nullptr;
+    auto socket = std::make_unique<FakeDatagramSocket>();
+    CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::move(socket)), nullptr,
+                      [](std::vector<platform::NetInterface>* pTable) {
+                        platform::NetInterface eth0;
+                        eth0.sName = "eth0";
+                        eth0.dwAddress = 0xC0A80105u;
+                        eth0.dwMask = 0xFFFFFF00u;
+                        eth0.dwBroadcast = 0xC0A801FFu;
+                        eth0.bUp = eth0.bBroadcast = true;
+                        *pTable = {eth0};
+                        return true;
+                      });
+    window.show();
+    window.PollDevices();
+    QComboBox* pAdapter = window.GetAdapterBox();
+    QVERIFY(pAdapter->isEnabled());
+    QCOMPARE(pAdapter->count(), 2);
+    QCOMPARE(pAdapter->itemText(0), QStringLiteral("All adapters"));
+    QCOMPARE(pAdapter->itemText(1), QStringLiteral("eth0"));
+    QTest::keyClick(pAdapter, Qt::Key_Down);  // activates "eth0"
+    QCOMPARE(window.GetFinder().GetDestinations().vecInterfaces, std::vector<std::string>{"eth0"});
+
+    QToolButton* pTargets = window.GetTargetsButton();
+    QVERIFY(pTargets->isEnabled());
+    QCOMPARE(pTargets->menu()->actions().size(), 2);
+    QCOMPARE(pTargets->menu()->actions()[0]->text(), QStringLiteral("Add target..."));
+    pTargets->menu()->actions()[0]->trigger();
+    QInputDialog* pInput = window.GetTargetInput();
+    QVERIFY(pInput != nullptr && pInput->isVisible());
+    pInput->setTextValue(QStringLiteral("127.0.0.0/30"));
+    pInput->accept();
+    QCOMPARE(window.GetFinder().GetDestinations().vecUnicast.size(), size_t{2});
+
+    QVERIFY(!window.AddTarget(QStringLiteral("127.0.0.300")));
+    QVERIFY(window.GetLastErrorMessage() != nullptr && window.GetLastErrorMessage()->isVisible());
+    QCOMPARE(window.GetFinder().GetDestinations().vecUnicast.size(), size_t{2});
+    pTargets->menu()->actions()[1]->trigger();  // "Clear targets"
+    QVERIFY(window.GetFinder().GetDestinations().vecUnicast.empty());
+  }
+
+  void anExplicitTargetLocksTheAdapterBoxAndTargets() {
+    KestoFinderOptions options;
+    options.pTicks = &m_clock;
+    options.endpTarget = {platform::kLoopback, 14440};
+    options.fnReadInterfaces = nullptr;
+    CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::make_unique<FakeDatagramSocket>()));
+    QVERIFY(!window.GetAdapterBox()->isEnabled());
+    QVERIFY(!window.GetTargetsButton()->isEnabled());
   }
 
   void socketFailureIsReportedAndTheWindowRuns() {
