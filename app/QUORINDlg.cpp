@@ -68,13 +68,13 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
   // The list and its two buttons sit on their own panel at their usual places;
   // what was added goes around it.
   m_pPanel->setGeometry(du.Rect(0, kTopStrip, 387, kPanelHeight));
-  m_pFilter->setGeometry(du.Rect(4, 4, 130, 14));
+  m_pFilter->setGeometry(du.Rect(4, 4, 118, 14));
   m_pFilter->setPlaceholderText(QStringLiteral("Filter"));
   m_pFilter->setClearButtonEnabled(true);
-  m_pAdapterLabel->setGeometry(du.Rect(140, 4, 30, 14));
-  m_pAdapter->setGeometry(du.Rect(170, 4, 90, 14));
+  m_pAdapterLabel->setGeometry(du.Rect(127, 4, 34, 14));
+  m_pAdapter->setGeometry(du.Rect(161, 4, 101, 14));
   m_pAdapter->addItem(QStringLiteral("All adapters"), QString());
-  m_pTargets->setGeometry(du.Rect(264, 4, 60, 14));
+  m_pTargets->setGeometry(du.Rect(266, 4, 60, 14));
   m_pTargets->setText(QStringLiteral("Targets"));
   m_pTargets->setPopupMode(QToolButton::InstantPopup);
   auto* pMenu = new QMenu(m_pTargets);
