@@ -58,16 +58,24 @@ bool IsBroadcastInterface(const platform::NetInterface& entry) {
 
 std::vector<platform::Ipv4Endpoint> BroadcastEndpoints(const KestoDestinations& destinations, uint16_t wPort,
                                                        const platform::Ipv4Endpoint& endpLimited,
-                                                       const std::vector<platform::NetInterface>& table) {
+                                                       const std::vector<platform::NetInterface>& table,
+                                                       uint32_t dwLimitedSource) {
   std::vector<platform::Ipv4Endpoint> endpoints;
   auto add = [&](const platform::Ipv4Endpoint& endpoint) {
     if (std::find(endpoints.begin(), endpoints.end(), endpoint) == endpoints.end()) endpoints.push_back(endpoint);
   };
   const bool bDefaultTarget = endpLimited.dwAddress == platform::kLimitedBroadcast;
-  if (destinations.bLimitedBroadcast && !(bDefaultTarget && !destinations.vecInterfaces.empty())) add(endpLimited);
+  const bool bLimited = destinations.bLimitedBroadcast && !(bDefaultTarget && !destinations.vecInterfaces.empty());
+  if (bLimited) add(endpLimited);
   if (!bDefaultTarget || !destinations.bEveryAdapter) return endpoints;
+  std::string sLimitedInterface;
+  if (bLimited && dwLimitedSource != 0) {
+    for (const platform::NetInterface& entry : table)
+      if (entry.dwAddress == dwLimitedSource) sLimitedInterface = entry.sName;
+  }
   for (const platform::NetInterface& entry : table) {
     if (!IsBroadcastInterface(entry)) continue;
+    if (!sLimitedInterface.empty() && entry.sName == sLimitedInterface) continue;
     if (!destinations.vecInterfaces.empty() && !Contains(destinations.vecInterfaces, entry.sName)) continue;
     // A /32 or /31 address has no directed broadcast of its own; the limited one covers it.
     if (entry.dwMask >= 0xFFFFFFFEu || entry.dwBroadcast == 0 || entry.dwBroadcast == platform::kLimitedBroadcast)

@@ -30,10 +30,13 @@ bool AddTargetRange(const std::string& sText, std::vector<uint32_t>* pvecAddress
 // The broadcast endpoints one probe goes to, from the interface table (testable without a network).
 // The adapters' directed broadcasts join only when endpLimited is 255.255.255.255; a named
 // interface filter leaves out the limited broadcast, which would leave by the default route
-// whatever the filter says. Each address is listed once.
+// whatever the filter says. dwLimitedSource, when not 0, is the local address the limited
+// broadcast leaves from: that interface's own directed broadcasts would reach the same link
+// twice, so they are left out while the limited one is sent. Each address is listed once.
 std::vector<platform::Ipv4Endpoint> BroadcastEndpoints(const KestoDestinations& destinations, uint16_t wPort,
                                                        const platform::Ipv4Endpoint& endpLimited,
-                                                       const std::vector<platform::NetInterface>& table);
+                                                       const std::vector<platform::NetInterface>& table,
+                                                       uint32_t dwLimitedSource = 0);
 
 // True when the interface can carry a directed broadcast: up, not loopback, broadcast-capable.
 bool IsBroadcastInterface(const platform::NetInterface& entry);

@@ -40,7 +40,8 @@ CKestoFinder::CKestoFinder(const KestoFinderOptions& options)
       m_nMaxEntries(options.nMaxEntries),
       m_destinations(options.destinations),
       m_iUnicastPerSecond(std::max(1, options.iUnicastPerSecond)),
-      m_fnReadInterfaces(options.fnReadInterfaces) {
+      m_fnReadInterfaces(options.fnReadInterfaces),
+      m_fnRouteSource(options.fnRouteSource) {
   m_dwLastProbe = m_pTicks->Now();
   m_hSocket = OpenFinderSocket(options, &m_sSocketError);
   RefreshInterfaces(true);
@@ -55,7 +56,8 @@ CKestoFinder::CKestoFinder(const KestoFinderOptions& options, std::unique_ptr<pl
       m_sSocketError(std::move(sSocketError)),
       m_destinations(options.destinations),
       m_iUnicastPerSecond(std::max(1, options.iUnicastPerSecond)),
-      m_fnReadInterfaces(options.fnReadInterfaces) {
+      m_fnReadInterfaces(options.fnReadInterfaces),
+      m_fnRouteSource(options.fnRouteSource) {
   m_dwLastProbe = m_pTicks->Now();
   RefreshInterfaces(true);
 }
@@ -79,7 +81,8 @@ void CKestoFinder::Poll() {
 int CKestoFinder::SendProbe() {
   if (!m_hSocket) return -1;
   RefreshInterfaces(false);
-  m_vecBroadcastEndpoints = BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces);
+  m_vecBroadcastEndpoints =
+      BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces, m_dwLimitedSource);
   uint8_t iReq[kesto_wire::kDiscoverSize];
   kesto_wire::EncodeDiscover(iReq);
   const int iBroadcast = SendToAll(iReq, sizeof iReq, m_vecBroadcastEndpoints);
@@ -152,6 +155,8 @@ void CKestoFinder::RefreshInterfaces(bool bForce) {
     m_vecInterfaces = std::move(table);
     m_bInterfacesRead = true;
   }
+  uint32_t dwSource = 0;
+  m_dwLimitedSource = m_fnRouteSource && m_fnRouteSource(m_endpTarget, &dwSource) ? dwSource : 0;
   m_dwInterfacesReadAt = dwNow;
 }
 
@@ -258,7 +263,7 @@ int CKestoFinder::SendConfig(const KESTO_RECORD& record) {
   kesto_wire::EncodeSetConfig(record, byBuffer);
   RefreshInterfaces(false);
   std::vector<platform::Ipv4Endpoint> endpoints =
-      BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces);
+      BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces, m_dwLimitedSource);
   if (!m_destinations.vecUnicast.empty()) {
     // The address the device answered from, which the record being sent may change.
     const CKestoInfo* pInfo = FindByMAC(record);

@@ -16,6 +16,7 @@
 #include "discovery/KestoInfo.h"
 #include "platform/DatagramSocket.h"
 #include "platform/InterfaceTable.h"
+#include "platform/RouteSource.h"
 #include "platform/TickCount.h"
 
 struct KestoFinderOptions {
@@ -33,6 +34,9 @@ struct KestoFinderOptions {
   int iUnicastPerSecond = 1000;
   // Reads the interface table; empty means none is read (no adapter broadcasts).
   std::function<bool(std::vector<platform::NetInterface>*)> fnReadInterfaces = platform::ReadInterfaces;
+  // Finds the local address 255.255.255.255 leaves from (a routing look-up, nothing sent),
+  // so that link is not sent the same probe twice; empty means not looked up.
+  std::function<bool(const platform::Ipv4Endpoint&, uint32_t*)> fnRouteSource = platform::RouteSourceAddress;
 };
 
 // Keeps the list of devices present on the network: probes about once a second,
@@ -92,6 +96,8 @@ class CKestoFinder {
   static uint32_t SweepDurationMs(size_t nAddresses, int iPerSecond);
 
   // The interface table as last read, and whether any read succeeded.
+  // GetLimitedSource: the address 255.255.255.255 leaves from, 0 when unknown.
+  uint32_t GetLimitedSource() const { return m_dwLimitedSource; }
   const std::vector<platform::NetInterface>& GetInterfaces() const { return m_vecInterfaces; }
   bool HasInterfaceTable() const { return m_bInterfacesRead; }
 
@@ -143,7 +149,9 @@ class CKestoFinder {
   KestoDestinations m_destinations;
   int m_iUnicastPerSecond;
   std::function<bool(std::vector<platform::NetInterface>*)> m_fnReadInterfaces;
+  std::function<bool(const platform::Ipv4Endpoint&, uint32_t*)> m_fnRouteSource;
   std::vector<platform::NetInterface> m_vecInterfaces;
+  uint32_t m_dwLimitedSource = 0;
   bool m_bInterfacesRead = false;
   uint32_t m_dwInterfacesReadAt = 0;
   std::vector<platform::Ipv4Endpoint> m_vecBroadcastEndpoints;

@@ -7,11 +7,19 @@ std::array<std::string, 5> DeviceColumns(const KESTO_RECORD& record) {
           FormatPort(record.iPort), FieldText(record.szVersion, sizeof record.szVersion)};
 }
 
-std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records) {
-  std::vector<std::array<std::string, 5>> rows;
+std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records) { return FormatDeviceTable(records, {}); }
+
+std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records, const std::vector<std::string>& vecNotes) {
+  const bool bNotes = std::any_of(vecNotes.begin(), vecNotes.end(), [](const std::string& s) { return !s.empty(); });
+  std::vector<std::vector<std::string>> rows;
   rows.push_back({"Name", "MAC Address", "IP Address", "Port", "Version"});
-  for (const KESTO_RECORD& record : records) rows.push_back(DeviceColumns(record));
-  std::array<size_t, 5> widths{};
+  if (bNotes) rows.back().push_back("Note");
+  for (size_t i = 0; i < records.size(); ++i) {
+    const auto columns = DeviceColumns(records[i]);
+    rows.emplace_back(columns.begin(), columns.end());
+    if (bNotes) rows.back().push_back(i < vecNotes.size() ? vecNotes[i] : std::string());
+  }
+  std::vector<size_t> widths(rows.front().size(), 0);
   for (const auto& row : rows)
     for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
   std::string sTable;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "discovery/KestoAddressCheck.h"
 #include "tools/ExitCodes.h"
 
 namespace {
@@ -17,6 +18,41 @@ constexpr int kReadsPerClockLook = 64;
 constexpr uint32_t kIdleWaitMs = 10;
 // Room for the answers of a few thousand devices to one probe.
 constexpr int kReceiveBufferBytes = 8 << 20;
+
+std::string JoinNames(const std::vector<std::string>& names) {
+  std::string sText;
+  for (const std::string& sName : names) sText += (sText.empty() ? "" : ", ") + sName;
+  return sText.empty() ? "none" : sText;
+}
+
+// Fills the destinations from the options; false with a message for bad input.
+bool BuildDestinations(const TargetOptions& target, bool bDefaultTarget, KestoDestinations* pDestinations,
+                       std::ostream& err) {
+  for (const std::string& sRange : target.vecTargets) {
+    std::string sError;
+    if (!AddTargetRange(sRange, &pDestinations->vecUnicast, &sError)) {
+      err << "kesto: --target: " << sError << "\n";
+      return false;
+    }
+  }
+  if (target.bNoBroadcast) {
+    if (pDestinations->vecUnicast.empty()) {
+      err << "kesto: --no-broadcast needs at least one --target to send to\n";
+      return false;
+    }
+    pDestinations->bLimitedBroadcast = false;
+    pDestinations->bEveryAdapter = false;
+  }
+  if (!target.vecInterfaces.empty()) {
+    if (target.bNoBroadcast || !bDefaultTarget) {
+      err << "kesto: --interface picks adapters for the default broadcast; it cannot go with "
+          << (target.bNoBroadcast ? "--no-broadcast" : "--broadcast " + target.sBroadcast) << "\n";
+      return false;
+    }
+    pDestinations->vecInterfaces = target.vecInterfaces;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -35,21 +71,59 @@ std::unique_ptr<FinderSession> FinderSession::Open(const TargetOptions& target, 
   }
   options.endpTarget.wPort = static_cast<uint16_t>(target.iPort);
   options.iReceiveBufferBytes = kReceiveBufferBytes;
+  options.iUnicastPerSecond = target.iUnicastPerSecond;
+  if (!BuildDestinations(target, options.endpTarget.dwAddress == platform::kLimitedBroadcast, &options.destinations,
+                         err)) {
+    *piExitCode = kExitBadInput;
+    return nullptr;
+  }
   auto pFinder = std::make_unique<CKestoFinder>(options);
   if (!pFinder->IsSocketOpen()) {
     err << "kesto: cannot open the UDP socket: " << pFinder->GetSocketError() << "\n";
     *piExitCode = kExitNetwork;
     return nullptr;
   }
-  return std::unique_ptr<FinderSession>(new FinderSession(std::move(pFinder)));
+  if (!target.vecInterfaces.empty()) {
+    if (!pFinder->HasInterfaceTable()) {
+      err << "kesto: --interface: the interface table cannot be read\n";
+      *piExitCode = kExitNetwork;
+      return nullptr;
+    }
+    const std::vector<std::string> unusable = UnusableInterfaces(target.vecInterfaces, pFinder->GetInterfaces());
+    if (!unusable.empty()) {
+      err << "kesto: --interface: " << JoinNames(unusable)
+          << (unusable.size() == 1 ? " is" : " are") << " not an up, broadcast-capable IPv4 interface; usable: "
+          << JoinNames(UsableInterfaceNames(pFinder->GetInterfaces())) << "\n";
+      *piExitCode = kExitBadInput;
+      return nullptr;
+    }
+  }
+  return std::unique_ptr<FinderSession>(new FinderSession(std::move(pFinder), target.iUnicastPerSecond));
 }
 
 bool FinderSession::ProbeNow(std::ostream& err) {
   if (m_pFinder->SendProbe() >= 0) return true;
   const platform::Ipv4Endpoint& target = m_pFinder->GetTarget();
-  err << "kesto: cannot send the discovery request to " << FormatAddress(target.dwAddress) << ":" << target.wPort
-      << " (is there a route to it?)\n";
+  if (m_pFinder->GetDestinations().bLimitedBroadcast && m_pFinder->GetDestinations().vecInterfaces.empty()) {
+    err << "kesto: cannot send the discovery request to " << FormatAddress(target.dwAddress) << ":" << target.wPort
+        << " (is there a route to it?)\n";
+  } else {
+    err << "kesto: cannot send the discovery request to any destination (is there a route to it?)\n";
+  }
   return false;
+}
+
+uint32_t FinderSession::SweepMs() const {
+  const size_t nTargets = m_pFinder->GetDestinations().vecUnicast.size();
+  return nTargets == 0 ? 0 : CKestoFinder::SweepDurationMs(nTargets, m_iUnicastPerSecond);
+}
+
+bool FinderSession::CanJudgeSubnets() const {
+  return m_pFinder->GetTarget().dwAddress == platform::kLimitedBroadcast && m_pFinder->HasInterfaceTable();
+}
+
+bool FinderSession::IsOnLocalSubnet(uint32_t dwIP) const {
+  return CKestoAddressCheck::IsOnLocalSubnet(dwIP, m_pFinder->GetInterfaces());
 }
 
 bool FinderSession::RunPasses(uint32_t dwDurationMs, const std::function<bool()>& afterPass,

@@ -7,13 +7,19 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "discovery/KestoFinder.h"
 
-// Where a command sends its datagrams, as given by --broadcast and --port.
+// Where a command sends its datagrams, as given by --broadcast, --port,
+// --interface, --target and --no-broadcast.
 struct TargetOptions {
   std::string sBroadcast = "255.255.255.255";
   int iPort = KESTO_UDP_PORT;
+  std::vector<std::string> vecInterfaces;  // only these adapters' broadcasts
+  std::vector<std::string> vecTargets;     // A.B.C.D or A.B.C.D/prefix, swept by unicast
+  bool bNoBroadcast = false;               // only the --target addresses
+  int iUnicastPerSecond = 1000;
 };
 
 // A finder for one command, and the loop that drives it: probes at once and
@@ -26,6 +32,15 @@ class FinderSession {
 
   CKestoFinder& Finder() { return *m_pFinder; }
 
+  // How long one sweep of the --target addresses takes (0 without any).
+  uint32_t SweepMs() const;
+  // A command's default wait, lengthened by the sweep so every target is asked once.
+  uint32_t DefaultWaitMs(uint32_t dwBaseMs) const { return dwBaseMs + SweepMs(); }
+  // True when devices' addresses can be checked against the local subnets: the
+  // default target is used and the interface table was read.
+  bool CanJudgeSubnets() const;
+  bool IsOnLocalSubnet(uint32_t dwIP) const;
+
   // Sends a probe now; false (and a message on err) when it could not be sent.
   bool ProbeNow(std::ostream& err);
 
@@ -36,9 +51,11 @@ class FinderSession {
                  const volatile std::sig_atomic_t* pbStop = nullptr);
 
  private:
-  explicit FinderSession(std::unique_ptr<CKestoFinder> pFinder) : m_pFinder(std::move(pFinder)) {}
+  FinderSession(std::unique_ptr<CKestoFinder> pFinder, int iUnicastPerSecond)
+      : m_pFinder(std::move(pFinder)), m_iUnicastPerSecond(iUnicastPerSecond) {}
 
   std::unique_ptr<CKestoFinder> m_pFinder;
+  int m_iUnicastPerSecond;
 };
 
 // The entry of the device with that MAC address, or null.

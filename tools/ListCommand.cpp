@@ -1,34 +1,92 @@
 #include "tools/ListCommand.h"
 
 #include <ostream>
+#include <string>
 #include <vector>
 
-#include "tools/formats/DeviceJson.h"
+#include "discovery/KestoAddressCheck.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
+#include "tools/formats/DeviceCsv.h"
+#include "tools/formats/DeviceJson.h"
+
+namespace {
+
+// Sweeps shorter than this end before anyone wonders; longer ones show progress.
+constexpr uint32_t kProgressAfterSweepMs = 2000;
+constexpr uint32_t kProgressEveryMs = 250;
+
+std::string MacText(const CKestoAddressCheck::MacAddress& mac) { return FormatMAC(mac.data()); }
+
+void WarnDuplicates(const CKestoAddressCheck& check, std::ostream& err) {
+  for (uint32_t dwIP : check.GetSharedIPs()) {
+    err << "kesto: warning: " << FormatAddress(dwIP) << " is reported by more than one device:";
+    for (const auto& mac : check.MACsWithIP(dwIP)) err << " " << MacText(mac);
+    err << "\n";
+  }
+}
+
+}  // namespace
 
 int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
   int iExitCode = kExitOk;
   auto pSession = FinderSession::Open(options.target, err, &iExitCode);
   if (!pSession) return iExitCode;
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  pSession->RunPasses(static_cast<uint32_t>(options.iWaitMs), {});
+  CKestoFinder& finder = pSession->Finder();
+  const uint32_t dwWaitMs = options.bWaitGiven ? static_cast<uint32_t>(options.iWaitMs)
+                                               : pSession->DefaultWaitMs(static_cast<uint32_t>(options.iWaitMs));
+
+  const bool bProgress = options.bProgress && pSession->SweepMs() > kProgressAfterSweepMs;
+  uint32_t dwLastProgress = finder.Now();
+  auto showProgress = [&](bool bFinal) {
+    err << "\rkesto: asked " << finder.GetSweepSent() << " of " << finder.GetSweepSize() << " target addresses, "
+        << finder.GetDevices().GetCount() << " devices so far" << (bFinal ? "\n" : "") << std::flush;
+  };
+  pSession->RunPasses(dwWaitMs, [&] {
+    if (bProgress && finder.Now() - dwLastProgress >= kProgressEveryMs) {
+      dwLastProgress = finder.Now();
+      showProgress(false);
+    }
+    return false;
+  });
+  if (bProgress) showProgress(true);
 
   // Nothing ages out here: every device that answered during the wait is listed.
   std::vector<KESTO_RECORD> records;
-  const CZNObList& devices = pSession->Finder().GetDevices();
+  const CZNObList& devices = finder.GetDevices();
   for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;)
     records.push_back(static_cast<CKestoInfo*>(devices.GetNext(pos))->GetRecord());
+  CKestoAddressCheck check;
+  check.Rebuild(records);
+  const bool bJudgeSubnets = pSession->CanJudgeSubnets();
+  auto isOutside = [&](const KESTO_RECORD& record) {
+    return bJudgeSubnets && !pSession->IsOnLocalSubnet(record.dwIPAddress);
+  };
 
   if (options.bJson) {
     DeviceJson array = DeviceJson::array();
-    for (const KESTO_RECORD& record : records) array.push_back(DeviceToJson(record));
+    for (const KESTO_RECORD& record : records) {
+      DeviceJson object = DeviceToJson(record, check.IsDuplicateIP(record));
+      if (isOutside(record)) object["reachable"] = false;
+      array.push_back(std::move(object));
+    }
     out << array.dump(2) << "\n";
+  } else if (options.bCsv) {
+    out << DeviceCsvHeader();
+    for (const KESTO_RECORD& record : records) out << DeviceToCsvRow(record, check.IsDuplicateIP(record));
   } else {
-    out << FormatDeviceTable(records);
+    std::vector<std::string> notes;
+    for (const KESTO_RECORD& record : records) {
+      std::string sNote = check.IsDuplicateIP(record) ? kNoteDuplicateIP : "";
+      if (isOutside(record)) sNote += std::string(sNote.empty() ? "" : ", ") + kNoteOtherSubnet;
+      notes.push_back(std::move(sNote));
+    }
+    out << FormatDeviceTable(records, notes);
   }
   out.flush();
-  if (pSession->Finder().GetRefusedDevices() > 0)
-    err << "kesto: " << pSession->Finder().GetRefusedDevices() << " answers from further devices were refused (list full)\n";
+  WarnDuplicates(check, err);
+  if (finder.GetRefusedDevices() > 0)
+    err << "kesto: " << finder.GetRefusedDevices() << " answers from further devices were refused (list full)\n";
   return kExitOk;
 }

@@ -8,11 +8,16 @@
 struct ListOptions {
   TargetOptions target;
   int iWaitMs = 1500;
+  bool bWaitGiven = false;  // otherwise the wait grows by the time a --target sweep takes
   bool bJson = false;
+  bool bCsv = false;
+  bool bProgress = false;   // a sweep longer than 2 s reports its progress on err
 };
 
 // `kesto list`: collects answers for the wait and prints every device that
-// answered, in the order of first answer, as a table or a JSON array.
+// answered, in the order of first answer, as a table, a JSON array or CSV.
+// Devices sharing an IP are marked and named in a warning on err; devices
+// outside every local subnet are marked when the subnets are known.
 int RunList(const ListOptions& options, std::ostream& out, std::ostream& err);
 
 #endif

@@ -19,14 +19,18 @@ int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err) {
   if (!pSession) return iExitCode;
   CKestoFinder& finder = pSession->Finder();
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  pSession->RunPasses(static_cast<uint32_t>(options.iWaitMs),
-                      [&] { return FindDeviceByMAC(finder, byMAC) != nullptr; });
+  const uint32_t dwWaitMs = options.bWaitGiven ? static_cast<uint32_t>(options.iWaitMs)
+                                               : pSession->DefaultWaitMs(static_cast<uint32_t>(options.iWaitMs));
+  pSession->RunPasses(dwWaitMs, [&] { return FindDeviceByMAC(finder, byMAC) != nullptr; });
   const CKestoInfo* pInfo = FindDeviceByMAC(finder, byMAC);
   if (pInfo == nullptr) {
-    err << "kesto open: no answer from " << FormatMAC(byMAC) << " within " << options.iWaitMs << " ms\n";
+    err << "kesto open: no answer from " << FormatMAC(byMAC) << " within " << dwWaitMs << " ms\n";
     return kExitNotFound;
   }
   const std::string sUrl = ConfigPageUrl(pInfo->GetIPAddress());
+  if (pSession->CanJudgeSubnets() && !pSession->IsOnLocalSubnet(pInfo->GetIPAddress()))
+    err << "kesto open: warning: " << pInfo->GetIPText()
+        << " is outside every local subnet; the page may not load until the device gets an address here\n";
   if (options.bPrint) {
     out << sUrl << "\n";
     return kExitOk;

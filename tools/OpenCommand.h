@@ -10,6 +10,7 @@ struct OpenOptions {
   TargetOptions target;
   std::string sMAC;
   int iWaitMs = 3000;
+  bool bWaitGiven = false;  // otherwise the wait grows by the time a --target sweep takes
   bool bPrint = false;
 };
 

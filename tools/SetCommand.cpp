@@ -22,13 +22,14 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   if (!pSession) return iExitCode;
   CKestoFinder& finder = pSession->Finder();
   const std::string sMAC = FormatMAC(byMAC);
-  const auto dwWaitMs = static_cast<uint32_t>(options.iWaitMs);
+  const uint32_t dwWaitMs = options.bWaitGiven ? static_cast<uint32_t>(options.iWaitMs)
+                                               : pSession->DefaultWaitMs(static_cast<uint32_t>(options.iWaitMs));
 
   if (!pSession->ProbeNow(err)) return kExitNetwork;
   pSession->RunPasses(dwWaitMs, [&] { return FindDeviceByMAC(finder, byMAC) != nullptr; });
   const CKestoInfo* pInfo = FindDeviceByMAC(finder, byMAC);
   if (pInfo == nullptr) {
-    err << "kesto set: no answer from " << sMAC << " within " << options.iWaitMs << " ms; nothing sent\n";
+    err << "kesto set: no answer from " << sMAC << " within " << dwWaitMs << " ms; nothing sent\n";
     return kExitNotFound;
   }
 
@@ -50,7 +51,7 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     return pNow != nullptr && request.IsAppliedIn(pNow->GetRecord());
   });
   if (!bConfirmed) {
-    err << "kesto set: sent to " << sMAC << ", but it did not answer with the new values within " << options.iWaitMs
+    err << "kesto set: sent to " << sMAC << ", but it did not answer with the new values within " << dwWaitMs
         << " ms\n";
     return kExitNotConfirmed;
   }

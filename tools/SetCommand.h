@@ -12,6 +12,7 @@ struct SetOptions {
   std::string sMAC;
   SetOptionsText fields;
   int iWaitMs = 3000;  // bounds the search and, separately, the confirmation
+  bool bWaitGiven = false;  // otherwise the wait grows by the time a --target sweep takes
   bool bNoVerify = false;
 };
 

@@ -1,5 +1,6 @@
 #include "tools/WatchCommand.h"
 
+#include <algorithm>
 #include <ostream>
 #include <unordered_map>
 
@@ -46,7 +47,10 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
   // The record last printed per device: the finder's bChanged stays raised for
   // good, so a change is reported when the bytes differ from what was shown.
   std::unordered_map<uint64_t, KESTO_RECORD> shown;
-  const uint32_t dwAgeLimitMs = static_cast<uint32_t>(options.iAgeLimitMs);
+  uint32_t dwAgeLimitMs = static_cast<uint32_t>(options.iAgeLimitMs);
+  // A sweep comes round less often than a probe; keep the same half interval of slack over it.
+  if (!options.bAgeLimitGiven)
+    dwAgeLimitMs = std::max(dwAgeLimitMs, finder.GetAgeLimitMs() + (kWatchAgeLimitMs - AGE_LIMIT_MS));
   auto afterPass = [&]() {
     const uint32_t dwNow = finder.Now();
     const CZNObList& devices = finder.GetDevices();

@@ -17,6 +17,7 @@ struct WatchOptions {
   int iDurationMs = -1;  // negative: until stopped
   bool bJson = false;
   int iAgeLimitMs = kWatchAgeLimitMs;
+  bool bAgeLimitGiven = false;  // otherwise it grows with the finder's own limit for a --target sweep
 };
 
 // `kesto watch`: runs the finder's passes and prints one line per device that

@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "platform/SocketLayer.h"
+#include "platform/Terminal.h"
 #include "tools/ExitCodes.h"
 #include "tools/ListCommand.h"
 #include "tools/OpenCommand.h"
@@ -23,11 +24,19 @@ void AddTargetOptions(CLI::App* pCommand, TargetOptions* pTarget) {
   pCommand->add_option("--broadcast", pTarget->sBroadcast, "Address the requests go to (dotted, no host names)")
       ->default_str(pTarget->sBroadcast);
   pCommand->add_option("--port", pTarget->iPort, "UDP port of the devices")->default_str(std::to_string(pTarget->iPort));
+  pCommand->add_option("--interface", pTarget->vecInterfaces,
+                       "Broadcast only on this adapter (repeatable); default: 255.255.255.255 and every adapter")
+      ->allow_extra_args(false);
+  pCommand->add_option("--target", pTarget->vecTargets,
+                       "Also ask A.B.C.D or every host of A.B.C.D/20..32 by unicast (repeatable; at most 4096 "
+                       "addresses, 1000 a second)")
+      ->allow_extra_args(false);
+  pCommand->add_flag("--no-broadcast", pTarget->bNoBroadcast, "Send only to the --target addresses");
 }
 
 // Maps a bounded wait option; CLI11 refuses values outside it as bad input.
-void AddWaitOption(CLI::App* pCommand, const char* pszName, int* piValue, const char* pszHelp) {
-  pCommand->add_option(pszName, *piValue, pszHelp)->check(CLI::Range(0, 24 * 3600 * 1000));
+CLI::Option* AddWaitOption(CLI::App* pCommand, const char* pszName, int* piValue, const char* pszHelp) {
+  return pCommand->add_option(pszName, *piValue, pszHelp)->check(CLI::Range(0, 24 * 3600 * 1000));
 }
 
 struct SetOptionBinding {
@@ -45,8 +54,10 @@ int main(int argc, char** argv) {
   ListOptions listOptions;
   CLI::App* pList = app.add_subcommand("list", "List the devices that answer within the wait");
   pList->footer(kExitCodeHelp);
-  AddWaitOption(pList, "--wait", &listOptions.iWaitMs, "How long to collect answers, in ms (default 1500)");
-  pList->add_flag("--json", listOptions.bJson, "Print one JSON array of device objects");
+  CLI::Option* pListWait = AddWaitOption(pList, "--wait", &listOptions.iWaitMs,
+                                         "How long to collect answers, in ms (default 1500, plus the --target sweep)");
+  CLI::Option* pJson = pList->add_flag("--json", listOptions.bJson, "Print one JSON array of device objects");
+  pList->add_flag("--csv", listOptions.bCsv, "Print CSV: a header line and one line per device")->excludes(pJson);
   AddTargetOptions(pList, &listOptions.target);
 
   WatchOptions watchOptions;
@@ -54,7 +65,7 @@ int main(int argc, char** argv) {
   pWatch->footer(kExitCodeHelp);
   AddWaitOption(pWatch, "--duration", &watchOptions.iDurationMs, "How long to watch, in ms (default: until Ctrl-C)");
   pWatch->add_flag("--json", watchOptions.bJson, "Print JSON lines {\"event\":...,\"device\":{...}}");
-  pWatch->add_option("--age-limit", watchOptions.iAgeLimitMs,
+  CLI::Option* pAgeLimit = pWatch->add_option("--age-limit", watchOptions.iAgeLimitMs,
                      "Report a device removed after this many ms of silence (default 2500: one lost answer is "
                      "ridden out)")
       ->check(CLI::Range(static_cast<int>(AGE_LIMIT_MS), 3600 * 1000));
@@ -75,8 +86,10 @@ int main(int argc, char** argv) {
   protocol.pOption = pSet->add_option("--protocol", protocol.sValue, "Pass-through protocol: rs232 or rs485");
   baud.pOption = pSet->add_option("--baud", baud.sValue,
                                   "Pass-through rate: 115200, 57600, 38400, 19200, 9600, 4800, 1200, 600 or 300");
-  AddWaitOption(pSet, "--wait", &setOptions.iWaitMs,
-                "Bound in ms for finding the device and, again, for the confirmation (default 3000)");
+  CLI::Option* pSetWait =
+      AddWaitOption(pSet, "--wait", &setOptions.iWaitMs,
+                    "Bound in ms for finding the device and, again, for the confirmation (default 3000, plus the "
+                    "--target sweep)");
   pSet->add_flag("--no-verify", setOptions.bNoVerify, "Send once and do not wait for the new values");
   AddTargetOptions(pSet, &setOptions.target);
 
@@ -85,7 +98,8 @@ int main(int argc, char** argv) {
   pOpen->footer(kExitCodeHelp);
   pOpen->add_option("MAC", openOptions.sMAC, "The device, as 00-1A-2B-3C-4D-5E")->required();
   pOpen->add_flag("--print", openOptions.bPrint, "Print the address instead of opening it");
-  AddWaitOption(pOpen, "--wait", &openOptions.iWaitMs, "Bound in ms for finding the device (default 3000)");
+  CLI::Option* pOpenWait = AddWaitOption(pOpen, "--wait", &openOptions.iWaitMs,
+                                         "Bound in ms for finding the device (default 3000, plus the --target sweep)");
   AddTargetOptions(pOpen, &openOptions.target);
 
   try {
@@ -99,6 +113,11 @@ int main(int argc, char** argv) {
     std::cerr << "kesto: the socket layer cannot be started\n";
     return kExitNetwork;
   }
+  listOptions.bWaitGiven = pListWait->count() > 0;
+  listOptions.bProgress = platform::IsStandardErrorTerminal();
+  watchOptions.bAgeLimitGiven = pAgeLimit->count() > 0;
+  setOptions.bWaitGiven = pSetWait->count() > 0;
+  openOptions.bWaitGiven = pOpenWait->count() > 0;
   int iResult = kExitFailed;
   if (*pList) {
     iResult = RunList(listOptions, std::cout, std::cerr);

@@ -1,6 +1,7 @@
 #ifndef KESTO_TESTS_FAKEDATAGRAMSOCKET_H
 #define KESTO_TESTS_FAKEDATAGRAMSOCKET_H
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <vector>
@@ -22,9 +23,12 @@ class FakeDatagramSocket : public platform::DatagramSocket {
 
   std::vector<Sent> sent;
   bool bFailSends = false;
+  // Sends to these addresses fail (an adapter gone, no route), the others go out.
+  std::vector<uint32_t> failTo;
 
   int SendTo(const void* pData, size_t nSize, const platform::Ipv4Endpoint& to) override {
     if (bFailSends) return -1;
+    if (std::find(failTo.begin(), failTo.end(), to.dwAddress) != failTo.end()) return -1;
     const auto* p = static_cast<const uint8_t*>(pData);
     sent.push_back({std::vector<uint8_t>(p, p + nSize), to});
     return static_cast<int>(nSize);

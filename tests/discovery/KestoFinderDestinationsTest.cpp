@@ -1,0 +1,349 @@
+// The finder's ways out: adapters' broadcasts, the interface table's refresh, the
+// paced unicast sweep and its ageing, and set-configuration datagrams.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "discovery/KestoFinder.h"
+#include "support/FakeClock.h"
+#include "support/FakeDatagramSocket.h"
+#include "support/RecordBuilder.h"
+
+namespace {
+
+constexpr uint32_t Ip(uint32_t a, uint32_t b, uint32_t c, uint32_t d) { return a << 24 | b << 16 | c << 8 | d; }
+constexpr uint32_t kEth0 = Ip(10, 202, 1, 1);
+constexpr uint32_t kEth1 = Ip(10, 202, 2, 1);
+constexpr platform::Ipv4Endpoint kLimited{platform::kLimitedBroadcast, 1444};
+constexpr platform::Ipv4Endpoint kEth0Broadcast{Ip(10, 202, 1, 255), 1444};
+constexpr platform::Ipv4Endpoint kEth1Broadcast{Ip(10, 202, 2, 255), 1444};
+
+platform::NetInterface Iface(const char* pszName, uint32_t dwAddress) {
+  platform::NetInterface entry;
+  entry.sName = pszName;
+  entry.dwAddress = dwAddress;
+  entry.dwMask = 0xFFFFFF00u;
+  entry.dwBroadcast = dwAddress | 0xFFu;
+  entry.bUp = entry.bBroadcast = true;
+  return entry;
+}
+
+class KestoFinderDestinationsTest : public ::testing::Test {
+ protected:
+  void MakeFinder(uint32_t dwStart = 0, const KestoDestinations& destinations = {}, int iRate = 1000,
+                  platform::Ipv4Endpoint target = kLimited) {
+    clock.Set(dwStart);
+    KestoFinderOptions options;
+    options.pTicks = &clock;
+    options.endpTarget = target;
+    options.destinations = destinations;
+    options.iUnicastPerSecond = iRate;
+    options.fnReadInterfaces = [this](std::vector<platform::NetInterface>* p) {
+      ++nTableReads;
+      if (!bTableReadable) return false;
+      *p = table;
+      return true;
+    };
+    options.fnRouteSource = [this](const platform::Ipv4Endpoint&, uint32_t* pdwSource) {
+      *pdwSource = dwRouteSource;
+      return dwRouteSource != 0;
+    };
+    auto socket = std::make_unique<FakeDatagramSocket>();
+    pSocket = socket.get();
+    finder = std::make_unique<CKestoFinder>(options, std::move(socket));
+  }
+
+  // The destinations of the datagrams sent since the last call, in order.
+  std::vector<platform::Ipv4Endpoint> TakeSent(size_t nSize = 8) {
+    std::vector<platform::Ipv4Endpoint> to;
+    for (size_t i = nTaken; i < pSocket->sent.size(); ++i)
+      if (pSocket->sent[i].bytes.size() == nSize) to.push_back(pSocket->sent[i].to);
+    nTaken = pSocket->sent.size();
+    return to;
+  }
+
+  static KestoDestinations Sweep(uint32_t dwFirst, size_t nCount) {
+    KestoDestinations destinations;
+    for (size_t i = 0; i < nCount; ++i) destinations.vecUnicast.push_back(dwFirst + static_cast<uint32_t>(i));
+    return destinations;
+  }
+
+  std::vector<platform::NetInterface> table{Iface("eth0", kEth0), Iface("eth1", kEth1)};
+  bool bTableReadable = true;
+  uint32_t dwRouteSource = kEth0;
+  int nTableReads = 0;
+  FakeClock clock;
+  FakeDatagramSocket* pSocket = nullptr;
+  size_t nTaken = 0;
+  std::unique_ptr<CKestoFinder> finder;
+};
+
+TEST_F(KestoFinderDestinationsTest, AProbeGoesToTheLimitedBroadcastAndTheOtherAdapters) {
+  MakeFinder();
+  EXPECT_TRUE(finder->GetBroadcastEndpoints().empty()) << "no probe yet";
+  EXPECT_EQ(finder->SendProbe(), 8);
+  // eth0 carries the limited broadcast already, so only eth1 gets a directed one.
+  const std::vector<platform::Ipv4Endpoint> expected{kLimited, kEth1Broadcast};
+  EXPECT_EQ(TakeSent(), expected);
+  EXPECT_EQ(finder->GetBroadcastEndpoints(), expected);
+  for (const auto& sent : pSocket->sent) EXPECT_EQ(sent.bytes, (std::vector<uint8_t>{4, 0, 0, 0, 0, 0, 0, 0}));
+
+  dwRouteSource = 0;  // no default route known: every adapter's own broadcast too
+  clock.Advance(5000);
+  finder->SendProbe();
+  EXPECT_EQ(TakeSent(), (std::vector<platform::Ipv4Endpoint>{kLimited, kEth0Broadcast, kEth1Broadcast}));
+}
+
+TEST_F(KestoFinderDestinationsTest, AnExplicitTargetReplacesEveryBroadcast) {
+  const platform::Ipv4Endpoint loopback{platform::kLoopback, 14440};
+  MakeFinder(0, {}, 1000, loopback);
+  EXPECT_EQ(nTableReads, 0) << "an explicit target needs no interface table";
+  clock.Advance(1001);
+  finder->Poll();
+  EXPECT_EQ(TakeSent(), (std::vector<platform::Ipv4Endpoint>{loopback}));
+  EXPECT_FALSE(finder->HasInterfaceTable());
+}
+
+TEST_F(KestoFinderDestinationsTest, TheTableIsReadAtStartAndAtMostEveryFiveSeconds) {
+  MakeFinder(0xFFFFF000u);  // the refresh interval spans the tick wrap
+  EXPECT_EQ(nTableReads, 1);
+  EXPECT_TRUE(finder->HasInterfaceTable());
+  for (int i = 0; i < 4; ++i) {
+    clock.Advance(1001);
+    finder->Poll();
+  }
+  EXPECT_EQ(nTableReads, 1) << "4004 ms: not yet";
+  table.push_back(Iface("eth2", Ip(10, 202, 3, 1)));  // an adapter arrives
+  clock.Advance(1001);
+  finder->Poll();
+  EXPECT_EQ(nTableReads, 2);
+  TakeSent();
+  clock.Advance(1001);
+  finder->Poll();
+  EXPECT_EQ(TakeSent(), (std::vector<platform::Ipv4Endpoint>{kLimited, kEth1Broadcast, {Ip(10, 202, 3, 255), 1444}}));
+
+  // An unreadable table keeps the last one; the broadcasts go on.
+  bTableReadable = false;
+  table.clear();
+  clock.Advance(5001);
+  finder->SendProbe();
+  EXPECT_EQ(nTableReads, 3);
+  EXPECT_EQ(TakeSent().size(), 3u);
+  EXPECT_EQ(finder->GetInterfaces().size(), 3u);
+}
+
+TEST_F(KestoFinderDestinationsTest, SetDestinationsTakesEffectAtTheNextProbe) {
+  MakeFinder();
+  KestoDestinations onlyEth1;
+  onlyEth1.vecInterfaces = {"eth1"};
+  finder->SetDestinations(onlyEth1);
+  EXPECT_EQ(finder->GetDestinations(), onlyEth1);
+  EXPECT_TRUE(TakeSent().empty());
+  clock.Advance(1001);
+  finder->Poll();
+  EXPECT_EQ(TakeSent(), (std::vector<platform::Ipv4Endpoint>{kEth1Broadcast}));
+  KestoDestinations nothing;
+  nothing.bLimitedBroadcast = nothing.bEveryAdapter = false;
+  finder->SetDestinations(nothing);
+  EXPECT_EQ(finder->SendProbe(), -1) << "nowhere to send";
+  EXPECT_TRUE(TakeSent().empty());
+}
+
+TEST_F(KestoFinderDestinationsTest, AFailingAdapterDoesNotStopTheOthers) {
+  MakeFinder();
+  dwRouteSource = 0;
+  clock.Advance(5000);
+  pSocket->failTo = {kLimited.dwAddress, kEth0Broadcast.dwAddress};
+  EXPECT_EQ(finder->SendProbe(), 8) << "one way went out";
+  EXPECT_EQ(TakeSent(), (std::vector<platform::Ipv4Endpoint>{kEth1Broadcast}));
+  EXPECT_EQ(finder->SendConfig(MakeRecord(1)), 104);
+  EXPECT_EQ(TakeSent(104), (std::vector<platform::Ipv4Endpoint>{kEth1Broadcast}));
+  pSocket->failTo.push_back(kEth1Broadcast.dwAddress);
+  EXPECT_EQ(finder->SendProbe(), -1);
+  EXPECT_EQ(finder->SendConfig(MakeRecord(1)), -1);
+}
+
+TEST_F(KestoFinderDestinationsTest, SendConfigGoesEveryWayAndToTheDevicesAddress) {
+  MakeFinder();
+  KESTO_RECORD record = MakeRecord(7);
+  EXPECT_EQ(finder->SendConfig(record), 104);
+  EXPECT_EQ(TakeSent(104), (std::vector<platform::Ipv4Endpoint>{kLimited, kEth1Broadcast}))
+      << "no unicast without targets";
+
+  // With targets, also straight to where the device answered from, not to the new address.
+  MakeFinder(0, Sweep(Ip(10, 202, 9, 1), 4));
+  nTaken = 0;
+  record.dwIPAddress = Ip(10, 202, 9, 3);
+  pSocket->Queue(RecordBytes(record));
+  finder->Receive();
+  ASSERT_NE(finder->FindByMAC(record), nullptr);
+  KESTO_RECORD changed = record;
+  changed.dwIPAddress = Ip(10, 202, 9, 44);
+  EXPECT_EQ(finder->SendConfig(changed), 104);
+  EXPECT_EQ(TakeSent(104),
+            (std::vector<platform::Ipv4Endpoint>{kLimited, kEth1Broadcast, {Ip(10, 202, 9, 3), 1444}}));
+  // An unknown device goes to the address its record names.
+  KESTO_RECORD stranger = MakeRecord(8);
+  stranger.dwIPAddress = Ip(10, 202, 9, 4);
+  finder->SendConfig(stranger);
+  EXPECT_EQ(TakeSent(104).back(), (platform::Ipv4Endpoint{Ip(10, 202, 9, 4), 1444}));
+  for (const auto& sent : pSocket->sent)
+    if (sent.bytes.size() == 104) {
+      EXPECT_EQ(sent.bytes[0], 7);
+    }
+}
+
+// Checks that no 1000-ms window holds more than iLimit unicast sends, given each send's tick.
+void ExpectWindowBound(const std::vector<uint32_t>& ticks, size_t nLimit) {
+  for (size_t i = 0; i < ticks.size(); ++i) {
+    size_t nInWindow = 0;
+    for (size_t j = i; j < ticks.size() && static_cast<uint32_t>(ticks[j] - ticks[i]) < 1000; ++j) ++nInWindow;
+    ASSERT_LE(nInWindow, nLimit) << "window starting at send " << i;
+  }
+}
+
+TEST_F(KestoFinderDestinationsTest, TheSweepIsPacedAcrossPollsAndTheTickWrap) {
+  struct Case {
+    uint32_t dwStart;
+    int iRate;
+    size_t nTargets;
+    uint32_t dwStepMs;  // time between Polls
+  };
+  const Case cases[] = {
+      {0, 1000, 2500, 10}, {0xFFFFF800u, 1000, 2500, 10},  // wraps 2 s into the sweep
+      {0xFFFFFF00u, 100, 250, 7}, {5, 1000, 300, 1}, {0, 50, 120, 250},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.dwStart << " rate " << c.iRate << " step " << c.dwStepMs);
+    KestoDestinations destinations = Sweep(Ip(10, 203, 0, 1), c.nTargets);
+    destinations.bLimitedBroadcast = destinations.bEveryAdapter = false;
+    MakeFinder(c.dwStart, destinations, c.iRate);
+    nTaken = 0;
+    EXPECT_EQ(finder->SendProbe(), 8);
+    std::vector<platform::Ipv4Endpoint> to = TakeSent();
+    std::vector<uint32_t> ticks(to.size(), clock.Now());
+    EXPECT_EQ(ticks.size(), 1u) << "only the first slot is due at once";
+    EXPECT_TRUE(finder->IsSweeping());
+    // A finished sweep starts again at the next probe; this looks at the first round only.
+    for (int i = 0; i < 200000 && ticks.size() < c.nTargets; ++i) {
+      clock.Advance(c.dwStepMs);
+      finder->Poll();
+      const auto sent = TakeSent();
+      ASSERT_LE(sent.size(), 64u) << "one Poll sends a bounded batch";
+      to.insert(to.end(), sent.begin(), sent.end());
+      ticks.insert(ticks.end(), sent.size(), clock.Now());
+    }
+    ASSERT_GE(ticks.size(), c.nTargets);
+    // The Poll that ends the sweep may start the next one when a probe is due as well.
+    ExpectWindowBound(ticks, static_cast<size_t>(c.iRate));
+    to.resize(c.nTargets);
+    ticks.resize(c.nTargets);
+    for (size_t i = 0; i < to.size(); ++i) ASSERT_EQ(to[i].dwAddress, Ip(10, 203, 0, 1) + i) << "every address once";
+    ExpectWindowBound(ticks, static_cast<size_t>(c.iRate));
+    const uint32_t dwTook = ticks.back() - ticks.front();
+    const uint32_t dwIdeal = static_cast<uint32_t>((c.nTargets - 1) * 1000 / c.iRate);
+    EXPECT_GE(dwTook, dwIdeal);
+    EXPECT_LE(dwTook, dwIdeal + c.dwStepMs) << "no slower than the Polls allow";
+  }
+}
+
+TEST_F(KestoFinderDestinationsTest, ALatePollCatchesUpWithinTheBound) {
+  KestoDestinations destinations = Sweep(Ip(10, 203, 0, 1), 3000);
+  MakeFinder(0, destinations, 1000);
+  finder->SendProbe();
+  TakeSent();
+  clock.Advance(5000);  // a long stall, e.g. a modal loop
+  std::vector<uint32_t> ticks;
+  for (int i = 0; i < 100; ++i) {
+    finder->Poll();
+    for (const auto& endpoint : TakeSent())
+      if (endpoint != kLimited && endpoint != kEth1Broadcast) ticks.push_back(clock.Now());
+    clock.Advance(1);
+  }
+  // Nearly all 3000 slots are overdue, but the next second still holds at most 1000.
+  EXPECT_EQ(ticks.size(), 1000u);
+  EXPECT_GE(ticks.back() - ticks.front(), 1000u / 64) << "in batches of at most 64";
+  ExpectWindowBound(ticks, 1000);
+}
+
+TEST_F(KestoFinderDestinationsTest, ASweepRestartsAtAProbeOnlyOnceTheLastOneFinished) {
+  KestoDestinations destinations = Sweep(Ip(10, 203, 0, 1), 2500);
+  destinations.bLimitedBroadcast = destinations.bEveryAdapter = false;
+  MakeFinder(0, destinations, 1000);
+  std::vector<uint32_t> firstSlotTicks;
+  for (int i = 0; i < 10000; ++i) {  // 10 s of 1-ms Polls
+    clock.Advance(1);
+    finder->Poll();
+    for (const auto& endpoint : TakeSent())
+      if (endpoint.dwAddress == Ip(10, 203, 0, 1)) firstSlotTicks.push_back(clock.Now());
+  }
+  // The first probe at 1001 ms, the sweep ends 2.5 s later, the next probe after that restarts it.
+  ASSERT_GE(firstSlotTicks.size(), 3u);
+  EXPECT_EQ(firstSlotTicks[0], 1001u);
+  for (size_t i = 1; i < firstSlotTicks.size(); ++i) {
+    EXPECT_GE(firstSlotTicks[i] - firstSlotTicks[i - 1], 2500u);
+    EXPECT_LE(firstSlotTicks[i] - firstSlotTicks[i - 1], 2500u + 1001u);
+  }
+  // The sweep of 2500 comes round every 3 probe intervals; the age limit covers that and one more.
+  EXPECT_EQ(finder->GetAgeLimitMs(), 4000u);
+  for (int i = 0; i < 5000 && !finder->IsSweeping(); ++i) {
+    clock.Advance(1);
+    finder->Poll();
+  }
+  ASSERT_TRUE(finder->IsSweeping());
+  EXPECT_EQ(finder->SendProbe(), 0) << "a sweep under way and no broadcast: nothing due";
+
+  // A new target list replaces the sweep under way at the next probe.
+  finder->SetDestinations(Sweep(Ip(10, 204, 0, 1), 3));
+  clock.Advance(1001);
+  finder->Poll();
+  const auto sent = TakeSent();
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), platform::Ipv4Endpoint{Ip(10, 204, 0, 1), 1444}), 1);
+  EXPECT_EQ(finder->GetSweepSize(), 3u);
+}
+
+TEST_F(KestoFinderDestinationsTest, TheAgeLimitGrowsWithTheSweep) {
+  struct Case {
+    size_t nTargets;
+    int iRate;
+    uint32_t dwLimit;
+  };
+  const Case cases[] = {{0, 1000, 2000},    {1, 1000, 2000},    {1000, 1000, 2000}, {1001, 1000, 3000},
+                        {4096, 1000, 6000}, {4096, 4096, 2000}, {300, 100, 4000},   {10, 1, 11000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.nTargets << " at " << c.iRate);
+    MakeFinder(0, Sweep(Ip(10, 203, 0, 1), c.nTargets), c.iRate);
+    EXPECT_EQ(finder->GetAgeLimitMs(), c.dwLimit);
+  }
+  EXPECT_EQ(CKestoFinder::SweepDurationMs(4096, 1000), 4096u);
+  EXPECT_EQ(CKestoFinder::SweepDurationMs(1, 3), 334u);
+  EXPECT_EQ(CKestoFinder::SweepDurationMs(0, 1000), 0u);
+}
+
+TEST_F(KestoFinderDestinationsTest, RemoveAgedUsesTheSweepsAgeLimit) {
+  MakeFinder(0xFFFFF000u, Sweep(Ip(10, 203, 0, 1), 2500));
+  ASSERT_EQ(finder->GetAgeLimitMs(), 4000u);
+  pSocket->Queue(RecordBytes(MakeRecord(1)));
+  finder->Receive();
+  ASSERT_EQ(finder->GetDevices().GetCount(), 1);
+  finder->RemoveAged(clock.Now() + 4000);
+  clock.Advance(4000);
+  finder->RemoveAged();
+  EXPECT_EQ(finder->GetDevices().GetCount(), 1) << "4000 ms of silence is still within the limit";
+  clock.Advance(1);
+  finder->RemoveAged();
+  EXPECT_EQ(finder->GetDevices().GetCount(), 0);
+
+  MakeFinder();  // no targets: the plain two seconds
+  pSocket->Queue(RecordBytes(MakeRecord(1)));
+  finder->Receive();
+  finder->RemoveAged(2000);
+  EXPECT_EQ(finder->GetDevices().GetCount(), 1);
+  finder->RemoveAged(2001);
+  EXPECT_EQ(finder->GetDevices().GetCount(), 0);
+}
+
+}  // namespace
