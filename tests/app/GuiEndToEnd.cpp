@@ -3,6 +3,7 @@
 // machine's own namespace. Usage: app_gui_e2e SIMULATOR_PID
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -105,6 +106,17 @@ int main(int argc, char* argv[]) {
     return Fail("the row did not follow the applied settings");
   if (pList->topLevelItemCount() != 3) return Fail("the edited device got a second row");
   std::printf("row follows the device\n");
+  const QString sConfirmed = sMAC + QStringLiteral(": confirmed");
+  if (!RunUntil(window, [&] { return window.GetStatusLabel()->text().contains(sConfirmed); }, 5))
+    return Fail("the status line did not confirm the settings");
+  std::printf("status line: %s\n", qPrintable(window.GetStatusLabel()->text()));
+
+  window.GetFilterEdit()->setText(QStringLiteral("renamed OVER"));
+  int nShown = 0;
+  for (int i = 0; i < pList->topLevelItemCount(); ++i) nShown += pList->topLevelItem(i)->isHidden() ? 0 : 1;
+  if (nShown != 1 || rowOf()->isHidden()) return Fail("the filter did not leave only the renamed device");
+  window.GetFilterEdit()->clear();
+  std::printf("filter shows the renamed device only\n");
 
   kill(simPid, SIGTERM);
   const auto stopped = std::chrono::steady_clock::now();
