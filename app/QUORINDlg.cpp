@@ -72,6 +72,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
   m_pFilter->setPlaceholderText(QStringLiteral("Filter"));
   m_pFilter->setClearButtonEnabled(true);
   m_pAdapterLabel->setGeometry(du.Rect(127, 4, 34, 14));
+  m_pAdapterLabel->setBuddy(m_pAdapter);
   m_pAdapter->setGeometry(du.Rect(161, 4, 101, 14));
   m_pAdapter->addItem(QStringLiteral("All adapters"), QString());
   m_pTargets->setGeometry(du.Rect(266, 4, 60, 14));
