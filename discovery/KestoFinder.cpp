@@ -124,12 +124,18 @@ void CKestoFinder::PaceSweep() {
   if (qwSend > 0) {
     uint8_t iReq[kesto_wire::kDiscoverSize];
     kesto_wire::EncodeDiscover(iReq);
-    for (uint64_t i = 0; i < qwSend; ++i) {
-      // A failed send (no route to that one address) is not retried; the next sweep comes round.
-      m_hSocket->SendTo(iReq, sizeof iReq, {m_vecSweep[m_nSweepNext++], m_endpTarget.wPort});
+    uint32_t nSent = 0;
+    for (; nSent < qwSend; ++nSent) {
+      const int iResult = m_hSocket->SendToNoWait(iReq, sizeof iReq, {m_vecSweep[m_nSweepNext], m_endpTarget.wPort});
+      // A full send buffer: this address waits for the next Poll rather than the Poll for the buffer.
+      if (iResult == platform::DatagramSocket::kSendWouldBlock) break;
+      // Any other failure (no route to that one address) is not retried; the next sweep comes round.
+      ++m_nSweepNext;
     }
-    m_dequeRecentSends.emplace_back(dwNow, static_cast<uint32_t>(qwSend));
-    m_nRecentSends += static_cast<uint32_t>(qwSend);
+    if (nSent > 0) {
+      m_dequeRecentSends.emplace_back(dwNow, nSent);
+      m_nRecentSends += nSent;
+    }
   }
   if (m_nSweepNext >= m_vecSweep.size()) m_bSweeping = false;
 }
@@ -137,7 +143,8 @@ void CKestoFinder::PaceSweep() {
 int CKestoFinder::SendToAll(const void* pData, size_t nSize, const std::vector<platform::Ipv4Endpoint>& endpoints) {
   int iResult = -1;
   for (const platform::Ipv4Endpoint& endpoint : endpoints) {
-    const int iSent = m_hSocket->SendTo(pData, nSize, endpoint);
+    // Never waits: a probe lost to a full buffer is followed by the next within a second.
+    const int iSent = m_hSocket->SendToNoWait(pData, nSize, endpoint);
     if (iResult < 0 && iSent >= 0) iResult = iSent;
   }
   return iResult;

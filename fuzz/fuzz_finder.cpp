@@ -52,6 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
   KestoFinderOptions options;
   options.pTicks = &clock;
   options.nMaxEntries = kMaxEntries;
+  // No interface table and no route look-up: every run sees the same destinations.
+  options.fnReadInterfaces = nullptr;
+  options.fnRouteSource = nullptr;
   auto owned = std::make_unique<FakeDatagramSocket>();
   FakeDatagramSocket* pSocket = owned.get();
   CKestoFinder finder(options, std::move(owned));

@@ -16,6 +16,14 @@ class DatagramSocket {
   // Sends one datagram; returns the bytes sent or -1.
   virtual int SendTo(const void* pData, size_t nSize, const Ipv4Endpoint& to) = 0;
 
+  // The same, but never waits for room in the send buffer: returns kSendWouldBlock
+  // when the datagram cannot be queued now. (Datagrams to on-link hosts that do not
+  // answer ARP hold buffer space for seconds, so a long unicast sweep fills it.)
+  static constexpr int kSendWouldBlock = -2;
+  virtual int SendToNoWait(const void* pData, size_t nSize, const Ipv4Endpoint& to) {
+    return SendTo(pData, nSize, to);
+  }
+
   // The OS's count of waiting bytes (FIONREAD). On Windows that is every waiting
   // datagram together, on Linux only the first one, so it cannot tell an empty
   // datagram from none: use IsDatagramWaiting for that.

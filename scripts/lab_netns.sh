@@ -49,3 +49,73 @@ lab_destroy() {
   LAB_CLI= LAB_SIM=
   return 0
 }
+
+# The two-subnet lab: a client namespace with two links, each to a device namespace.
+#   client  kaID 10.202.1.1/24 (default route) <-> kxID 10.202.1.2/24  device namespace A
+#           kbID 10.202.2.1/24                 <-> kyID 10.202.2.2/24  device namespace B
+#                                                device namespace B routes to
+#                                 kzID 10.202.9.1/24 <-> kwID 10.202.9.2/24  device namespace C
+# 255.255.255.255 leaves the client by link A only; link B is reached by its
+# directed broadcast 10.202.2.255 or by unicast; C, behind B acting as a router,
+# only by unicast (no broadcast crosses a router).
+LAB2_A_SUBNET=10.202.1
+LAB2_B_SUBNET=10.202.2
+LAB2_C_SUBNET=10.202.9
+
+# lab2_create ID: makes kesto-lab2-cli-ID and kesto-lab2-{a,b,c}-ID. Sets LAB2_CLI,
+# LAB2_A, LAB2_B, LAB2_C and the client's link names LAB2_LINK_A, LAB2_LINK_B;
+# on failure prints why to stderr, removes what it made, returns 1.
+lab2_create() {
+  local id=$1 err ns
+  LAB2_CLI=kesto-lab2-cli-$id
+  LAB2_A=kesto-lab2-a-$id
+  LAB2_B=kesto-lab2-b-$id
+  LAB2_C=kesto-lab2-c-$id
+  LAB2_LINK_A=ka$id
+  LAB2_LINK_B=kb$id
+  LAB2_MADE=()
+  for ns in "$LAB2_CLI" "$LAB2_A" "$LAB2_B" "$LAB2_C"; do
+    if ! err=$(ip netns add "$ns" 2>&1); then
+      echo "cannot create network namespace $ns: $err" >&2
+      lab2_destroy
+      return 1
+    fi
+    LAB2_MADE+=("$ns")
+  done
+  # Both pairs are made straight inside the namespaces: they never exist in ours.
+  if ! err=$( {
+      ip link add "ka$id" netns "$LAB2_CLI" type veth peer name "kx$id" netns "$LAB2_A" &&
+      ip link add "kb$id" netns "$LAB2_CLI" type veth peer name "ky$id" netns "$LAB2_B" &&
+      ip link add "kz$id" netns "$LAB2_B" type veth peer name "kw$id" netns "$LAB2_C" &&
+      for ns in "$LAB2_CLI" "$LAB2_A" "$LAB2_B" "$LAB2_C"; do ip -n "$ns" link set lo up || exit 1; done &&
+      ip -n "$LAB2_CLI" addr add "$LAB2_A_SUBNET.1/24" dev "ka$id" &&
+      ip -n "$LAB2_CLI" addr add "$LAB2_B_SUBNET.1/24" dev "kb$id" &&
+      ip -n "$LAB2_A" addr add "$LAB2_A_SUBNET.2/24" dev "kx$id" &&
+      ip -n "$LAB2_B" addr add "$LAB2_B_SUBNET.2/24" dev "ky$id" &&
+      ip -n "$LAB2_CLI" link set "ka$id" up &&
+      ip -n "$LAB2_CLI" link set "kb$id" up &&
+      ip -n "$LAB2_A" link set "kx$id" up &&
+      ip -n "$LAB2_B" link set "ky$id" up &&
+      ip -n "$LAB2_CLI" route add default dev "ka$id" &&
+      ip -n "$LAB2_B" addr add "$LAB2_C_SUBNET.1/24" dev "kz$id" &&
+      ip -n "$LAB2_C" addr add "$LAB2_C_SUBNET.2/24" dev "kw$id" &&
+      ip -n "$LAB2_B" link set "kz$id" up &&
+      ip -n "$LAB2_C" link set "kw$id" up &&
+      ip netns exec "$LAB2_B" sysctl -q -w net.ipv4.ip_forward=1 &&
+      ip -n "$LAB2_C" route add default via "$LAB2_C_SUBNET.1" &&
+      ip -n "$LAB2_CLI" route add "$LAB2_C_SUBNET.0/24" via "$LAB2_B_SUBNET.2"
+    } 2>&1); then
+    echo "cannot set up the two-subnet lab network: $err" >&2
+    lab2_destroy
+    return 1
+  fi
+}
+
+# lab2_destroy: removes the namespaces lab2_create made (and with them the veth pairs).
+lab2_destroy() {
+  local ns
+  for ns in "${LAB2_MADE[@]}"; do ip netns del "$ns" 2>/dev/null; done
+  LAB2_MADE=()
+  LAB2_CLI= LAB2_A= LAB2_B= LAB2_C=
+  return 0
+}

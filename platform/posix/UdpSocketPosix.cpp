@@ -39,6 +39,14 @@ class PosixUdpSocket : public DatagramSocket {
     return sent < 0 ? -1 : static_cast<int>(sent);
   }
 
+  int SendToNoWait(const void* pData, size_t nSize, const Ipv4Endpoint& to) override {
+    sockaddr_in address = ToSockaddr(to);
+    ssize_t sent = ::sendto(m_fd, pData, nSize, MSG_NOSIGNAL | MSG_DONTWAIT,
+                            reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? kSendWouldBlock : -1;
+    return static_cast<int>(sent);
+  }
+
   bool GetPendingBytes(unsigned long* pulBytes) override {
     int pending = 0;
     if (::ioctl(m_fd, FIONREAD, &pending) != 0) return false;

@@ -32,6 +32,19 @@ class WinUdpSocket : public DatagramSocket {
     return sent == SOCKET_ERROR ? -1 : sent;
   }
 
+  int SendToNoWait(const void* pData, size_t nSize, const Ipv4Endpoint& to) override {
+    // Windows has no per-call flag: the socket is non-blocking for this one send.
+    u_long ulOn = 1, ulOff = 0;
+    if (ioctlsocket(m_s, FIONBIO, &ulOn) != 0) return SendTo(pData, nSize, to);
+    sockaddr_in address = ToSockaddr(to);
+    const int sent = sendto(m_s, static_cast<const char*>(pData), static_cast<int>(nSize), 0,
+                            reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int iError = sent == SOCKET_ERROR ? WSAGetLastError() : 0;
+    ioctlsocket(m_s, FIONBIO, &ulOff);
+    if (sent == SOCKET_ERROR) return iError == WSAEWOULDBLOCK ? kSendWouldBlock : -1;
+    return sent;
+  }
+
   bool GetPendingBytes(unsigned long* pulBytes) override {
     u_long pending = 0;
     if (ioctlsocket(m_s, FIONREAD, &pending) != 0) return false;

@@ -305,6 +305,37 @@ TEST_F(KestoFinderDestinationsTest, ASweepRestartsAtAProbeOnlyOnceTheLastOneFini
   EXPECT_EQ(finder->GetSweepSize(), 3u);
 }
 
+TEST_F(KestoFinderDestinationsTest, AFullSendBufferDelaysTheSweepInsteadOfBlocking) {
+  KestoDestinations destinations = Sweep(Ip(10, 203, 0, 1), 100);
+  destinations.bLimitedBroadcast = destinations.bEveryAdapter = false;
+  MakeFinder(0, destinations, 1000);
+  pSocket->iNoWaitRoom = 5;
+  finder->SendProbe();
+  for (int i = 0; i < 20; ++i) {
+    clock.Advance(1);
+    finder->Poll();
+  }
+  EXPECT_EQ(finder->GetSweepSent(), 5u) << "the rest waits for room";
+  EXPECT_EQ(TakeSent().size(), 5u);
+  pSocket->iNoWaitRoom = -1;  // the buffer drains
+  for (int i = 0; i < 200 && finder->IsSweeping(); ++i) {
+    clock.Advance(1);
+    finder->Poll();
+  }
+  const auto sent = TakeSent();
+  ASSERT_EQ(sent.size(), 95u);
+  EXPECT_EQ(sent.front().dwAddress, Ip(10, 203, 0, 6)) << "no address is skipped";
+  EXPECT_EQ(sent.back().dwAddress, Ip(10, 203, 0, 100));
+
+  // Broadcasts meeting a full buffer count as failed sends and do not wait either.
+  MakeFinder();
+  nTaken = 0;
+  pSocket->iNoWaitRoom = 0;
+  EXPECT_EQ(finder->SendProbe(), -1);
+  EXPECT_EQ(finder->SendConfig(MakeRecord(1)), -1);
+  EXPECT_TRUE(TakeSent().empty());
+}
+
 TEST_F(KestoFinderDestinationsTest, TheAgeLimitGrowsWithTheSweep) {
   struct Case {
     size_t nTargets;

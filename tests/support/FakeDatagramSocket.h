@@ -25,6 +25,16 @@ class FakeDatagramSocket : public platform::DatagramSocket {
   bool bFailSends = false;
   // Sends to these addresses fail (an adapter gone, no route), the others go out.
   std::vector<uint32_t> failTo;
+  // Sends that must not wait find the buffer full once this many more have gone out
+  // (negative: never full).
+  int iNoWaitRoom = -1;
+
+  int SendToNoWait(const void* pData, size_t nSize, const platform::Ipv4Endpoint& to) override {
+    if (iNoWaitRoom == 0) return kSendWouldBlock;
+    const int iSent = SendTo(pData, nSize, to);
+    if (iSent >= 0 && iNoWaitRoom > 0) --iNoWaitRoom;
+    return iSent;
+  }
 
   int SendTo(const void* pData, size_t nSize, const platform::Ipv4Endpoint& to) override {
     if (bFailSends) return -1;
