@@ -230,15 +230,24 @@ bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
 }
 
 void CQUORINDlg::OnExport() {
-  QString sFilter;
-  QString sPath = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QStringLiteral("kesto-devices.csv"),
-                                               QStringLiteral("CSV files (*.csv);;JSON files (*.json)"), &sFilter);
-  if (sPath.isEmpty()) return;
-  // A name without a known suffix takes the one of the chosen file type.
-  ExportFormat format;
-  if (!ExportFormatForPath(sPath.toStdString(), &format))
-    sPath += sFilter.contains(QStringLiteral("json")) ? QStringLiteral(".json") : QStringLiteral(".csv");
-  ExportTo(sPath);
+  // Window-modal and not waited for: the loop keeps the list alive while the user
+  // picks a name, so no device ages out behind the dialog.
+  if (m_pExportDialog == nullptr) {
+    m_pExportDialog = new QFileDialog(this, QStringLiteral("Export"), QString(),
+                                      QStringLiteral("CSV files (*.csv);;JSON files (*.json)"));
+    m_pExportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_pExportDialog->selectFile(QStringLiteral("kesto-devices.csv"));
+    connect(m_pExportDialog, &QFileDialog::fileSelected, this, [this](const QString& sChosen) {
+      QString sPath = sChosen;
+      // A name without a known suffix takes the one of the chosen file type.
+      ExportFormat format;
+      if (!ExportFormatForPath(sPath.toStdString(), &format))
+        sPath += m_pExportDialog->selectedNameFilter().contains(QStringLiteral("json")) ? QStringLiteral(".json")
+                                                                                       : QStringLiteral(".csv");
+      ExportTo(sPath);
+    });
+  }
+  m_pExportDialog->open();
 }
 
 bool CQUORINDlg::ExportTo(const QString& sPath) {

@@ -10,6 +10,7 @@
 #include "discovery/KestoFinder.h"
 
 class QComboBox;
+class QFileDialog;
 class QInputDialog;
 class QLabel;
 class QLineEdit;
@@ -61,6 +62,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QComboBox* GetAdapterBox() const { return m_pAdapter; }
   QToolButton* GetTargetsButton() const { return m_pTargets; }
   QInputDialog* GetTargetInput() const { return m_pTargetInput; }
+  QFileDialog* GetExportDialog() const { return m_pExportDialog; }
   QLabel* GetStatusLabel() const { return m_pStatus; }
   QMessageBox* GetSocketMessage() const { return m_pSocketMessage; }
   QMessageBox* GetLastErrorMessage() const { return m_pErrorMessage; }
@@ -97,6 +99,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QComboBox* m_pAdapter;
   QToolButton* m_pTargets;
   QInputDialog* m_pTargetInput = nullptr;
+  QFileDialog* m_pExportDialog = nullptr;
   QLabel* m_pStatus;
   QMessageBox* m_pSocketMessage = nullptr;
   QMessageBox* m_pErrorMessage = nullptr;

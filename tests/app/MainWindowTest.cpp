@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QToolButton>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,6 +219,16 @@ class MainWindowTest : public QObject {
              qPrintable(window->GetLastErrorMessage()->text()));
     QVERIFY(!window->ExportTo(dir.filePath(QStringLiteral("devices.txt"))));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("devices.txt"))));
+
+    // The button opens the file dialog without waiting; a name without a suffix
+    // takes the chosen file type's.
+    window->GetExportButton()->click();
+    QFileDialog* pDialog = window->GetExportDialog();
+    QVERIFY(pDialog != nullptr && pDialog->isVisible());
+    pDialog->selectNameFilter(QStringLiteral("JSON files (*.json)"));
+    emit pDialog->fileSelected(dir.filePath(QStringLiteral("picked")));
+    pDialog->close();
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("picked.json"))));
   }
 
   void sharedAddressesGetTheWarningIcon() {
