@@ -97,9 +97,8 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM) {
       if (!IsIconic(m_hWnd)) return FALSE;
       OnPaintIconic();
       return TRUE;
-    case WM_QUERYDRAGICON:
-      SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(m_hIcon));
-      return TRUE;
+    case WM_QUERYDRAGICON:  // one of the few whose answer is the dialog procedure's own
+      return reinterpret_cast<INT_PTR>(m_hIcon);
     default:
       return FALSE;
   }
