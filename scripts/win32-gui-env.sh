@@ -3,8 +3,9 @@
 # start_xvfb: starts Xvfb on a display number it picks itself (-displayfd), no
 # TCP, and sets DISPLAY and xvfb_pid; false when Xvfb is missing or did not come
 # up within 10 s. The caller's trap kills $xvfb_pid.
-# wine_draw_own_frames: there is no window manager, so Wine draws captions and
-# frames itself (otherwise windows have none, on screen or in captures).
+# wine_without_window_manager WINE: there is no window manager on that display,
+# so Wine draws captions and frames itself (otherwise windows have none, on
+# screen or in captures) and does not wait for one.
 xvfb_pid=
 start_xvfb() {
   command -v Xvfb >/dev/null 2>&1 || return 1
@@ -24,6 +25,9 @@ start_xvfb() {
   export DISPLAY=":$display"
 }
 
-wine_draw_own_frames() {  # wine binary
+wine_without_window_manager() {  # wine binary
   timeout 60 "$1" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  # Unmanaged windows also spare the wait for a window manager's answer that
+  # hiding or destroying each window would otherwise cost.
+  timeout 60 "$1" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 }
