@@ -9,11 +9,11 @@
 // sReport, optionally capture both windows, then end. Used by the Wine tests
 // and the screenshot script; a normal start passes no arguments.
 struct SelfTestOptions {
-  std::string sReport;       // --self-test=FILE; empty: the mode is off
-  int nExpect = 1;           // --expect=N
+  std::string sReport;           // --self-test=FILE; empty: the mode is off
+  int nExpect = 1;               // --expect=N
   uint32_t dwTimeoutMs = 15000;  // --timeout=MS
-  std::string sMainShot;     // --screenshot=FILE.bmp
-  std::string sConfigShot;   // --config-screenshot=FILE.bmp: the dialog on the top row
+  std::string sMainShot;         // --screenshot=FILE.bmp
+  std::string sConfigShot;       // --config-screenshot=FILE.bmp: the dialog on the top row
 
   bool IsOn() const { return !sReport.empty(); }
 };

@@ -136,8 +136,8 @@ TEST_F(ConfigDialogWin32Test, ShowsTheRecord) {
   EXPECT_EQ(WindowText(Item(IDC_NAME)), "Boiler room");
   EXPECT_EQ(ListItems(Item(IDC_TYPE)), (std::vector<std::string>{"Master", "Slave", "Aprilaire", "Passthrough"}));
   EXPECT_EQ(ListItems(Item(IDC_PROTOCOL)), (std::vector<std::string>{"RS232", "RS485"}));
-  EXPECT_EQ(ListItems(Item(IDC_BAUD)), (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600", "4800",
-                                                                 "1200", "600", "300"}));
+  EXPECT_EQ(ListItems(Item(IDC_BAUD)),
+            (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600", "4800", "1200", "600", "300"}));
   EXPECT_EQ(Selection(Item(IDC_TYPE)), 3);
   EXPECT_EQ(Selection(Item(IDC_PROTOCOL)), 1);
   EXPECT_EQ(Selection(Item(IDC_BAUD)), 4);  // 9600
@@ -153,12 +153,11 @@ TEST_F(ConfigDialogWin32Test, SelectionsFollowTypeProtocolAndBaud) {
     int iType, iProtocol, iBaud;
     bool bEnabled;
   } kCases[] = {
-      {1, 0, 9600, 1, 0, 0, 4, false},      // "Solvane/Duravex" only
-      {2, 1, 49664, 4, 0, 1, 0, false},     // 115200 in 16 bits
-      {3, -1, 300, 4, 1, 1, 8, false},      // any protocol but 0 is RS485
-      {4, 2, 2400, 4, 2, 1, -1, false},     // no 2400 entry
-      {5, 0, 57600, 4, 3, 0, 1, true},
-      {9, 0, 1200, 4, -1, 0, 6, false},     // unknown type: nothing chosen
+      {1, 0, 9600, 1, 0, 0, 4, false},                                     // "Solvane/Duravex" only
+      {2, 1, 49664, 4, 0, 1, 0, false},                                    // 115200 in 16 bits
+      {3, -1, 300, 4, 1, 1, 8, false},                                     // any protocol but 0 is RS485
+      {4, 2, 2400, 4, 2, 1, -1, false},                                    // no 2400 entry
+      {5, 0, 57600, 4, 3, 0, 1, true},  {9, 0, 1200, 4, -1, 0, 6, false},  // unknown type: nothing chosen
   };
   for (const auto& test : kCases) {
     SCOPED_TRACE("type " + std::to_string(test.cType));

@@ -58,13 +58,20 @@ class Reader {
     if (w == 0xFFFF) {
       m_p += 2;
       switch (const WORD wAtom = Word()) {
-        case 0x80: return "Button";
-        case 0x81: return "Edit";
-        case 0x82: return "Static";
-        case 0x83: return "ListBox";
-        case 0x84: return "ScrollBar";
-        case 0x85: return "ComboBox";
-        default: return "#" + std::to_string(wAtom);
+        case 0x80:
+          return "Button";
+        case 0x81:
+          return "Edit";
+        case 0x82:
+          return "Static";
+        case 0x83:
+          return "ListBox";
+        case 0x84:
+          return "ScrollBar";
+        case 0x85:
+          return "ComboBox";
+        default:
+          return "#" + std::to_string(wAtom);
       }
     }
     return Text();

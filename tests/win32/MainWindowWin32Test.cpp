@@ -74,7 +74,8 @@ TEST_F(MainWindowWin32Test, WindowFollowsTheTemplate) {
   DialogTemplate dlg;
   ASSERT_TRUE(LoadDialogTemplate(IDD_QUORIN_DIALOG, &dlg));
   EXPECT_TRUE(dlg.bExtended);
-  EXPECT_EQ(dlg.dwStyle, static_cast<DWORD>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU));
+  EXPECT_EQ(dlg.dwStyle,
+            static_cast<DWORD>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU));
   EXPECT_EQ(dlg.dwExStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
   EXPECT_EQ(dlg.sTitle, "Tamrel Kesto Manager");
   EXPECT_EQ(dlg.sFont, "MS Shell Dlg");
@@ -95,17 +96,17 @@ TEST_F(MainWindowWin32Test, WindowFollowsTheTemplate) {
 
 TEST_F(MainWindowWin32Test, ControlsFollowTheTemplate) {
   const DWORD dwButtonMask = BS_TYPEMASK | WS_TABSTOP;
-  const DWORD dwListMask =
-      LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SORTASCENDING | LVS_SORTDESCENDING | WS_BORDER | WS_TABSTOP;
-  ExpectControls(window->GetHwnd(), IDD_QUORIN_DIALOG,
-                 {
-                     {IDC_BASIC_CONFIG, "Button", "Basic Config...", dwButtonMask, BS_PUSHBUTTON | WS_TABSTOP, 4, 95,
-                      119, 14},
-                     {IDC_DEVICE_LIST, "SysListView32", nullptr, dwListMask,
-                      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 4, 4, 379, 86},
-                     {IDC_LAUNCH_CONFIGURATOR, "Button", "Lauch Configurator...", dwButtonMask,
-                      BS_PUSHBUTTON | WS_TABSTOP, 129, 95, 139, 14},
-                 });
+  const DWORD dwListMask = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SORTASCENDING | LVS_SORTDESCENDING |
+                           WS_BORDER | WS_TABSTOP;
+  ExpectControls(
+      window->GetHwnd(), IDD_QUORIN_DIALOG,
+      {
+          {IDC_BASIC_CONFIG, "Button", "Basic Config...", dwButtonMask, BS_PUSHBUTTON | WS_TABSTOP, 4, 95, 119, 14},
+          {IDC_DEVICE_LIST, "SysListView32", nullptr, dwListMask,
+           LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 4, 4, 379, 86},
+          {IDC_LAUNCH_CONFIGURATOR, "Button", "Lauch Configurator...", dwButtonMask, BS_PUSHBUTTON | WS_TABSTOP, 129,
+           95, 139, 14},
+      });
   EXPECT_EQ(SendMessageA(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0);
   EXPECT_EQ(SendMessageA(hList, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
 }
@@ -247,7 +248,7 @@ TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) 
     if (nTurns == 1) {
       sNameShown = WindowText(dialog.GetItem(IDC_NAME));
       EXPECT_FALSE(IsWindowEnabled(window->GetHwnd()));  // the owner is disabled while it is open
-      clock.Advance(1001);                              // a probe falls due
+      clock.Advance(1001);                               // a probe falls due
       return;
     }
     SetWindowTextA(dialog.GetItem(IDC_NAME), "Pump house");

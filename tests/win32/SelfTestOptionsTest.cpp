@@ -27,9 +27,9 @@ TEST(SelfTestOptionsTest, NoArgumentsLeaveTheModeOff) {
 TEST(SelfTestOptionsTest, TakesEveryOption) {
   SelfTestOptions options;
   std::string sError;
-  ASSERT_TRUE(Parse({"--self-test=C:\\r.txt", "--expect=3", "--timeout=600000", "--screenshot=m.bmp",
-                     "--config-screenshot=c.bmp"},
-                    &options, &sError))
+  ASSERT_TRUE(Parse(
+      {"--self-test=C:\\r.txt", "--expect=3", "--timeout=600000", "--screenshot=m.bmp", "--config-screenshot=c.bmp"},
+      &options, &sError))
       << sError;
   EXPECT_TRUE(options.IsOn());
   EXPECT_EQ(options.sReport, "C:\\r.txt");
@@ -41,16 +41,16 @@ TEST(SelfTestOptionsTest, TakesEveryOption) {
 
 TEST(SelfTestOptionsTest, RefusesWhatItDoesNotKnow) {
   const std::vector<std::vector<std::string>> kBad = {
-      {"--self-test"},                           // no file
+      {"--self-test"},  // no file
       {"--self-test="},
-      {"--self-test=r", "--expect=0"},           // at least one row
+      {"--self-test=r", "--expect=0"},  // at least one row
       {"--self-test=r", "--expect=-1"},
       {"--self-test=r", "--expect=3x"},
-      {"--self-test=r", "--timeout=600001"},     // bounded
+      {"--self-test=r", "--timeout=600001"},  // bounded
       {"--self-test=r", "--timeout="},
-      {"--self-test=r", "--broadcast"},          // unknown
+      {"--self-test=r", "--broadcast"},  // unknown
       {"/self-test=r"},
-      {"--screenshot=m.bmp"},                    // captures only in the self-test
+      {"--screenshot=m.bmp"},  // captures only in the self-test
       {"--config-screenshot=c.bmp"},
   };
   for (const auto& args : kBad) {
