@@ -1,10 +1,14 @@
 #include "app/win32/SelfTest.h"
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstdio>
 #include <memory>
 #include <utility>
 
 #include "app/win32/QUORINDlg.h"
+#include "app/win32/resource.h"
 #include "app/win32/WindowCapture.h"
 #include "platform/TickCount.h"
 
@@ -41,6 +45,9 @@ void CSelfTest::AfterPass() {
     case State::kSettling:
       if (platform::GetTickCount32() - m_dwSettleStart >= kSettleMs) Finish();
       return;
+    case State::kFollowing:
+      CheckFollowed();
+      return;
     case State::kDone:
       return;
   }
@@ -59,7 +66,48 @@ void CSelfTest::Finish() {
     m_window.SetConfigTurnHook({});
     if (!m_bDialogSeen) Fail("the configuration dialog did not open");
   }
+  if (m_options.bSetIP && m_iExitCode == 0) {
+    StartSetIP();
+    return;
+  }
   WriteReport(m_iExitCode == 0 ? "ok" : "failed");
+}
+
+void CSelfTest::StartSetIP() {
+  m_window.SelectRow(0);
+  m_sEditedMAC = m_window.GetCellText(0, 1);
+  bool bSent = false;
+  m_window.SetConfigTurnHook([this, &bSent](CConfigKestoDlg& dialog) {
+    SendMessageA(dialog.GetItem(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(m_options.dwSetIP));
+    SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
+    bSent = dialog.IsConfirmed();
+  });
+  m_window.GetPresenter().OnBasicConfig();
+  m_window.SetConfigTurnHook({});
+  if (!bSent) {
+    Fail("--set-ip: the configuration dialog was not confirmed");
+    WriteReport("failed");
+    return;
+  }
+  m_state = State::kFollowing;
+}
+
+void CSelfTest::CheckFollowed() {
+  const std::string sWanted = CKestoInfo::FormatAddress(m_options.dwSetIP);
+  const int nRows = m_window.GetListRowCount();
+  for (int iRow = 0; iRow < nRows; ++iRow) {
+    if (m_window.GetCellText(iRow, 1) == m_sEditedMAC && m_window.GetCellText(iRow, 2) == sWanted) {
+      m_sNotes += "set-ip\t" + m_sEditedMAC + "\t" + sWanted + "\n";
+      WriteReport("ok");
+      m_state = State::kDone;
+      return;
+    }
+  }
+  if (TimedOut()) {
+    Fail("--set-ip: the row of " + m_sEditedMAC + " never showed " + sWanted);
+    WriteReport("timeout");
+    m_state = State::kDone;
+  }
 }
 
 void CSelfTest::OnConfigTurn(CConfigKestoDlg& dialog) {
@@ -72,17 +120,18 @@ void CSelfTest::OnConfigTurn(CConfigKestoDlg& dialog) {
   if (dwNow - m_dwDialogStart < kSettleMs) return;
   std::string sError;
   if (!SaveWindowBitmap(dialog.GetHwnd(), m_options.sConfigShot, &sError)) Fail("dialog capture: " + sError);
-  m_sProblems += "config-caption\t" + Caption(dialog.GetHwnd()) + "\n";
+  m_sNotes += "config-caption\t" + Caption(dialog.GetHwnd()) + "\n";
   SendMessageA(dialog.GetHwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 void CSelfTest::Fail(const std::string& sWhy) {
   m_iExitCode = 1;
-  m_sProblems += "problem\t" + sWhy + "\n";
+  m_sNotes += "problem\t" + sWhy + "\n";
 }
 
 bool CSelfTest::WriteReport(const std::string& sOutcome) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pFile(std::fopen(m_options.sReport.c_str(), "w"), &std::fclose);
+  // Plain line ends, so scripts read the report the same on every system.
+  std::unique_ptr<FILE, int (*)(FILE*)> pFile(std::fopen(m_options.sReport.c_str(), "wb"), &std::fclose);
   if (!pFile) {
     m_iExitCode = 1;
     return false;
@@ -99,6 +148,6 @@ bool CSelfTest::WriteReport(const std::string& sOutcome) {
     for (int iColumn = 0; iColumn < 5; ++iColumn) sLine += "\t" + m_window.GetCellText(iRow, iColumn);
     std::fprintf(pFile.get(), "%s\n", sLine.c_str());
   }
-  std::fputs(m_sProblems.c_str(), pFile.get());
+  std::fputs(m_sNotes.c_str(), pFile.get());
   return true;
 }

@@ -23,11 +23,14 @@ class CSelfTest {
   int GetExitCode() const { return m_iExitCode; }
 
  private:
-  enum class State { kWaiting, kSettling, kDone };
+  enum class State { kWaiting, kSettling, kFollowing, kDone };
 
   bool TimedOut() const;
   void Finish();
   void OnConfigTurn(CConfigKestoDlg& dialog);
+  // Sends the new address through the dialog; the row must then follow.
+  void StartSetIP();
+  void CheckFollowed();
   bool WriteReport(const std::string& sOutcome);
   void Fail(const std::string& sWhy);
 
@@ -38,8 +41,9 @@ class CSelfTest {
   uint32_t m_dwSettleStart = 0;
   uint32_t m_dwDialogStart = 0;
   bool m_bDialogSeen = false;
+  std::string m_sEditedMAC;  // the row whose address --set-ip changed
   int m_iExitCode = 0;
-  std::string m_sProblems;
+  std::string m_sNotes;  // report lines after the rows: captions seen, problems
 };
 
 #endif

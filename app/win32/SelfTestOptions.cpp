@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "discovery/KestoRecord.h"
+
 namespace {
 
 bool ParseNumber(std::string_view text, uint32_t uMax, uint32_t* puValue) {
@@ -33,13 +35,15 @@ bool ParseSelfTestOptions(int argc, char** argv, SelfTestOptions* pOptions, std:
       pOptions->sMainShot = value;
     } else if (name == "--config-screenshot" && !value.empty()) {
       pOptions->sConfigShot = value;
+    } else if (name == "--set-ip" && ParseAddress(value, &pOptions->dwSetIP)) {
+      pOptions->bSetIP = true;
     } else {
       *psError = "unknown or incomplete argument \"" + std::string(arg) + "\"";
       return false;
     }
   }
-  if (!pOptions->IsOn() && (!pOptions->sMainShot.empty() || !pOptions->sConfigShot.empty())) {
-    *psError = "--screenshot and --config-screenshot need --self-test=FILE";
+  if (!pOptions->IsOn() && (!pOptions->sMainShot.empty() || !pOptions->sConfigShot.empty() || pOptions->bSetIP)) {
+    *psError = "--screenshot, --config-screenshot and --set-ip need --self-test=FILE";
     return false;
   }
   return true;

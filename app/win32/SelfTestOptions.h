@@ -14,6 +14,10 @@ struct SelfTestOptions {
   uint32_t dwTimeoutMs = 15000;  // --timeout=MS
   std::string sMainShot;         // --screenshot=FILE.bmp
   std::string sConfigShot;       // --config-screenshot=FILE.bmp: the dialog on the top row
+  // --set-ip=a.b.c.d: then give the top row's device this address through "Basic
+  // Config..." and wait (within the timeout) until its row shows it.
+  bool bSetIP = false;
+  uint32_t dwSetIP = 0;
 
   bool IsOn() const { return !sReport.empty(); }
 };

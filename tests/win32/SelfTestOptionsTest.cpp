@@ -27,9 +27,9 @@ TEST(SelfTestOptionsTest, NoArgumentsLeaveTheModeOff) {
 TEST(SelfTestOptionsTest, TakesEveryOption) {
   SelfTestOptions options;
   std::string sError;
-  ASSERT_TRUE(Parse(
-      {"--self-test=C:\\r.txt", "--expect=3", "--timeout=600000", "--screenshot=m.bmp", "--config-screenshot=c.bmp"},
-      &options, &sError))
+  ASSERT_TRUE(Parse({"--self-test=C:\\r.txt", "--expect=3", "--timeout=600000", "--screenshot=m.bmp",
+                     "--config-screenshot=c.bmp", "--set-ip=10.77.0.99"},
+                    &options, &sError))
       << sError;
   EXPECT_TRUE(options.IsOn());
   EXPECT_EQ(options.sReport, "C:\\r.txt");
@@ -37,6 +37,8 @@ TEST(SelfTestOptionsTest, TakesEveryOption) {
   EXPECT_EQ(options.dwTimeoutMs, 600000u);
   EXPECT_EQ(options.sMainShot, "m.bmp");
   EXPECT_EQ(options.sConfigShot, "c.bmp");
+  EXPECT_TRUE(options.bSetIP);
+  EXPECT_EQ(options.dwSetIP, 0x0A4D0063u);
 }
 
 TEST(SelfTestOptionsTest, RefusesWhatItDoesNotKnow) {
@@ -51,7 +53,10 @@ TEST(SelfTestOptionsTest, RefusesWhatItDoesNotKnow) {
       {"--self-test=r", "--broadcast"},  // unknown
       {"/self-test=r"},
       {"--screenshot=m.bmp"},  // captures only in the self-test
-      {"--config-screenshot=c.bmp"},
+      {"--config-screenshot=c.bmp", "--set-ip=10.77.0.99"},
+      {"--set-ip=10.0.0.1"},
+      {"--self-test=r", "--set-ip=10.0.0"},
+      {"--self-test=r", "--set-ip=10.0.0.256"},
   };
   for (const auto& args : kBad) {
     SelfTestOptions options;
