@@ -13,7 +13,7 @@
 // One control as the dialog template should make it: its id, window class,
 // text, style bits in the template (style & dwMask must equal dwValue) and its
 // place in dialog units.
-struct ControlSpec {
+struct WantedControl {
   int iId;
   const char* pszClass;
   const char* pszText;  // null: not compared (the control shows data)
@@ -62,44 +62,44 @@ inline bool SameText(const std::string& a, const char* b) { return lstrcmpiA(a.c
 
 // Compares the template in the resources and the controls the dialog manager
 // made from it, in order, with the table.
-inline void ExpectControls(HWND hDialog, int iResourceId, const std::vector<ControlSpec>& specs) {
+inline void ExpectControls(HWND hDialog, int iResourceId, const std::vector<WantedControl>& wanted) {
   DialogTemplate dlg;
   ASSERT_TRUE(LoadDialogTemplate(iResourceId, &dlg));
-  ASSERT_EQ(dlg.items.size(), specs.size());
+  ASSERT_EQ(dlg.items.size(), wanted.size());
   const std::vector<HWND> children = Children(hDialog);
-  ASSERT_EQ(children.size(), specs.size());
-  for (size_t i = 0; i < specs.size(); ++i) {
-    const ControlSpec& spec = specs[i];
+  ASSERT_EQ(children.size(), wanted.size());
+  for (size_t i = 0; i < wanted.size(); ++i) {
+    const WantedControl& want = wanted[i];
     const DialogTemplate::Item& item = dlg.items[i];
     HWND hControl = children[i];
-    SCOPED_TRACE("control " + std::to_string(i) + " (id " + std::to_string(spec.iId) + ")");
+    SCOPED_TRACE("control " + std::to_string(i) + " (id " + std::to_string(want.iId) + ")");
 
-    EXPECT_EQ(item.iId, spec.iId);
-    EXPECT_TRUE(SameText(item.sClass, spec.pszClass)) << item.sClass;
-    EXPECT_EQ(item.dwStyle & spec.dwMask, spec.dwValue) << std::hex << "template style 0x" << item.dwStyle;
+    EXPECT_EQ(item.iId, want.iId);
+    EXPECT_TRUE(SameText(item.sClass, want.pszClass)) << item.sClass;
+    EXPECT_EQ(item.dwStyle & want.dwMask, want.dwValue) << std::hex << "template style 0x" << item.dwStyle;
     EXPECT_EQ(item.dwStyle & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(item.dwExStyle, 0u);
-    EXPECT_EQ(item.x, spec.x);
-    EXPECT_EQ(item.y, spec.y);
-    EXPECT_EQ(item.cx, spec.cx);
-    EXPECT_EQ(item.cy, spec.cy);
+    EXPECT_EQ(item.x, want.x);
+    EXPECT_EQ(item.y, want.y);
+    EXPECT_EQ(item.cx, want.cx);
+    EXPECT_EQ(item.cy, want.cy);
 
-    EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(hControl)), static_cast<WORD>(spec.iId));
-    EXPECT_TRUE(SameText(ClassName(hControl), spec.pszClass)) << ClassName(hControl);
-    if (spec.pszText != nullptr) {
-      EXPECT_EQ(item.sTitle, spec.pszText);
-      EXPECT_EQ(WindowText(hControl), spec.pszText);
+    EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(hControl)), static_cast<WORD>(want.iId));
+    EXPECT_TRUE(SameText(ClassName(hControl), want.pszClass)) << ClassName(hControl);
+    if (want.pszText != nullptr) {
+      EXPECT_EQ(item.sTitle, want.pszText);
+      EXPECT_EQ(WindowText(hControl), want.pszText);
     }
     EXPECT_TRUE(IsWindowVisible(hControl) || !IsWindowVisible(hDialog));
 
     RECT actual;
     GetWindowRect(hControl, &actual);
     MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&actual), 2);
-    const RECT expected = DialogUnitsToPixels(hDialog, spec.x, spec.y, spec.cx, spec.cy);
+    const RECT expected = DialogUnitsToPixels(hDialog, want.x, want.y, want.cx, want.cy);
     EXPECT_EQ(actual.left, expected.left);
     EXPECT_EQ(actual.top, expected.top);
     EXPECT_EQ(actual.right, expected.right);
-    if (spec.bDropDown) {
+    if (want.bDropDown) {
       EXPECT_LT(actual.bottom, expected.bottom);
     } else {
       EXPECT_EQ(actual.bottom, expected.bottom);
