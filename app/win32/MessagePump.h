@@ -1,0 +1,12 @@
+#ifndef KESTO_APP_WIN32_MESSAGEPUMP_H
+#define KESTO_APP_WIN32_MESSAGEPUMP_H
+
+#include <windows.h>
+
+// Takes at most one message from the thread's queue without waiting, translates
+// and dispatches it; true when one was taken. When hDialog is given, that
+// dialog's keyboard handling (Tab, Enter, Esc) sees the message first; the main
+// window passes none, so those keys mean nothing there.
+bool PumpOneMessage(HWND hDialog = nullptr);
+
+#endif

@@ -1,0 +1,197 @@
+#include "app/win32/QUORINDlg.h"
+
+#include <commctrl.h>
+
+#include "app/logic/DeviceColumns.h"
+#include "app/win32/resource.h"
+#include "platform/OpenUrl.h"
+#include "platform/SleepMs.h"
+
+namespace {
+
+void SetCellText(HWND hList, int iRow, int iColumn, const std::string& sText) {
+  LVITEMA item{};
+  item.iSubItem = iColumn;
+  item.pszText = const_cast<char*>(sText.c_str());
+  SendMessageA(hList, LVM_SETITEMTEXTA, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
+}
+
+void OpenWithShell(const std::string& sUrl) {
+  // A page that cannot be opened is not reported.
+  platform::OpenUrl(sUrl, nullptr);
+}
+
+}  // namespace
+
+CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl)
+    : m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_hSmallIcon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                 LR_DEFAULTCOLOR))),
+      m_finder(std::move(finder)),
+      m_presenter(
+          *m_finder, *this, [this](CConfigKestoModel& model) { return RunConfigDialog(model); },
+          fnOpenUrl ? std::move(fnOpenUrl) : CQUORINPresenter::OpenUrl(&OpenWithShell)) {}
+
+CQUORINDlg::~CQUORINDlg() {
+  if (m_hWnd != nullptr) DestroyWindow(m_hWnd);
+  if (m_hSmallIcon != nullptr) DestroyIcon(m_hSmallIcon);
+}
+
+bool CQUORINDlg::Create() {
+  m_hWnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_QUORIN_DIALOG), nullptr, &DialogProc,
+                              reinterpret_cast<LPARAM>(this));
+  return m_hWnd != nullptr;
+}
+
+void CQUORINDlg::PauseForAnswer(int iMs) {
+  // Without a socket the wait would return at once and the loop would spin.
+  if (m_finder->IsSocketOpen())
+    m_finder->WaitForAnswer(iMs);
+  else
+    platform::SleepMs(static_cast<uint32_t>(iMs));
+}
+
+void CQUORINDlg::ReportSocketProblem() {
+  if (m_finder->IsSocketOpen()) return;
+  const std::string sText = "The network socket for finding devices could not be opened:\n" +
+                            m_finder->GetSocketError() + "\n\nNo devices will be listed.";
+  MessageBoxA(m_hWnd, sText.c_str(), "Tamrel Kesto Manager", MB_OK | MB_ICONWARNING);
+}
+
+INT_PTR CALLBACK CQUORINDlg::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  if (uMsg == WM_INITDIALOG) {
+    auto* pThis = reinterpret_cast<CQUORINDlg*>(lParam);
+    SetWindowLongPtrA(hWnd, GWLP_USERDATA, lParam);
+    pThis->m_hWnd = hWnd;
+    pThis->OnInitDialog();
+    return TRUE;
+  }
+  auto* pThis = reinterpret_cast<CQUORINDlg*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+  if (pThis == nullptr) return FALSE;
+  if (uMsg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+    pThis->m_hWnd = pThis->m_hList = nullptr;
+    return FALSE;
+  }
+  return pThis->HandleMessage(uMsg, wParam, lParam);
+}
+
+INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM) {
+  switch (uMsg) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDCANCEL:  // the close box, the system menu's Close, Alt+F4
+          m_bQuit = true;
+          return TRUE;
+        case IDC_BASIC_CONFIG:
+          if (HIWORD(wParam) == BN_CLICKED) m_presenter.OnBasicConfig();
+          return TRUE;
+        case IDC_LAUNCH_CONFIGURATOR:
+          if (HIWORD(wParam) == BN_CLICKED) m_presenter.OnLaunchConfigurator();
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    case WM_PAINT:
+      if (!IsIconic(m_hWnd)) return FALSE;
+      OnPaintIconic();
+      return TRUE;
+    case WM_QUERYDRAGICON:  // one of the few whose answer is the dialog procedure's own
+      return reinterpret_cast<INT_PTR>(m_hIcon);
+    default:
+      return FALSE;
+  }
+}
+
+void CQUORINDlg::OnInitDialog() {
+  m_hList = GetDlgItem(m_hWnd, IDC_DEVICE_LIST);
+  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon ? m_hSmallIcon : m_hIcon));
+  for (size_t i = 0; i < kDeviceColumns.size(); ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = kDeviceColumns[i].iWidth;
+    column.pszText = const_cast<char*>(kDeviceColumns[i].pszTitle);
+    column.iSubItem = static_cast<int>(i);
+    SendMessageA(m_hList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+void CQUORINDlg::OnPaintIconic() {
+  PAINTSTRUCT paint;
+  HDC hDC = BeginPaint(m_hWnd, &paint);
+  SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
+  RECT rect;
+  GetClientRect(m_hWnd, &rect);
+  const int x = (rect.right - rect.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (rect.bottom - rect.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(hDC, x, y, m_hIcon);
+  EndPaint(m_hWnd, &paint);
+}
+
+void CQUORINDlg::InsertRow(int iIndex, const DeviceRowTexts& texts) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;  // text only: no image, no state
+  item.iItem = iIndex;
+  item.pszText = const_cast<char*>(texts[0].c_str());
+  const int iRow = static_cast<int>(SendMessageA(m_hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (iRow < 0) return;
+  for (int i = 1; i < static_cast<int>(texts.size()); ++i) SetCellText(m_hList, iRow, i, texts[i]);
+}
+
+void CQUORINDlg::SetRowTexts(int iIndex, const DeviceRowTexts& texts) {
+  // Column 0 keeps the name the row was inserted with.
+  for (int i = 1; i < static_cast<int>(texts.size()); ++i) SetCellText(m_hList, iIndex, i, texts[i]);
+}
+
+void CQUORINDlg::DeleteRow(int iIndex) { SendMessageA(m_hList, LVM_DELETEITEM, static_cast<WPARAM>(iIndex), 0); }
+
+int CQUORINDlg::GetSelectedRow() const {
+  const int nRows = GetListRowCount();
+  for (int i = 0; i < nRows; ++i) {
+    if (SendMessageA(m_hList, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) return i;
+  }
+  return -1;
+}
+
+int CQUORINDlg::GetListRowCount() const {
+  return m_hList != nullptr ? static_cast<int>(SendMessageA(m_hList, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::string CQUORINDlg::GetCellText(int iRow, int iColumn) const {
+  char szText[256] = {};
+  LVITEMA item{};
+  item.iSubItem = iColumn;
+  item.pszText = szText;
+  item.cchTextMax = sizeof szText;
+  SendMessageA(m_hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
+  return szText;
+}
+
+bool CQUORINDlg::GetColumn(int iColumn, std::string* psTitle, int* piWidth) const {
+  char szTitle[64] = {};
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.pszText = szTitle;
+  column.cchTextMax = sizeof szTitle;
+  if (!SendMessageA(m_hList, LVM_GETCOLUMNA, static_cast<WPARAM>(iColumn), reinterpret_cast<LPARAM>(&column)))
+    return false;
+  *psTitle = szTitle;
+  *piWidth = column.cx;
+  return true;
+}
+
+void CQUORINDlg::SelectRow(int iRow) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
+}
+
+bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
+  CConfigKestoDlg dialog(model);
+  return dialog.RunModal(
+      m_hWnd, [this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); }, m_fnConfigTurn);
+}

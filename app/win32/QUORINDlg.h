@@ -1,0 +1,76 @@
+#ifndef KESTO_APP_WIN32_QUORINDLG_H
+#define KESTO_APP_WIN32_QUORINDLG_H
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/logic/DeviceListView.h"
+#include "app/logic/QUORINPresenter.h"
+#include "app/win32/ConfigKestoDlg.h"
+#include "discovery/KestoFinder.h"
+
+// The main window from dialog resource 102: the system list view (control 1028)
+// showing the presenter's rows and the two command buttons. It owns the finder
+// and the presenter. Closing it only raises the quit flag; the start-up loop
+// ends the program when it sees it.
+class CQUORINDlg : private IDeviceListView {
+ public:
+  // fnOpenUrl null means the shell's "open" verb.
+  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl = {});
+  CQUORINDlg(const CQUORINDlg&) = delete;
+  CQUORINDlg& operator=(const CQUORINDlg&) = delete;
+  ~CQUORINDlg() override;
+
+  // Creates the window modeless from the resource; false when that failed.
+  bool Create();
+  HWND GetHwnd() const { return m_hWnd; }
+  HWND GetList() const { return m_hList; }
+
+  void PollDevices() { m_presenter.PollDevices(); }
+  // Waits for an answer at most iMs, or just sleeps when there is no socket.
+  void PauseForAnswer(int iMs);
+  bool IsQuitRequested() const { return m_bQuit; }
+
+  // Says in a message box why there is no socket (the message box waits).
+  void ReportSocketProblem();
+
+  // Called on every turn while the configuration dialog is open.
+  void SetConfigTurnHook(CConfigKestoDlg::TurnHook fnTurn) { m_fnConfigTurn = std::move(fnTurn); }
+
+  CQUORINPresenter& GetPresenter() { return m_presenter; }
+  CKestoFinder& GetFinder() { return *m_finder; }
+  HICON GetIcon() const { return m_hIcon; }
+
+  // The text of one cell as the list view holds it.
+  std::string GetCellText(int iRow, int iColumn) const;
+  int GetListRowCount() const;
+  // A column's title and width as the list view holds them; false past the last.
+  bool GetColumn(int iColumn, std::string* psTitle, int* piWidth) const;
+  void SelectRow(int iRow);
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+  void OnInitDialog();
+  void OnPaintIconic();
+
+  void InsertRow(int iIndex, const DeviceRowTexts& texts) override;
+  void SetRowTexts(int iIndex, const DeviceRowTexts& texts) override;
+  void DeleteRow(int iIndex) override;
+  int GetSelectedRow() const override;
+
+  bool RunConfigDialog(CConfigKestoModel& model);
+
+  bool m_bQuit = false;
+  HICON m_hIcon;
+  HICON m_hSmallIcon;
+  std::unique_ptr<CKestoFinder> m_finder;
+  HWND m_hWnd = nullptr;
+  HWND m_hList = nullptr;
+  CConfigKestoDlg::TurnHook m_fnConfigTurn;
+  CQUORINPresenter m_presenter;
+};
+
+#endif

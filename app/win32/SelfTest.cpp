@@ -1,0 +1,153 @@
+#include "app/win32/SelfTest.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+#include "app/win32/QUORINDlg.h"
+#include "app/win32/resource.h"
+#include "app/win32/WindowCapture.h"
+#include "platform/TickCount.h"
+
+namespace {
+
+// Long enough for Wine to have put the painted window on the X display.
+constexpr uint32_t kSettleMs = 800;
+
+std::string Caption(HWND hWnd) {
+  char szText[256] = {};
+  GetWindowTextA(hWnd, szText, sizeof szText);
+  return szText;
+}
+
+}  // namespace
+
+CSelfTest::CSelfTest(CQUORINDlg& window, SelfTestOptions options)
+    : m_window(window), m_options(std::move(options)), m_dwStart(platform::GetTickCount32()) {}
+
+bool CSelfTest::TimedOut() const { return platform::GetTickCount32() - m_dwStart > m_options.dwTimeoutMs; }
+
+void CSelfTest::AfterPass() {
+  switch (m_state) {
+    case State::kWaiting:
+      if (m_window.GetListRowCount() >= m_options.nExpect) {
+        m_state = State::kSettling;
+        m_dwSettleStart = platform::GetTickCount32();
+      } else if (TimedOut()) {
+        m_iExitCode = 1;
+        WriteReport("timeout");
+        m_state = State::kDone;
+      }
+      return;
+    case State::kSettling:
+      if (platform::GetTickCount32() - m_dwSettleStart >= kSettleMs) Finish();
+      return;
+    case State::kFollowing:
+      CheckFollowed();
+      return;
+    case State::kDone:
+      return;
+  }
+}
+
+void CSelfTest::Finish() {
+  m_state = State::kDone;
+  std::string sError;
+  if (!m_options.sMainShot.empty() && !SaveWindowBitmap(m_window.GetHwnd(), m_options.sMainShot, &sError))
+    Fail("main window capture: " + sError);
+  if (!m_options.sConfigShot.empty()) {
+    // The dialog on the top row, captured once painted, then cancelled.
+    m_window.SelectRow(0);
+    m_window.SetConfigTurnHook([this](CConfigKestoDlg& dialog) { OnConfigTurn(dialog); });
+    m_window.GetPresenter().OnBasicConfig();
+    m_window.SetConfigTurnHook({});
+    if (!m_bDialogSeen) Fail("the configuration dialog did not open");
+  }
+  if (m_options.bSetIP && m_iExitCode == 0) {
+    StartSetIP();
+    return;
+  }
+  WriteReport(m_iExitCode == 0 ? "ok" : "failed");
+}
+
+void CSelfTest::StartSetIP() {
+  m_window.SelectRow(0);
+  m_sEditedMAC = m_window.GetCellText(0, 1);
+  bool bSent = false;
+  m_window.SetConfigTurnHook([this, &bSent](CConfigKestoDlg& dialog) {
+    SendMessageA(dialog.GetItem(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(m_options.dwSetIP));
+    SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
+    bSent = dialog.IsConfirmed();
+  });
+  m_window.GetPresenter().OnBasicConfig();
+  m_window.SetConfigTurnHook({});
+  if (!bSent) {
+    Fail("--set-ip: the configuration dialog was not confirmed");
+    WriteReport("failed");
+    return;
+  }
+  m_state = State::kFollowing;
+}
+
+void CSelfTest::CheckFollowed() {
+  const std::string sWanted = CKestoInfo::FormatAddress(m_options.dwSetIP);
+  const int nRows = m_window.GetListRowCount();
+  for (int iRow = 0; iRow < nRows; ++iRow) {
+    if (m_window.GetCellText(iRow, 1) == m_sEditedMAC && m_window.GetCellText(iRow, 2) == sWanted) {
+      m_sNotes += "set-ip\t" + m_sEditedMAC + "\t" + sWanted + "\n";
+      WriteReport("ok");
+      m_state = State::kDone;
+      return;
+    }
+  }
+  if (TimedOut()) {
+    Fail("--set-ip: the row of " + m_sEditedMAC + " never showed " + sWanted);
+    WriteReport("timeout");
+    m_state = State::kDone;
+  }
+}
+
+void CSelfTest::OnConfigTurn(CConfigKestoDlg& dialog) {
+  const uint32_t dwNow = platform::GetTickCount32();
+  if (!m_bDialogSeen) {
+    m_bDialogSeen = true;
+    m_dwDialogStart = dwNow;
+    return;
+  }
+  if (dwNow - m_dwDialogStart < kSettleMs) return;
+  std::string sError;
+  if (!SaveWindowBitmap(dialog.GetHwnd(), m_options.sConfigShot, &sError)) Fail("dialog capture: " + sError);
+  m_sNotes += "config-caption\t" + Caption(dialog.GetHwnd()) + "\n";
+  SendMessageA(dialog.GetHwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+void CSelfTest::Fail(const std::string& sWhy) {
+  m_iExitCode = 1;
+  m_sNotes += "problem\t" + sWhy + "\n";
+}
+
+bool CSelfTest::WriteReport(const std::string& sOutcome) {
+  // Plain line ends, so scripts read the report the same on every system.
+  std::unique_ptr<FILE, int (*)(FILE*)> pFile(std::fopen(m_options.sReport.c_str(), "wb"), &std::fclose);
+  if (!pFile) {
+    m_iExitCode = 1;
+    return false;
+  }
+  std::fprintf(pFile.get(), "outcome\t%s\n", sOutcome.c_str());
+  std::fprintf(pFile.get(), "caption\t%s\n", Caption(m_window.GetHwnd()).c_str());
+  std::string sTitle;
+  int iWidth = 0;
+  for (int i = 0; m_window.GetColumn(i, &sTitle, &iWidth); ++i)
+    std::fprintf(pFile.get(), "column\t%s\t%d\n", sTitle.c_str(), iWidth);
+  const int nRows = m_window.GetListRowCount();
+  for (int iRow = 0; iRow < nRows; ++iRow) {
+    std::string sLine = "row";
+    for (int iColumn = 0; iColumn < 5; ++iColumn) sLine += "\t" + m_window.GetCellText(iRow, iColumn);
+    std::fprintf(pFile.get(), "%s\n", sLine.c_str());
+  }
+  std::fputs(m_sNotes.c_str(), pFile.get());
+  return true;
+}

@@ -1,0 +1,28 @@
+#ifndef KESTO_APP_WIN32_SELFTESTOPTIONS_H
+#define KESTO_APP_WIN32_SELFTESTOPTIONS_H
+
+#include <cstdint>
+#include <string>
+
+// The developer's self-test mode of kesto-manager.exe: run until the list shows
+// nExpect rows (or dwTimeoutMs passed), write what the list view holds to
+// sReport, optionally capture both windows, then end. Used by the Wine tests
+// and the screenshot script; a normal start passes no arguments.
+struct SelfTestOptions {
+  std::string sReport;           // --self-test=FILE; empty: the mode is off
+  int nExpect = 1;               // --expect=N
+  uint32_t dwTimeoutMs = 15000;  // --timeout=MS
+  std::string sMainShot;         // --screenshot=FILE.bmp
+  std::string sConfigShot;       // --config-screenshot=FILE.bmp: the dialog on the top row
+  // --set-ip=a.b.c.d: then give the top row's device this address through "Basic
+  // Config..." and wait (within the timeout) until its row shows it.
+  bool bSetIP = false;
+  uint32_t dwSetIP = 0;
+
+  bool IsOn() const { return !sReport.empty(); }
+};
+
+// False with a reason for an argument it does not know or a bad number.
+bool ParseSelfTestOptions(int argc, char** argv, SelfTestOptions* pOptions, std::string* psError);
+
+#endif
