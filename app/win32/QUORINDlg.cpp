@@ -131,7 +131,7 @@ void CQUORINDlg::OnPaintIconic() {
   EndPaint(m_hWnd, &paint);
 }
 
-void CQUORINDlg::InsertRow(int iIndex, const DeviceRowTexts& texts) {
+void CQUORINDlg::InsertListRow(int iIndex, const DeviceRowTexts& texts) {
   LVITEMA item{};
   item.mask = LVIF_TEXT;  // text only: no image, no state
   item.iItem = iIndex;
@@ -141,19 +141,68 @@ void CQUORINDlg::InsertRow(int iIndex, const DeviceRowTexts& texts) {
   for (int i = 1; i < static_cast<int>(texts.size()); ++i) SetCellText(m_hList, iRow, i, texts[i]);
 }
 
-void CQUORINDlg::SetRowTexts(int iIndex, const DeviceRowTexts& texts) {
-  // Column 0 keeps the name the row was inserted with.
-  for (int i = 1; i < static_cast<int>(texts.size()); ++i) SetCellText(m_hList, iIndex, i, texts[i]);
+size_t CQUORINDlg::SlotOf(DeviceRowKey key) const {
+  for (size_t i = 0; i < m_slots.size(); ++i) {
+    if (m_slots[i].key == key) return i;
+  }
+  return m_slots.size();
 }
 
-void CQUORINDlg::DeleteRow(int iIndex) { SendMessageA(m_hList, LVM_DELETEITEM, static_cast<WPARAM>(iIndex), 0); }
+int CQUORINDlg::ListIndexOf(size_t nSlot) const {
+  if (nSlot >= m_slots.size() || !m_slots[nSlot].bShown) return -1;
+  int iIndex = 0;
+  for (size_t i = 0; i < nSlot; ++i) iIndex += m_slots[i].bShown ? 1 : 0;
+  return iIndex;
+}
 
-int CQUORINDlg::GetSelectedRow() const {
+void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) {
+  m_slots.insert(m_slots.begin(), Slot{key, texts, bShown});
+  if (bShown) InsertListRow(0, texts);
+}
+
+void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) {
+  const size_t nSlot = SlotOf(key);
+  if (nSlot == m_slots.size()) return;
+  m_slots[nSlot].texts = texts;
+  const int iIndex = ListIndexOf(nSlot);
+  if (iIndex < 0) return;
+  for (int i = 0; i < static_cast<int>(texts.size()); ++i) SetCellText(m_hList, iIndex, i, texts[i]);
+}
+
+void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) {
+  const size_t nSlot = SlotOf(key);
+  if (nSlot == m_slots.size() || m_slots[nSlot].bShown == bShown) return;
+  if (bShown) {
+    m_slots[nSlot].bShown = true;
+    InsertListRow(ListIndexOf(nSlot), m_slots[nSlot].texts);
+  } else {
+    SendMessageA(m_hList, LVM_DELETEITEM, static_cast<WPARAM>(ListIndexOf(nSlot)), 0);
+    m_slots[nSlot].bShown = false;
+  }
+}
+
+void CQUORINDlg::DeleteRow(DeviceRowKey key) {
+  const size_t nSlot = SlotOf(key);
+  if (nSlot == m_slots.size()) return;
+  const int iIndex = ListIndexOf(nSlot);
+  if (iIndex >= 0) SendMessageA(m_hList, LVM_DELETEITEM, static_cast<WPARAM>(iIndex), 0);
+  m_slots.erase(m_slots.begin() + static_cast<std::ptrdiff_t>(nSlot));
+}
+
+bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const {
   const int nRows = GetListRowCount();
   for (int i = 0; i < nRows; ++i) {
-    if (SendMessageA(m_hList, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) return i;
+    if (!(SendMessageA(m_hList, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED)) continue;
+    int iShown = 0;
+    for (const Slot& slot : m_slots) {
+      if (slot.bShown && iShown++ == i) {
+        *pKey = slot.key;
+        return true;
+      }
+    }
+    return false;
   }
-  return -1;
+  return false;
 }
 
 int CQUORINDlg::GetListRowCount() const {

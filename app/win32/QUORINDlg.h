@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/logic/DeviceListView.h"
 #include "app/logic/QUORINPresenter.h"
@@ -56,10 +57,21 @@ class CQUORINDlg : private IDeviceListView {
   void OnInitDialog();
   void OnPaintIconic();
 
-  void InsertRow(int iIndex, const DeviceRowTexts& texts) override;
-  void SetRowTexts(int iIndex, const DeviceRowTexts& texts) override;
-  void DeleteRow(int iIndex) override;
-  int GetSelectedRow() const override;
+  void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) override;
+  void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) override;
+  void SetRowShown(DeviceRowKey key, bool bShown) override;
+  // This window has no room for marks, a status line or an adapter box.
+  void SetRowMarks(DeviceRowKey, bool, const std::string&) override {}
+  void DeleteRow(DeviceRowKey key) override;
+  bool GetSelectedRow(DeviceRowKey* pKey) const override;
+  void SetStatusText(const std::string&) override {}
+  void SetAdapterNames(const std::vector<std::string>&) override {}
+
+  // The position of a slot's row in the list view, or -1 when it is hidden.
+  int ListIndexOf(size_t nSlot) const;
+  // The slot of a key, or m_slots.size() when there is none.
+  size_t SlotOf(DeviceRowKey key) const;
+  void InsertListRow(int iIndex, const DeviceRowTexts& texts);
 
   bool RunConfigDialog(CConfigKestoModel& model);
 
@@ -70,6 +82,13 @@ class CQUORINDlg : private IDeviceListView {
   HWND m_hWnd = nullptr;
   HWND m_hList = nullptr;
   CConfigKestoDlg::TurnHook m_fnConfigTurn;
+  // Every row the presenter keeps, top first; hidden ones are not in the list view.
+  struct Slot {
+    DeviceRowKey key;
+    DeviceRowTexts texts;
+    bool bShown;
+  };
+  std::vector<Slot> m_slots;
   CQUORINPresenter m_presenter;
 };
 

@@ -180,7 +180,7 @@ TEST_F(MainWindowWin32Test, SilentDeviceLosesItsRowAndComesBackOnTop) {
   EXPECT_EQ(window->GetCellText(0, 0), "Second");
 }
 
-TEST_F(MainWindowWin32Test, ChangedRecordRewritesEveryColumnButTheName) {
+TEST_F(MainWindowWin32Test, ChangedRecordRewritesEveryColumnTheNameToo) {
   Answer(kFirst);
   PassUntilRead();
   KESTO_RECORD changed = kFirst;
@@ -191,7 +191,7 @@ TEST_F(MainWindowWin32Test, ChangedRecordRewritesEveryColumnButTheName) {
   Answer(changed);
   PassUntilRead();
   ASSERT_EQ(window->GetListRowCount(), 1);
-  EXPECT_EQ(window->GetCellText(0, 0), "First");
+  EXPECT_EQ(window->GetCellText(0, 0), "Renamed");
   EXPECT_EQ(window->GetCellText(0, 2), "192.168.1.100");
   EXPECT_EQ(window->GetCellText(0, 3), "-");
   EXPECT_EQ(window->GetCellText(0, 4), "FW 3.0");
