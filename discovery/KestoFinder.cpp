@@ -118,7 +118,8 @@ void CKestoFinder::PaceSweep() {
   const uint64_t qwElapsed = static_cast<uint32_t>(dwNow - m_dwSweepStart);
   const uint64_t qwDue =
       std::min<uint64_t>(m_vecSweep.size(), qwElapsed * static_cast<uint64_t>(m_iUnicastPerSecond) / 1000 + 1);
-  const uint64_t qwRoom = static_cast<uint64_t>(m_iUnicastPerSecond) - std::min<uint64_t>(m_nRecentSends, m_iUnicastPerSecond);
+  const uint64_t qwRate = static_cast<uint64_t>(m_iUnicastPerSecond);
+  const uint64_t qwRoom = qwRate - std::min<uint64_t>(m_nRecentSends, qwRate);
   const uint64_t qwSend = std::min({qwDue > m_nSweepNext ? qwDue - m_nSweepNext : 0, qwRoom,
                                     static_cast<uint64_t>(kMaxSweepSendsPerPoll)});
   if (qwSend > 0) {
