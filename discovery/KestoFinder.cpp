@@ -118,7 +118,8 @@ void CKestoFinder::PaceSweep() {
   const uint64_t qwElapsed = static_cast<uint32_t>(dwNow - m_dwSweepStart);
   const uint64_t qwDue =
       std::min<uint64_t>(m_vecSweep.size(), qwElapsed * static_cast<uint64_t>(m_iUnicastPerSecond) / 1000 + 1);
-  const uint64_t qwRoom = static_cast<uint64_t>(m_iUnicastPerSecond) - std::min<uint64_t>(m_nRecentSends, m_iUnicastPerSecond);
+  const uint64_t qwRate = static_cast<uint64_t>(m_iUnicastPerSecond);
+  const uint64_t qwRoom = qwRate - std::min<uint64_t>(m_nRecentSends, qwRate);
   const uint64_t qwSend = std::min({qwDue > m_nSweepNext ? qwDue - m_nSweepNext : 0, qwRoom,
                                     static_cast<uint64_t>(kMaxSweepSendsPerPoll)});
   if (qwSend > 0) {
@@ -203,9 +204,12 @@ void CKestoFinder::Receive() {
       pInfo->SetRecord(record);
       pInfo->bChanged = 1;
     }
-    return;
+  } else {
+    AddDevice(record);
   }
-  AddDevice(record);
+  // Kept for listed devices only, and only where a set-configuration datagram may go direct.
+  if (!m_destinations.vecUnicast.empty() && m_mapByMAC.count(MacKey(record.byMAC)) > 0)
+    m_mapSenderByMAC[MacKey(record.byMAC)] = Address.dwAddress;
 }
 
 CKestoInfo* CKestoFinder::FindByMAC(const KESTO_RECORD& record, int* piIndex) const {
@@ -272,11 +276,13 @@ int CKestoFinder::SendConfig(const KESTO_RECORD& record) {
   std::vector<platform::Ipv4Endpoint> endpoints =
       BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces, m_dwLimitedSource);
   if (!m_destinations.vecUnicast.empty()) {
-    // The address the device answered from, which the record being sent may change.
-    const CKestoInfo* pInfo = FindByMAC(record);
-    const platform::Ipv4Endpoint direct{pInfo != nullptr ? pInfo->GetIPAddress() : record.dwIPAddress,
-                                        m_endpTarget.wPort};
-    if (std::find(endpoints.begin(), endpoints.end(), direct) == endpoints.end()) endpoints.push_back(direct);
+    // Straight to where the device's answers came from: an address known to reach it,
+    // unlike the record's own, which may be wrong or about to change.
+    auto found = m_mapSenderByMAC.find(MacKey(record.byMAC));
+    if (found != m_mapSenderByMAC.end()) {
+      const platform::Ipv4Endpoint direct{found->second, m_endpTarget.wPort};
+      if (std::find(endpoints.begin(), endpoints.end(), direct) == endpoints.end()) endpoints.push_back(direct);
+    }
   }
   return SendToAll(byBuffer, sizeof byBuffer, endpoints);
 }
@@ -286,6 +292,10 @@ bool CKestoFinder::WaitForAnswer(int iTimeoutMs) {
 }
 
 void CKestoFinder::Unindex(const CKestoInfo* pInfo) {
-  auto found = m_mapByMAC.find(MacKey(pInfo->GetRecord().byMAC));
-  if (found != m_mapByMAC.end() && found->second == pInfo) m_mapByMAC.erase(found);
+  const uint64_t key = MacKey(pInfo->GetRecord().byMAC);
+  auto found = m_mapByMAC.find(key);
+  if (found != m_mapByMAC.end() && found->second == pInfo) {
+    m_mapByMAC.erase(found);
+    m_mapSenderByMAC.erase(key);
+  }
 }

@@ -81,7 +81,7 @@ class CKestoFinder {
   // The same with a longer silence allowed, for a caller that must ride out a lost answer.
   void RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs);
   // Sends the set-configuration datagram to every broadcast endpoint and, with unicast
-  // targets, to the device's current address too. The bytes of the first send that
+  // targets, to the address the device's answers came from too. The bytes of the first send that
   // went out, or -1 when none did; one failing way does not stop the others.
   int SendConfig(const KESTO_RECORD& record);
 
@@ -143,6 +143,8 @@ class CKestoFinder {
   std::string m_sSocketError;
   // MAC (six bytes in a 64-bit key) to entry, so an answer finds its entry without a walk.
   std::unordered_map<uint64_t, CKestoInfo*> m_mapByMAC;
+  // MAC to the address its answers last came from (kept with unicast targets only).
+  std::unordered_map<uint64_t, uint32_t> m_mapSenderByMAC;
   uint64_t m_nRefusedDevices = 0;
   uint64_t m_nDroppedDatagrams = 0;
 

@@ -172,11 +172,12 @@ TEST_F(KestoFinderDestinationsTest, SendConfigGoesEveryWayAndToTheDevicesAddress
   EXPECT_EQ(TakeSent(104), (std::vector<platform::Ipv4Endpoint>{kLimited, kEth1Broadcast}))
       << "no unicast without targets";
 
-  // With targets, also straight to where the device answered from, not to the new address.
+  // With targets, also straight to where the device's answers came from: neither the
+  // address its record claims nor the new one being sent.
   MakeFinder(0, Sweep(Ip(10, 202, 9, 1), 4));
   nTaken = 0;
-  record.dwIPAddress = Ip(10, 202, 9, 3);
-  pSocket->Queue(RecordBytes(record));
+  record.dwIPAddress = Ip(10, 202, 9, 77);
+  pSocket->Queue(RecordBytes(record), {Ip(10, 202, 9, 3), 1444});
   finder->Receive();
   ASSERT_NE(finder->FindByMAC(record), nullptr);
   KESTO_RECORD changed = record;
@@ -184,11 +185,20 @@ TEST_F(KestoFinderDestinationsTest, SendConfigGoesEveryWayAndToTheDevicesAddress
   EXPECT_EQ(finder->SendConfig(changed), 104);
   EXPECT_EQ(TakeSent(104),
             (std::vector<platform::Ipv4Endpoint>{kLimited, kEth1Broadcast, {Ip(10, 202, 9, 3), 1444}}));
-  // An unknown device goes to the address its record names.
-  KESTO_RECORD stranger = MakeRecord(8);
-  stranger.dwIPAddress = Ip(10, 202, 9, 4);
-  finder->SendConfig(stranger);
+  // A later answer from elsewhere moves the direct way along.
+  pSocket->Queue(RecordBytes(record), {Ip(10, 202, 9, 4), 1444});
+  finder->Receive();
+  finder->SendConfig(changed);
   EXPECT_EQ(TakeSent(104).back(), (platform::Ipv4Endpoint{Ip(10, 202, 9, 4), 1444}));
+  // A device never heard from gets the broadcasts only: its record's address is unproven.
+  KESTO_RECORD stranger = MakeRecord(8);
+  stranger.dwIPAddress = Ip(10, 202, 9, 5);
+  finder->SendConfig(stranger);
+  EXPECT_EQ(TakeSent(104), (std::vector<platform::Ipv4Endpoint>{kLimited, kEth1Broadcast}));
+  // Once aged out, the device's direct way is forgotten with it.
+  finder->RemoveAged(clock.Now() + 60000);
+  finder->SendConfig(changed);
+  EXPECT_EQ(TakeSent(104), (std::vector<platform::Ipv4Endpoint>{kLimited, kEth1Broadcast}));
   for (const auto& sent : pSocket->sent)
     if (sent.bytes.size() == 104) {
       EXPECT_EQ(sent.bytes[0], 7);

@@ -2,7 +2,8 @@
 # End-to-end tests of the real kesto against the real kesto-sim.
 #   kesto_e2e.sh loopback CASE BIN_DIR DATA_DIR   kesto --broadcast 127.0.0.1 --port N
 #   kesto_e2e.sh lab CASE BIN_DIR DATA_DIR LAB_LIB  default target, inside two test namespaces
-# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | noroute (lab only).
+# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast (loopback only)
+#       | noroute (lab only).
 # Exits 0 on success, 1 on failure, 77 when the lab cannot be made (CTest: skipped).
 # Every wait is bounded; nothing is sent outside loopback or the test's namespaces.
 set -uo pipefail
@@ -267,6 +268,44 @@ case_many() {
   local count
   count=$(grep -o '"mac": "[0-9A-F-]*"' "$work/list.json" | sort -u | wc -l)
   [ "$count" -eq 2000 ] || fail "listed $count of 2000 devices"
+  return 0
+}
+
+# Two devices sharing an address: marked in every form, one warning, exit 0.
+case_marks() {
+  printf '[%s,%s,%s]' '{"mac":"02-00-00-00-0D-01","name":"Left","ip":"10.9.8.7"}' \
+    '{"mac":"02-00-00-00-0D-02","name":"Middle, \"quoted\"","ip":"10.9.8.8"}' \
+    '{"mac":"02-00-00-00-0D-03","name":"Right","ip":"10.9.8.7"}' >"$work/shared.json"
+  start_sim --from "$work/shared.json"
+  kesto list --wait 600 >"$work/table.txt" 2>"$work/err.txt" || fail "list exited $?"
+  grep -qE '^Name +MAC Address +IP Address +Port +Version +Note$' "$work/table.txt" || fail "no Note column: $(cat "$work/table.txt")"
+  [ "$(grep -cE ' duplicate IP$' "$work/table.txt")" -eq 2 ] || fail "table marks: $(cat "$work/table.txt")"
+  grep -E '^Middle' "$work/table.txt" | grep -q duplicate && fail "the device with its own address was marked"
+  [ "$(cat "$work/err.txt")" = "kesto: warning: 10.9.8.7 is reported by more than one device: 02-00-00-00-0D-01 02-00-00-00-0D-03" ] ||
+    fail "warning: $(cat "$work/err.txt")"
+  kesto list --json --wait 300 >"$work/list.json" 2>/dev/null || fail "list --json exited $?"
+  [ "$(grep -c '"duplicate_ip": true' "$work/list.json")" -eq 2 ] || fail "JSON marks: $(cat "$work/list.json")"
+  grep -q reachable "$work/list.json" && fail "an explicit target judged subnets"
+  kesto list --csv --wait 300 >"$work/list.csv" 2>/dev/null || fail "list --csv exited $?"
+  printf '%s\r\n' "name,mac,ip,netmask,gateway,dns,port,version,type,type_name,protocol,baud,duplicate_ip" \
+    "Left,02-00-00-00-0D-01,10.9.8.7,0.0.0.0,0.0.0.0,0.0.0.0,0,,0,,RS232,0,true" \
+    '"Middle, ""quoted""",02-00-00-00-0D-02,10.9.8.8,0.0.0.0,0.0.0.0,0.0.0.0,0,,0,,RS232,0,false' \
+    "Right,02-00-00-00-0D-03,10.9.8.7,0.0.0.0,0.0.0.0,0.0.0.0,0,,0,,RS232,0,true" >"$work/expected.csv"
+  cmp -s "$work/expected.csv" "$work/list.csv" || fail "CSV differs: $(od -c "$work/list.csv" | head -20)"
+  return 0
+}
+
+# Unicast only: the sweep's datagrams reach the simulator over real sockets.
+case_unicast() {
+  [ "$mode" = loopback ] || fail "unicast runs over loopback only"
+  start_sim --from "$known"
+  kesto list --json --no-broadcast --target 127.0.0.1 --target 127.0.0.8/30 --wait 600 >"$work/list.json" \
+    2>"$work/err.txt" || fail "unicast list exited $?: $(cat "$work/err.txt")"
+  diff -u "$expected_list" "$work/list.json" || fail "unicast list differs"
+  grep -q '^discover from 127\.0\.0\.1:' "$sim_log" || fail "the simulator saw no request"
+  kesto set 02-00-00-00-00-01 --name "By unicast" --no-broadcast --target 127.0.0.1 >"$work/out.txt" 2>"$work/err.txt" ||
+    fail "unicast set exited $?: $(cat "$work/err.txt")"
+  grep -q '^set 02-00-00-00-00-01 applied ' "$sim_log" || fail "no set-configuration by unicast"
   return 0
 }
 
