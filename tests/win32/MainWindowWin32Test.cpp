@@ -27,6 +27,7 @@ class MainWindowWin32Test : public ::testing::Test {
     pSocket = socket.get();
     KestoFinderOptions options;
     options.pTicks = &clock;
+    options.fnReadInterfaces = nullptr;  // only the one target, whatever this computer's adapters
     window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)),
                                           [this](const std::string& sUrl) { urls.push_back(sUrl); });
     ASSERT_TRUE(window->Create());
