@@ -23,8 +23,8 @@
 #include "app/DialogUnits.h"
 #include "app/ProgramIcon.h"
 #include "app/logic/DeviceColumns.h"
+#include "app/logic/PollingLoop.h"
 #include "app/logic/DeviceExport.h"
-#include "platform/SleepMs.h"
 
 namespace {
 
@@ -136,13 +136,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
 
 CQUORINDlg::~CQUORINDlg() = default;
 
-void CQUORINDlg::PauseForAnswer(int iMs) {
-  // Without a socket the wait would return at once and the loop would spin.
-  if (m_finder->IsSocketOpen())
-    m_finder->WaitForAnswer(iMs);
-  else
-    platform::SleepMs(static_cast<uint32_t>(iMs));
-}
+void CQUORINDlg::PauseForAnswer(int iMs) { CPollingLoop::PauseForAnswer(*m_finder, iMs); }
 
 void CQUORINDlg::ReportSocketProblem() {
   if (m_finder->IsSocketOpen() || m_pSocketMessage != nullptr) return;

@@ -1,5 +1,8 @@
 #include "app/logic/PollingLoop.h"
 
+#include "discovery/KestoFinder.h"
+#include "platform/SleepMs.h"
+
 void CPollingLoop::Turn(const Steps& steps) {
   if (!steps.fnHandleEvents()) steps.fnPause(kPauseMs);
   steps.fnPass();
@@ -7,4 +10,11 @@ void CPollingLoop::Turn(const Steps& steps) {
 
 void CPollingLoop::Run(const Steps& steps) {
   while (!steps.fnQuitRequested()) Turn(steps);
+}
+
+void CPollingLoop::PauseForAnswer(CKestoFinder& finder, int iMs) {
+  if (finder.IsSocketOpen())
+    finder.WaitForAnswer(iMs);
+  else
+    platform::SleepMs(static_cast<uint32_t>(iMs));
 }

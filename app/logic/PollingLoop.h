@@ -3,6 +3,8 @@
 
 #include <functional>
 
+class CKestoFinder;
+
 // The program's own loop, which is also its only clock: handle what waits, or
 // pause when nothing does, then one polling pass, until the quit flag is raised.
 class CPollingLoop {
@@ -22,6 +24,10 @@ class CPollingLoop {
   // One turn: events or a pause, then a pass.
   static void Turn(const Steps& steps);
   static void Run(const Steps& steps);
+
+  // The usual pause: waits on the finder's socket, or sleeps when there is none
+  // (the wait would return at once and the loop would spin).
+  static void PauseForAnswer(CKestoFinder& finder, int iMs);
 };
 
 #endif

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "app/logic/DeviceColumns.h"
+#include "app/logic/PollingLoop.h"
 #include "app/win32/resource.h"
 #include "platform/OpenUrl.h"
-#include "platform/SleepMs.h"
 
 namespace {
 
@@ -44,13 +44,7 @@ bool CQUORINDlg::Create() {
   return m_hWnd != nullptr;
 }
 
-void CQUORINDlg::PauseForAnswer(int iMs) {
-  // Without a socket the wait would return at once and the loop would spin.
-  if (m_finder->IsSocketOpen())
-    m_finder->WaitForAnswer(iMs);
-  else
-    platform::SleepMs(static_cast<uint32_t>(iMs));
-}
+void CQUORINDlg::PauseForAnswer(int iMs) { CPollingLoop::PauseForAnswer(*m_finder, iMs); }
 
 void CQUORINDlg::ReportSocketProblem() {
   if (m_finder->IsSocketOpen()) return;

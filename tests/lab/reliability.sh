@@ -29,14 +29,8 @@ fail() {
   exit 1
 }
 
-wait_for() {  # FILE PATTERN SECONDS
-  local deadline=$((SECONDS + $3))
-  while [ $SECONDS -le "$deadline" ]; do
-    grep -qE "$2" "$1" 2>/dev/null && return 0
-    sleep 0.05
-  done
-  return 1
-}
+# shellcheck source=../support/wait_for.sh
+. "$(dirname "$0")/../support/wait_for.sh"
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "SKIP: the reliability tests need root to create network namespaces"

@@ -31,14 +31,8 @@ fail() {
 }
 
 # wait_for FILE PATTERN SECONDS: true once FILE holds a line matching PATTERN.
-wait_for() {
-  local deadline=$((SECONDS + $3))
-  while [ $SECONDS -le "$deadline" ]; do
-    grep -qE "$2" "$1" 2>/dev/null && return 0
-    sleep 0.05
-  done
-  return 1
-}
+# shellcheck source=../support/wait_for.sh
+. "$(dirname "$0")/../support/wait_for.sh"
 
 # start_sim ARGS...: starts kesto-sim and sets sim_pid, sim_log and the kesto target.
 start_sim() {
