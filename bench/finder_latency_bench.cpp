@@ -15,6 +15,7 @@
 
 #include "discovery/KestoFinder.h"
 #include "platform/UdpSocket.h"
+#include "support/LoopbackSocket.h"
 #include "support/RecordBuilder.h"
 
 namespace {
@@ -23,15 +24,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kAnswers = 2000;
 
-std::unique_ptr<platform::DatagramSocket> OpenLoopback() {
-  platform::UdpSocketOptions options;
-  options.bBroadcast = false;
-  options.bBind = true;
-  options.endpBind = {platform::kLoopback, 0};
-  options.iReceiveBufferBytes = 1 << 20;
-  std::string error;
-  return platform::OpenUdpSocket(options, &error);
-}
+std::unique_ptr<platform::DatagramSocket> OpenLoopback() { return OpenLoopbackSocket(1 << 20); }
 
 void BM_AnswerToEntryLatency(benchmark::State& state) {
   for (auto _ : state) {

@@ -8,21 +8,14 @@
 
 #include "discovery/KestoFinder.h"
 #include "platform/UdpSocket.h"
+#include "support/LoopbackSocket.h"
 #include "support/RecordBuilder.h"
 
 namespace {
 
 constexpr int kBatch = 800;  // fits the 1 MiB receive buffer at loopback's per-datagram cost
 
-std::unique_ptr<platform::DatagramSocket> OpenLoopback() {
-  platform::UdpSocketOptions options;
-  options.bBroadcast = false;
-  options.bBind = true;
-  options.endpBind = {platform::kLoopback, 0};
-  options.iReceiveBufferBytes = 1 << 20;
-  std::string error;
-  return platform::OpenUdpSocket(options, &error);
-}
+std::unique_ptr<platform::DatagramSocket> OpenLoopback() { return OpenLoopbackSocket(1 << 20); }
 
 struct Sender {
   Sender() : socket(OpenLoopback()) {

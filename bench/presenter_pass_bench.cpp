@@ -14,6 +14,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/RecordBuilder.h"
+#include "support/InterfaceBuilder.h"
 
 namespace {
 
@@ -33,13 +34,7 @@ class NullListView : public IDeviceListView {
 };
 
 bool FixedInterfaces(std::vector<platform::NetInterface>* pTable) {
-  platform::NetInterface eth0;
-  eth0.sName = "eth0";
-  eth0.dwAddress = 0x0A000001u;
-  eth0.dwMask = 0xFF000000u;
-  eth0.dwBroadcast = 0x0AFFFFFFu;
-  eth0.bUp = eth0.bBroadcast = true;
-  *pTable = {eth0};
+  *pTable = {MakeInterface("eth0", 0x0A000001u, 0xFF000000u)};
   return true;
 }
 

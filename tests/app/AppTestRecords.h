@@ -3,10 +3,9 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "discovery/KestoRecord.h"
-#include "discovery/KestoWire.h"
+#include "support/RecordBuilder.h"  // RecordBytes: the answer datagram of a record
 
 // A device record with a distinct MAC ending in byLast and readable fields.
 inline KESTO_RECORD MakeRecord(uint8_t byLast, const std::string& sName, uint32_t dwIP) {
@@ -24,12 +23,6 @@ inline KESTO_RECORD MakeRecord(uint8_t byLast, const std::string& sName, uint32_
   record.shProtocol = 1;
   record.wBaudRate = 9600;
   return record;
-}
-
-inline std::vector<uint8_t> AnswerBytes(const KESTO_RECORD& record) {
-  std::vector<uint8_t> bytes(kesto_wire::kRecordSize);
-  kesto_wire::EncodeRecord(record, bytes.data());
-  return bytes;
 }
 
 #endif

@@ -23,6 +23,7 @@
 #include "app/QUORINDlg.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
+#include "support/InterfaceBuilder.h"
 #include "tests/app/AppTestRecords.h"
 
 class MainWindowTest : public QObject {
@@ -39,7 +40,7 @@ class MainWindowTest : public QObject {
     options.pTicks = &m_clock;
     options.fnReadInterfaces = nullptr;  // only the one target, whatever this computer's adapters
     auto window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)));
-    for (const auto& record : devices) m_pSocket->Queue(AnswerBytes(record));
+    for (const auto& record : devices) m_pSocket->Queue(RecordBytes(record));
     for (size_t i = 0; i < devices.size(); ++i) window->PollDevices();
     return window;
   }
@@ -250,13 +251,7 @@ class MainWindowTest : public QObject {
     auto socket = std::make_unique<FakeDatagramSocket>();
     CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::move(socket)), nullptr,
                       [](std::vector<platform::NetInterface>* pTable) {
-                        platform::NetInterface eth0;
-                        eth0.sName = "eth0";
-                        eth0.dwAddress = 0xC0A80105u;
-                        eth0.dwMask = 0xFFFFFF00u;
-                        eth0.dwBroadcast = 0xC0A801FFu;
-                        eth0.bUp = eth0.bBroadcast = true;
-                        *pTable = {eth0};
+                        *pTable = {MakeInterface("eth0", 0xC0A80105u, 0xFFFFFF00u)};
                         return true;
                       });
     window.show();

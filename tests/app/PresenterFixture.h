@@ -11,6 +11,7 @@
 #include "app/logic/QUORINPresenter.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
+#include "support/InterfaceBuilder.h"
 #include "tests/app/AppTestRecords.h"
 
 // Records what the presenter does to the list, as the widget would show it.
@@ -114,18 +115,10 @@ class PresenterTest : public ::testing::Test {
 
   static platform::NetInterface Interface(const char* pszName, uint32_t dwAddress, uint32_t dwMask,
                                           bool bLoopback = false) {
-    platform::NetInterface entry;
-    entry.sName = pszName;
-    entry.dwAddress = dwAddress;
-    entry.dwMask = dwMask;
-    entry.bUp = true;
-    entry.bLoopback = bLoopback;
-    entry.bBroadcast = !bLoopback;
-    entry.dwBroadcast = bLoopback ? 0 : (dwAddress | ~dwMask);
-    return entry;
+    return MakeInterface(pszName, dwAddress, dwMask, true, !bLoopback, bLoopback);
   }
 
-  void Answer(const KESTO_RECORD& record) { pSocket->Queue(AnswerBytes(record)); }
+  void Answer(const KESTO_RECORD& record) { pSocket->Queue(RecordBytes(record)); }
   // Passes until every queued answer was read.
   void PassUntilRead() {
     for (int i = 0; i < 20 && pSocket->Waiting() > 0; ++i) presenter->PollDevices();

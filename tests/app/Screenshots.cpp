@@ -16,6 +16,7 @@
 #include "app/logic/ConfigKestoModel.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
+#include "support/InterfaceBuilder.h"
 #include "tests/app/AppTestRecords.h"
 
 int main(int argc, char* argv[]) {
@@ -35,13 +36,7 @@ int main(int argc, char* argv[]) {
                       pTable->clear();
                       for (const auto& [pszName, dwAddress, dwMask] :
                            {std::tuple{"eth0", 0xC0A80105u, 0xFFFFFF00u}, std::tuple{"wlan0", 0x0A140005u, 0xFFFF0000u}}) {
-                        platform::NetInterface entry;
-                        entry.sName = pszName;
-                        entry.dwAddress = dwAddress;
-                        entry.dwMask = dwMask;
-                        entry.dwBroadcast = dwAddress | ~dwMask;
-                        entry.bUp = entry.bBroadcast = true;
-                        pTable->push_back(entry);
+                        pTable->push_back(MakeInterface(pszName, dwAddress, dwMask));
                       }
                       return true;
                     });
@@ -65,7 +60,7 @@ int main(int argc, char* argv[]) {
     record.iPort = device.iPort;
     record.cType = device.cType;
     std::snprintf(record.szVersion, sizeof record.szVersion, "%s", device.pszVersion);
-    pSocket->Queue(AnswerBytes(record));
+    pSocket->Queue(RecordBytes(record));
     window.PollDevices();
   }
   window.show();
@@ -81,7 +76,7 @@ int main(int argc, char* argv[]) {
   });
   window.GetPresenter().OnBasicConfig();
   clock.Advance(300);
-  pSocket->Queue(AnswerBytes(window.GetPresenter().GetRow(0).GetRecord()));
+  pSocket->Queue(RecordBytes(window.GetPresenter().GetRow(0).GetRecord()));
   window.PollDevices();
   window.GetList()->clearSelection();
   window.GetList()->topLevelItem(3)->setSelected(true);

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <vector>
+#include "support/InterfaceBuilder.h"
 
 namespace {
 
@@ -71,15 +72,7 @@ TEST(AddTargetRangeTest, TheTotalIsBoundAt4096) {
 
 platform::NetInterface Iface(const char* pszName, uint32_t dwAddress, int iPrefix, bool bUp = true,
                              bool bBroadcast = true, bool bLoopback = false) {
-  platform::NetInterface entry;
-  entry.sName = pszName;
-  entry.dwAddress = dwAddress;
-  entry.dwMask = iPrefix == 0 ? 0 : 0xFFFFFFFFu << (32 - iPrefix);
-  entry.bUp = bUp;
-  entry.bBroadcast = bBroadcast;
-  entry.bLoopback = bLoopback;
-  if (bBroadcast) entry.dwBroadcast = dwAddress | ~entry.dwMask;
-  return entry;
+  return MakeInterface(pszName, dwAddress, PrefixMask(iPrefix), bUp, bBroadcast, bLoopback);
 }
 
 TEST(BroadcastEndpointsTest, Table) {

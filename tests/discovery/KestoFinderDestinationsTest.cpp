@@ -10,6 +10,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/RecordBuilder.h"
+#include "support/InterfaceBuilder.h"
 
 namespace {
 
@@ -21,13 +22,7 @@ constexpr platform::Ipv4Endpoint kEth0Broadcast{Ip(10, 202, 1, 255), 1444};
 constexpr platform::Ipv4Endpoint kEth1Broadcast{Ip(10, 202, 2, 255), 1444};
 
 platform::NetInterface Iface(const char* pszName, uint32_t dwAddress) {
-  platform::NetInterface entry;
-  entry.sName = pszName;
-  entry.dwAddress = dwAddress;
-  entry.dwMask = 0xFFFFFF00u;
-  entry.dwBroadcast = dwAddress | 0xFFu;
-  entry.bUp = entry.bBroadcast = true;
-  return entry;
+  return MakeInterface(pszName, dwAddress, PrefixMask(24));
 }
 
 class KestoFinderDestinationsTest : public ::testing::Test {

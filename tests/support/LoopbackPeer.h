@@ -8,17 +8,14 @@
 #include <vector>
 
 #include "platform/UdpSocket.h"
+#include "support/LoopbackSocket.h"
 
 // A UDP socket bound to 127.0.0.1 on a port the OS picks: plays a device in socket tests.
 class LoopbackPeer {
  public:
   LoopbackPeer() {
-    platform::UdpSocketOptions options;
-    options.bBroadcast = false;
-    options.bBind = true;
-    options.endpBind = {platform::kLoopback, 0};
     std::string error;
-    m_socket = platform::OpenUdpSocket(options, &error);
+    m_socket = OpenLoopbackSocket(0, &error);
     EXPECT_TRUE(m_socket) << error;
     if (m_socket) m_socket->GetLocalEndpoint(&m_local);
   }

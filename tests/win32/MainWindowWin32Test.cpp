@@ -35,7 +35,7 @@ class MainWindowWin32Test : public ::testing::Test {
     ASSERT_NE(hList, nullptr);
   }
 
-  void Answer(const KESTO_RECORD& record) { pSocket->Queue(AnswerBytes(record)); }
+  void Answer(const KESTO_RECORD& record) { pSocket->Queue(RecordBytes(record)); }
   void PassUntilRead() {
     for (int i = 0; i < 100 && pSocket->Waiting() > 0; ++i) window->PollDevices();
   }
