@@ -9,12 +9,6 @@
 
 namespace {
 
-uint64_t MacKey(const uint8_t byMAC[6]) {
-  uint64_t key = 0;
-  for (int i = 0; i < 6; ++i) key = (key << 8) | byMAC[i];
-  return key;
-}
-
 std::unique_ptr<platform::DatagramSocket> OpenFinderSocket(const KestoFinderOptions& options,
                                                            std::string* psError) {
   platform::UdpSocketOptions socketOptions;
@@ -175,6 +169,11 @@ uint32_t CKestoFinder::SweepDurationMs(size_t nAddresses, int iPerSecond) {
   return static_cast<uint32_t>((static_cast<uint64_t>(nAddresses) * 1000 + qwRate - 1) / qwRate);
 }
 
+uint32_t CKestoFinder::GetSweepDurationMs() const {
+  const size_t nAddresses = m_destinations.vecUnicast.size();
+  return nAddresses == 0 ? 0 : SweepDurationMs(nAddresses, m_iUnicastPerSecond);
+}
+
 uint32_t CKestoFinder::GetAgeLimitMs() const {
   const size_t nAddresses = std::max(m_destinations.vecUnicast.size(), m_vecSweep.size());
   if (nAddresses == 0) return AGE_LIMIT_MS;
@@ -208,8 +207,10 @@ void CKestoFinder::Receive() {
     AddDevice(record);
   }
   // Kept for listed devices only, and only where a set-configuration datagram may go direct.
-  if (!m_destinations.vecUnicast.empty() && m_mapByMAC.count(MacKey(record.byMAC)) > 0)
-    m_mapSenderByMAC[MacKey(record.byMAC)] = Address.dwAddress;
+  if (!m_destinations.vecUnicast.empty()) {
+    auto found = m_mapByMAC.find(MacKey(record.byMAC));
+    if (found != m_mapByMAC.end()) found->second.dwSender = Address.dwAddress;
+  }
 }
 
 CKestoInfo* CKestoFinder::FindByMAC(const KESTO_RECORD& record, int* piIndex) const {
@@ -218,11 +219,11 @@ CKestoInfo* CKestoFinder::FindByMAC(const KESTO_RECORD& record, int* piIndex) co
   if (piIndex != nullptr) {
     int iIndex = 0;
     for (ZNPOSITION pos = m_listDevices.GetHeadPosition(); pos != nullptr; ++iIndex) {
-      if (m_listDevices.GetNext(pos) == found->second) break;
+      if (m_listDevices.GetNext(pos) == found->second.pInfo) break;
     }
     *piIndex = iIndex;
   }
-  return found->second;
+  return found->second.pInfo;
 }
 
 CKestoInfo* CKestoFinder::FindByIP(const platform::Ipv4Endpoint& sender) const {
@@ -240,20 +241,20 @@ void CKestoFinder::AddDevice(const KESTO_RECORD& record) {
   }
   auto* pInfo = new CKestoInfo(record, m_pTicks->Now());
   m_listDevices.AddTail(pInfo);
-  m_mapByMAC[MacKey(record.byMAC)] = pInfo;
+  m_mapByMAC[MacKey(record.byMAC)] = IndexEntry{pInfo, 0};
 }
 
 void CKestoFinder::RemoveAged() {
   const uint32_t dwLimit = GetAgeLimitMs();
   RemoveWhere([this, dwLimit](const CKestoInfo& info) {
-    return static_cast<uint32_t>(m_pTicks->Now() - info.dwLastSeen) > dwLimit;
+    return info.IsAged(m_pTicks->Now(), dwLimit);
   });
 }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, GetAgeLimitMs()); }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) {
-  RemoveWhere([=](const CKestoInfo& info) { return static_cast<uint32_t>(dwNow - info.dwLastSeen) > dwAgeLimitMs; });
+  RemoveWhere([=](const CKestoInfo& info) { return info.IsAged(dwNow, dwAgeLimitMs); });
 }
 
 void CKestoFinder::RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnAged) {
@@ -278,9 +279,9 @@ int CKestoFinder::SendConfig(const KESTO_RECORD& record) {
   if (!m_destinations.vecUnicast.empty()) {
     // Straight to where the device's answers came from: an address known to reach it,
     // unlike the record's own, which may be wrong or about to change.
-    auto found = m_mapSenderByMAC.find(MacKey(record.byMAC));
-    if (found != m_mapSenderByMAC.end()) {
-      const platform::Ipv4Endpoint direct{found->second, m_endpTarget.wPort};
+    auto found = m_mapByMAC.find(MacKey(record.byMAC));
+    if (found != m_mapByMAC.end() && found->second.dwSender != 0) {
+      const platform::Ipv4Endpoint direct{found->second.dwSender, m_endpTarget.wPort};
       if (std::find(endpoints.begin(), endpoints.end(), direct) == endpoints.end()) endpoints.push_back(direct);
     }
   }
@@ -294,8 +295,5 @@ bool CKestoFinder::WaitForAnswer(int iTimeoutMs) {
 void CKestoFinder::Unindex(const CKestoInfo* pInfo) {
   const uint64_t key = MacKey(pInfo->GetRecord().byMAC);
   auto found = m_mapByMAC.find(key);
-  if (found != m_mapByMAC.end() && found->second == pInfo) {
-    m_mapByMAC.erase(found);
-    m_mapSenderByMAC.erase(key);
-  }
+  if (found != m_mapByMAC.end() && found->second.pInfo == pInfo) m_mapByMAC.erase(found);
 }

@@ -94,10 +94,10 @@ class CKestoFinder {
   uint32_t GetAgeLimitMs() const;
   // How long a sweep of nAddresses takes at iPerSecond, in ms (rounded up).
   static uint32_t SweepDurationMs(size_t nAddresses, int iPerSecond);
+  // That time for the unicast addresses now set (0 without any).
+  uint32_t GetSweepDurationMs() const;
 
   // The interface table as last read, and whether any read succeeded.
-  // GetLimitedSource: the address 255.255.255.255 leaves from, 0 when unknown.
-  uint32_t GetLimitedSource() const { return m_dwLimitedSource; }
   const std::vector<platform::NetInterface>& GetInterfaces() const { return m_vecInterfaces; }
   bool HasInterfaceTable() const { return m_bInterfacesRead; }
 
@@ -141,10 +141,13 @@ class CKestoFinder {
   platform::Ipv4Endpoint m_endpTarget;
   size_t m_nMaxEntries;
   std::string m_sSocketError;
-  // MAC (six bytes in a 64-bit key) to entry, so an answer finds its entry without a walk.
-  std::unordered_map<uint64_t, CKestoInfo*> m_mapByMAC;
-  // MAC to the address its answers last came from (kept with unicast targets only).
-  std::unordered_map<uint64_t, uint32_t> m_mapSenderByMAC;
+  // MAC (six bytes in a 64-bit key) to entry, so an answer finds its entry without a walk,
+  // and the address its answers last came from (kept with unicast targets only).
+  struct IndexEntry {
+    CKestoInfo* pInfo;
+    uint32_t dwSender;
+  };
+  std::unordered_map<uint64_t, IndexEntry> m_mapByMAC;
   uint64_t m_nRefusedDevices = 0;
   uint64_t m_nDroppedDatagrams = 0;
 

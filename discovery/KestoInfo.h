@@ -25,8 +25,10 @@ class CKestoInfo {
   bool IsSameMAC(const KESTO_RECORD& record) const;
   bool IsDifferent(const KESTO_RECORD& record) const { return !(m_record == record); }
 
-  // More than AGE_LIMIT_MS since dwLastSeen, in wrapping 32-bit arithmetic.
-  bool IsAged(uint32_t dwNow) const { return static_cast<uint32_t>(dwNow - dwLastSeen) > AGE_LIMIT_MS; }
+  // More than dwLimitMs (AGE_LIMIT_MS unless given) since dwLastSeen, in wrapping 32-bit arithmetic.
+  bool IsAged(uint32_t dwNow, uint32_t dwLimitMs = AGE_LIMIT_MS) const {
+    return static_cast<uint32_t>(dwNow - dwLastSeen) > dwLimitMs;
+  }
   bool IsAged() const;
 
   uint32_t GetIPAddress() const { return m_record.dwIPAddress; }

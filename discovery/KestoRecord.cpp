@@ -62,3 +62,5 @@ std::string_view TypeText(int iType) {
     default: return {};
   }
 }
+
+std::string ConfigPageUrl(uint32_t dwIPAddress) { return "http://" + FormatAddress(dwIPAddress) + "/config.htm"; }

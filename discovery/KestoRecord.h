@@ -53,6 +53,16 @@ bool ParseAddress(std::string_view text, uint32_t* pdwAddress);
 // "%02X-%02X-%02X-%02X-%02X-%02X".
 std::string FormatMAC(const uint8_t byMAC[6]);
 
+// The six MAC bytes as one number, first byte highest: a key for hash maps.
+inline uint64_t MacKey(const uint8_t byMAC[6]) {
+  uint64_t key = 0;
+  for (int i = 0; i < 6; ++i) key = (key << 8) | byMAC[i];
+  return key;
+}
+
+// The device's configuration page, http://a.b.c.d/config.htm.
+std::string ConfigPageUrl(uint32_t dwIPAddress);
+
 // The device-list text of a port: the number when 1 or more, else "-".
 std::string FormatPort(int32_t iPort);
 

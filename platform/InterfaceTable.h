@@ -14,6 +14,8 @@ struct NetInterface {
   uint32_t dwMask = 0;
   uint32_t dwBroadcast = 0;  // directed broadcast (address | ~mask) when bBroadcast
   bool bUp = false, bBroadcast = false, bLoopback = false;
+
+  bool operator==(const NetInterface&) const = default;
 };
 
 // Every IPv4 address of every interface, in the system's order. False when unreadable.

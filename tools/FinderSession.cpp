@@ -98,7 +98,7 @@ std::unique_ptr<FinderSession> FinderSession::Open(const TargetOptions& target, 
       return nullptr;
     }
   }
-  return std::unique_ptr<FinderSession>(new FinderSession(std::move(pFinder), target.iUnicastPerSecond));
+  return std::unique_ptr<FinderSession>(new FinderSession(std::move(pFinder)));
 }
 
 bool FinderSession::ProbeNow(std::ostream& err) {
@@ -111,11 +111,6 @@ bool FinderSession::ProbeNow(std::ostream& err) {
     err << "kesto: cannot send the discovery request to any destination (is there a route to it?)\n";
   }
   return false;
-}
-
-uint32_t FinderSession::SweepMs() const {
-  const size_t nTargets = m_pFinder->GetDestinations().vecUnicast.size();
-  return nTargets == 0 ? 0 : CKestoFinder::SweepDurationMs(nTargets, m_iUnicastPerSecond);
 }
 
 bool FinderSession::CanJudgeSubnets() const {

@@ -33,9 +33,11 @@ class FinderSession {
   CKestoFinder& Finder() { return *m_pFinder; }
 
   // How long one sweep of the --target addresses takes (0 without any).
-  uint32_t SweepMs() const;
-  // A command's default wait, lengthened by the sweep so every target is asked once.
-  uint32_t DefaultWaitMs(uint32_t dwBaseMs) const { return dwBaseMs + SweepMs(); }
+  uint32_t SweepMs() const { return m_pFinder->GetSweepDurationMs(); }
+  // A command's wait: as given, or else lengthened by the sweep so every target is asked once.
+  uint32_t WaitMs(int iWaitMs, bool bGiven) const {
+    return static_cast<uint32_t>(iWaitMs) + (bGiven ? 0 : SweepMs());
+  }
   // True when devices' addresses can be checked against the local subnets: the
   // default target is used and the interface table was read.
   bool CanJudgeSubnets() const;
@@ -51,11 +53,9 @@ class FinderSession {
                  const volatile std::sig_atomic_t* pbStop = nullptr);
 
  private:
-  FinderSession(std::unique_ptr<CKestoFinder> pFinder, int iUnicastPerSecond)
-      : m_pFinder(std::move(pFinder)), m_iUnicastPerSecond(iUnicastPerSecond) {}
+  explicit FinderSession(std::unique_ptr<CKestoFinder> pFinder) : m_pFinder(std::move(pFinder)) {}
 
   std::unique_ptr<CKestoFinder> m_pFinder;
-  int m_iUnicastPerSecond;
 };
 
 // The entry of the device with that MAC address, or null.

@@ -7,8 +7,7 @@
 #include "discovery/KestoAddressCheck.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
-#include "tools/formats/DeviceCsv.h"
-#include "tools/formats/DeviceJson.h"
+#include "tools/formats/DeviceList.h"
 
 namespace {
 
@@ -34,8 +33,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
   if (!pSession) return iExitCode;
   if (!pSession->ProbeNow(err)) return kExitNetwork;
   CKestoFinder& finder = pSession->Finder();
-  const uint32_t dwWaitMs = options.bWaitGiven ? static_cast<uint32_t>(options.iWaitMs)
-                                               : pSession->DefaultWaitMs(static_cast<uint32_t>(options.iWaitMs));
+  const uint32_t dwWaitMs = pSession->WaitMs(options.iWaitMs, options.bWaitGiven);
 
   const bool bProgress = options.bProgress && pSession->SweepMs() > kProgressAfterSweepMs;
   uint32_t dwLastProgress = finder.Now();
@@ -64,17 +62,10 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     return bJudgeSubnets && !pSession->IsOnLocalSubnet(record.dwIPAddress);
   };
 
-  if (options.bJson) {
-    DeviceJson array = DeviceJson::array();
-    for (const KESTO_RECORD& record : records) {
-      DeviceJson object = DeviceToJson(record, check.IsDuplicateIP(record));
-      if (isOutside(record)) object["reachable"] = false;
-      array.push_back(std::move(object));
-    }
-    out << array.dump(2) << "\n";
-  } else if (options.bCsv) {
-    out << DeviceCsvHeader();
-    for (const KESTO_RECORD& record : records) out << DeviceToCsvRow(record, check.IsDuplicateIP(record));
+  if (options.bJson || options.bCsv) {
+    std::vector<ListedDevice> listed;
+    for (const KESTO_RECORD& record : records) listed.push_back({record, check.IsDuplicateIP(record), isOutside(record)});
+    out << (options.bJson ? DevicesToJson(listed) : DevicesToCsv(listed));
   } else {
     std::vector<std::string> notes;
     for (const KESTO_RECORD& record : records) {

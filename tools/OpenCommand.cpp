@@ -6,7 +6,6 @@
 #include "tools/ExitCodes.h"
 #include "tools/formats/MacText.h"
 
-std::string ConfigPageUrl(uint32_t dwIPAddress) { return "http://" + FormatAddress(dwIPAddress) + "/config.htm"; }
 
 int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err) {
   uint8_t byMAC[6];
@@ -19,8 +18,7 @@ int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err) {
   if (!pSession) return iExitCode;
   CKestoFinder& finder = pSession->Finder();
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  const uint32_t dwWaitMs = options.bWaitGiven ? static_cast<uint32_t>(options.iWaitMs)
-                                               : pSession->DefaultWaitMs(static_cast<uint32_t>(options.iWaitMs));
+  const uint32_t dwWaitMs = pSession->WaitMs(options.iWaitMs, options.bWaitGiven);
   pSession->RunPasses(dwWaitMs, [&] { return FindDeviceByMAC(finder, byMAC) != nullptr; });
   const CKestoInfo* pInfo = FindDeviceByMAC(finder, byMAC);
   if (pInfo == nullptr) {

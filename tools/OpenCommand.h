@@ -14,9 +14,6 @@ struct OpenOptions {
   bool bPrint = false;
 };
 
-// The device's own web page.
-std::string ConfigPageUrl(uint32_t dwIPAddress);
-
 // `kesto open`: finds the device and opens (or prints) its web page.
 int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err);
 

@@ -22,8 +22,7 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   if (!pSession) return iExitCode;
   CKestoFinder& finder = pSession->Finder();
   const std::string sMAC = FormatMAC(byMAC);
-  const uint32_t dwWaitMs = options.bWaitGiven ? static_cast<uint32_t>(options.iWaitMs)
-                                               : pSession->DefaultWaitMs(static_cast<uint32_t>(options.iWaitMs));
+  const uint32_t dwWaitMs = pSession->WaitMs(options.iWaitMs, options.bWaitGiven);
 
   if (!pSession->ProbeNow(err)) return kExitNetwork;
   pSession->RunPasses(dwWaitMs, [&] { return FindDeviceByMAC(finder, byMAC) != nullptr; });

@@ -65,7 +65,7 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
         shown[MacKey(record)] = record;
         PrintEvent(out, options.bJson, "changed", record);
       }
-      if (static_cast<uint32_t>(dwNow - pInfo->dwLastSeen) > dwAgeLimitMs) {
+      if (pInfo->IsAged(dwNow, dwAgeLimitMs)) {
         shown.erase(MacKey(record));
         PrintEvent(out, options.bJson, "removed", record);
       }

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "tools/formats/DeviceCsv.h"
-#include "tools/formats/DeviceJson.h"
+#include "tools/formats/DeviceList.h"
 
 namespace {
 
@@ -29,16 +28,5 @@ bool ExportFormatForPath(std::string_view path, ExportFormat* pFormat) {
 }
 
 std::string ExportDevices(const std::vector<ListedDevice>& devices, ExportFormat format) {
-  if (format == ExportFormat::kCsv) {
-    std::string sText = DeviceCsvHeader();
-    for (const ListedDevice& device : devices) sText += DeviceToCsvRow(device.record, device.bDuplicateIP);
-    return sText;
-  }
-  DeviceJson array = DeviceJson::array();
-  for (const ListedDevice& device : devices) {
-    DeviceJson object = DeviceToJson(device.record, device.bDuplicateIP);
-    if (device.bUnreachable) object["reachable"] = false;
-    array.push_back(std::move(object));
-  }
-  return array.dump(2) + "\n";
+  return format == ExportFormat::kCsv ? DevicesToCsv(devices) : DevicesToJson(devices);
 }

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/logic/ListedDevice.h"
+#include "tools/formats/ListedDevice.h"
 
 enum class ExportFormat { kCsv, kJson };
 

@@ -14,7 +14,6 @@ class CDeviceFilter {
   // Leading and trailing blanks are dropped, so a stray space hides nothing.
   void SetText(std::string_view text);
   const std::string& GetText() const { return m_sNeedle; }
-  bool IsEmpty() const { return m_sNeedle.empty(); }
 
   bool Matches(const DeviceRowTexts& texts) const;
 

@@ -14,11 +14,7 @@ using DeviceRowTexts = std::array<std::string, 5>;
 // Names a row for as long as it lives: its device's MAC address in the low 48 bits.
 using DeviceRowKey = uint64_t;
 
-inline DeviceRowKey RowKeyOf(const KESTO_RECORD& record) {
-  DeviceRowKey key = 0;
-  for (uint8_t byte : record.byMAC) key = (key << 8) | byte;
-  return key;
-}
+inline DeviceRowKey RowKeyOf(const KESTO_RECORD& record) { return MacKey(record.byMAC); }
 
 // What the main window's presenter needs from the list on screen. The widget
 // implements it; tests use a plain recorder. Every row the presenter keeps is

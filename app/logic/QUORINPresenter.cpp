@@ -4,19 +4,6 @@
 #include <iterator>
 #include <utility>
 
-namespace {
-
-bool SameInterfaces(const std::vector<platform::NetInterface>& a, const std::vector<platform::NetInterface>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const platform::NetInterface& x, const platform::NetInterface& y) {
-                      return x.sName == y.sName && x.dwAddress == y.dwAddress && x.dwMask == y.dwMask &&
-                             x.dwBroadcast == y.dwBroadcast && x.bUp == y.bUp && x.bBroadcast == y.bBroadcast &&
-                             x.bLoopback == y.bLoopback;
-                    });
-}
-
-}  // namespace
-
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl, ReadInterfaces fnReadInterfaces)
     : m_finder(finder),
@@ -56,7 +43,7 @@ void CQUORINPresenter::PollDevices() {
         bRowsChanged = true;
       }
     }
-    if (static_cast<uint32_t>(dwNow - pEntry->dwLastSeen) > dwAgeLimit) {
+    if (pEntry->IsAged(dwNow, dwAgeLimit)) {
       if (Row* pRow = FindRow(*pEntry)) {
         DeleteRow(pRow);
         bRowsChanged = true;
@@ -163,10 +150,7 @@ DeviceRowTexts CQUORINPresenter::RowTexts(const CKestoInfo& info) {
   return {info.GetName(), info.GetMACText(), info.GetIPText(), info.GetPortText(), info.GetVersion()};
 }
 
-std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) {
-  return "http://" + CKestoInfo::FormatAddress(dwIPAddress) + "/config.htm";
-}
-
+std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) { return ConfigPageUrl(dwIPAddress); }
 CQUORINPresenter::Row* CQUORINPresenter::FindRow(const CKestoInfo& entry) {
   const auto found = m_rowByKey.find(RowKeyOf(entry.GetRecord()));
   return found == m_rowByKey.end() ? nullptr : &*found->second;
@@ -209,7 +193,7 @@ bool CQUORINPresenter::RefreshInterfaces(uint32_t dwNow) {
   std::vector<platform::NetInterface> table;
   const bool bKnown = m_fnReadInterfaces(&table);
   if (!bKnown) table.clear();
-  if (bKnown == m_bInterfacesKnown && SameInterfaces(table, m_vecInterfaces)) return false;
+  if (bKnown == m_bInterfacesKnown && table == m_vecInterfaces) return false;
   m_bInterfacesKnown = bKnown;
   m_vecInterfaces = std::move(table);
   UpdateAdapterNames();
@@ -227,14 +211,14 @@ void CQUORINPresenter::UpdateAdapterNames() {
 
 void CQUORINPresenter::RefreshMarks() {
   for (Row& row : m_rows) {
+    const bool bWasDuplicateIP = row.bDuplicateIP;
     row.bDuplicateIP = m_check.IsDuplicateIP(row.shown);
     row.bUnreachable = CanJudgeSubnets() && !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_vecInterfaces);
-    const bool bWarning = row.bDuplicateIP;
     std::string sToolTip = ToolTipFor(row);
-    if (bWarning != row.bWarning || sToolTip != row.sToolTip) {
-      row.bWarning = bWarning;
+    // The warning icon stands for a shared address.
+    if (row.bDuplicateIP != bWasDuplicateIP || sToolTip != row.sToolTip) {
       row.sToolTip = std::move(sToolTip);
-      m_view.SetRowMarks(row.key, row.bWarning, row.sToolTip);
+      m_view.SetRowMarks(row.key, row.bDuplicateIP, row.sToolTip);
     }
   }
   std::string sStatus = m_apply.StatusText();

@@ -14,7 +14,7 @@
 #include "app/logic/ConfigKestoModel.h"
 #include "app/logic/DeviceFilter.h"
 #include "app/logic/DeviceListView.h"
-#include "app/logic/ListedDevice.h"
+#include "tools/formats/ListedDevice.h"
 #include "discovery/KestoAddressCheck.h"
 #include "discovery/KestoDestinations.h"
 #include "discovery/KestoFinder.h"
@@ -57,7 +57,6 @@ class CQUORINPresenter {
 
   // The filter box: shows only the matching rows; every row is kept.
   void SetFilterText(std::string_view text);
-  const CDeviceFilter& GetFilter() const { return m_filter; }
 
   // The selected row's copy, or null; a row the filter hides counts as not selected.
   CKestoInfo* GetSelectedRecord();
@@ -74,7 +73,6 @@ class CQUORINPresenter {
 
   // The adapter box: the usable adapters of the last table read (and the chosen
   // one, even while it is gone); "" chooses every adapter.
-  const std::vector<std::string>& GetAdapterNames() const { return m_vecAdapters; }
   const std::string& GetSelectedAdapter() const { return m_sAdapter; }
   void SelectAdapter(const std::string& sName);
   // "Add target...": A.B.C.D or A.B.C.D/prefix, probed one address at a time
@@ -99,7 +97,7 @@ class CQUORINPresenter {
     KESTO_RECORD shown;                 // the record the row's texts were drawn from
     DeviceRowTexts texts;               // what the filter matches against
     bool bShown = true;
-    bool bWarning = false;  // the marks last handed to the view
+    // The marks last handed to the view.
     bool bDuplicateIP = false;
     bool bUnreachable = false;
     std::string sToolTip;

@@ -41,7 +41,6 @@ class CQUORINDlg : private IDeviceListView {
   void SetConfigTurnHook(CConfigKestoDlg::TurnHook fnTurn) { m_fnConfigTurn = std::move(fnTurn); }
 
   CQUORINPresenter& GetPresenter() { return m_presenter; }
-  CKestoFinder& GetFinder() { return *m_finder; }
   HICON GetIcon() const { return m_hIcon; }
 
   // The text of one cell as the list view holds it.

@@ -16,12 +16,6 @@ constexpr size_t kReceiveCapacity = 2048;
 constexpr int kBurstSize = 128;
 constexpr uint32_t kBurstPauseMs = 1;
 
-uint64_t MacKey(const uint8_t* pMAC) {
-  uint64_t key = 0;
-  for (int i = 0; i < 6; ++i) key = key << 8 | pMAC[i];
-  return key;
-}
-
 std::string HexText(const uint8_t* pData, size_t nLength) {
   static const char kDigits[] = "0123456789abcdef";
   std::string sText;

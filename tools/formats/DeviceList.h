@@ -1,0 +1,16 @@
+#ifndef KESTO_TOOLS_FORMATS_DEVICELIST_H
+#define KESTO_TOOLS_FORMATS_DEVICELIST_H
+
+#include <string>
+#include <vector>
+
+#include "tools/formats/ListedDevice.h"
+
+// A whole list in the forms `kesto list --csv` and `--json` print and the
+// desktop program exports: the header and one row per device, or one JSON
+// array (indented by two, with a final newline) with "duplicate_ip" and
+// "reachable": false where they hold.
+std::string DevicesToCsv(const std::vector<ListedDevice>& devices);
+std::string DevicesToJson(const std::vector<ListedDevice>& devices);
+
+#endif
