@@ -25,6 +25,7 @@
 #include "app/logic/DeviceColumns.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/DeviceExport.h"
+#include "version/KestoVersion.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
       m_pBasicConfig(new QPushButton(QStringLiteral("Basic Config..."), m_pPanel)),
       m_ctlList(new QTreeWidget(m_pPanel)),
       m_pLaunch(new QPushButton(QStringLiteral("Lauch Configurator..."), m_pPanel)),
+      m_pAbout(new QPushButton(QStringLiteral("About..."), m_pPanel)),
       m_pFilter(new QLineEdit(this)),
       m_pExport(new QPushButton(QStringLiteral("Export..."), this)),
       m_pAdapterLabel(new QLabel(QStringLiteral("Adapter:"), this)),
@@ -96,14 +98,16 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
   m_pBasicConfig->setGeometry(du.Rect(4, 95, 119, 14));
   m_ctlList->setGeometry(du.Rect(4, 4, 379, 86));
   m_pLaunch->setGeometry(du.Rect(129, 95, 139, 14));
+  m_pAbout->setGeometry(du.Rect(329, 95, 54, 14));
   // Enter means nothing here: no button is the default.
-  for (QPushButton* pButton : {m_pBasicConfig, m_pLaunch, m_pExport}) {
+  for (QPushButton* pButton : {m_pBasicConfig, m_pLaunch, m_pAbout, m_pExport}) {
     pButton->setAutoDefault(false);
     pButton->setDefault(false);
   }
   setTabOrder(m_pBasicConfig, m_ctlList);
   setTabOrder(m_ctlList, m_pLaunch);
-  setTabOrder(m_pLaunch, m_pFilter);
+  setTabOrder(m_pLaunch, m_pAbout);
+  setTabOrder(m_pAbout, m_pFilter);
   setTabOrder(m_pFilter, m_pAdapter);
   setTabOrder(m_pAdapter, m_pTargets);
   setTabOrder(m_pTargets, m_pExport);
@@ -129,6 +133,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
   connect(m_pFilter, &QLineEdit::textChanged, this,
           [this](const QString& sText) { m_presenter.SetFilterText(sText.toLocal8Bit().toStdString()); });
   connect(m_pExport, &QPushButton::clicked, this, [this] { OnExport(); });
+  connect(m_pAbout, &QPushButton::clicked, this, [this] { OnAbout(); });
   connect(m_pAdapter, &QComboBox::activated, this,
           [this](int iIndex) { m_presenter.SelectAdapter(m_pAdapter->itemData(iIndex).toString().toStdString()); });
   m_pBasicConfig->setFocus(Qt::OtherFocusReason);
@@ -267,6 +272,16 @@ void CQUORINDlg::ShowError(const QString& sText) {
   m_pErrorMessage = new QMessageBox(QMessageBox::Warning, windowTitle(), sText, QMessageBox::Ok, this);
   m_pErrorMessage->setAttribute(Qt::WA_DeleteOnClose, false);
   m_pErrorMessage->open();
+}
+
+void CQUORINDlg::OnAbout() {
+  // Window-modal and not waited for, like the other notices.
+  if (m_pAboutBox == nullptr) {
+    m_pAboutBox = new QMessageBox(QMessageBox::Information, QStringLiteral("About Tamrel Kesto Manager"),
+                                  QString::fromStdString(GetKestoAboutText()), QMessageBox::Ok, this);
+    m_pAboutBox->setIconPixmap(ProgramIcon().pixmap(48, 48));
+  }
+  m_pAboutBox->open();
 }
 
 void CQUORINDlg::OnAddTarget() {

@@ -59,6 +59,8 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QPushButton* GetLaunchButton() const { return m_pLaunch; }
   QLineEdit* GetFilterEdit() const { return m_pFilter; }
   QPushButton* GetExportButton() const { return m_pExport; }
+  QPushButton* GetAboutButton() const { return m_pAbout; }
+  QMessageBox* GetAboutBox() const { return m_pAboutBox; }
   QComboBox* GetAdapterBox() const { return m_pAdapter; }
   QToolButton* GetTargetsButton() const { return m_pTargets; }
   QInputDialog* GetTargetInput() const { return m_pTargetInput; }
@@ -84,6 +86,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   bool RunConfigDialog(CConfigKestoModel& model);
   void OnExport();
   void OnAddTarget();
+  void OnAbout();
   // Window-modal and not waited for, so the loop keeps turning behind it.
   void ShowError(const QString& sText);
 
@@ -93,6 +96,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QPushButton* m_pBasicConfig;
   QTreeWidget* m_ctlList;
   QPushButton* m_pLaunch;
+  QPushButton* m_pAbout;
   QLineEdit* m_pFilter;
   QPushButton* m_pExport;
   QLabel* m_pAdapterLabel;
@@ -103,6 +107,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QLabel* m_pStatus;
   QMessageBox* m_pSocketMessage = nullptr;
   QMessageBox* m_pErrorMessage = nullptr;
+  QMessageBox* m_pAboutBox = nullptr;
   QHash<DeviceRowKey, QTreeWidgetItem*> m_items;
   CQUORINPresenter m_presenter;
 };

@@ -13,6 +13,7 @@
 #include "tools/OpenCommand.h"
 #include "tools/SetCommand.h"
 #include "tools/WatchCommand.h"
+#include "version/KestoVersion.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ struct SetOptionBinding {
 int main(int argc, char** argv) {
   CLI::App app{"kesto: find Kesto devices on the local network and change their settings"};
   app.footer(kExitCodeHelp);
+  app.set_version_flag("--version", std::string("kesto ") + GetKestoVersion());
   app.require_subcommand(1);
 
   ListOptions listOptions;

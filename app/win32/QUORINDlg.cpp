@@ -6,6 +6,7 @@
 #include "app/logic/PollingLoop.h"
 #include "app/win32/resource.h"
 #include "platform/OpenUrl.h"
+#include "version/KestoVersion.h"
 
 namespace {
 
@@ -87,6 +88,10 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM) {
         default:
           return FALSE;
       }
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return FALSE;
+      ShowAbout();
+      return TRUE;
     case WM_PAINT:
       if (!IsIconic(m_hWnd)) return FALSE;
       OnPaintIconic();
@@ -100,6 +105,11 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM) {
 
 void CQUORINDlg::OnInitDialog() {
   m_hList = GetDlgItem(m_hWnd, IDC_DEVICE_LIST);
+  // The template stays as it is: the About entry goes into the system menu.
+  if (HMENU hSystemMenu = GetSystemMenu(m_hWnd, FALSE)) {
+    AppendMenuA(hSystemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(hSystemMenu, MF_STRING, IDM_ABOUTBOX, "&About Tamrel Kesto Manager...");
+  }
   SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon ? m_hSmallIcon : m_hIcon));
   for (size_t i = 0; i < kDeviceColumns.size(); ++i) {
@@ -111,6 +121,11 @@ void CQUORINDlg::OnInitDialog() {
     column.iSubItem = static_cast<int>(i);
     SendMessageA(m_hList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
+}
+
+void CQUORINDlg::ShowAbout() {
+  // A message box turns its own loop, so no polling pass runs until it is closed.
+  MessageBoxA(m_hWnd, GetKestoAboutText().c_str(), "About Tamrel Kesto Manager", MB_OK | MB_ICONINFORMATION);
 }
 
 void CQUORINDlg::OnPaintIconic() {

@@ -55,6 +55,7 @@ class CQUORINDlg : private IDeviceListView {
   INT_PTR HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
   void OnInitDialog();
   void OnPaintIconic();
+  void ShowAbout();
 
   void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) override;
   void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) override;

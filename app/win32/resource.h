@@ -11,6 +11,9 @@
 #define IDC_BASIC_CONFIG 1023
 #define IDC_DEVICE_LIST 1028
 #define IDC_LAUNCH_CONFIGURATOR 1030
+// Its system menu's About entry: the system's own commands use only the top
+// 12 bits of the id, so this one keeps the low 4 bits clear.
+#define IDM_ABOUTBOX 0x0010
 
 // Configuration dialog.
 #define IDC_IPADDRESS 1024

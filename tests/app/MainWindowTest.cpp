@@ -25,6 +25,7 @@
 #include "support/FakeDatagramSocket.h"
 #include "support/InterfaceBuilder.h"
 #include "tests/app/AppTestRecords.h"
+#include "version/KestoVersion.h"
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -78,6 +79,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(window->GetList()->geometry(), du.Rect(4, 4, 379, 86));
     QCOMPARE(window->GetBasicConfigButton()->geometry(), du.Rect(4, 95, 119, 14));
     QCOMPARE(window->GetLaunchButton()->geometry(), du.Rect(129, 95, 139, 14));
+    QCOMPARE(window->GetAboutButton()->parentWidget(), window->GetClassicPanel());
+    QCOMPARE(window->GetAboutButton()->geometry(), du.Rect(329, 95, 54, 14));
+  }
+
+  void aboutBoxGivesTheVersion() {
+    auto window = MakeWindow({});
+    window->show();
+    QTest::mouseClick(window->GetAboutButton(), Qt::LeftButton);
+    QMessageBox* pBox = window->GetAboutBox();
+    QVERIFY(pBox != nullptr && pBox->isVisible());
+    // The version from CMake, as kesto --version and kesto-sim --version print it.
+    const QString sVersion = QString::fromLatin1(GetKestoVersion());
+    QVERIFY2(sVersion.startsWith(QStringLiteral(KESTO_PROJECT_VERSION)), qPrintable(sVersion));
+    QVERIFY2(pBox->text().contains(QStringLiteral("Version ") + sVersion), qPrintable(pBox->text()));
+    // The loop keeps turning behind it.
+    window->PollDevices();
+    QVERIFY(!window->IsQuitRequested());
+    pBox->accept();
+    QVERIFY(!pBox->isVisible());
   }
 
   void rowsAreThePresentersRowsNewestFirst() {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/win32/MessagePump.h"
@@ -17,6 +18,7 @@
 #include "support/FakeDatagramSocket.h"
 #include "tests/app/AppTestRecords.h"
 #include "tests/win32/DialogTemplateCheck.h"
+#include "version/KestoVersion.h"
 
 namespace {
 
@@ -221,6 +223,32 @@ TEST_F(MainWindowWin32Test, CloseOnlyRaisesTheQuitFlag) {
   PumpAll();
   EXPECT_TRUE(window->IsQuitRequested());
   EXPECT_TRUE(IsWindow(window->GetHwnd()));
+}
+
+TEST_F(MainWindowWin32Test, SystemMenuAboutShowsTheVersion) {
+  HMENU hSystemMenu = GetSystemMenu(window->GetHwnd(), FALSE);
+  char szEntry[64] = {};
+  ASSERT_GT(GetMenuStringA(hSystemMenu, IDM_ABOUTBOX, szEntry, sizeof szEntry, MF_BYCOMMAND), 0);
+  EXPECT_STREQ(szEntry, "&About Tamrel Kesto Manager...");
+  // The box waits in its own loop: a second thread reads it and presses OK, bounded at 10 s.
+  std::string sText;
+  std::thread reader([&sText] {
+    for (int i = 0; i < 1000; ++i) {
+      if (HWND hBox = FindWindowA(nullptr, "About Tamrel Kesto Manager")) {
+        char szText[512] = {};
+        GetDlgItemTextA(hBox, 0xFFFF, szText, sizeof szText);  // a message box's text control
+        sText = szText;
+        PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(10);
+    }
+  });
+  SendMessageA(window->GetHwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+  reader.join();
+  EXPECT_NE(sText.find(std::string("Version ") + GetKestoVersion()), std::string::npos) << sText;
+  EXPECT_TRUE(IsWindow(window->GetHwnd()));
+  EXPECT_FALSE(window->IsQuitRequested());
 }
 
 TEST_F(MainWindowWin32Test, EscEnterAndAQuitMessageDoNotEndTheProgram) {

@@ -10,6 +10,7 @@
 #include "platform/UdpSocket.h"
 #include "tools/sim/DeviceSimulator.h"
 #include "tools/sim/SimDevices.h"
+#include "version/KestoVersion.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   CLI::App app{"kesto-sim: a simulator of Kesto devices"};
   app.footer("Prints \"kesto-sim: listening on ADDR:PORT, N devices\" first, then one line per datagram it gets.\n"
              "Exit codes: 0 stopped by a signal; 1 the socket could not be opened; 2 bad options or device file.");
+  app.set_version_flag("--version", std::string("kesto-sim ") + GetKestoVersion());
   int nCount = 5;
   std::string sBind = "0.0.0.0";
   int iPort = KESTO_UDP_PORT;
