@@ -33,6 +33,10 @@ if(commands)
     if(NOT rc EQUAL 0)
       message(FATAL_ERROR "${PROGRAM} ${command} --help failed (${rc})")
     endif()
+    # The program's path as it was run here becomes its name; the exit codes,
+    # the same for every command, stay in the page's top part only.
+    string(REPLACE "${PROGRAM}" "${NAME}" command_help "${command_help}")
+    string(REGEX REPLACE "\nExit codes:.*$" "\n" command_help "${command_help}")
     # Shown as written: roff escapes, and no line may start a request.
     string(REPLACE "\\" "\\e" command_help "${command_help}")
     string(REPLACE "-" "\\-" command_help "${command_help}")

@@ -35,11 +35,11 @@ if command -v git >/dev/null; then
     git -c user.name=t -c user.email=t@example.invalid commit -q -m one &&
     git tag 'rel"1;$(x)' || fail "cannot make a test repository"
   # The tag's characters that could end the C string or reach a shell are replaced.
-  [ "$(header_text "$repo" "$work/repo.h")" = '9.8.7 (rel_1__x_)' ] || fail "tag: $(cat "$work/repo.h")"
+  [ "$(header_text "$repo" "$work/repo.h")" = '9.8.7 (rel_1___x_)' ] || fail "tag: $(cat "$work/repo.h")"
   touch -d '2000-01-01' "$work/repo.h"
   header_text "$repo" "$work/repo.h" >/dev/null
   [ "$(stat -c %Y "$work/repo.h")" = "$(date -d 2000-01-01 +%s)" ] || fail "an unchanged header was rewritten"
   echo b >file
-  [ "$(header_text "$repo" "$work/repo.h")" = '9.8.7 (rel_1__x_-dirty)' ] || fail "dirty: $(cat "$work/repo.h")"
+  [ "$(header_text "$repo" "$work/repo.h")" = '9.8.7 (rel_1___x_-dirty)' ] || fail "dirty: $(cat "$work/repo.h")"
 fi
 echo "ok: $kesto_line / $sim_line"
