@@ -199,6 +199,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   }
 
   const PlanPreview preview = PreviewPlan(plan, ListedRecords(finder));
+  if (!preview.Errors().empty()) return RefusePlan(pszCommand, preview.Errors(), err);
   const bool bReportJson = options.bJson && options.bYes;
   if (!bReportJson) out << (options.bJson ? PreviewToJson(preview).dump(2) + "\n" : FormatPreview(preview));
   out.flush();

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/SetRequest.h"
@@ -16,6 +17,10 @@ struct PlanEntry {
   std::array<uint8_t, 6> mac{};
   SetRequest request;
   size_t nRow = 0;  // where it came from (CSV row, JSON element, both from 1), for messages
+  // Type, protocol or baud codes outside the dialog's choices, as (column,
+  // message): `kesto list` prints whatever a device holds, so such a value is
+  // taken where the device already holds it and refused where it would change.
+  std::vector<std::pair<std::string, std::string>> outsideChoices;
 };
 
 // Settings for many devices, in the order given; at most one entry per MAC.

@@ -32,6 +32,44 @@ std::string ProtocolOption(const std::string& sCell) {
   return sCell;
 }
 
+// A whole decimal number from llMin to llMax, sign allowed.
+bool ParseCode(const std::string& sCell, long long llMin, long long llMax, long long* pllValue) {
+  size_t i = (sCell.size() > 1 && sCell[0] == '-') ? 1 : 0;
+  if (sCell.size() <= i || sCell.size() > 7) return false;
+  for (size_t j = i; j < sCell.size(); ++j)
+    if (sCell[j] < '0' || sCell[j] > '9') return false;
+  *pllValue = std::stoll(sCell);
+  return *pllValue >= llMin && *pllValue <= llMax;
+}
+
+// Checks one of type, protocol or baud on its own: a dialog choice goes into
+// the request; a bare code outside them goes in raw and is noted for the
+// preview to refuse where it would change; anything else is an error.
+bool ParseChoice(const std::string& sColumn, const std::string& sCell, PlanEntry* pEntry, std::string* psError) {
+  SetOptionsText text;
+  std::optional<std::string>* pText =
+      sColumn == "type" ? &text.sType : sColumn == "protocol" ? &text.sProtocol : &text.sBaud;
+  *pText = sColumn == "type" ? TypeOption(sCell) : sColumn == "protocol" ? ProtocolOption(sCell) : sCell;
+  SetRequest one;
+  std::string sError;
+  if (SetRequest::Parse(text, &one, &sError)) {
+    if (one.cType) pEntry->request.cType = one.cType;
+    if (one.shProtocol) pEntry->request.shProtocol = one.shProtocol;
+    if (one.wBaudRate) pEntry->request.wBaudRate = one.wBaudRate;
+    return true;
+  }
+  if (sError.rfind("--", 0) == 0) sError.erase(0, 2);
+  long long llCode = 0;
+  if (sColumn == "type" && ParseCode(sCell, -128, 127, &llCode)) pEntry->request.cType = static_cast<int8_t>(llCode);
+  else if (sColumn == "protocol" && ParseCode(sCell, -32768, 32767, &llCode))
+    pEntry->request.shProtocol = static_cast<int16_t>(llCode);
+  else if (sColumn == "baud" && ParseCode(sCell, 0, 65535, &llCode))
+    pEntry->request.wBaudRate = static_cast<uint16_t>(llCode);
+  else return Fail(psError, sError);
+  pEntry->outsideChoices.emplace_back(sColumn, sError);
+  return true;
+}
+
 }  // namespace
 
 PlanColumn ClassifyPlanColumn(std::string_view name) {
@@ -81,20 +119,21 @@ bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* 
     else if (sColumn == "netmask") text.sNetMask = sCell;
     else if (sColumn == "gateway") text.sGateway = sCell;
     else if (sColumn == "dns") text.sDNS = sCell;
-    else if (sColumn == "type") text.sType = TypeOption(sCell);
-    else if (sColumn == "protocol") text.sProtocol = ProtocolOption(sCell);
-    else if (sColumn == "baud") text.sBaud = sCell;
+    else if (!ParseChoice(sColumn, sCell, &entry, psError)) return false;  // type, protocol, baud
   }
   if (!bMac) return Fail(psError, "mac: missing; every row names its device");
-  const bool bAnyOption = text.sIPAddress || text.sNetMask || text.sGateway || text.sDNS || text.sType ||
-                          text.sProtocol || text.sBaud;
-  if (bAnyOption) {
+  if (text.sIPAddress || text.sNetMask || text.sGateway || text.sDNS) {
     std::string sError;
-    if (!SetRequest::Parse(text, &entry.request, &sError)) {
+    SetRequest addresses;
+    if (!SetRequest::Parse(text, &addresses, &sError)) {
       // The option checks name their option ("--ip: ..."); a plan names its column.
       if (sError.rfind("--", 0) == 0) sError.erase(0, 2);
       return Fail(psError, sError);
     }
+    entry.request.dwIPAddress = addresses.dwIPAddress;
+    entry.request.dwNetMask = addresses.dwNetMask;
+    entry.request.dwGateway = addresses.dwGateway;
+    entry.request.dwDNS = addresses.dwDNS;
   }
   if (sName) {
     std::string sLatin1;

@@ -47,12 +47,25 @@ PreviewDevice Preview(const PlanEntry& entry, const KESTO_RECORD* pRecord) {
   Compare("gateway", want.dwGateway, now.dwGateway, FormatAddress, &change.dwGateway, pChanges);
   Compare("dns", want.dwDNS, now.dwDNS, FormatAddress, &change.dwDNS, pChanges);
   Compare("type", want.cType, now.cType, TypeValueText, &change.cType, pChanges);
-  Compare("protocol", want.shProtocol, now.shProtocol, ProtocolValueText, &change.shProtocol, pChanges);
+  // The list shows every code but 0 as RS485, so RS485 asks for no change from such a code.
+  if (!(want.shProtocol == 1 && now.shProtocol != 0))
+    Compare("protocol", want.shProtocol, now.shProtocol, ProtocolValueText, &change.shProtocol, pChanges);
   Compare("baud", want.wBaudRate, now.wBaudRate, BaudValueText, &change.wBaudRate, pChanges);
+  for (const auto& [sField, sMessage] : entry.outsideChoices)
+    for (const FieldChange& fieldChange : device.changes)
+      if (fieldChange.sField == sField)
+        device.errors.push_back("row " + std::to_string(entry.nRow) + ": " + sMessage + " (" +
+                                FormatMAC(entry.mac.data()) + " holds " + fieldChange.sOld + ")");
   return device;
 }
 
 }  // namespace
+
+std::vector<std::string> PlanPreview::Errors() const {
+  std::vector<std::string> all;
+  for (const PreviewDevice& device : devices) all.insert(all.end(), device.errors.begin(), device.errors.end());
+  return all;
+}
 
 size_t PlanPreview::CountChanged() const {
   size_t n = 0;

@@ -25,6 +25,7 @@ struct PreviewDevice {
   KESTO_RECORD current;        // its last answer, when found
   SetRequest change;           // only the planned fields that differ from that answer
   std::vector<FieldChange> changes;
+  std::vector<std::string> errors;  // values outside the dialog's choices that would change
   bool HasChanges() const { return !changes.empty(); }
 };
 
@@ -39,6 +40,8 @@ struct PlanPreview {
   std::vector<SharedIP> shared;
 
   size_t CountChanged() const;
+  // Every device's errors: a plan with any is refused whole.
+  std::vector<std::string> Errors() const;
   size_t CountNotFound() const;
 };
 
