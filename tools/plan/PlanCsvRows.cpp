@@ -55,7 +55,7 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, CsvRows* pRows, std::s
   csv_free(&parser);
   if (bOk && rows.size() > nMaxRows) bOk = false;
   if (!bOk && rows.size() > nMaxRows)
-    *psError = "more than " + std::to_string(nMaxRows) + " rows; split the plan";
+    *psError = "more than " + std::to_string(nMaxRows) + " rows (the header included); split the plan";
   if (bOk) *pRows = std::move(rows);
   return bOk;
 }

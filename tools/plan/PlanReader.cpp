@@ -116,7 +116,7 @@ bool ReadPlan(std::string_view text, DevicePlan* pPlan, std::vector<std::string>
     std::string_view body = text;
     if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
     const size_t nFirst = body.find_first_not_of(" \t\r\n");
-    if (nFirst != std::string_view::npos && body[nFirst] == '[') ReadJson(body, &plan, &errors);
+    if (nFirst != std::string_view::npos && (body[nFirst] == '[' || body[nFirst] == '{')) ReadJson(body, &plan, &errors);
     else ReadCsv(body, &plan, &errors);
   }
   if (errors.empty()) CheckPlan(plan, true, &errors);

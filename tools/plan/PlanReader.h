@@ -8,8 +8,8 @@
 #include "tools/plan/DevicePlan.h"
 
 // Reads a plan: the CSV `kesto list --csv` prints (header line first) or the JSON
-// array `kesto list --json` prints, told apart by the first character ('[' is
-// JSON). Checks every row, then the plan as a whole: no MAC twice, no address
+// array `kesto list --json` prints, told apart by the first character ('[' or
+// '{' is JSON). Checks every row, then the plan as a whole: no MAC twice, no address
 // given to two devices (0.0.0.0 excepted), at most kMaxPlanRows rows and
 // kMaxPlanBytes bytes, at least one device. Returns false with every problem
 // found, each naming its row, and leaves *pPlan alone.
