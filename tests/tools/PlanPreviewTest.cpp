@@ -62,13 +62,14 @@ TEST(PlanPreviewTest, CodesOutsideTheChoicesPassOnlyWhereTheDeviceHoldsThem) {
   devices[0].cType = 1;
   devices[0].shProtocol = 3;
   devices[0].wBaudRate = 2400;
+  std::memcpy(devices[0].szName, "ABCDEFGHIJKLMNOPQRSTUVWXYZ01", 28);  // a full field, no NUL
   // What the list prints for that device, back as a plan: nothing changes, nothing is refused.
-  PlanPreview preview = PreviewPlan(Plan("mac,type,protocol,baud\n00-1A-00-00-00-01,1,RS485,2400\n"), devices);
+  PlanPreview preview = PreviewPlan(Plan("mac,type,protocol,baud,name\n00-1A-00-00-00-01,1,RS485,2400,ABCDEFGHIJKLMNOPQRSTUVWXYZ01\n"), devices);
   EXPECT_FALSE(preview.devices[0].HasChanges());
   EXPECT_TRUE(preview.Errors().empty());
   // The same codes for a device that holds others would change it: refused.
-  preview = PreviewPlan(Plan("mac,type,baud\n00-1A-00-00-00-02,1,2400\n"), devices);
-  ASSERT_EQ(preview.Errors().size(), 2u);
+  preview = PreviewPlan(Plan("mac,type,baud,name\n00-1A-00-00-00-02,1,2400,ABCDEFGHIJKLMNOPQRSTUVWXYZ01\n"), devices);
+  ASSERT_EQ(preview.Errors().size(), 3u);
   EXPECT_NE(preview.Errors()[0].find("row 2: type:"), std::string::npos) << preview.Errors()[0];
 }
 

@@ -67,9 +67,9 @@ TEST(PlanReaderTest, RefusesBadPlansNamingTheProblem) {
       {"", "empty"},
       {"mac\n02-00-00-00-00-01\n02-00-00-00-00-01\n", "row 3: 02-00-00-00-00-01 is already planned in row 2"},
       {"mac,ip\n02-00-00-00-00-01,10.0.0.9\n02-00-00-00-00-02,10.0.0.9\n", "row 3: 10.0.0.9 is already given"},
-      {"mac,name\n02-00-00-00-00-01,ABCDEFGHIJKLMNOPQRSTUVWXYZ01\n", "more than 27"},
+      {"mac,name\n02-00-00-00-00-01,ABCDEFGHIJKLMNOPQRSTUVWXYZ012\n", "29 bytes in Latin-1, more than 27"},
       {"mac,name\n02-00-00-00-00-01,\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
-       "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9" "abcdefghijklmn\n", "28 bytes in Latin-1"},
+       "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9" "abcdefghijklmno\n", "29 bytes in Latin-1"},
       {"mac,name\n02-00-00-00-00-01,\xE2\x82\xAC\n", "outside Latin-1"},
       {"mac,ip\n02-00-00-00-00-01,10.0.0\n", "ip:"},
       {"mac,netmask\n02-00-00-00-00-01,255.255.255.0.0\n", "netmask:"},
@@ -115,12 +115,14 @@ TEST(PlanReaderTest, RefusesPlansBeyondTheBounds) {
 TEST(PlanReaderTest, CodesOutsideTheChoicesAreNotedNotRefused) {
   DevicePlan plan;
   std::vector<std::string> errors;
-  ASSERT_TRUE(ReadPlan("mac,type,protocol,baud\n02-00-00-00-00-01,1,3,2400\n", &plan, &errors));
+  ASSERT_TRUE(ReadPlan("mac,type,protocol,baud,name\n02-00-00-00-00-01,1,3,2400,ABCDEFGHIJKLMNOPQRSTUVWXYZ01\n", &plan,
+                       &errors));
   const PlanEntry& entry = plan.entries[0];
   EXPECT_EQ(entry.request.cType, 1);
   EXPECT_EQ(entry.request.shProtocol, 3);
   EXPECT_EQ(entry.request.wBaudRate, 2400);
-  ASSERT_EQ(entry.outsideChoices.size(), 3u);
+  EXPECT_EQ(entry.request.sName->size(), 28u);
+  ASSERT_EQ(entry.outsideChoices.size(), 4u);
   EXPECT_EQ(entry.outsideChoices[0].first, "type");
 }
 

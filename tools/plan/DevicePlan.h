@@ -17,7 +17,7 @@ struct PlanEntry {
   std::array<uint8_t, 6> mac{};
   SetRequest request;
   size_t nRow = 0;  // where it came from (CSV row, JSON element, both from 1), for messages
-  // Type, protocol or baud codes outside the dialog's choices, as (column,
+  // Type, protocol or baud codes outside the dialog's choices and 28-byte names, as (column,
   // message): `kesto list` prints whatever a device holds, so such a value is
   // taken where the device already holds it and refused where it would change.
   std::vector<std::pair<std::string, std::string>> outsideChoices;

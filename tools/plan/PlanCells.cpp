@@ -136,9 +136,16 @@ bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* 
     entry.request.dwDNS = addresses.dwDNS;
   }
   if (sName) {
-    std::string sLatin1;
-    if (!PlanNameFromText(*sName, &sLatin1, psError)) return false;
-    entry.request.sName = std::move(sLatin1);
+    std::string sLatin1, sError;
+    if (PlanNameFromText(*sName, &sLatin1, &sError)) {
+      entry.request.sName = std::move(sLatin1);
+    } else if (Utf8ToLatin1(*sName, &sLatin1) && sLatin1.size() <= sizeof(KESTO_RECORD::szName)) {
+      // A full 28-byte field without its NUL, as some devices send: fine where it stays.
+      entry.request.sName = std::move(sLatin1);
+      entry.outsideChoices.emplace_back("name", sError);
+    } else {
+      return Fail(psError, sError);
+    }
   }
   *pEntry = std::move(entry);
   return true;

@@ -24,7 +24,8 @@ std::string_view UnprotectCsvCell(std::string_view cell);
 // Checks one row into an entry: "mac" is required, an empty cell leaves that
 // setting as it is, type takes 2-5 or a name, protocol RS232/RS485 (or 0/1),
 // baud one of the dialog's rates (other bare codes are noted in
-// outsideChoices), the name must be Latin-1 and at most 27 bytes. False with
+// outsideChoices), the name must be Latin-1 and at most 27 bytes (28, noted
+// in outsideChoices, as a full field without its NUL). False with
 // a message naming the column on the first bad cell.
 bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* psError);
 
