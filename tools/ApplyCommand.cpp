@@ -180,9 +180,13 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   if (options.source == ApplyOptions::Source::kAssignIP) {
     // Which devices match, and which addresses are held, takes everyone's answer: the whole wait.
     pSession->RunPasses(dwWaitMs, nullptr, pbStop);
-    if (!BuildAssignmentPlan(assignment, ListedRecords(finder), &plan, &sError)) {
+    const std::vector<KESTO_RECORD> listed = ListedRecords(finder);
+    if (!BuildAssignmentPlan(assignment, listed, &plan, &sError)) {
       err << "kesto apply: " << sError << "; nothing sent\n";
-      return kExitNotFound;
+      const bool bAnyMatch = std::any_of(listed.begin(), listed.end(), [&](const KESTO_RECORD& record) {
+        return DeviceMatches(record, assignment.sMatch);
+      });
+      return bAnyMatch ? kExitBadInput : kExitNotFound;  // too small a range, or nobody to address
     }
   } else {
     const uint32_t dwStart = finder.Now();
