@@ -30,9 +30,21 @@ constexpr uint32_t kMinProbeGapMs = 20;
 constexpr uint32_t kProgressAfterMs = 2000;
 constexpr uint32_t kProgressEveryMs = 250;
 
+// Messages quote plan cells, which may be device texts copied from a list: control bytes are shown, not sent.
+std::string WithoutControls(const std::string& sText) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string sSafe;
+  for (char c : sText) {
+    const auto by = static_cast<unsigned char>(c);
+    if (by < 0x20 || by == 0x7F) sSafe += std::string("\\x") + kDigits[by >> 4] + kDigits[by & 15];
+    else sSafe += c;
+  }
+  return sSafe;
+}
+
 int RefusePlan(const char* pszCommand, const std::vector<std::string>& errors, std::ostream& err) {
   for (size_t i = 0; i < errors.size() && i < kMaxErrorsShown; ++i)
-    err << "kesto " << pszCommand << ": " << errors[i] << "\n";
+    err << "kesto " << pszCommand << ": " << WithoutControls(errors[i]) << "\n";
   if (errors.size() > kMaxErrorsShown)
     err << "kesto " << pszCommand << ": and " << errors.size() - kMaxErrorsShown << " more problems\n";
   err << "kesto " << pszCommand << ": the plan was refused; nothing sent\n";
