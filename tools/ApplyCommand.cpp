@@ -201,12 +201,20 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
       return bAnyMatch ? kExitBadInput : kExitNotFound;  // too small a range, or nobody to address
     }
   } else {
+    // Planned devices still missing are asked again every kReprobeMs, so one lost answer costs little.
     const uint32_t dwStart = finder.Now();
+    uint32_t dwLastProbe = dwStart;
     pSession->RunPasses(dwWaitMs, [&] {
-      if (finder.Now() - dwStart < kSettleMs) return false;
-      for (const PlanEntry& entry : plan.entries)
-        if (FindDeviceByMAC(finder, entry.mac.data()) == nullptr) return false;
-      return true;
+      const uint32_t dwNow = finder.Now();
+      for (const PlanEntry& entry : plan.entries) {
+        if (FindDeviceByMAC(finder, entry.mac.data()) != nullptr) continue;
+        if (dwNow - dwLastProbe >= kReprobeMs) {
+          finder.SendProbe();
+          dwLastProbe = dwNow;
+        }
+        return false;
+      }
+      return dwNow - dwStart >= kSettleMs;
     }, pbStop);
   }
   if (pbStop != nullptr && *pbStop) {
