@@ -4,6 +4,7 @@
 
 #include "tools/ExitCodes.h"
 #include "tools/formats/MacText.h"
+#include "tools/plan/DeviceSetStep.h"
 
 int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   uint8_t byMAC[6];
@@ -32,10 +33,8 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     return kExitNotFound;
   }
 
-  // Start from the bytes the device sent, so whatever we do not set goes back unchanged.
-  KESTO_RECORD record = pInfo->GetRecord();
-  request.ApplyTo(record);
-  if (finder.SendConfig(record) < 0) {
+  DeviceSetStep step(byMAC, request);
+  if (step.Send(finder) != DeviceSetStep::SendResult::kSent) {
     err << "kesto set: the set-configuration datagram for " << sMAC << " could not be sent\n";
     return kExitNetwork;
   }
@@ -45,10 +44,7 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   }
 
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  const bool bConfirmed = pSession->RunPasses(dwWaitMs, [&] {
-    const CKestoInfo* pNow = FindDeviceByMAC(finder, byMAC);
-    return pNow != nullptr && request.IsAppliedIn(pNow->GetRecord());
-  });
+  const bool bConfirmed = pSession->RunPasses(dwWaitMs, [&] { return step.IsConfirmed(finder); });
   if (!bConfirmed) {
     err << "kesto set: sent to " << sMAC << ", but it did not answer with the new values within " << dwWaitMs
         << " ms\n";

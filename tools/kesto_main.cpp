@@ -3,11 +3,14 @@
 #include <csignal>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 
 #include "platform/SocketLayer.h"
 #include "platform/Terminal.h"
+#include "tools/ApplyCommand.h"
+#include "tools/BackupCommand.h"
 #include "tools/ExitCodes.h"
 #include "tools/ListCommand.h"
 #include "tools/OpenCommand.h"
@@ -38,6 +41,22 @@ void AddTargetOptions(CLI::App* pCommand, TargetOptions* pTarget) {
 // Maps a bounded wait option; CLI11 refuses values outside it as bad input.
 CLI::Option* AddWaitOption(CLI::App* pCommand, const char* pszName, int* piValue, const char* pszHelp) {
   return pCommand->add_option(pszName, *piValue, pszHelp)->check(CLI::Range(0, 24 * 3600 * 1000));
+}
+
+struct RestoreOptionsBinding {
+  CLI::Option* pWait = nullptr;
+};
+
+// The options apply and restore share: how to send, how long to wait, how to report.
+void AddPlanRunOptions(CLI::App* pCommand, ApplyOptions* pOptions, RestoreOptionsBinding* pBinding) {
+  pCommand->add_flag("--yes", pOptions->bYes, "Send the changes; without it only the plan is shown");
+  pCommand->add_option("--parallel", pOptions->iParallel, "Devices awaiting confirmation at once (default 8)")
+      ->check(CLI::Range(1, 256));
+  pBinding->pWait = AddWaitOption(pCommand, "--wait", &pOptions->iWaitMs,
+                                  "Bound in ms for finding the devices and, per device, for its confirmation "
+                                  "(default 3000, plus the --target sweep)");
+  pCommand->add_flag("--json", pOptions->bJson, "Print the plan (or with --yes the report) as JSON");
+  AddTargetOptions(pCommand, &pOptions->target);
 }
 
 struct SetOptionBinding {
@@ -104,6 +123,44 @@ int main(int argc, char** argv) {
                                          "Bound in ms for finding the device (default 3000, plus the --target sweep)");
   AddTargetOptions(pOpen, &openOptions.target);
 
+  // apply: a plan file, or --assign-ip building one; restore: a backup.
+  ApplyOptions applyOptions;
+  CLI::App* pApply = app.add_subcommand("apply", "Show, then with --yes apply, a plan of settings for many devices");
+  pApply->footer(std::string("PLAN is the CSV or JSON that `kesto list --csv/--json` prints: mac required, an "
+                             "empty cell leaves a setting as it is.\n") + kPlanExitCodeHelp);
+  CLI::Option* pPlanFile =
+      pApply->add_option("PLAN", applyOptions.sFile, "Plan file (CSV or JSON; - reads standard input)");
+  CLI::Option* pAssign = pApply->add_option("--assign-ip", applyOptions.sRange,
+                                            "Give every matching device the next free address of FIRST[-LAST]")
+                             ->excludes(pPlanFile);
+  pApply->add_option("--netmask", applyOptions.sNetMask, "With --assign-ip: also set this net mask")->needs(pAssign);
+  pApply->add_option("--gateway", applyOptions.sGateway, "With --assign-ip: also set this gateway")->needs(pAssign);
+  pApply->add_option("--order", applyOptions.sOrder, "With --assign-ip: mac (default), name, ip or listed")
+      ->needs(pAssign);
+  pApply->add_option("--match", applyOptions.sMatch,
+                     "With --assign-ip: only devices whose name, MAC, IP or version holds this text")
+      ->needs(pAssign);
+  RestoreOptionsBinding applyBinding;
+  AddPlanRunOptions(pApply, &applyOptions, &applyBinding);
+
+  ApplyOptions restoreOptions;
+  restoreOptions.source = ApplyOptions::Source::kRestore;
+  CLI::App* pRestore = app.add_subcommand("restore", "Show, then with --yes write back, the settings of a backup");
+  pRestore->footer(kPlanExitCodeHelp);
+  pRestore->add_option("FILE", restoreOptions.sFile, "Backup written by kesto backup (- reads standard input)")
+      ->required();
+  RestoreOptionsBinding restoreBinding;
+  AddPlanRunOptions(pRestore, &restoreOptions, &restoreBinding);
+
+  BackupOptions backupOptions;
+  CLI::App* pBackup = app.add_subcommand("backup", "Write every answering device's full record as JSON");
+  pBackup->footer(kPlanExitCodeHelp);
+  pBackup->add_option("--output", backupOptions.sOutput, "Write to this file (atomically) instead of stdout");
+  pBackup->add_flag("--force", backupOptions.bForce, "Replace an existing --output file");
+  CLI::Option* pBackupWait = AddWaitOption(pBackup, "--wait", &backupOptions.iWaitMs,
+                                           "How long to collect answers, in ms (default 3000, plus the --target sweep)");
+  AddTargetOptions(pBackup, &backupOptions.target);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -120,6 +177,12 @@ int main(int argc, char** argv) {
   watchOptions.bAgeLimitGiven = pAgeLimit->count() > 0;
   setOptions.bWaitGiven = pSetWait->count() > 0;
   openOptions.bWaitGiven = pOpenWait->count() > 0;
+  backupOptions.bWaitGiven = pBackupWait->count() > 0;
+  for (auto [pOptions, pBinding] : {std::pair{&applyOptions, &applyBinding}, std::pair{&restoreOptions, &restoreBinding}}) {
+    pOptions->bWaitGiven = pBinding->pWait->count() > 0;
+    pOptions->bProgress = platform::IsStandardErrorTerminal();
+  }
+  if (pAssign->count() > 0) applyOptions.source = ApplyOptions::Source::kAssignIP;
   int iResult = kExitFailed;
   if (*pList) {
     iResult = RunList(listOptions, std::cout, std::cerr);
@@ -142,6 +205,17 @@ int main(int argc, char** argv) {
     iResult = RunSet(setOptions, std::cout, std::cerr);
   } else if (*pOpen) {
     iResult = RunOpen(openOptions, std::cout, std::cerr);
+  } else if (*pApply || *pRestore) {
+    if (*pApply && pPlanFile->count() == 0 && pAssign->count() == 0) {
+      std::cerr << "kesto apply: give a PLAN file or --assign-ip FIRST[-LAST]\n";
+      iResult = kExitBadInput;
+    } else {
+      std::signal(SIGINT, OnStopSignal);
+      std::signal(SIGTERM, OnStopSignal);
+      iResult = RunApply(*pApply ? applyOptions : restoreOptions, std::cout, std::cerr, &g_bStop);
+    }
+  } else if (*pBackup) {
+    iResult = RunBackup(backupOptions, std::cout, std::cerr);
   }
   platform::StopSocketLayer();
   return iResult;

@@ -2,7 +2,7 @@
 # End-to-end tests of the real kesto against the real kesto-sim.
 #   kesto_e2e.sh loopback CASE BIN_DIR DATA_DIR   kesto --broadcast 127.0.0.1 --port N
 #   kesto_e2e.sh lab CASE BIN_DIR DATA_DIR LAB_LIB  default target, inside two test namespaces
-# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast (loopback only)
+# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast, apply (loopback only)
 #       | noroute (lab only).
 # Exits 0 on success, 1 on failure, 77 when the lab cannot be made (CTest: skipped).
 # Every wait is bounded; nothing is sent outside loopback or the test's namespaces.
@@ -300,6 +300,67 @@ case_unicast() {
   kesto set 02-00-00-00-00-01 --name "By unicast" --no-broadcast --target 127.0.0.1 >"$work/out.txt" 2>"$work/err.txt" ||
     fail "unicast set exited $?: $(cat "$work/err.txt")"
   grep -q '^set 02-00-00-00-00-01 applied ' "$sim_log" || fail "no set-configuration by unicast"
+  return 0
+}
+
+# Plans: the list's own CSV back as a plan, an edit of it, backup and restore, a refused plan, an ignored set.
+case_apply() {
+  [ "$mode" = loopback ] || fail "apply runs over loopback only"
+  start_sim --from "$known"
+  local status
+  kesto list --csv --wait 300 >"$work/list.csv" 2>/dev/null || fail "list --csv exited $?"
+  # The odd device's type 9 and protocol -3 pass: it already holds them.
+  kesto apply "$work/list.csv" --wait 1000 >"$work/plan.txt" 2>"$work/err.txt" ||
+    fail "the list as a plan exited $?: $(cat "$work/err.txt")"
+  grep -q '^nothing to change: 3 devices already hold these settings, 0 not found$' "$work/plan.txt" ||
+    fail "the list as a plan: $(cat "$work/plan.txt")"
+  sed 's/^Lobby,/"Lobby, east",/; s/^Boiler Room,\(.*\),RS232,9600,/Boiler Room,\1,RS485,19200,/' "$work/list.csv" >"$work/edit.csv"
+  kesto apply "$work/edit.csv" --wait 1000 >"$work/plan.txt" 2>&1
+  status=$?
+  [ $status -eq 10 ] || fail "a pending plan exited $status, not 10: $(cat "$work/plan.txt")"
+  grep -q '^00-1A-2B-3C-4D-5E  protocol: RS232 -> RS485, baud: 9600 -> 19200$' "$work/plan.txt" &&
+    grep -q '^02-00-00-00-00-01  name: "Lobby" -> "Lobby, east"$' "$work/plan.txt" || fail "plan lines: $(cat "$work/plan.txt")"
+  grep -q '^set ' "$sim_log" && fail "a preview sent something"
+  kesto apply "$work/edit.csv" --yes --wait 1000 >"$work/report.txt" 2>"$work/err.txt" ||
+    fail "apply --yes exited $?: $(cat "$work/err.txt")"
+  grep -q '^3 devices: 2 confirmed, 1 unchanged$' "$work/report.txt" || fail "report: $(cat "$work/report.txt")"
+  [ "$(grep -c '^set ' "$sim_log")" -eq 2 ] || fail "expected two set datagrams: $(grep '^set ' "$sim_log")"
+  # Only protocol and baud changed; every other byte went back as the device sent it.
+  local expected got
+  expected="07000000 0a01a8c0 00ffffff 0101a8c0 0101a8c0 001a2b3c4d5e"
+  expected+=426f696c657220526f6f6d$(printf '00%.0s' $(seq 17))10270000
+  expected+=4b53542d322e342e31$(printf '00%.0s' $(seq 27))"05 00 0100 004b 00000000"
+  expected=${expected// /}
+  got=$(logged_set 00-1A-2B-3C-4D-5E applied)
+  [ "$got" = "$expected" ] || fail "apply datagram differs:
+expected $expected
+got      $got"
+  # A backup restored onto the same devices changes nothing; onto changed ones it writes them back.
+  kesto backup --wait 300 >"$work/backup.json" 2>/dev/null || fail "backup exited $?"
+  grep -q '"format": "kesto-backup"' "$work/backup.json" || fail "backup: $(head -5 "$work/backup.json")"
+  kesto restore "$work/backup.json" --yes --wait 1000 >"$work/report.txt" 2>&1 || fail "restore exited $?"
+  grep -q '^nothing to change: 3 devices' "$work/report.txt" || fail "restore: $(cat "$work/report.txt")"
+  kesto set 02-00-00-00-00-01 --ip 10.0.0.99 >/dev/null || fail "set exited $?"
+  kesto restore "$work/backup.json" --yes --json --wait 1000 >"$work/report.json" 2>&1 || fail "restore back exited $?"
+  grep -q '"result": "confirmed"' "$work/report.json" || fail "restore back: $(cat "$work/report.json")"
+  # A refused plan sends nothing, whatever else it holds.
+  local before
+  before=$(sim_lines)
+  printf 'mac,ip\r\n02-00-00-00-00-01,10.0.0.7\r\n00-1A-2B-3C-4D-5E,10.0.0.7\r\n' >"$work/bad.csv"
+  kesto apply "$work/bad.csv" --yes >/dev/null 2>"$work/err.txt"
+  status=$?
+  [ $status -eq 2 ] || fail "a plan giving one address twice exited $status, not 2"
+  grep -q 'row 3: 10.0.0.7 is already given' "$work/err.txt" || fail "message: $(cat "$work/err.txt")"
+  [ "$(sim_lines)" -eq "$before" ] || fail "a refused plan sent something"
+  # A device that ignores its settings is named in the report, and the exit code says so.
+  stop_sim
+  start_sim --from "$known" --ignore-set
+  printf 'mac,name\n02-00-00-00-00-01,Ignored\n02-00-00-00-00-77,Absent\n' >"$work/ignored.csv"
+  kesto apply "$work/ignored.csv" --yes --wait 800 >"$work/report.txt" 2>&1
+  status=$?
+  [ $status -eq 3 ] || fail "an ignored plan exited $status, not 3: $(cat "$work/report.txt")"
+  grep -qE '^02-00-00-00-00-01 +Lobby +not confirmed$' "$work/report.txt" &&
+    grep -qE '^02-00-00-00-00-77 +not found$' "$work/report.txt" || fail "report: $(cat "$work/report.txt")"
   return 0
 }
 

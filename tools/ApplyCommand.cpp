@@ -1,0 +1,264 @@
+#include "tools/ApplyCommand.h"
+
+#include <algorithm>
+#include <ostream>
+#include <unordered_set>
+#include <vector>
+
+#include "tools/ExitCodes.h"
+#include "tools/TextFile.h"
+#include "tools/plan/AddressAssignment.h"
+#include "tools/plan/ApplyReport.h"
+#include "tools/plan/DeviceBackup.h"
+#include "tools/plan/DeviceSetStep.h"
+#include "tools/plan/PlanPreview.h"
+#include "tools/plan/PlanReader.h"
+#include "tools/plan/PlanRun.h"
+
+namespace {
+
+// Plan errors shown before "and N more".
+constexpr size_t kMaxErrorsShown = 20;
+// Once every planned device has answered, a little longer for the others'
+// answers to the same probe, so the shared-address check sees them too.
+constexpr uint32_t kSettleMs = 200;
+// While devices await confirmation, ask again this often (a lost answer is
+// not waited out for a whole probe interval); after sends, at once but no
+// more often than kMinProbeGapMs.
+constexpr uint32_t kReprobeMs = 250;
+constexpr uint32_t kMinProbeGapMs = 20;
+constexpr uint32_t kProgressAfterMs = 2000;
+constexpr uint32_t kProgressEveryMs = 250;
+
+// Messages quote plan cells, which may be device texts copied from a list: control bytes are shown, not sent.
+std::string WithoutControls(const std::string& sText) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string sSafe;
+  for (char c : sText) {
+    const auto by = static_cast<unsigned char>(c);
+    if (by < 0x20 || by == 0x7F) sSafe += std::string("\\x") + kDigits[by >> 4] + kDigits[by & 15];
+    else sSafe += c;
+  }
+  return sSafe;
+}
+
+int RefusePlan(const char* pszCommand, const std::vector<std::string>& errors, std::ostream& err) {
+  for (size_t i = 0; i < errors.size() && i < kMaxErrorsShown; ++i)
+    err << "kesto " << pszCommand << ": " << WithoutControls(errors[i]) << "\n";
+  if (errors.size() > kMaxErrorsShown)
+    err << "kesto " << pszCommand << ": and " << errors.size() - kMaxErrorsShown << " more problems\n";
+  err << "kesto " << pszCommand << ": the plan was refused; nothing sent\n";
+  return kExitBadInput;
+}
+
+std::vector<KESTO_RECORD> ListedRecords(const CKestoFinder& finder) {
+  std::vector<KESTO_RECORD> records;
+  const CZNObList& devices = finder.GetDevices();
+  for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;)
+    records.push_back(static_cast<CKestoInfo*>(devices.GetNext(pos))->GetRecord());
+  return records;
+}
+
+bool ParseOptionalAddress(const std::optional<std::string>& sText, const char* pszOption,
+                          std::optional<uint32_t>* pdwValue, std::string* psError) {
+  if (!sText) return true;
+  uint32_t dwValue = 0;
+  if (!ParseAddress(*sText, &dwValue)) {
+    *psError = std::string(pszOption) + ": \"" + *sText + "\" is not an address (four numbers 0-255)";
+    return false;
+  }
+  *pdwValue = dwValue;
+  return true;
+}
+
+bool ParseAssignment(const ApplyOptions& options, AddressAssignment* pAssignment, std::string* psError) {
+  AddressAssignment assignment;
+  if (!ParseOptionalAddress(options.sNetMask, "--netmask", &assignment.dwNetMask, psError) ||
+      !ParseOptionalAddress(options.sGateway, "--gateway", &assignment.dwGateway, psError) ||
+      !ParseAddressRange(options.sRange, assignment.dwNetMask, &assignment.dwFirst, &assignment.dwLast, psError))
+    return false;
+  if (!ParseAssignOrder(options.sOrder, &assignment.order)) {
+    *psError = "--order: \"" + options.sOrder + "\" is not one of mac, name, ip, listed";
+    return false;
+  }
+  assignment.sMatch = options.sMatch;
+  *pAssignment = std::move(assignment);
+  return true;
+}
+
+// True when a shared address would come from this plan: some device sharing it gets its IP from the plan.
+bool PlanMakesSharedIP(const PlanPreview& preview) {
+  std::unordered_set<uint64_t> readdressed;
+  for (const PreviewDevice& device : preview.devices)
+    if (device.change.dwIPAddress) readdressed.insert(MacKey(device.mac.data()));
+  for (const PlanPreview::SharedIP& shared : preview.shared)
+    for (const auto& mac : shared.macs)
+      if (readdressed.count(MacKey(mac.data())) > 0) return true;
+  return false;
+}
+
+// Sends the changed devices' settings and follows them until each is settled.
+void SendChanges(FinderSession& session, const std::vector<const PreviewDevice*>& changed, const ApplyOptions& options,
+                 uint32_t dwWaitMs, PlanRun* pRun, std::ostream& err, const volatile std::sig_atomic_t* pbStop) {
+  CKestoFinder& finder = session.Finder();
+  std::vector<DeviceSetStep> steps;
+  for (const PreviewDevice* pDevice : changed) steps.emplace_back(pDevice->mac.data(), pDevice->change);
+  auto send = [&](size_t i) -> std::string {
+    switch (steps[i].Send(finder)) {
+      case DeviceSetStep::SendResult::kSent: return {};
+      case DeviceSetStep::SendResult::kNoEntry: return "no answer to build the datagram from";
+      case DeviceSetStep::SendResult::kSendFailed: return "the set-configuration datagram could not be sent";
+    }
+    return "?";
+  };
+  auto confirmed = [&](size_t i) { return steps[i].IsConfirmed(finder); };
+
+  const uint32_t dwStart = finder.Now();
+  uint32_t dwLastProbe = dwStart - kReprobeMs;
+  uint32_t dwLastProgress = dwStart;
+  bool bProbeDue = false;
+  bool bProgressShown = false;
+  // Every step is settled within its wait of its start, and starts come in groups of --parallel.
+  const uint64_t qwRounds = (changed.size() + static_cast<size_t>(options.iParallel) - 1) / options.iParallel + 1;
+  const uint32_t dwBoundMs = static_cast<uint32_t>(std::min<uint64_t>(qwRounds * (dwWaitMs + 100), 0x7FFFFFFF));
+  session.RunPasses(
+      dwBoundMs,
+      [&] {
+        const uint32_t dwNow = finder.Now();
+        if (pRun->Pump(dwNow, send, confirmed) > 0) bProbeDue = true;
+        const uint32_t dwSinceProbe = dwNow - dwLastProbe;
+        if ((bProbeDue && dwSinceProbe >= kMinProbeGapMs) || (pRun->AwaitingCount() > 0 && dwSinceProbe >= kReprobeMs)) {
+          finder.SendProbe();
+          dwLastProbe = dwNow;
+          bProbeDue = false;
+        }
+        if (options.bProgress && dwNow - dwStart >= kProgressAfterMs && dwNow - dwLastProgress >= kProgressEveryMs) {
+          dwLastProgress = dwNow;
+          bProgressShown = true;
+          err << "\rkesto: " << pRun->DoneCount() << " of " << changed.size() << " devices done" << std::flush;
+        }
+        return pRun->IsDone();
+      },
+      pbStop);
+  if (!pRun->IsDone()) {
+    if (pbStop != nullptr && *pbStop)
+      err << (bProgressShown ? "\n" : "") << "kesto: stopped; nothing more is sent\n";
+    bProgressShown = bProgressShown && !(pbStop != nullptr && *pbStop);
+    pRun->Stop();
+  }
+  if (bProgressShown) err << "\rkesto: " << pRun->DoneCount() << " of " << changed.size() << " devices done\n";
+}
+
+int ReportExitCode(const std::vector<ReportLine>& lines) {
+  if (CountOutcome(lines, DeviceOutcome::kNotConfirmed) + CountOutcome(lines, DeviceOutcome::kNotSent) +
+          CountOutcome(lines, DeviceOutcome::kRefused) >
+      0)
+    return kExitNotConfirmed;
+  if (CountOutcome(lines, DeviceOutcome::kNotFound) > 0) return kExitNotFound;
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
+             const volatile std::sig_atomic_t* pbStop) {
+  const char* pszCommand = options.source == ApplyOptions::Source::kRestore ? "restore" : "apply";
+  // Everything the user gave is checked before the first datagram.
+  DevicePlan plan;
+  AddressAssignment assignment;
+  std::string sError;
+  if (options.source == ApplyOptions::Source::kAssignIP) {
+    if (!ParseAssignment(options, &assignment, &sError)) return RefusePlan(pszCommand, {sError}, err);
+  } else {
+    std::string sText;
+    if (!ReadTextFile(options.sFile, kMaxPlanBytes, &sText, &sError)) return RefusePlan(pszCommand, {sError}, err);
+    if (options.source == ApplyOptions::Source::kRestore) {
+      std::vector<KESTO_RECORD> records;
+      if (!ReadBackup(sText, &records, &sError)) return RefusePlan(pszCommand, {options.sFile + ": " + sError}, err);
+      plan = RestorePlan(records);
+      if (plan.entries.empty()) return RefusePlan(pszCommand, {options.sFile + ": the backup holds no device"}, err);
+    } else {
+      std::vector<std::string> errors;
+      if (!ReadPlan(sText, &plan, &errors)) return RefusePlan(pszCommand, errors, err);
+    }
+  }
+
+  int iExitCode = kExitOk;
+  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  if (!pSession) return iExitCode;
+  CKestoFinder& finder = pSession->Finder();
+  const uint32_t dwWaitMs = pSession->WaitMs(options.iWaitMs, options.bWaitGiven);
+  if (!pSession->ProbeNow(err)) return kExitNetwork;
+  if (options.source == ApplyOptions::Source::kAssignIP) {
+    // Which devices match, and which addresses are held, takes everyone's answer: the whole wait.
+    pSession->RunPasses(dwWaitMs, nullptr, pbStop);
+    const std::vector<KESTO_RECORD> listed = ListedRecords(finder);
+    if (!BuildAssignmentPlan(assignment, listed, &plan, &sError)) {
+      err << "kesto apply: " << sError << "; nothing sent\n";
+      const bool bAnyMatch = std::any_of(listed.begin(), listed.end(), [&](const KESTO_RECORD& record) {
+        return DeviceMatches(record, assignment.sMatch);
+      });
+      return bAnyMatch ? kExitBadInput : kExitNotFound;  // too small a range, or nobody to address
+    }
+  } else {
+    // Planned devices still missing are asked again every kReprobeMs, so one lost answer costs little.
+    const uint32_t dwStart = finder.Now();
+    uint32_t dwLastProbe = dwStart;
+    pSession->RunPasses(dwWaitMs, [&] {
+      const uint32_t dwNow = finder.Now();
+      for (const PlanEntry& entry : plan.entries) {
+        if (FindDeviceByMAC(finder, entry.mac.data()) != nullptr) continue;
+        if (dwNow - dwLastProbe >= kReprobeMs) {
+          finder.SendProbe();
+          dwLastProbe = dwNow;
+        }
+        return false;
+      }
+      return dwNow - dwStart >= kSettleMs;
+    }, pbStop);
+  }
+  if (pbStop != nullptr && *pbStop) {
+    err << "kesto " << pszCommand << ": stopped before anything was sent\n";
+    return kExitNotConfirmed;
+  }
+
+  const PlanPreview preview = PreviewPlan(plan, ListedRecords(finder));
+  if (!preview.Errors().empty()) return RefusePlan(pszCommand, preview.Errors(), err);
+  const bool bReportJson = options.bJson && options.bYes;
+  if (!bReportJson) out << (options.bJson ? PreviewToJson(preview).dump(2) + "\n" : FormatPreview(preview));
+  out.flush();
+  if (!options.bYes) return preview.CountChanged() > 0 ? kExitPending : kExitOk;
+  if (PlanMakesSharedIP(preview)) {
+    err << "kesto " << pszCommand << ": the plan would give an address to more than one device; nothing sent\n";
+    return kExitBadInput;
+  }
+
+  std::vector<const PreviewDevice*> changed;
+  for (const PreviewDevice& device : preview.devices)
+    if (device.HasChanges()) changed.push_back(&device);
+  PlanRun run(changed.size(), static_cast<size_t>(options.iParallel), dwWaitMs);
+  if (!changed.empty()) SendChanges(*pSession, changed, options, dwWaitMs, &run, err, pbStop);
+
+  std::vector<ReportLine> lines;
+  size_t nChanged = 0;
+  for (const PreviewDevice& device : preview.devices) {
+    ReportLine line;
+    line.mac = device.mac;
+    if (!device.bFound) {
+      line.outcome = DeviceOutcome::kNotFound;
+    } else {
+      line.sName = FieldText(device.current.szName, sizeof device.current.szName);
+      if (!device.HasChanges()) {
+        line.outcome = DeviceOutcome::kUnchanged;
+      } else {
+        line.outcome = run.Outcome(nChanged);
+        line.sReason = run.Reason(nChanged);
+        ++nChanged;
+      }
+    }
+    lines.push_back(std::move(line));
+  }
+  out << (bReportJson ? ReportToJson(lines).dump(2) + "\n" : "\n" + FormatReport(lines));
+  out.flush();
+  return ReportExitCode(lines);
+}

@@ -1,0 +1,56 @@
+#include "tools/BackupCommand.h"
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <ostream>
+
+#include "tools/ExitCodes.h"
+#include "tools/TextFile.h"
+#include "tools/plan/DeviceBackup.h"
+
+namespace {
+
+// The time of the backup in UTC, 2026-12-09T15:40:00Z.
+std::string UtcNowText() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  char szText[32] = "";
+  if (const std::tm* pUtc = std::gmtime(&now)) std::strftime(szText, sizeof szText, "%Y-%m-%dT%H:%M:%SZ", pUtc);
+  return szText;
+}
+
+}  // namespace
+
+int RunBackup(const BackupOptions& options, std::ostream& out, std::ostream& err) {
+  if (!options.sOutput.empty() && !options.bForce && std::filesystem::exists(options.sOutput)) {
+    err << "kesto backup: " << options.sOutput << " exists; give --force to replace it\n";
+    return kExitBadInput;
+  }
+  int iExitCode = kExitOk;
+  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  if (!pSession) return iExitCode;
+  if (!pSession->ProbeNow(err)) return kExitNetwork;
+  pSession->RunPasses(pSession->WaitMs(options.iWaitMs, options.bWaitGiven), nullptr);
+
+  std::vector<KESTO_RECORD> records;
+  const CZNObList& devices = pSession->Finder().GetDevices();
+  for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;)
+    records.push_back(static_cast<CKestoInfo*>(devices.GetNext(pos))->GetRecord());
+  if (records.empty()) {
+    err << "kesto backup: no device answered; nothing written\n";
+    return kExitNotFound;
+  }
+  const std::string sBackup = BackupToJson(records, UtcNowText());
+  if (options.sOutput.empty()) {
+    out << sBackup;
+    out.flush();
+    return kExitOk;
+  }
+  std::string sError;
+  if (!WriteFileAtomically(options.sOutput, sBackup, &sError)) {
+    err << "kesto backup: " << sError << "\n";
+    return kExitFailed;
+  }
+  err << "kesto backup: " << records.size() << " devices written to " << options.sOutput << "\n";
+  return kExitOk;
+}
