@@ -25,7 +25,7 @@ class NullListView : public IDeviceListView {
   void InsertTopRow(DeviceRowKey, const DeviceRowTexts&, bool) override { ++nRows; }
   void SetRowTexts(DeviceRowKey, const DeviceRowTexts&) override {}
   void SetRowShown(DeviceRowKey, bool) override {}
-  void SetRowMarks(DeviceRowKey, bool, const std::string&) override {}
+  void SetRowMarks(DeviceRowKey, bool) override { ++nMarks; }
   void DeleteRow(DeviceRowKey) override { --nRows; }
   bool GetSelectedRow(DeviceRowKey*) const override { return false; }
   void SetStatusText(const std::string&) override {}
