@@ -3,7 +3,8 @@
 #   tests/app/window_load.sh BUILD_DIR loopback N [SECONDS]   window on loopback against kesto-sim --count N
 #   tests/app/window_load.sh BUILD_DIR shared [SECONDS]       1000 MACs sharing one IP
 #   tests/app/window_load.sh BUILD_DIR sweep [SECONDS]        (root) the window in a test namespace,
-#       50 real devices and a Targets range over the link's own unused /24; then kesto watch the same
+#       50 real devices and a Targets range over the link's own unused /24; then kesto watch the same.
+#       With KESTO_CHECK=1 it exits 1 unless no real device was removed and the settings were applied.
 # Everything goes to 127.0.0.1 or stays inside namespaces this script makes and removes.
 set -uo pipefail
 build=$1 mode=$2
@@ -71,9 +72,11 @@ PY
     swept=10.201.1.0/24
     start_sim ip netns exec "$LAB_SIM" "$sim" --count 50 --port 1444
     echo "== window, Targets $swept"
-    ip netns exec "$LAB_CLI" "$load" --lab --seconds "$secs" --add-target "$swept" --set-at $((secs / 2))
+    ip netns exec "$LAB_CLI" "$load" --lab --seconds "$secs" --add-target "$swept" --set-at $((secs / 2)) \
+      | tee "$work/window.log"
     intervals
-    echo "simulator: $(grep -c ' applied ' "$work/sim.log") set-configuration applied"
+    applied=$(grep -c ' applied ' "$work/sim.log")
+    echo "simulator: $applied set-configuration applied"
     stop_sim
     start_sim ip netns exec "$LAB_SIM" "$sim" --count 50 --port 1444
     echo "== kesto watch --target $swept"
@@ -81,6 +84,14 @@ PY
       >"$work/watch.json" 2>"$work/watch.err"
     echo "added $(grep -c '"added"' "$work/watch.json") removed $(grep -c '"removed"' "$work/watch.json")"
     sort -u "$work/watch.err" | head -3
+    if [ "${KESTO_CHECK:-0}" = 1 ]; then
+      grep -q '^rows 50 .* removals 0 ' "$work/window.log" || { echo "FAIL: the window lost a real device"; exit 1; }
+      grep -q '^renamed rows 1$' "$work/window.log" || { echo "FAIL: the settings sent during the sweep did not show"; exit 1; }
+      [ "$applied" -ge 1 ] || { echo "FAIL: the simulator applied no set-configuration datagram"; exit 1; }
+      [ "$(grep -c '"removed"' "$work/watch.json")" -eq 0 ] || { echo "FAIL: kesto watch removed a real device"; exit 1; }
+      [ "$(grep -c '"added"' "$work/watch.json")" -eq 50 ] || { echo "FAIL: kesto watch did not list the 50 devices"; exit 1; }
+      echo "PASS"
+    fi
     ;;
   *) echo "unknown mode $mode"; exit 2 ;;
 esac
