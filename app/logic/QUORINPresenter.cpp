@@ -57,7 +57,11 @@ void CQUORINPresenter::TakeWaitingAnswers(uint32_t dwPassStart) {
   }
 }
 
-void CQUORINPresenter::PollWhileModal() { m_finder.Poll(); }
+void CQUORINPresenter::PollWhileModal() {
+  const uint32_t dwPassStart = m_finder.Now();
+  m_finder.Poll();
+  TakeWaitingAnswers(dwPassStart);
+}
 
 void CQUORINPresenter::OnBasicConfig() {
   CKestoInfo* pCopy = GetSelectedRecord();

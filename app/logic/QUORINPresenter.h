@@ -51,7 +51,7 @@ class CQUORINPresenter {
   // the walk over its entries, RemoveAged, then the follow-up of sent settings and
   // the marks of the rows that changed.
   void PollDevices();
-  // The pass while the configuration dialog is open: probes and answers only,
+  // The pass while the configuration dialog is open: probes and answers (every waiting one) only,
   // so the row copy being edited stays where it is.
   void PollWhileModal();
 
