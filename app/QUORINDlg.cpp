@@ -35,6 +35,25 @@ QStringList ToStringList(const DeviceRowTexts& texts) {
   return list;
 }
 
+// A row whose tooltip is asked of the presenter when Qt shows it, so that no
+// tooltip is built for a row nobody points at.
+class DeviceItem : public QTreeWidgetItem {
+ public:
+  DeviceItem(const QStringList& texts, const CQUORINPresenter& presenter, DeviceRowKey key)
+      : QTreeWidgetItem(texts), m_presenter(presenter), m_key(key) {}
+  QVariant data(int iColumn, int iRole) const override {
+    if (iRole == Qt::ToolTipRole) {
+      const std::string sToolTip = m_presenter.GetRowToolTip(m_key);
+      return sToolTip.empty() ? QVariant() : QVariant(QString::fromLocal8Bit(sToolTip.c_str()));
+    }
+    return QTreeWidgetItem::data(iColumn, iRole);
+  }
+
+ private:
+  const CQUORINPresenter& m_presenter;
+  DeviceRowKey m_key;
+};
+
 // The strip above the classic panel and the status line below it, in dialog units.
 constexpr int kTopStrip = 20;
 constexpr int kPanelHeight = 113;
@@ -42,8 +61,7 @@ constexpr int kStatusLine = 12;
 
 }  // namespace
 
-CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
-                       CQUORINPresenter::ReadInterfaces fnReadInterfaces)
+CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
     : QWidget(pParent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
       m_finder(std::move(finder)),
@@ -60,8 +78,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
       m_pStatus(new QLabel(this)),
       m_presenter(
           *m_finder, *this, [this](CConfigKestoModel& model) { return RunConfigDialog(model); },
-          [](const std::string& sUrl) { QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))); },
-          std::move(fnReadInterfaces)) {
+          [](const std::string& sUrl) { QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))); }) {
   const CDialogUnits du;
   setWindowTitle(QStringLiteral("Tamrel Kesto Manager"));
   setWindowIcon(ProgramIcon());
@@ -174,7 +191,7 @@ void CQUORINDlg::keyPressEvent(QKeyEvent* pEvent) {
 }
 
 void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) {
-  auto* pItem = new QTreeWidgetItem(ToStringList(texts));
+  auto* pItem = new DeviceItem(ToStringList(texts), m_presenter, key);
   pItem->setData(0, Qt::UserRole, QVariant::fromValue<quint64>(key));
   m_ctlList->insertTopLevelItem(0, pItem);
   pItem->setHidden(!bShown);
@@ -194,12 +211,11 @@ void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) {
   pItem->setHidden(!bShown);
 }
 
-void CQUORINDlg::SetRowMarks(DeviceRowKey key, bool bWarning, const std::string& sToolTip) {
+void CQUORINDlg::SetRowMarks(DeviceRowKey key, bool bWarning) {
   QTreeWidgetItem* pItem = m_items.value(key);
   if (pItem == nullptr) return;
-  pItem->setIcon(0, bWarning ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
-  const QString sText = QString::fromLocal8Bit(sToolTip.c_str());
-  for (int i = 0; i < m_ctlList->columnCount(); ++i) pItem->setToolTip(i, sText);
+  if (bWarning && m_iconWarning.isNull()) m_iconWarning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  pItem->setIcon(0, bWarning ? m_iconWarning : QIcon());
 }
 
 void CQUORINDlg::DeleteRow(DeviceRowKey key) { delete m_items.take(key); }

@@ -2,6 +2,7 @@
 #define KESTO_APP_QUORINDLG_H
 
 #include <QHash>
+#include <QIcon>
 #include <QWidget>
 #include <memory>
 
@@ -29,9 +30,8 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   Q_OBJECT
 
  public:
-  // fnReadInterfaces reads this computer's interface table (a fixed one for pictures and tests).
-  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent = nullptr,
-                      CQUORINPresenter::ReadInterfaces fnReadInterfaces = platform::ReadInterfaces);
+  // The finder's options say how this computer's interface table is read (a fixed one for pictures and tests).
+  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent = nullptr);
   ~CQUORINDlg() override;
 
   void PollDevices() { m_presenter.PollDevices(); }
@@ -77,7 +77,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) override;
   void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) override;
   void SetRowShown(DeviceRowKey key, bool bShown) override;
-  void SetRowMarks(DeviceRowKey key, bool bWarning, const std::string& sToolTip) override;
+  void SetRowMarks(DeviceRowKey key, bool bWarning) override;
   void DeleteRow(DeviceRowKey key) override;
   bool GetSelectedRow(DeviceRowKey* pKey) const override;
   void SetStatusText(const std::string& sText) override;
@@ -109,6 +109,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QMessageBox* m_pErrorMessage = nullptr;
   QMessageBox* m_pAboutBox = nullptr;
   QHash<DeviceRowKey, QTreeWidgetItem*> m_items;
+  QIcon m_iconWarning;  // looked up once, not per marked row
   CQUORINPresenter m_presenter;
 };
 

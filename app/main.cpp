@@ -25,6 +25,8 @@ int main(int argc, char* argv[]) {
   }
 
   KestoFinderOptions options;
+  // Room for the answers of thousands of devices to one probe, as the command line has.
+  options.iReceiveBufferBytes = 8 << 20;
   // Developer setting: probe one host (loopback) instead of broadcasting.
   if (const char* pszTarget = std::getenv("KESTO_TARGET")) {
     std::string sError;

@@ -41,6 +41,32 @@ void CKestoAddressCheck::Add(const KESTO_RECORD& record) {
   if (std::find(macs.begin(), macs.end(), mac) == macs.end()) macs.push_back(mac);
 }
 
+size_t CKestoAddressCheck::AddHolder(const KESTO_RECORD& record) {
+  if (record.dwIPAddress == 0) return 0;
+  std::vector<MacAddress>& macs = m_mapByIP[record.dwIPAddress];
+  const MacAddress mac = MacOf(record);
+  if (std::find(macs.begin(), macs.end(), mac) == macs.end()) macs.push_back(mac);
+  return macs.size();
+}
+
+size_t CKestoAddressCheck::RemoveHolder(const KESTO_RECORD& record) {
+  if (record.dwIPAddress == 0) return 0;
+  auto found = m_mapByIP.find(record.dwIPAddress);
+  if (found == m_mapByIP.end()) return 0;
+  std::vector<MacAddress>& macs = found->second;
+  const auto it = std::find(macs.begin(), macs.end(), MacOf(record));
+  if (it != macs.end()) macs.erase(it);
+  const size_t nLeft = macs.size();
+  if (nLeft == 0) m_mapByIP.erase(found);
+  return nLeft;
+}
+
+size_t CKestoAddressCheck::CountHolders(uint32_t dwIP) const {
+  if (dwIP == 0) return 0;
+  auto found = m_mapByIP.find(dwIP);
+  return found == m_mapByIP.end() ? 0 : found->second.size();
+}
+
 void CKestoAddressCheck::Finish() {
   m_vecShared.clear();
   for (uint32_t dwIP : m_vecOrder)

@@ -10,8 +10,9 @@
 #include "discovery/KestoRecord.h"
 #include "platform/InterfaceTable.h"
 
-// Finds devices that report the same IP address, in one linear pass over a list.
-// 0.0.0.0 (a device without an address yet) is never counted as shared.
+// Finds devices that report the same IP address, in one linear pass over a list,
+// or kept up one device at a time (AddHolder/RemoveHolder) by a caller that follows
+// changes. 0.0.0.0 (a device without an address yet) is never counted as shared.
 class CKestoAddressCheck {
  public:
   using MacAddress = std::array<uint8_t, 6>;
@@ -23,6 +24,12 @@ class CKestoAddressCheck {
   // The MACs of the OTHER devices reporting the same IP; empty when not a duplicate.
   std::vector<MacAddress> OtherMACsWithIP(const KESTO_RECORD& record) const;
   bool IsDuplicateIP(const KESTO_RECORD& record) const;
+
+  // One device more (or less) holding record's IP; the number of MACs holding it
+  // afterwards (0 for 0.0.0.0). GetSharedIPs is left as the last Rebuild made it.
+  size_t AddHolder(const KESTO_RECORD& record);
+  size_t RemoveHolder(const KESTO_RECORD& record);
+  size_t CountHolders(uint32_t dwIP) const;
 
   // The addresses held by more than one device, in the order of their first holder.
   const std::vector<uint32_t>& GetSharedIPs() const { return m_vecShared; }

@@ -17,13 +17,6 @@ std::unique_ptr<platform::DatagramSocket> OpenFinderSocket(const KestoFinderOpti
   return platform::OpenUdpSocket(socketOptions, psError);
 }
 
-// The interface table is read again at a probe once this much time has passed.
-constexpr uint32_t kInterfaceRefreshMs = 5000;
-// A late Poll catches up on the sweep in steps no larger than this.
-constexpr size_t kMaxSweepSendsPerPoll = 64;
-// The window the per-second bound on sweep datagrams holds over.
-constexpr uint32_t kRateWindowMs = 1000;
-
 }  // namespace
 
 CKestoFinder::CKestoFinder() : CKestoFinder(KestoFinderOptions{}) {}
@@ -33,9 +26,8 @@ CKestoFinder::CKestoFinder(const KestoFinderOptions& options)
       m_endpTarget(options.endpTarget),
       m_nMaxEntries(options.nMaxEntries),
       m_destinations(options.destinations),
-      m_iUnicastPerSecond(std::max(1, options.iUnicastPerSecond)),
-      m_fnReadInterfaces(options.fnReadInterfaces),
-      m_fnRouteSource(options.fnRouteSource) {
+      m_interfaces(options.fnReadInterfaces, options.fnRouteSource),
+      m_sweep(options.iUnicastPerSecond) {
   m_dwLastProbe = m_pTicks->Now();
   m_hSocket = OpenFinderSocket(options, &m_sSocketError);
   RefreshInterfaces(true);
@@ -49,9 +41,8 @@ CKestoFinder::CKestoFinder(const KestoFinderOptions& options, std::unique_ptr<pl
       m_nMaxEntries(options.nMaxEntries),
       m_sSocketError(std::move(sSocketError)),
       m_destinations(options.destinations),
-      m_iUnicastPerSecond(std::max(1, options.iUnicastPerSecond)),
-      m_fnReadInterfaces(options.fnReadInterfaces),
-      m_fnRouteSource(options.fnRouteSource) {
+      m_interfaces(options.fnReadInterfaces, options.fnRouteSource),
+      m_sweep(options.iUnicastPerSecond) {
   m_dwLastProbe = m_pTicks->Now();
   RefreshInterfaces(true);
 }
@@ -64,6 +55,7 @@ CKestoFinder::~CKestoFinder() {
 void CKestoFinder::Poll() {
   // The sweep goes first, so that one finishing at this tick lets the probe start the next.
   PaceSweep();
+  RefreshInterfaces(false);
   const uint32_t dwElapsed = m_pTicks->Now() - m_dwLastProbe;
   if (dwElapsed > PROBE_INTERVAL_MS) {
     SendProbe();
@@ -75,64 +67,25 @@ void CKestoFinder::Poll() {
 int CKestoFinder::SendProbe() {
   if (!m_hSocket) return -1;
   RefreshInterfaces(false);
-  m_vecBroadcastEndpoints =
-      BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces, m_dwLimitedSource);
+  m_vecBroadcastEndpoints = BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget,
+                                               m_interfaces.GetTable(), m_interfaces.GetLimitedSource());
   uint8_t iReq[kesto_wire::kDiscoverSize];
   kesto_wire::EncodeDiscover(iReq);
   const int iBroadcast = SendToAll(iReq, sizeof iReq, m_vecBroadcastEndpoints);
 
   // A changed target list replaces the sweep under way; an unchanged one starts
   // again only once the previous sweep has gone round.
-  if (m_destinations.vecUnicast != m_vecSweep) {
-    m_vecSweep = m_destinations.vecUnicast;
-    m_bSweeping = false;
-  }
-  const bool bWasSweeping = m_bSweeping;
-  if (!m_bSweeping && !m_vecSweep.empty()) {
-    m_bSweeping = true;
-    m_nSweepNext = 0;
-    m_dwSweepStart = m_pTicks->Now();
-    PaceSweep();
-  }
+  m_sweep.SetAddresses(m_destinations.vecUnicast);
+  const bool bWasSweeping = m_sweep.IsRunning();
+  if (m_sweep.Start(m_pTicks->Now())) PaceSweep();
   if (!m_vecBroadcastEndpoints.empty()) return iBroadcast;
   // Unicast only: a sweep just started counts as sent, one under way as nothing due.
   if (bWasSweeping) return 0;
-  return m_nSweepNext > 0 && !m_vecSweep.empty() ? static_cast<int>(sizeof iReq) : -1;
+  return m_sweep.GetSent() > 0 && m_sweep.GetSize() > 0 ? static_cast<int>(sizeof iReq) : -1;
 }
 
 void CKestoFinder::PaceSweep() {
-  if (!m_bSweeping || !m_hSocket) return;
-  const uint32_t dwNow = m_pTicks->Now();
-  while (!m_dequeRecentSends.empty() &&
-         static_cast<uint32_t>(dwNow - m_dequeRecentSends.front().first) >= kRateWindowMs) {
-    m_nRecentSends -= m_dequeRecentSends.front().second;
-    m_dequeRecentSends.pop_front();
-  }
-  // Slot k of the sweep falls due k / rate seconds after its start.
-  const uint64_t qwElapsed = static_cast<uint32_t>(dwNow - m_dwSweepStart);
-  const uint64_t qwDue =
-      std::min<uint64_t>(m_vecSweep.size(), qwElapsed * static_cast<uint64_t>(m_iUnicastPerSecond) / 1000 + 1);
-  const uint64_t qwRate = static_cast<uint64_t>(m_iUnicastPerSecond);
-  const uint64_t qwRoom = qwRate - std::min<uint64_t>(m_nRecentSends, qwRate);
-  const uint64_t qwSend = std::min({qwDue > m_nSweepNext ? qwDue - m_nSweepNext : 0, qwRoom,
-                                    static_cast<uint64_t>(kMaxSweepSendsPerPoll)});
-  if (qwSend > 0) {
-    uint8_t iReq[kesto_wire::kDiscoverSize];
-    kesto_wire::EncodeDiscover(iReq);
-    uint32_t nSent = 0;
-    for (; nSent < qwSend; ++nSent) {
-      const int iResult = m_hSocket->SendToNoWait(iReq, sizeof iReq, {m_vecSweep[m_nSweepNext], m_endpTarget.wPort});
-      // A full send buffer: this address waits for the next Poll rather than the Poll for the buffer.
-      if (iResult == platform::DatagramSocket::kSendWouldBlock) break;
-      // Any other failure (no route to that one address) is not retried; the next sweep comes round.
-      ++m_nSweepNext;
-    }
-    if (nSent > 0) {
-      m_dequeRecentSends.emplace_back(dwNow, nSent);
-      m_nRecentSends += nSent;
-    }
-  }
-  if (m_nSweepNext >= m_vecSweep.size()) m_bSweeping = false;
+  if (m_hSocket) m_sweep.Pace(m_pTicks->Now(), *m_hSocket, m_endpTarget.wPort);
 }
 
 int CKestoFinder::SendToAll(const void* pData, size_t nSize, const std::vector<platform::Ipv4Endpoint>& endpoints) {
@@ -147,39 +100,30 @@ int CKestoFinder::SendToAll(const void* pData, size_t nSize, const std::vector<p
 
 void CKestoFinder::RefreshInterfaces(bool bForce) {
   // Only the default target uses the adapters; an explicit one never needs the table.
-  if (!m_fnReadInterfaces || m_endpTarget.dwAddress != platform::kLimitedBroadcast) return;
-  const uint32_t dwNow = m_pTicks->Now();
-  if (!bForce && m_bInterfacesRead && static_cast<uint32_t>(dwNow - m_dwInterfacesReadAt) < kInterfaceRefreshMs)
-    return;
-  std::vector<platform::NetInterface> table;
-  // An unreadable table keeps the last one read; the limited broadcast goes out regardless.
-  if (m_fnReadInterfaces(&table)) {
-    m_vecInterfaces = std::move(table);
-    m_bInterfacesRead = true;
-  }
-  uint32_t dwSource = 0;
-  m_dwLimitedSource = m_fnRouteSource && m_fnRouteSource(m_endpTarget, &dwSource) ? dwSource : 0;
-  m_dwInterfacesReadAt = dwNow;
+  if (m_endpTarget.dwAddress != platform::kLimitedBroadcast) return;
+  m_interfaces.Refresh(m_pTicks->Now(), m_endpTarget, bForce);
 }
 
 void CKestoFinder::SetDestinations(const KestoDestinations& d) { m_destinations = d; }
 
 uint32_t CKestoFinder::SweepDurationMs(size_t nAddresses, int iPerSecond) {
-  const uint64_t qwRate = static_cast<uint64_t>(std::max(1, iPerSecond));
-  return static_cast<uint32_t>((static_cast<uint64_t>(nAddresses) * 1000 + qwRate - 1) / qwRate);
+  return CKestoSweep::DurationMs(nAddresses, iPerSecond);
 }
 
 uint32_t CKestoFinder::GetSweepDurationMs() const {
   const size_t nAddresses = m_destinations.vecUnicast.size();
-  return nAddresses == 0 ? 0 : SweepDurationMs(nAddresses, m_iUnicastPerSecond);
+  return nAddresses == 0 ? 0 : SweepDurationMs(nAddresses, m_sweep.GetPerSecond());
 }
 
 uint32_t CKestoFinder::GetAgeLimitMs() const {
-  const size_t nAddresses = std::max(m_destinations.vecUnicast.size(), m_vecSweep.size());
+  const size_t nAddresses = std::max(m_destinations.vecUnicast.size(), m_sweep.GetSize());
   if (nAddresses == 0) return AGE_LIMIT_MS;
   // A sweep starts again only at a probe, so an address comes round once per whole
-  // number of probe intervals; one interval more rides out a late answer.
-  const uint32_t dwDuration = SweepDurationMs(nAddresses, m_iUnicastPerSecond);
+  // number of probe intervals; one interval more rides out a late answer. A round
+  // slowed by the network (addresses being resolved) counts by its real length, so
+  // no device is dropped for the sweep's delay.
+  const uint32_t dwDuration =
+      std::max(SweepDurationMs(nAddresses, m_sweep.GetPerSecond()), m_sweep.RealDurationMs(Now()));
   const uint32_t dwPeriod = (dwDuration + PROBE_INTERVAL_MS - 1) / PROBE_INTERVAL_MS * PROBE_INTERVAL_MS;
   return std::max(AGE_LIMIT_MS, dwPeriod + PROBE_INTERVAL_MS);
 }
@@ -204,7 +148,7 @@ void CKestoFinder::Receive() {
       pInfo->bChanged = 1;
     }
   } else {
-    AddDevice(record);
+    AddDevice(record, IsFull() && IsKeptAnswer(record, Address.dwAddress));
   }
   // Kept for listed devices only, and only where a set-configuration datagram may go direct.
   if (!m_destinations.vecUnicast.empty()) {
@@ -234,8 +178,16 @@ CKestoInfo* CKestoFinder::FindByIP(const platform::Ipv4Endpoint& sender) const {
   return nullptr;
 }
 
-void CKestoFinder::AddDevice(const KESTO_RECORD& record) {
-  if (static_cast<size_t>(m_listDevices.GetCount()) >= m_nMaxEntries) {
+bool CKestoFinder::IsKeptAnswer(const KESTO_RECORD& record, uint32_t dwSender) const {
+  if (m_qwKeptMAC != 0 && MacKey(record.byMAC) == m_qwKeptMAC) return true;
+  // An answer from an address probed alone: a target the user named.
+  if (m_endpTarget.dwAddress != platform::kLimitedBroadcast && dwSender == m_endpTarget.dwAddress) return true;
+  return m_sweep.Contains(dwSender);
+}
+
+void CKestoFinder::AddDevice(const KESTO_RECORD& record, bool bKept) {
+  const size_t nLimit = m_nMaxEntries + (bKept ? kKeptReserve : 0);
+  if (static_cast<size_t>(m_listDevices.GetCount()) >= nLimit) {
     ++m_nRefusedDevices;
     return;
   }
@@ -274,8 +226,8 @@ int CKestoFinder::SendConfig(const KESTO_RECORD& record) {
   uint8_t byBuffer[kesto_wire::kSetConfigSize];
   kesto_wire::EncodeSetConfig(record, byBuffer);
   RefreshInterfaces(false);
-  std::vector<platform::Ipv4Endpoint> endpoints =
-      BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget, m_vecInterfaces, m_dwLimitedSource);
+  std::vector<platform::Ipv4Endpoint> endpoints = BroadcastEndpoints(
+      m_destinations, m_endpTarget.wPort, m_endpTarget, m_interfaces.GetTable(), m_interfaces.GetLimitedSource());
   if (!m_destinations.vecUnicast.empty()) {
     // Straight to where the device's answers came from: an address known to reach it,
     // unlike the record's own, which may be wrong or about to change.

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,6 +13,8 @@
 #include "COMMON/ZNObList.h"
 #include "discovery/KestoDestinations.h"
 #include "discovery/KestoInfo.h"
+#include "discovery/KestoInterfaceSnapshot.h"
+#include "discovery/KestoSweep.h"
 #include "platform/DatagramSocket.h"
 #include "platform/InterfaceTable.h"
 #include "platform/RouteSource.h"
@@ -24,7 +25,8 @@ struct KestoFinderOptions {
   platform::Ipv4Endpoint endpTarget{platform::kLimitedBroadcast, KESTO_UDP_PORT};
   // The clock; null means the system's monotonic tick count.
   platform::TickSource* pTicks = nullptr;
-  // Answers from new MAC addresses beyond this many entries are dropped and counted.
+  // Answers from new MAC addresses beyond this many entries are dropped and counted,
+  // except those kept (see AddDevice), which may use kKeptReserve entries more.
   size_t nMaxEntries = 16384;
   // Room for a burst of answers to one probe.
   int iReceiveBufferBytes = 1 << 20;
@@ -48,7 +50,8 @@ struct KestoFinderOptions {
 // With the default target (255.255.255.255) a probe also goes to the directed
 // broadcast of every usable adapter, so devices on a second network are found;
 // the interface table is read at start and again at most every 5 s. Single
-// --target addresses are swept at a bounded rate over the following Polls.
+// --target addresses are swept at a bounded rate over the following Polls, never
+// filling the send buffer that the probes and settings need.
 class CKestoFinder {
  public:
   CKestoFinder();
@@ -72,7 +75,14 @@ class CKestoFinder {
 
   CKestoInfo* FindByMAC(const KESTO_RECORD& record, int* piIndex = nullptr) const;
   CKestoInfo* FindByIP(const platform::Ipv4Endpoint& sender) const;
-  void AddDevice(const KESTO_RECORD& record);
+  // Appends an entry, or refuses and counts it when the list holds GetMaxEntries().
+  // A kept answer (bKept: from an address probed alone, or the MAC SetKeptMAC named)
+  // is refused only past GetMaxEntries() + kKeptReserve, so a flood of made-up MACs
+  // cannot lock out the devices the user asked for.
+  void AddDevice(const KESTO_RECORD& record, bool bKept = false);
+  static constexpr size_t kKeptReserve = KESTO_MAX_UNICAST + 1;
+  // The device whose new entry is kept even in a full list (the window's selection); 0 for none.
+  void SetKeptMAC(uint64_t qwMacKey) { m_qwKeptMAC = qwMacKey; }
   // Frees and unlinks every entry silent for more than GetAgeLimitMs(), reading the
   // clock once per entry.
   void RemoveAged();
@@ -98,13 +108,18 @@ class CKestoFinder {
   uint32_t GetSweepDurationMs() const;
 
   // The interface table as last read, and whether any read succeeded.
-  const std::vector<platform::NetInterface>& GetInterfaces() const { return m_vecInterfaces; }
-  bool HasInterfaceTable() const { return m_bInterfacesRead; }
+  const std::vector<platform::NetInterface>& GetInterfaces() const { return m_interfaces.GetTable(); }
+  bool HasInterfaceTable() const { return m_interfaces.HasTable(); }
+  const CKestoInterfaceSnapshot& GetInterfaceSnapshot() const { return m_interfaces; }
 
-  // The unicast sweep under way: its size and how many of its datagrams went out.
-  bool IsSweeping() const { return m_bSweeping; }
-  size_t GetSweepSize() const { return m_vecSweep.size(); }
-  size_t GetSweepSent() const { return m_nSweepNext; }
+  // The unicast sweep under way: its size and how many of its datagrams the socket took.
+  bool IsSweeping() const { return m_sweep.IsRunning(); }
+  size_t GetSweepSize() const { return m_sweep.GetSize(); }
+  size_t GetSweepSent() const { return m_sweep.GetSent(); }
+  // True while the sweep under way runs more than a probe interval past its nominal
+  // length (the network is slow to take its datagrams), and for how long it has run.
+  bool IsSweepBehind() const { return m_sweep.IsBehind(Now(), PROBE_INTERVAL_MS); }
+  uint32_t GetSweepElapsedMs() const { return m_sweep.GetElapsedMs(Now()); }
 
   // Waits up to iTimeoutMs for a datagram to read; true when one waits.
   bool WaitForAnswer(int iTimeoutMs);
@@ -118,8 +133,9 @@ class CKestoFinder {
   platform::DatagramSocket* GetSocket() { return m_hSocket.get(); }
   const platform::Ipv4Endpoint& GetTarget() const { return m_endpTarget; }
 
-  // Answers from new devices refused because the list was full.
+  // Answers from new devices refused because the list was full, and whether it is.
   uint64_t GetRefusedDevices() const { return m_nRefusedDevices; }
+  bool IsFull() const { return static_cast<size_t>(m_listDevices.GetCount()) >= m_nMaxEntries; }
   // Datagrams read and dropped because they were not exactly 100 bytes.
   uint64_t GetDroppedDatagrams() const { return m_nDroppedDatagrams; }
   size_t GetMaxEntries() const { return m_nMaxEntries; }
@@ -127,6 +143,8 @@ class CKestoFinder {
  private:
   void Unindex(const CKestoInfo* pInfo);
   void RefreshInterfaces(bool bForce);
+  // True when an answer from this sender to a new entry is kept in a full list.
+  bool IsKeptAnswer(const KESTO_RECORD& record, uint32_t dwSender) const;
   // Sends the unicast datagrams due now, within the per-second bound.
   void PaceSweep();
   int SendToAll(const void* pData, size_t nSize, const std::vector<platform::Ipv4Endpoint>& endpoints);
@@ -151,24 +169,13 @@ class CKestoFinder {
   uint64_t m_nRefusedDevices = 0;
   uint64_t m_nDroppedDatagrams = 0;
 
-  KestoDestinations m_destinations;
-  int m_iUnicastPerSecond;
-  std::function<bool(std::vector<platform::NetInterface>*)> m_fnReadInterfaces;
-  std::function<bool(const platform::Ipv4Endpoint&, uint32_t*)> m_fnRouteSource;
-  std::vector<platform::NetInterface> m_vecInterfaces;
-  uint32_t m_dwLimitedSource = 0;
-  bool m_bInterfacesRead = false;
-  uint32_t m_dwInterfacesReadAt = 0;
-  std::vector<platform::Ipv4Endpoint> m_vecBroadcastEndpoints;
+  uint64_t m_qwKeptMAC = 0;
 
-  // The sweep: its addresses (copied at its start), the next to send, its start tick,
-  // and the sends of the last second as (tick, count) for the per-second bound.
-  std::vector<uint32_t> m_vecSweep;
-  size_t m_nSweepNext = 0;
-  bool m_bSweeping = false;
-  uint32_t m_dwSweepStart = 0;
-  std::deque<std::pair<uint32_t, uint32_t>> m_dequeRecentSends;
-  uint32_t m_nRecentSends = 0;
+  KestoDestinations m_destinations;
+  CKestoInterfaceSnapshot m_interfaces;
+  std::vector<platform::Ipv4Endpoint> m_vecBroadcastEndpoints;
+  // The sweep's addresses are copied from m_destinations at a probe.
+  CKestoSweep m_sweep;
 };
 
 #endif

@@ -24,6 +24,15 @@ class DatagramSocket {
     return SendTo(pData, nSize, to);
   }
 
+  // The bytes this socket has handed to the OS that have not left yet, as the OS
+  // charges them to its send buffer (SIOCOUTQ on Linux: datagrams to on-link hosts
+  // still being resolved stay charged for seconds). False where the OS cannot tell;
+  // callers then go by kSendWouldBlock alone.
+  virtual bool GetUnsentBytes(unsigned long* pulBytes) {
+    (void)pulBytes;
+    return false;
+  }
+
   // The OS's count of waiting bytes (FIONREAD). On Windows that is every waiting
   // datagram together, on Linux only the first one, so it cannot tell an empty
   // datagram from none: use IsDatagramWaiting for that.

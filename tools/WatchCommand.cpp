@@ -12,6 +12,9 @@ namespace {
 
 // Watching runs in slices so that "until stopped" needs no special loop.
 constexpr uint32_t kSliceMs = 60000;
+// A growing refused count, or a sweep still late, is said again at most this often.
+constexpr uint32_t kNoticeEveryMs = 1000;
+constexpr uint32_t kSweepNoticeEveryMs = 5000;
 
 uint64_t MacKey(const KESTO_RECORD& record) {
   uint64_t key = 0;
@@ -34,6 +37,22 @@ void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const KESTO
   out.flush();
 }
 
+// A full list refusing new devices: an event of its own in JSON, a line on stderr in table form.
+void PrintRefused(std::ostream& out, std::ostream& err, bool bJson, const CKestoFinder& finder) {
+  if (bJson) {
+    DeviceJson line = DeviceJson::object();
+    line["event"] = "refused";
+    line["refused"] = finder.GetRefusedDevices();
+    line["max_entries"] = finder.GetMaxEntries();
+    line["full"] = finder.IsFull();
+    out << line.dump() << "\n";
+    out.flush();
+  } else {
+    err << "kesto: the device list is full (" << finder.GetMaxEntries() << " devices): "
+        << finder.GetRefusedDevices() << " new devices refused so far\n";
+  }
+}
+
 }  // namespace
 
 int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
@@ -47,12 +66,31 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
   // The record last printed per device: the finder's bChanged stays raised for
   // good, so a change is reported when the bytes differ from what was shown.
   std::unordered_map<uint64_t, KESTO_RECORD> shown;
-  uint32_t dwAgeLimitMs = static_cast<uint32_t>(options.iAgeLimitMs);
-  // A sweep comes round less often than a probe; keep the same half interval of slack over it.
-  if (!options.bAgeLimitGiven)
-    dwAgeLimitMs = std::max(dwAgeLimitMs, finder.GetAgeLimitMs() + (kWatchAgeLimitMs - AGE_LIMIT_MS));
+  uint64_t qwRefusedShown = 0;
+  uint32_t dwRefusedShownAt = 0;
+  bool bSweepBehindShown = false;
+  uint32_t dwSweepShownAt = 0;
   auto afterPass = [&]() {
     const uint32_t dwNow = finder.Now();
+    uint32_t dwAgeLimitMs = static_cast<uint32_t>(options.iAgeLimitMs);
+    // A sweep comes round less often than a probe (and a slow one later still, which
+    // the finder's limit follows); keep the same half interval of slack over it.
+    if (!options.bAgeLimitGiven)
+      dwAgeLimitMs = std::max(dwAgeLimitMs, finder.GetAgeLimitMs() + (kWatchAgeLimitMs - AGE_LIMIT_MS));
+    if (finder.GetRefusedDevices() != qwRefusedShown &&
+        (qwRefusedShown == 0 || dwNow - dwRefusedShownAt >= kNoticeEveryMs)) {
+      qwRefusedShown = finder.GetRefusedDevices();
+      dwRefusedShownAt = dwNow;
+      PrintRefused(out, err, options.bJson, finder);
+    }
+    const bool bBehind = finder.IsSweepBehind();
+    if (bBehind && (!bSweepBehindShown || dwNow - dwSweepShownAt >= kSweepNoticeEveryMs)) {
+      err << "kesto: the --target sweep is falling behind: " << finder.GetSweepSent() << " of "
+          << finder.GetSweepSize() << " addresses sent in " << finder.GetSweepElapsedMs() / 1000
+          << " s (the network is slow to take them; devices are kept until it comes round)\n";
+      dwSweepShownAt = dwNow;
+    }
+    bSweepBehindShown = bBehind;
     const CZNObList& devices = finder.GetDevices();
     for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
       auto* pInfo = static_cast<CKestoInfo*>(devices.GetNext(pos));

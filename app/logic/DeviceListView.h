@@ -29,8 +29,9 @@ class IDeviceListView {
   virtual void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) = 0;
   // A row that is hidden is also no longer selected.
   virtual void SetRowShown(DeviceRowKey key, bool bShown) = 0;
-  // The warning icon in the first column, and the row's tooltip (empty for none).
-  virtual void SetRowMarks(DeviceRowKey key, bool bWarning, const std::string& sToolTip) = 0;
+  // The warning icon in the first column. The row's tooltip is not handed over: the
+  // view asks the presenter for it (GetRowToolTip) when it shows one.
+  virtual void SetRowMarks(DeviceRowKey key, bool bWarning) = 0;
   virtual void DeleteRow(DeviceRowKey key) = 0;
   // The selected row's key; false when none is selected.
   virtual bool GetSelectedRow(DeviceRowKey* pKey) const = 0;

@@ -5,15 +5,17 @@
 #include <utility>
 
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
-                                   OpenUrl fnOpenUrl, ReadInterfaces fnReadInterfaces)
-    : m_finder(finder),
-      m_view(view),
-      m_fnRunDialog(std::move(fnRunDialog)),
-      m_fnOpenUrl(std::move(fnOpenUrl)),
-      m_fnReadInterfaces(std::move(fnReadInterfaces)) {}
+                                   OpenUrl fnOpenUrl)
+    : m_finder(finder), m_view(view), m_fnRunDialog(std::move(fnRunDialog)), m_fnOpenUrl(std::move(fnOpenUrl)) {}
 
 void CQUORINPresenter::PollDevices() {
+  const uint32_t dwPassStart = m_finder.Now();
+  // The device last selected keeps its place even when a flood fills the list, also
+  // after a lost answer took its row (and with it the selection) away.
+  DeviceRowKey selected = 0;
+  if (m_view.GetSelectedRow(&selected)) m_finder.SetKeptMAC(selected);
   m_finder.Poll();
+  TakeWaitingAnswers(dwPassStart);
 
   // One tick for the whole pass: the rows and the finder must agree on which
   // entries expired, or a device could lose its entry but keep its row.
@@ -21,44 +23,45 @@ void CQUORINPresenter::PollDevices() {
   // Sweeps of single addresses come round more slowly than a probe, so the
   // finder may keep entries longer; the rows go by the same limit.
   const uint32_t dwAgeLimit = m_finder.GetAgeLimitMs();
-  bool bRowsChanged = false;
   const CZNObList& devices = m_finder.GetDevices();
   for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
     auto* pEntry = static_cast<CKestoInfo*>(devices.GetNext(pos));
     if (!pEntry->bListed) {
       pEntry->bListed = 1;
       InsertRow(*pEntry);
-      bRowsChanged = true;
     }
     if (pEntry->bChanged) {
       // An edited copy that the device then applied equals the entry, yet the
       // texts still show the old record: either difference rewrites the row.
       Row* pRow = FindRow(*pEntry);
-      if (pRow && (pRow->pCopy->IsDifferent(pEntry->GetRecord()) || !(pRow->shown == pEntry->GetRecord()))) {
-        pRow->pCopy->SetRecord(pEntry->GetRecord());
-        pRow->shown = pEntry->GetRecord();
-        pRow->texts = RowTexts(*pRow->pCopy);
-        m_view.SetRowTexts(pRow->key, pRow->texts);
-        ApplyFilter(*pRow);
-        bRowsChanged = true;
-      }
+      if (pRow && (pRow->pCopy->IsDifferent(pEntry->GetRecord()) || !(pRow->shown == pEntry->GetRecord())))
+        RewriteRow(*pRow, pEntry->GetRecord());
     }
     if (pEntry->IsAged(dwNow, dwAgeLimit)) {
-      if (Row* pRow = FindRow(*pEntry)) {
-        DeleteRow(pRow);
-        bRowsChanged = true;
-      }
+      if (Row* pRow = FindRow(*pEntry)) DeleteRow(pRow);
     }
   }
   m_finder.RemoveAged(dwNow, dwAgeLimit);
 
-  const bool bInterfacesChanged = RefreshInterfaces(dwNow);
+  const bool bInterfacesChanged = RefreshInterfaces();
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
-  if (bRowsChanged || bInterfacesChanged) m_check.Rebuild(m_finder.GetDevices());
-  if (bRowsChanged || bInterfacesChanged || bApplyChanged) RefreshMarks();
+  UpdateMarks(bInterfacesChanged);
+  UpdateStatus(bApplyChanged);
 }
 
-void CQUORINPresenter::PollWhileModal() { m_finder.Poll(); }
+void CQUORINPresenter::TakeWaitingAnswers(uint32_t dwPassStart) {
+  for (int n = 1; n <= kMaxReadsPerPass && m_finder.WaitForAnswer(0); ++n) {
+    m_finder.Receive();
+    if (n % kReadsPerClockLook == 0 && static_cast<uint32_t>(m_finder.Now() - dwPassStart) >= kMaxReadMsPerPass)
+      break;
+  }
+}
+
+void CQUORINPresenter::PollWhileModal() {
+  const uint32_t dwPassStart = m_finder.Now();
+  m_finder.Poll();
+  TakeWaitingAnswers(dwPassStart);
+}
 
 void CQUORINPresenter::OnBasicConfig() {
   CKestoInfo* pCopy = GetSelectedRecord();
@@ -70,7 +73,7 @@ void CQUORINPresenter::OnBasicConfig() {
   // status line and the row's tooltip follow the outcome meanwhile.
   const int iSent = m_finder.SendConfig(pCopy->GetRecord());
   m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0);
-  RefreshMarks();
+  UpdateStatus(true);
 }
 
 void CQUORINPresenter::OnLaunchConfigurator() {
@@ -142,8 +145,12 @@ std::vector<ListedDevice> CQUORINPresenter::ShownDevices() const {
 }
 
 std::string CQUORINPresenter::GetRowToolTip(const KESTO_RECORD& record) const {
-  const auto found = m_rowByKey.find(RowKeyOf(record));
-  return found == m_rowByKey.end() ? std::string() : found->second->sToolTip;
+  return GetRowToolTip(RowKeyOf(record));
+}
+
+std::string CQUORINPresenter::GetRowToolTip(DeviceRowKey key) const {
+  const auto found = m_rowByKey.find(key);
+  return found == m_rowByKey.end() ? std::string() : ToolTipFor(*found->second);
 }
 
 DeviceRowTexts CQUORINPresenter::RowTexts(const CKestoInfo& info) {
@@ -152,7 +159,11 @@ DeviceRowTexts CQUORINPresenter::RowTexts(const CKestoInfo& info) {
 
 std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) { return ConfigPageUrl(dwIPAddress); }
 CQUORINPresenter::Row* CQUORINPresenter::FindRow(const CKestoInfo& entry) {
-  const auto found = m_rowByKey.find(RowKeyOf(entry.GetRecord()));
+  return FindRow(RowKeyOf(entry.GetRecord()));
+}
+
+CQUORINPresenter::Row* CQUORINPresenter::FindRow(DeviceRowKey key) {
+  const auto found = m_rowByKey.find(key);
   return found == m_rowByKey.end() ? nullptr : &*found->second;
 }
 
@@ -168,11 +179,28 @@ void CQUORINPresenter::InsertRow(const CKestoInfo& entry) {
   m_rows.push_front(std::move(row));
   m_rowByKey[m_rows.front().key] = m_rows.begin();
   m_view.InsertTopRow(m_rows.front().key, m_rows.front().texts, m_rows.front().bShown);
+  NoteAddressChange(entry.GetRecord().dwIPAddress, m_check.AddHolder(entry.GetRecord()));
+  m_vecDirtyRows.push_back(m_rows.front().key);
+}
+
+void CQUORINPresenter::RewriteRow(Row& row, const KESTO_RECORD& record) {
+  const KESTO_RECORD old = row.shown;
+  row.pCopy->SetRecord(record);
+  row.shown = record;
+  row.texts = RowTexts(*row.pCopy);
+  m_view.SetRowTexts(row.key, row.texts);
+  ApplyFilter(row);
+  if (old.dwIPAddress != record.dwIPAddress) {
+    NoteAddressChange(old.dwIPAddress, m_check.RemoveHolder(old));
+    NoteAddressChange(record.dwIPAddress, m_check.AddHolder(record));
+    m_vecDirtyRows.push_back(row.key);
+  }
 }
 
 void CQUORINPresenter::DeleteRow(Row* pRow) {
   const auto found = m_rowByKey.find(pRow->key);
   if (found == m_rowByKey.end()) return;
+  NoteAddressChange(pRow->shown.dwIPAddress, m_check.RemoveHolder(pRow->shown));
   m_view.DeleteRow(pRow->key);
   m_rows.erase(found->second);
   m_rowByKey.erase(found);
@@ -185,23 +213,16 @@ void CQUORINPresenter::ApplyFilter(Row& row) {
   m_view.SetRowShown(row.key, bShown);
 }
 
-bool CQUORINPresenter::RefreshInterfaces(uint32_t dwNow) {
-  if (!m_fnReadInterfaces) return false;
-  if (m_bInterfacesTried && static_cast<uint32_t>(dwNow - m_dwInterfacesRead) < kInterfaceReadMs) return false;
-  m_bInterfacesTried = true;
-  m_dwInterfacesRead = dwNow;
-  std::vector<platform::NetInterface> table;
-  const bool bKnown = m_fnReadInterfaces(&table);
-  if (!bKnown) table.clear();
-  if (bKnown == m_bInterfacesKnown && table == m_vecInterfaces) return false;
-  m_bInterfacesKnown = bKnown;
-  m_vecInterfaces = std::move(table);
+bool CQUORINPresenter::RefreshInterfaces() {
+  const CKestoInterfaceSnapshot& snapshot = m_finder.GetInterfaceSnapshot();
+  if (snapshot.GetVersion() == m_qwInterfacesVersion) return false;
+  m_qwInterfacesVersion = snapshot.GetVersion();
   UpdateAdapterNames();
   return true;
 }
 
 void CQUORINPresenter::UpdateAdapterNames() {
-  std::vector<std::string> names = UsableInterfaceNames(m_vecInterfaces);
+  std::vector<std::string> names = UsableInterfaceNames(m_finder.GetInterfaces());
   if (!m_sAdapter.empty() && std::find(names.begin(), names.end(), m_sAdapter) == names.end())
     names.push_back(m_sAdapter);
   if (names == m_vecAdapters) return;
@@ -209,23 +230,70 @@ void CQUORINPresenter::UpdateAdapterNames() {
   m_view.SetAdapterNames(m_vecAdapters);
 }
 
-void CQUORINPresenter::RefreshMarks() {
-  for (Row& row : m_rows) {
-    const bool bWasDuplicateIP = row.bDuplicateIP;
-    row.bDuplicateIP = m_check.IsDuplicateIP(row.shown);
-    row.bUnreachable = CanJudgeSubnets() && !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_vecInterfaces);
-    std::string sToolTip = ToolTipFor(row);
-    // The warning icon stands for a shared address.
-    if (row.bDuplicateIP != bWasDuplicateIP || sToolTip != row.sToolTip) {
-      row.sToolTip = std::move(sToolTip);
-      m_view.SetRowMarks(row.key, row.bDuplicateIP, row.sToolTip);
+void CQUORINPresenter::NoteAddressChange(uint32_t dwIP, size_t nHolders) {
+  // Only a change between one holder and two flips anyone else's flag; beyond that
+  // the others stay shared and only their tooltips (built when shown) differ.
+  if (nHolders == 1 || nHolders == 2) m_vecFlippedIPs.push_back(dwIP);
+}
+
+void CQUORINPresenter::UpdateMarks(bool bAll) {
+  if (bAll) {
+    for (Row& row : m_rows) UpdateRowMarks(row);
+  } else {
+    std::sort(m_vecFlippedIPs.begin(), m_vecFlippedIPs.end());
+    m_vecFlippedIPs.erase(std::unique(m_vecFlippedIPs.begin(), m_vecFlippedIPs.end()), m_vecFlippedIPs.end());
+    for (uint32_t dwIP : m_vecFlippedIPs) {
+      for (const CKestoAddressCheck::MacAddress& mac : m_check.MACsWithIP(dwIP))
+        if (Row* pRow = FindRow(MacKey(mac.data()))) UpdateRowMarks(*pRow);
     }
+    for (DeviceRowKey key : m_vecDirtyRows)
+      if (Row* pRow = FindRow(key)) UpdateRowMarks(*pRow);
   }
-  std::string sStatus = m_apply.StatusText();
-  if (sStatus != m_sStatus) {
-    m_sStatus = std::move(sStatus);
-    m_view.SetStatusText(m_sStatus);
+  m_vecFlippedIPs.clear();
+  m_vecDirtyRows.clear();
+}
+
+void CQUORINPresenter::UpdateRowMarks(Row& row) {
+  row.bUnreachable = CanJudgeSubnets() &&
+                     !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_finder.GetInterfaces());
+  // The warning icon stands for a shared address.
+  const bool bDuplicateIP = m_check.CountHolders(row.shown.dwIPAddress) > 1;
+  if (bDuplicateIP == row.bDuplicateIP) return;
+  row.bDuplicateIP = bDuplicateIP;
+  m_view.SetRowMarks(row.key, row.bDuplicateIP);
+}
+
+void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
+  const uint64_t qwRefused = m_finder.GetRefusedDevices();
+  const bool bFull = m_finder.IsFull();
+  const bool bBehind = m_finder.IsSweepBehind();
+  // Progress of a late sweep is shown in steps of a hundred addresses, not at every datagram.
+  const size_t nSweepSent = bBehind ? m_finder.GetSweepSent() / 100 : 0;
+  if (!bApplyChanged && qwRefused == m_qwStatusRefused && bFull == m_bStatusFull && bBehind == m_bStatusBehind &&
+      nSweepSent == m_nStatusSweepSent)
+    return;
+  m_qwStatusRefused = qwRefused;
+  m_bStatusFull = bFull;
+  m_bStatusBehind = bBehind;
+  m_nStatusSweepSent = nSweepSent;
+  std::vector<std::string> parts;
+  if (std::string sApply = m_apply.StatusText(); !sApply.empty()) parts.push_back(std::move(sApply));
+  if (qwRefused > 0) {
+    const std::string sCount = std::to_string(qwRefused) + (qwRefused == 1 ? " new device" : " new devices");
+    parts.push_back(bFull ? "List full (" + std::to_string(m_finder.GetMaxEntries()) + " devices): " + sCount +
+                                " refused"
+                          : sCount + " refused while the list was full");
   }
+  if (bBehind) {
+    parts.push_back("Target sweep falling behind: " + std::to_string(m_finder.GetSweepSent()) + " of " +
+                    std::to_string(m_finder.GetSweepSize()) + " addresses sent in " +
+                    std::to_string(m_finder.GetSweepElapsedMs() / 1000) + " s");
+  }
+  std::string sStatus;
+  for (const std::string& sPart : parts) sStatus += (sStatus.empty() ? "" : "   ") + sPart;
+  if (sStatus == m_sStatus) return;
+  m_sStatus = std::move(sStatus);
+  m_view.SetStatusText(m_sStatus);
 }
 
 std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
@@ -233,7 +301,9 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
   if (row.bDuplicateIP) {
     std::string sLine = "IP address " + FormatAddress(row.shown.dwIPAddress) + " is also used by ";
     const auto others = m_check.OtherMACsWithIP(row.shown);
-    for (size_t i = 0; i < others.size(); ++i) sLine += (i > 0 ? ", " : "") + FormatMAC(others[i].data());
+    const size_t nNamed = std::min(others.size(), kMaxNamedSharers);
+    for (size_t i = 0; i < nNamed; ++i) sLine += (i > 0 ? ", " : "") + FormatMAC(others[i].data());
+    if (others.size() > nNamed) sLine += " (+" + std::to_string(others.size() - nNamed) + " more)";
     lines.push_back(std::move(sLine));
   }
   if (row.bUnreachable) lines.emplace_back(kUnreachableText);

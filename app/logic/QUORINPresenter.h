@@ -31,22 +31,27 @@ class CQUORINPresenter {
   using RunDialog = std::function<bool(CConfigKestoModel&)>;
   // Opens an address in the user's browser.
   using OpenUrl = std::function<void(const std::string&)>;
-  // Reads this computer's interface table; false when it cannot be read.
-  using ReadInterfaces = std::function<bool(std::vector<platform::NetInterface>*)>;
-
-  // The interface table is read at the first pass and then at most this often.
-  static constexpr uint32_t kInterfaceReadMs = 5000;
   static constexpr const char* kUnreachableText = "not reachable from this computer: its web page may not open";
+  // A pass stops taking waiting answers after this long (looking at the clock every
+  // kReadsPerClockLook reads) or this many, so the window never freezes under a flood;
+  // what is left waits in the socket for the next pass.
+  static constexpr uint32_t kMaxReadMsPerPass = 10;
+  static constexpr int kMaxReadsPerPass = 20000;
+  static constexpr int kReadsPerClockLook = 16;
+  // A row's tooltip names at most this many other devices sharing its address.
+  static constexpr size_t kMaxNamedSharers = 8;
 
-  CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog, OpenUrl fnOpenUrl,
-                   ReadInterfaces fnReadInterfaces = platform::ReadInterfaces);
+  // The interface table is the finder's (CKestoFinder::GetInterfaceSnapshot), read
+  // at most every 5 s for the probes, the adapter box and the subnet marks alike.
+  CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog, OpenUrl fnOpenUrl);
   CQUORINPresenter(const CQUORINPresenter&) = delete;
   CQUORINPresenter& operator=(const CQUORINPresenter&) = delete;
 
-  // One polling pass: the finder's Poll, the walk over its entries, RemoveAged,
-  // then the follow-up of sent settings and the rows' marks.
+  // One polling pass: the finder's Poll, every waiting answer (bounded in time),
+  // the walk over its entries, RemoveAged, then the follow-up of sent settings and
+  // the marks of the rows that changed.
   void PollDevices();
-  // The pass while the configuration dialog is open: probes and answers only,
+  // The pass while the configuration dialog is open: probes and answers (every waiting one) only,
   // so the row copy being edited stays where it is.
   void PollWhileModal();
 
@@ -84,8 +89,12 @@ class CQUORINPresenter {
   bool CanChooseDestinations() const;
 
   const CApplyTracker& GetApplyTracker() const { return m_apply; }
-  // The tooltip the row of this device carries, or empty.
+  // The tooltip the row of this device carries, or empty; built when asked (the view
+  // asks when it shows one), never kept.
   std::string GetRowToolTip(const KESTO_RECORD& record) const;
+  std::string GetRowToolTip(DeviceRowKey key) const;
+  // The line under the list: settings' outcomes, a full list, a sweep falling behind.
+  const std::string& GetStatusText() const { return m_sStatus; }
 
   static DeviceRowTexts RowTexts(const CKestoInfo& info);
   static std::string ConfiguratorUrl(uint32_t dwIPAddress);
@@ -100,42 +109,56 @@ class CQUORINPresenter {
     // The marks last handed to the view.
     bool bDuplicateIP = false;
     bool bUnreachable = false;
-    std::string sToolTip;
   };
   using RowList = std::list<Row>;
 
   Row* FindRow(const CKestoInfo& entry);
+  Row* FindRow(DeviceRowKey key);
   void InsertRow(const CKestoInfo& entry);
+  void RewriteRow(Row& row, const KESTO_RECORD& record);
   void DeleteRow(Row* pRow);
   void ApplyFilter(Row& row);
-  // Reads the interface table when it is due; true when what it says changed.
-  bool RefreshInterfaces(uint32_t dwNow);
+  // Reads the answers waiting after the finder's Poll, within the pass's bounds.
+  void TakeWaitingAnswers(uint32_t dwPassStart);
+  // Takes the finder's interface table when it changed; true when it did.
+  bool RefreshInterfaces();
   void UpdateAdapterNames();
   // Subnets are judged only from a readable table and only when the finder
   // broadcasts: a single explicit host says nothing about this computer's networks.
-  bool CanJudgeSubnets() const { return m_bInterfacesKnown && CanChooseDestinations(); }
-  // Recomputes every row's flags and tooltip; the view hears only of changes.
-  void RefreshMarks();
+  bool CanJudgeSubnets() const { return m_finder.HasInterfaceTable() && CanChooseDestinations(); }
+  // Marks the rows of this pass's changes: the rows inserted or rewritten, and the
+  // other holders of an address whose sharing began or ended. bAll redoes every row
+  // (the interface table changed). The view hears only of changed flags.
+  void UpdateMarks(bool bAll);
+  void UpdateRowMarks(Row& row);
+  void NoteAddressChange(uint32_t dwIP, size_t nHolders);
+  void UpdateStatus(bool bApplyChanged);
   std::string ToolTipFor(const Row& row) const;
 
   CKestoFinder& m_finder;
   IDeviceListView& m_view;
   RunDialog m_fnRunDialog;
   OpenUrl m_fnOpenUrl;
-  ReadInterfaces m_fnReadInterfaces;
   CDeviceFilter m_filter;
   CApplyTracker m_apply;
+  // Kept in line with the rows' shown records, one holder per row.
   CKestoAddressCheck m_check;
-  std::vector<platform::NetInterface> m_vecInterfaces;
-  bool m_bInterfacesKnown = false;  // the last read succeeded
-  bool m_bInterfacesTried = false;
-  uint32_t m_dwInterfacesRead = 0;
+  uint64_t m_qwInterfacesVersion = 0;
   std::vector<std::string> m_vecAdapters;
   std::string m_sAdapter;
   // Top row first; each row owns its copy. The index finds a row by MAC in one step.
   RowList m_rows;
   std::unordered_map<DeviceRowKey, RowList::iterator> m_rowByKey;
+  // This pass's changes, for UpdateMarks: rows to mark again, and addresses whose
+  // holders went from one to two or from two to one (both sides' flags flip).
+  std::vector<DeviceRowKey> m_vecDirtyRows;
+  std::vector<uint32_t> m_vecFlippedIPs;
   std::string m_sStatus;
+  // What the status line last said about the list and the sweep.
+  uint64_t m_qwStatusRefused = 0;
+  bool m_bStatusFull = false;
+  bool m_bStatusBehind = false;
+  size_t m_nStatusSweepSent = 0;
 };
 
 #endif

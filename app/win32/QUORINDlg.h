@@ -61,7 +61,7 @@ class CQUORINDlg : private IDeviceListView {
   void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) override;
   void SetRowShown(DeviceRowKey key, bool bShown) override;
   // This window has no room for marks, a status line or an adapter box.
-  void SetRowMarks(DeviceRowKey, bool, const std::string&) override {}
+  void SetRowMarks(DeviceRowKey, bool) override {}
   void DeleteRow(DeviceRowKey key) override;
   bool GetSelectedRow(DeviceRowKey* pKey) const override;
   void SetStatusText(const std::string&) override {}

@@ -4,6 +4,9 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#ifdef __linux__
+#include <linux/sockios.h>
+#endif
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -45,6 +48,18 @@ class PosixUdpSocket : public DatagramSocket {
                             reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? kSendWouldBlock : -1;
     return static_cast<int>(sent);
+  }
+
+  bool GetUnsentBytes(unsigned long* pulBytes) override {
+#ifdef SIOCOUTQ
+    int unsent = 0;
+    if (::ioctl(m_fd, SIOCOUTQ, &unsent) != 0 || unsent < 0) return false;
+    *pulBytes = static_cast<unsigned long>(unsent);
+    return true;
+#else
+    (void)pulBytes;
+    return false;
+#endif
   }
 
   bool GetPendingBytes(unsigned long* pulBytes) override {

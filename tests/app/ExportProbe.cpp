@@ -18,7 +18,7 @@ class NullView : public IDeviceListView {
   void InsertTopRow(DeviceRowKey, const DeviceRowTexts&, bool) override {}
   void SetRowTexts(DeviceRowKey, const DeviceRowTexts&) override {}
   void SetRowShown(DeviceRowKey, bool) override {}
-  void SetRowMarks(DeviceRowKey, bool, const std::string&) override {}
+  void SetRowMarks(DeviceRowKey, bool) override {}
   void DeleteRow(DeviceRowKey) override {}
   bool GetSelectedRow(DeviceRowKey*) const override { return false; }
   void SetStatusText(const std::string&) override {}

@@ -267,13 +267,13 @@ class MainWindowTest : public QObject {
   void adapterBoxAndTargetsSteerTheFinder() {
     KestoFinderOptions options;
     options.pTicks = &m_clock;
-    options.fnReadInterfaces = nullptr;
+    options.fnReadInterfaces = [](std::vector<platform::NetInterface>* pTable) {
+      *pTable = {MakeInterface("eth0", 0xC0A80105u, 0xFFFFFF00u)};
+      return true;
+    };
+    options.fnRouteSource = nullptr;
     auto socket = std::make_unique<FakeDatagramSocket>();
-    CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::move(socket)), nullptr,
-                      [](std::vector<platform::NetInterface>* pTable) {
-                        *pTable = {MakeInterface("eth0", 0xC0A80105u, 0xFFFFFF00u)};
-                        return true;
-                      });
+    CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::move(socket)));
     window.show();
     window.PollDevices();
     QComboBox* pAdapter = window.GetAdapterBox();

@@ -15,7 +15,9 @@
 #include "tests/app/AppTestRecords.h"
 
 // Records what the presenter does to the list, as the widget would show it.
-// rows are the shown rows, top first; iSelected is an index into them.
+// rows are the shown rows, top first; iSelected is an index into them. A row's
+// tooltip is asked of the presenter (when set) whenever Get reads it, as the
+// widget does when it shows one.
 class RecordingView : public IDeviceListView {
  public:
   struct Item {
@@ -40,9 +42,8 @@ class RecordingView : public IDeviceListView {
     Get(key).bShown = bShown;
     Sync();
   }
-  void SetRowMarks(DeviceRowKey key, bool bWarning, const std::string& sToolTip) override {
+  void SetRowMarks(DeviceRowKey key, bool bWarning) override {
     Get(key).bWarning = bWarning;
-    Get(key).sToolTip = sToolTip;
     ++nMarks;
   }
   void DeleteRow(DeviceRowKey key) override {
@@ -58,12 +59,17 @@ class RecordingView : public IDeviceListView {
   void SetAdapterNames(const std::vector<std::string>& names) override { adapters = names; }
 
   // The row of a device, shown or not.
-  Item& Get(DeviceRowKey key) { return all.at(IndexOf(key)); }
+  Item& Get(DeviceRowKey key) {
+    Item& item = all.at(IndexOf(key));
+    if (pToolTips != nullptr) item.sToolTip = pToolTips->GetRowToolTip(key);
+    return item;
+  }
   Item& Get(const KESTO_RECORD& record) { return Get(RowKeyOf(record)); }
 
   std::vector<Item> all;
   std::vector<DeviceRowTexts> rows;
   std::vector<DeviceRowKey> shown;
+  const CQUORINPresenter* pToolTips = nullptr;
   int nRewrites = 0;
   int nMarks = 0;
   int iSelected = -1;
@@ -90,13 +96,26 @@ class RecordingView : public IDeviceListView {
 
 class PresenterTest : public ::testing::Test {
  protected:
-  explicit PresenterTest(platform::TickSource* pTicks = nullptr) {
+  explicit PresenterTest(platform::TickSource* pTicks = nullptr) { Start(pTicks); }
+
+  // A new finder and presenter, which read the table (as set now) when they start.
+  void Start(platform::TickSource* pTicks = nullptr) {
+    presenter.reset();
+    finder.reset();
     auto socket = std::make_unique<FakeDatagramSocket>();
     pSocket = socket.get();
     KestoFinderOptions options;
     options.pTicks = pTicks ? pTicks : &clock;
-    // The finder sends only to its one target here; the presenter's table is the fake below.
-    options.fnReadInterfaces = nullptr;
+    // The table is the fake below; the finder still sends only to its one target.
+    options.fnReadInterfaces = [this](std::vector<platform::NetInterface>* pTable) {
+      ++nInterfaceReads;
+      if (!bInterfacesReadable) return false;
+      *pTable = interfaces;
+      return true;
+    };
+    options.fnRouteSource = nullptr;
+    options.destinations.bEveryAdapter = false;
+    options.nMaxEntries = nMaxEntries;
     finder = std::make_unique<CKestoFinder>(options, std::move(socket));
     presenter = std::make_unique<CQUORINPresenter>(
         *finder, view,
@@ -104,13 +123,8 @@ class PresenterTest : public ::testing::Test {
           ++nDialogRuns;
           return fnDialog ? fnDialog(model) : false;
         },
-        [this](const std::string& sUrl) { urls.push_back(sUrl); },
-        [this](std::vector<platform::NetInterface>* pTable) {
-          ++nInterfaceReads;
-          if (!bInterfacesReadable) return false;
-          *pTable = interfaces;
-          return true;
-        });
+        [this](const std::string& sUrl) { urls.push_back(sUrl); });
+    view.pToolTips = presenter.get();
   }
 
   static platform::NetInterface Interface(const char* pszName, uint32_t dwAddress, uint32_t dwMask,
@@ -142,6 +156,7 @@ class PresenterTest : public ::testing::Test {
   std::vector<platform::NetInterface> interfaces{Interface("lo", 0x7F000001u, 0xFF000000u, true),
                                                  Interface("eth0", 0xC0A80105u, 0xFFFFFF00u)};
   bool bInterfacesReadable = true;
+  size_t nMaxEntries = 16384;  // read by Start
   int nInterfaceReads = 0;
 };
 

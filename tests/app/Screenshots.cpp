@@ -29,17 +29,17 @@ int main(int argc, char* argv[]) {
   FakeDatagramSocket* pSocket = socket.get();
   KestoFinderOptions options;
   options.pTicks = &clock;
-  options.fnReadInterfaces = nullptr;
   // A fixed computer for the picture: 192.168.1.5/24 on eth0 and 10.20.0.5/16 on wlan0.
-  CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::move(socket)), nullptr,
-                    [](std::vector<platform::NetInterface>* pTable) {
-                      pTable->clear();
-                      for (const auto& [pszName, dwAddress, dwMask] :
-                           {std::tuple{"eth0", 0xC0A80105u, 0xFFFFFF00u}, std::tuple{"wlan0", 0x0A140005u, 0xFFFF0000u}}) {
-                        pTable->push_back(MakeInterface(pszName, dwAddress, dwMask));
-                      }
-                      return true;
-                    });
+  options.fnReadInterfaces = [](std::vector<platform::NetInterface>* pTable) {
+    pTable->clear();
+    for (const auto& [pszName, dwAddress, dwMask] :
+         {std::tuple{"eth0", 0xC0A80105u, 0xFFFFFF00u}, std::tuple{"wlan0", 0x0A140005u, 0xFFFF0000u}}) {
+      pTable->push_back(MakeInterface(pszName, dwAddress, dwMask));
+    }
+    return true;
+  };
+  options.fnRouteSource = nullptr;
+  CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::move(socket)));
 
   const struct {
     const char* pszName;

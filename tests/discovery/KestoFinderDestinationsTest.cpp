@@ -382,4 +382,58 @@ TEST_F(KestoFinderDestinationsTest, RemoveAgedUsesTheSweepsAgeLimit) {
   EXPECT_EQ(finder->GetDevices().GetCount(), 0);
 }
 
+TEST_F(KestoFinderDestinationsTest, ASweepOfTheLinksOwnUnusedAddressesNeverHoldsUpProbesOrSettings) {
+  // A sweep over eth0's own /24, where nobody answers address resolution: the OS keeps
+  // every datagram to those addresses charged to the socket (the buffer never drains).
+  KestoDestinations destinations = Sweep(Ip(10, 202, 1, 2), 253);
+  MakeFinder(0, destinations, 1000);
+  pSocket->lSendBufferBytes = 212992;
+  pSocket->dwHeldNet = Ip(10, 202, 1, 0);
+  pSocket->dwHeldMask = PrefixMask(24);
+  const KESTO_RECORD onLink = MakeRecord(1);   // answers every broadcast probe
+  const KESTO_RECORD behind = MakeRecord(2);   // answers its own unicast probe only
+  size_t nProbes = 0;
+  std::vector<platform::Ipv4Endpoint> configs;
+  for (uint32_t dwTick = 1; dwTick <= 10000; ++dwTick) {
+    clock.Advance(1);
+    finder->Poll();
+    for (const auto& endpoint : TakeSent()) {
+      if (endpoint == kLimited) {
+        ++nProbes;
+        pSocket->Queue(RecordBytes(onLink));
+      } else if (endpoint.dwAddress == Ip(10, 202, 1, 2)) {
+        pSocket->Queue(RecordBytes(behind), {endpoint.dwAddress, 1444});
+      }
+    }
+    if (dwTick == 5000) {
+      EXPECT_GE(finder->SendConfig(onLink), 0);
+      configs = TakeSent(kesto_wire::kSetConfigSize);
+    }
+    finder->RemoveAged();
+    // Both answered the first probe (one read per Poll); from then on both stay.
+    if (dwTick > 1010) {
+      ASSERT_EQ(finder->GetDevices().GetCount(), 2) << "a device aged out at " << dwTick;
+    }
+  }
+  EXPECT_EQ(nProbes, 9u) << "one probe every interval: 1001, 2002, ... 9009 ms";
+  // The limited broadcast, eth1's, and the address the device answered from: every way went out.
+  EXPECT_EQ(configs.size(), 3u);
+  EXPECT_EQ(configs.front(), kLimited);
+  EXPECT_LT(pSocket->ulUnsent, 212992u / 2) << "the sweep kept to its share of the buffer";
+  EXPECT_LT(finder->GetSweepSent(), 253u);
+  EXPECT_TRUE(finder->IsSweepBehind());
+  EXPECT_GT(finder->GetAgeLimitMs(), 9000u) << "ageing follows the sweep's real progress";
+
+  // The OS gives up on the addresses and frees the buffer: the round completes and ends.
+  pSocket->DrainHeld();
+  pSocket->dwHeldMask = 0xFFFFFFFFu;
+  for (int i = 0; i < 1000 && finder->IsSweeping(); ++i) {
+    clock.Advance(1);
+    finder->Poll();
+  }
+  EXPECT_FALSE(finder->IsSweeping());
+  EXPECT_EQ(finder->GetSweepSent(), 253u);
+  EXPECT_FALSE(finder->IsSweepBehind());
+}
+
 }  // namespace

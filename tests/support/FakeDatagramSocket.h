@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/DatagramSocket.h"
+#include "support/FakeClock.h"
 
 // An in-memory socket: tests queue inbound datagrams and read what was sent.
 // Behaves like a Linux UDP socket: reads report the true length, cut to the buffer.
@@ -29,11 +30,32 @@ class FakeDatagramSocket : public platform::DatagramSocket {
   // (negative: never full).
   int iNoWaitRoom = -1;
 
+  // A send buffer of this many bytes that tells its unsent bytes (negative: it tells
+  // nothing). Datagrams to addresses in dwHeldNet/dwHeldMask (on-link hosts nobody
+  // resolves) stay charged kHeldBytes each until DrainHeld(); others leave at once.
+  static constexpr unsigned long kHeldBytes = 1152;
+  long lSendBufferBytes = -1;
+  uint32_t dwHeldNet = 0, dwHeldMask = 0xFFFFFFFFu;
+  unsigned long ulUnsent = 0;
+  void DrainHeld() { ulUnsent = 0; }
+  // Each read moves this clock on (a slow reader); null leaves time alone.
+  FakeClock* pClockPerRead = nullptr;
+  uint32_t dwMsPerRead = 1;
+
   int SendToNoWait(const void* pData, size_t nSize, const platform::Ipv4Endpoint& to) override {
     if (iNoWaitRoom == 0) return kSendWouldBlock;
+    const bool bHeld = lSendBufferBytes >= 0 && dwHeldMask != 0xFFFFFFFFu && (to.dwAddress & dwHeldMask) == dwHeldNet;
+    if (lSendBufferBytes >= 0 && ulUnsent + kHeldBytes > static_cast<unsigned long>(lSendBufferBytes))
+      return kSendWouldBlock;
     const int iSent = SendTo(pData, nSize, to);
     if (iSent >= 0 && iNoWaitRoom > 0) --iNoWaitRoom;
+    if (iSent >= 0 && bHeld) ulUnsent += kHeldBytes;
     return iSent;
+  }
+  bool GetUnsentBytes(unsigned long* pulBytes) override {
+    if (lSendBufferBytes < 0) return false;
+    *pulBytes = ulUnsent;
+    return true;
   }
 
   int SendTo(const void* pData, size_t nSize, const platform::Ipv4Endpoint& to) override {
@@ -51,6 +73,7 @@ class FakeDatagramSocket : public platform::DatagramSocket {
   bool WaitReadable(int) override { return !m_inbound.empty(); }
   long ReceiveFrom(void* pBuffer, size_t nCapacity, platform::Ipv4Endpoint* pFrom) override {
     if (m_inbound.empty()) return -1;
+    if (pClockPerRead != nullptr) pClockPerRead->Advance(dwMsPerRead);
     Sent datagram = std::move(m_inbound.front());
     m_inbound.pop_front();
     const size_t nCopy = datagram.bytes.size() < nCapacity ? datagram.bytes.size() : nCapacity;
