@@ -4,6 +4,8 @@
 #include <iterator>
 #include <utility>
 
+#include "discovery/ReceiveRoomNotice.h"
+
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl, ReadInterfaces fnReadInterfaces)
     : m_finder(finder),
@@ -55,7 +57,13 @@ void CQUORINPresenter::PollDevices() {
   const bool bInterfacesChanged = RefreshInterfaces(dwNow);
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
   if (bRowsChanged || bInterfacesChanged) m_check.Rebuild(m_finder.GetDevices());
-  if (bRowsChanged || bInterfacesChanged || bApplyChanged) RefreshMarks();
+  // The receive buffer's size is read back once, at the first pass.
+  const bool bFirstPass = !m_bRoomRead;
+  if (bFirstPass) {
+    m_bRoomRead = true;
+    m_sRoomNotice = ReceiveRoomNotice(m_finder.GetSocket(), m_finder.GetMaxEntries());
+  }
+  if (bRowsChanged || bInterfacesChanged || bApplyChanged || bFirstPass) RefreshMarks();
 }
 
 void CQUORINPresenter::PollWhileModal() { m_finder.Poll(); }
@@ -222,6 +230,7 @@ void CQUORINPresenter::RefreshMarks() {
     }
   }
   std::string sStatus = m_apply.StatusText();
+  if (sStatus.empty()) sStatus = m_sRoomNotice;
   if (sStatus != m_sStatus) {
     m_sStatus = std::move(sStatus);
     m_view.SetStatusText(m_sStatus);

@@ -136,6 +136,9 @@ class CQUORINPresenter {
   RowList m_rows;
   std::unordered_map<DeviceRowKey, RowList::iterator> m_rowByKey;
   std::string m_sStatus;
+  // Shown while the status line has nothing else to say: the receive buffer is short.
+  std::string m_sRoomNotice;
+  bool m_bRoomRead = false;
 };
 
 #endif
