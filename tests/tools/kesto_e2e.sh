@@ -66,6 +66,10 @@ kesto() {
 
 sim_lines() { wc -l <"$sim_log"; }
 
+# FILE's lines less the note about a short receive buffer, which depends on the
+# machine's net.core.rmem_max rather than on the devices.
+errors_in() { grep -v '^kesto: note: the receive buffer holds' "$1"; }
+
 case $mode in
   loopback)
     kesto_cmd=("$bin/kesto")
@@ -103,7 +107,7 @@ case_list() {
   # A short wait still sees every device: the first probe goes out at once.
   kesto list --json --wait 300 >"$work/list.json" 2>"$work/err.txt" || fail "list --json exited $?"
   diff -u "$expected_list" "$work/list.json" || fail "JSON differs"
-  [ -s "$work/err.txt" ] && fail "list wrote to stderr: $(cat "$work/err.txt")"
+  errors_in "$work/err.txt" >/dev/null && fail "list wrote to stderr: $(cat "$work/err.txt")"
   grep -q '^discover from ' "$sim_log" || fail "the simulator saw no discovery request"
   # watch in its plain form: one tab-separated line per event.
   kesto watch --duration 600 >"$work/watch.txt" || fail "watch exited $?"
@@ -147,7 +151,7 @@ case_watch() {
   local status=$?
   [ $status -eq 0 ] || fail "watch exited $status after Ctrl-C"
   [ "$(grep -c '"event":"added"' "$work/watch.out")" -eq 3 ] || fail "expected three added events"
-  [ -s "$work/watch.err" ] && fail "watch wrote to stderr: $(cat "$work/watch.err")"
+  errors_in "$work/watch.err" >/dev/null && fail "watch wrote to stderr: $(cat "$work/watch.err")"
   return 0
 }
 
@@ -257,7 +261,7 @@ case_set_unconfirmed() {
 
 # Thousands of devices answering one probe: none may be lost.
 case_many() {
-  start_sim --count 2000 --seed 7
+  start_sim --count 2000 --seed 7 --per-source-rate 0
   kesto list --json --wait 1500 >"$work/list.json" 2>"$work/err.txt" || fail "list exited $?: $(cat "$work/err.txt")"
   local count
   count=$(grep -o '"mac": "[0-9A-F-]*"' "$work/list.json" | sort -u | wc -l)
@@ -275,7 +279,7 @@ case_marks() {
   grep -qE '^Name +MAC Address +IP Address +Port +Version +Note$' "$work/table.txt" || fail "no Note column: $(cat "$work/table.txt")"
   [ "$(grep -cE ' duplicate IP$' "$work/table.txt")" -eq 2 ] || fail "table marks: $(cat "$work/table.txt")"
   grep -E '^Middle' "$work/table.txt" | grep -q duplicate && fail "the device with its own address was marked"
-  [ "$(cat "$work/err.txt")" = "kesto: warning: 10.9.8.7 is reported by more than one device: 02-00-00-00-0D-01 02-00-00-00-0D-03" ] ||
+  [ "$(errors_in "$work/err.txt")" = "kesto: warning: 10.9.8.7 is reported by more than one device: 02-00-00-00-0D-01 02-00-00-00-0D-03" ] ||
     fail "warning: $(cat "$work/err.txt")"
   kesto list --json --wait 300 >"$work/list.json" 2>/dev/null || fail "list --json exited $?"
   [ "$(grep -c '"duplicate_ip": true' "$work/list.json")" -eq 2 ] || fail "JSON marks: $(cat "$work/list.json")"
