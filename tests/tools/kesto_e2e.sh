@@ -2,7 +2,7 @@
 # End-to-end tests of the real kesto against the real kesto-sim.
 #   kesto_e2e.sh loopback CASE BIN_DIR DATA_DIR   kesto --broadcast 127.0.0.1 --port N
 #   kesto_e2e.sh lab CASE BIN_DIR DATA_DIR LAB_LIB  default target, inside two test namespaces
-# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast (loopback only)
+# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast | bound (loopback only)
 #       | noroute (lab only).
 # Exits 0 on success, 1 on failure, 77 when the lab cannot be made (CTest: skipped).
 # Every wait is bounded; nothing is sent outside loopback or the test's namespaces.
@@ -304,6 +304,21 @@ case_unicast() {
   kesto set 02-00-00-00-00-01 --name "By unicast" --no-broadcast --target 127.0.0.1 >"$work/out.txt" 2>"$work/err.txt" ||
     fail "unicast set exited $?: $(cat "$work/err.txt")"
   grep -q '^set 02-00-00-00-00-01 applied ' "$sim_log" || fail "no set-configuration by unicast"
+  return 0
+}
+
+# The simulator's bound per source, over real sockets: one request from kesto draws
+# no more records than the budget, and the rest is logged as held back.
+case_bound() {
+  [ "$mode" = loopback ] || fail "bound runs over loopback only"
+  start_sim --count 50 --per-source-rate 20
+  grep -q 'note: 50 devices but --per-source-rate 20' "$sim_log" || fail "no note of the bound at start"
+  kesto list --json --wait 500 >"$work/list.json" 2>/dev/null || fail "list exited $?"
+  local listed
+  listed=$(grep -c '"mac"' "$work/list.json")
+  [ "$listed" -eq 20 ] || fail "one request drew $listed records, not 20"
+  grep -q '^discover from 127\.0\.0\.1:[0-9]* answered 20 dropped 0 limited 30$' "$sim_log" ||
+    fail "the simulator did not log the records it held back"
   return 0
 }
 
