@@ -134,9 +134,9 @@ class PosixUdpSocket : public DatagramSocket {
   // Datagrams read in one recvmmsg and not yet handed out: slots nNext..nHeld-1.
   struct Ahead {
     uint8_t bytes[kReadAhead * kReadAheadBytes];
-    mmsghdr messages[kReadAhead];
-    iovec parts[kReadAhead];
-    sockaddr_in from[kReadAhead];
+    mmsghdr messages[kReadAhead] = {};
+    iovec parts[kReadAhead] = {};
+    sockaddr_in from[kReadAhead] = {};
     unsigned nHeld = 0;
     unsigned nNext = 0;
   };
@@ -145,17 +145,19 @@ class PosixUdpSocket : public DatagramSocket {
   bool ReadAhead() {
     if (m_pAhead && m_pAhead->nNext < m_pAhead->nHeld) return true;
     // Made at the first read, so a socket that only sends never holds the buffer.
-    if (!m_pAhead) m_pAhead = std::make_unique<Ahead>();
+    if (!m_pAhead) {
+      m_pAhead = std::make_unique<Ahead>();
+      for (unsigned i = 0; i < kReadAhead; ++i) {
+        m_pAhead->parts[i] = iovec{m_pAhead->bytes + i * kReadAheadBytes, kReadAheadBytes};
+        m_pAhead->messages[i].msg_hdr.msg_name = &m_pAhead->from[i];
+        m_pAhead->messages[i].msg_hdr.msg_iov = &m_pAhead->parts[i];
+        m_pAhead->messages[i].msg_hdr.msg_iovlen = 1;
+      }
+    }
     Ahead& ahead = *m_pAhead;
     ahead.nHeld = ahead.nNext = 0;
-    for (unsigned i = 0; i < kReadAhead; ++i) {
-      ahead.parts[i] = iovec{ahead.bytes + i * kReadAheadBytes, kReadAheadBytes};
-      ahead.messages[i] = mmsghdr{};
-      ahead.messages[i].msg_hdr.msg_name = &ahead.from[i];
-      ahead.messages[i].msg_hdr.msg_namelen = sizeof ahead.from[i];
-      ahead.messages[i].msg_hdr.msg_iov = &ahead.parts[i];
-      ahead.messages[i].msg_hdr.msg_iovlen = 1;
-    }
+    // The kernel rewrites each used slot's address length; the rest stays as set up.
+    for (unsigned i = 0; i < kReadAhead; ++i) ahead.messages[i].msg_hdr.msg_namelen = sizeof ahead.from[i];
     int iRead;
     // MSG_TRUNC makes each message's length the datagram's true one, even when it was cut.
     do {
