@@ -28,8 +28,9 @@ struct KestoFinderOptions {
   // Answers from new MAC addresses beyond this many entries are dropped and counted,
   // except those kept (see AddDevice), which may use kKeptReserve entries more.
   size_t nMaxEntries = 16384;
-  // Room for a burst of answers to one probe.
-  int iReceiveBufferBytes = 1 << 20;
+  // Room for a burst of answers to one probe: a full list's (Linux doubles the request
+  // and counts about 1 KiB a queued answer).
+  int iReceiveBufferBytes = 8 << 20;
   // Which ways a probe goes besides endpTarget: every adapter, named ones, single addresses.
   KestoDestinations destinations;
   // The most unicast datagrams of a sweep sent in any one second.

@@ -1,6 +1,7 @@
 #ifndef KESTO_PLATFORM_UDPSOCKET_H
 #define KESTO_PLATFORM_UDPSOCKET_H
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,10 @@ std::unique_ptr<DatagramSocket> OpenUdpSocket(const UdpSocketOptions& options,
 
 // The receive buffer size the OS actually granted, or -1.
 int GetReceiveBufferBytes(DatagramSocket& socket);
+
+// About how many waiting datagrams of nPayloadBytes that buffer holds before the OS
+// drops further ones (it counts its own bookkeeping too), or -1 when unknown.
+long GetReceiveBufferDatagrams(DatagramSocket& socket, size_t nPayloadBytes);
 
 }  // namespace platform
 

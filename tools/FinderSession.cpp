@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "discovery/KestoAddressCheck.h"
+#include "discovery/ReceiveRoomNotice.h"
 #include "tools/ExitCodes.h"
 
 namespace {
@@ -16,7 +17,8 @@ constexpr uint32_t kMaxReadMsPerPass = 10;
 constexpr int kReadsPerClockLook = 64;
 // Idle wait between passes; an arriving answer ends it at once.
 constexpr uint32_t kIdleWaitMs = 10;
-// Room for the answers of a few thousand devices to one probe.
+// Room for every answer of a full list to one probe (Linux doubles the request and
+// counts about 1 KiB a queued answer).
 constexpr int kReceiveBufferBytes = 8 << 20;
 
 std::string JoinNames(const std::vector<std::string>& names) {
@@ -98,6 +100,9 @@ std::unique_ptr<FinderSession> FinderSession::Open(const TargetOptions& target, 
       return nullptr;
     }
   }
+  // Said once, before any answer: a listing cut short by the OS would otherwise look complete.
+  const std::string sNotice = ReceiveRoomNotice(pFinder->GetSocket(), pFinder->GetMaxEntries());
+  if (!sNotice.empty()) err << "kesto: note: " << sNotice << "\n";
   return std::unique_ptr<FinderSession>(new FinderSession(std::move(pFinder)));
 }
 

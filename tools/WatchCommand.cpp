@@ -95,11 +95,13 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
     for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
       auto* pInfo = static_cast<CKestoInfo*>(devices.GetNext(pos));
       const KESTO_RECORD& record = pInfo->GetRecord();
+      // Only an entry whose record ever changed can differ from what was shown: the
+      // others skip the look-up, which adds up over thousands of entries a pass.
       if (!pInfo->bListed) {
         pInfo->bListed = 1;
         shown[MacKey(record)] = record;
         PrintEvent(out, options.bJson, "added", record);
-      } else if (!(shown[MacKey(record)] == record)) {
+      } else if (pInfo->bChanged && !(shown[MacKey(record)] == record)) {
         shown[MacKey(record)] = record;
         PrintEvent(out, options.bJson, "changed", record);
       }

@@ -4,6 +4,8 @@
 #include <iterator>
 #include <utility>
 
+#include "discovery/ReceiveRoomNotice.h"
+
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl)
     : m_finder(finder), m_view(view), m_fnRunDialog(std::move(fnRunDialog)), m_fnOpenUrl(std::move(fnOpenUrl)) {}
@@ -45,8 +47,14 @@ void CQUORINPresenter::PollDevices() {
 
   const bool bInterfacesChanged = RefreshInterfaces();
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
+  // The receive buffer's size is read back once, at the first pass.
+  const bool bFirstPass = !m_bRoomRead;
+  if (bFirstPass) {
+    m_bRoomRead = true;
+    m_sRoomNotice = ReceiveRoomNotice(m_finder.GetSocket(), m_finder.GetMaxEntries());
+  }
   UpdateMarks(bInterfacesChanged);
-  UpdateStatus(bApplyChanged);
+  UpdateStatus(bApplyChanged || bFirstPass);
 }
 
 void CQUORINPresenter::TakeWaitingAnswers(uint32_t dwPassStart) {
@@ -289,6 +297,8 @@ void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
                     std::to_string(m_finder.GetSweepSize()) + " addresses sent in " +
                     std::to_string(m_finder.GetSweepElapsedMs() / 1000) + " s");
   }
+  // The short receive buffer is said while nothing else is.
+  if (parts.empty() && !m_sRoomNotice.empty()) parts.push_back(m_sRoomNotice);
   std::string sStatus;
   for (const std::string& sPart : parts) sStatus += (sStatus.empty() ? "" : "   ") + sPart;
   if (sStatus == m_sStatus) return;

@@ -159,6 +159,9 @@ class CQUORINPresenter {
   bool m_bStatusFull = false;
   bool m_bStatusBehind = false;
   size_t m_nStatusSweepSent = 0;
+  // Shown while the status line has nothing else to say: the receive buffer is short.
+  std::string m_sRoomNotice;
+  bool m_bRoomRead = false;
 };
 
 #endif

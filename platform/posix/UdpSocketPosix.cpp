@@ -10,7 +10,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/UdpSocket.h"
 
@@ -29,6 +31,8 @@ sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
 Ipv4Endpoint FromSockaddr(const sockaddr_in& address) {
   return Ipv4Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
 }
+
+constexpr size_t kQueuedDatagramOverhead = 924;
 
 class PosixUdpSocket : public DatagramSocket {
  public:
@@ -62,33 +66,73 @@ class PosixUdpSocket : public DatagramSocket {
 #endif
   }
 
+  size_t SendBatchTo(const Part* pParts, size_t nCount, const Ipv4Endpoint& to) override {
+    sockaddr_in address = ToSockaddr(to);
+    constexpr size_t kRun = 256;
+    mmsghdr messages[kRun];
+    iovec parts[kRun];
+    size_t nSent = 0;
+    for (size_t nDone = 0; nDone < nCount;) {
+      const size_t nRun = std::min(kRun, nCount - nDone);
+      for (size_t i = 0; i < nRun; ++i) {
+        parts[i] = iovec{const_cast<void*>(pParts[nDone + i].pData), pParts[nDone + i].nSize};
+        messages[i] = mmsghdr{};
+        messages[i].msg_hdr.msg_name = &address;
+        messages[i].msg_hdr.msg_namelen = sizeof address;
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+      }
+      const int iSent = ::sendmmsg(m_fd, messages, static_cast<unsigned>(nRun), MSG_NOSIGNAL);
+      if (iSent < 0 && errno == EINTR) continue;
+      if (iSent <= 0) {
+        ++nDone;  // the first of the run failed: skip it, as a loop of sendto would
+        continue;
+      }
+      nSent += static_cast<size_t>(iSent);
+      nDone += static_cast<size_t>(iSent);
+    }
+    return nSent;
+  }
+
   bool GetPendingBytes(unsigned long* pulBytes) override {
+    if (m_pAhead && m_pAhead->nNext < m_pAhead->nHeld) {
+      *pulBytes = m_pAhead->messages[m_pAhead->nNext].msg_len;
+      return true;
+    }
     int pending = 0;
     if (::ioctl(m_fd, FIONREAD, &pending) != 0) return false;
     *pulBytes = static_cast<unsigned long>(pending);
     return true;
   }
 
-  bool IsDatagramWaiting() override { return WaitReadable(0); }
+  bool IsDatagramWaiting() override { return ReadAhead(); }
 
   bool WaitReadable(int iTimeoutMs) override {
+    // A zero wait is a look: one read ahead answers it and, when something waits,
+    // already holds the next datagrams, so a drain loop makes no call per datagram.
+    if (iTimeoutMs <= 0) return ReadAhead();
+    if (m_pAhead && m_pAhead->nNext < m_pAhead->nHeld) return true;
     pollfd entry{m_fd, POLLIN, 0};
     int ready;
     do {
-      ready = ::poll(&entry, 1, iTimeoutMs < 0 ? 0 : iTimeoutMs);
+      ready = ::poll(&entry, 1, iTimeoutMs);
     } while (ready < 0 && errno == EINTR);
     return ready > 0 && (entry.revents & POLLIN) != 0;
   }
 
   long ReceiveFrom(void* pBuffer, size_t nCapacity, Ipv4Endpoint* pFrom) override {
-    sockaddr_in address{};
-    socklen_t addressSize = sizeof address;
-    // MSG_TRUNC makes Linux report the datagram's real length even when it was cut.
-    ssize_t length = ::recvfrom(m_fd, pBuffer, nCapacity, MSG_DONTWAIT | MSG_TRUNC,
-                                reinterpret_cast<sockaddr*>(&address), &addressSize);
-    if (length < 0) return -1;
-    if (pFrom != nullptr) *pFrom = FromSockaddr(address);
-    return static_cast<long>(length);
+    const bool bHeld = m_pAhead && m_pAhead->nNext < m_pAhead->nHeld;
+    // A caller with room for more than a read-ahead slot keeps every byte of a datagram read alone.
+    if (!bHeld && nCapacity > kReadAheadBytes) return ReceiveOne(pBuffer, nCapacity, pFrom);
+    if (!ReadAhead()) return -1;
+    Ahead& ahead = *m_pAhead;
+    const mmsghdr& message = ahead.messages[ahead.nNext];
+    const size_t nLength = message.msg_len;
+    const size_t nCopy = std::min({nLength, nCapacity, kReadAheadBytes});
+    if (nCopy > 0) std::memcpy(pBuffer, ahead.bytes + ahead.nNext * kReadAheadBytes, nCopy);
+    if (pFrom != nullptr) *pFrom = FromSockaddr(ahead.from[ahead.nNext]);
+    ++ahead.nNext;
+    return static_cast<long>(nLength);
   }
 
   bool GetLocalEndpoint(Ipv4Endpoint* pLocal) override {
@@ -102,7 +146,55 @@ class PosixUdpSocket : public DatagramSocket {
   int Descriptor() const { return m_fd; }
 
  private:
+  // Datagrams read in one recvmmsg and not yet handed out: slots nNext..nHeld-1.
+  struct Ahead {
+    uint8_t bytes[kReadAhead * kReadAheadBytes];
+    mmsghdr messages[kReadAhead] = {};
+    iovec parts[kReadAhead] = {};
+    sockaddr_in from[kReadAhead] = {};
+    unsigned nHeld = 0;
+    unsigned nNext = 0;
+  };
+
+  // True when a datagram is held, reading the waiting ones ahead when none is.
+  bool ReadAhead() {
+    if (m_pAhead && m_pAhead->nNext < m_pAhead->nHeld) return true;
+    // Made at the first read, so a socket that only sends never holds the buffer.
+    if (!m_pAhead) {
+      m_pAhead = std::make_unique<Ahead>();
+      for (unsigned i = 0; i < kReadAhead; ++i) {
+        m_pAhead->parts[i] = iovec{m_pAhead->bytes + i * kReadAheadBytes, kReadAheadBytes};
+        m_pAhead->messages[i].msg_hdr.msg_name = &m_pAhead->from[i];
+        m_pAhead->messages[i].msg_hdr.msg_iov = &m_pAhead->parts[i];
+        m_pAhead->messages[i].msg_hdr.msg_iovlen = 1;
+      }
+    }
+    Ahead& ahead = *m_pAhead;
+    ahead.nHeld = ahead.nNext = 0;
+    // The kernel rewrites each used slot's address length; the rest stays as set up.
+    for (unsigned i = 0; i < kReadAhead; ++i) ahead.messages[i].msg_hdr.msg_namelen = sizeof ahead.from[i];
+    int iRead;
+    // MSG_TRUNC makes each message's length the datagram's true one, even when it was cut.
+    do {
+      iRead = ::recvmmsg(m_fd, ahead.messages, kReadAhead, MSG_DONTWAIT | MSG_TRUNC, nullptr);
+    } while (iRead < 0 && errno == EINTR);
+    if (iRead <= 0) return false;
+    ahead.nHeld = static_cast<unsigned>(iRead);
+    return true;
+  }
+
+  long ReceiveOne(void* pBuffer, size_t nCapacity, Ipv4Endpoint* pFrom) {
+    sockaddr_in address{};
+    socklen_t addressSize = sizeof address;
+    ssize_t length = ::recvfrom(m_fd, pBuffer, nCapacity, MSG_DONTWAIT | MSG_TRUNC,
+                                reinterpret_cast<sockaddr*>(&address), &addressSize);
+    if (length < 0) return -1;
+    if (pFrom != nullptr) *pFrom = FromSockaddr(address);
+    return static_cast<long>(length);
+  }
+
   int m_fd;
+  std::unique_ptr<Ahead> m_pAhead;
 };
 
 std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
@@ -145,6 +237,14 @@ int GetReceiveBufferBytes(DatagramSocket& socket) {
   socklen_t size = sizeof bytes;
   if (::getsockopt(posix->Descriptor(), SOL_SOCKET, SO_RCVBUF, &bytes, &size) != 0) return -1;
   return bytes;
+}
+
+long GetReceiveBufferDatagrams(DatagramSocket& socket, size_t nPayloadBytes) {
+  const int iBytes = GetReceiveBufferBytes(socket);
+  if (iBytes < 0) return -1;
+  // Linux charges each queued datagram its whole kernel buffer, not just the payload:
+  // 832 bytes for a 100-byte one over loopback; the rest is room for other drivers.
+  return static_cast<long>(static_cast<size_t>(iBytes) / (nPayloadBytes + kQueuedDatagramOverhead));
 }
 
 }  // namespace platform

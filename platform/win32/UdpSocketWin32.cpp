@@ -20,74 +20,61 @@ sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
   return address;
 }
 
+constexpr size_t kQueuedDatagramOverhead = 100;
+
 class WinUdpSocket : public DatagramSocket {
  public:
   explicit WinUdpSocket(SOCKET s) : m_s(s) {}
   ~WinUdpSocket() override { closesocket(m_s); }
 
+  // The socket is non-blocking from its opening, so a read never needs a wait before
+  // it; a send that finds the buffer full waits for room here instead.
   int SendTo(const void* pData, size_t nSize, const Ipv4Endpoint& to) override {
-    sockaddr_in address = ToSockaddr(to);
-    int sent = sendto(m_s, static_cast<const char*>(pData), static_cast<int>(nSize), 0,
-                      reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    return sent == SOCKET_ERROR ? -1 : sent;
+    for (;;) {
+      const int sent = SendOnce(pData, nSize, to);
+      if (sent != SOCKET_ERROR) return sent;
+      if (WSAGetLastError() != WSAEWOULDBLOCK) return -1;
+      fd_set writable;
+      FD_ZERO(&writable);
+      FD_SET(m_s, &writable);
+      if (select(0, nullptr, &writable, nullptr, nullptr) == SOCKET_ERROR) return -1;
+    }
   }
 
   int SendToNoWait(const void* pData, size_t nSize, const Ipv4Endpoint& to) override {
-    // Windows has no per-call flag: the socket is non-blocking for this one send.
-    u_long ulOn = 1, ulOff = 0;
-    if (ioctlsocket(m_s, FIONBIO, &ulOn) != 0) return SendTo(pData, nSize, to);
-    sockaddr_in address = ToSockaddr(to);
-    const int sent = sendto(m_s, static_cast<const char*>(pData), static_cast<int>(nSize), 0,
-                            reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    const int iError = sent == SOCKET_ERROR ? WSAGetLastError() : 0;
-    ioctlsocket(m_s, FIONBIO, &ulOff);
-    if (sent == SOCKET_ERROR) return iError == WSAEWOULDBLOCK ? kSendWouldBlock : -1;
+    const int sent = SendOnce(pData, nSize, to);
+    if (sent == SOCKET_ERROR) return WSAGetLastError() == WSAEWOULDBLOCK ? kSendWouldBlock : -1;
     return sent;
   }
 
   bool GetPendingBytes(unsigned long* pulBytes) override {
     u_long pending = 0;
     if (ioctlsocket(m_s, FIONREAD, &pending) != 0) return false;
-    *pulBytes = pending;
+    *pulBytes = pending + (m_lHeld >= 0 ? static_cast<unsigned long>(m_lHeld) : 0);
     return true;
   }
 
-  bool IsDatagramWaiting() override { return WaitReadable(0); }
+  // Windows has no call that reads several datagrams at once: looking reads one
+  // ahead, and ReceiveFrom hands it out, so each datagram costs one recvfrom.
+  bool IsDatagramWaiting() override { return ReadAhead(); }
 
   bool WaitReadable(int iTimeoutMs) override {
+    if (iTimeoutMs <= 0) return ReadAhead();
+    if (m_lHeld >= 0) return true;
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(m_s, &readable);
-    if (iTimeoutMs < 0) iTimeoutMs = 0;
     timeval timeout{iTimeoutMs / 1000, (iTimeoutMs % 1000) * 1000};
     return select(0, &readable, nullptr, nullptr, &timeout) > 0;
   }
 
   long ReceiveFrom(void* pBuffer, size_t nCapacity, Ipv4Endpoint* pFrom) override {
-    // Windows has no MSG_TRUNC: a datagram longer than the buffer fails with
-    // WSAEMSGSIZE and its length is lost. Reading into room for the largest
-    // datagram gives the true length; the caller gets the part that fits.
-    if (!IsDatagramWaiting()) return -1;
-    char* pRead = static_cast<char*>(pBuffer);
-    size_t nRead = nCapacity;
-    if (nCapacity < kLargestDatagram) {
-      m_byLarge.resize(kLargestDatagram);
-      pRead = m_byLarge.data();
-      nRead = m_byLarge.size();
-    }
-    sockaddr_in address{};
-    int addressSize = sizeof address;
-    int length = recvfrom(m_s, pRead, static_cast<int>(nRead), 0, reinterpret_cast<sockaddr*>(&address),
-                          &addressSize);
-    if (length == SOCKET_ERROR) {
-      // Only a buffer of the caller's that is still too small gets here; the datagram is gone either way.
-      if (WSAGetLastError() == WSAEMSGSIZE) return static_cast<long>(nRead) + 1;
-      return -1;
-    }
-    if (pRead != pBuffer && length > 0)
-      std::memcpy(pBuffer, pRead, std::min(static_cast<size_t>(length), nCapacity));
-    if (pFrom != nullptr) *pFrom = Ipv4Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
-    return length;
+    if (!ReadAhead()) return -1;
+    const long lLength = m_lHeld;
+    m_lHeld = -1;
+    if (lLength > 0) std::memcpy(pBuffer, m_byLarge.data(), std::min(static_cast<size_t>(lLength), nCapacity));
+    if (pFrom != nullptr) *pFrom = m_fromHeld;
+    return lLength;
   }
 
   bool GetLocalEndpoint(Ipv4Endpoint* pLocal) override {
@@ -101,10 +88,34 @@ class WinUdpSocket : public DatagramSocket {
   SOCKET Handle() const { return m_s; }
 
  private:
+  int SendOnce(const void* pData, size_t nSize, const Ipv4Endpoint& to) {
+    sockaddr_in address = ToSockaddr(to);
+    return sendto(m_s, static_cast<const char*>(pData), static_cast<int>(nSize), 0,
+                  reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  }
+
+  // True when a datagram is held, reading one ahead when none is. Windows has no
+  // MSG_TRUNC: a datagram longer than the buffer fails with WSAEMSGSIZE and its
+  // length is lost, so it is read into room for the largest datagram.
+  bool ReadAhead() {
+    if (m_lHeld >= 0) return true;
+    if (m_byLarge.empty()) m_byLarge.resize(kLargestDatagram);
+    sockaddr_in address{};
+    int addressSize = sizeof address;
+    const int length = recvfrom(m_s, m_byLarge.data(), static_cast<int>(m_byLarge.size()), 0,
+                                reinterpret_cast<sockaddr*>(&address), &addressSize);
+    if (length == SOCKET_ERROR) return false;
+    m_lHeld = length;
+    m_fromHeld = Ipv4Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
+    return true;
+  }
+
   // The largest UDP payload over IPv4 (65,535 less the IP and UDP headers) fits.
   static constexpr size_t kLargestDatagram = 65536;
   SOCKET m_s;
   std::vector<char> m_byLarge;
+  long m_lHeld = -1;  // the length of the datagram read ahead, or -1 for none
+  Ipv4Endpoint m_fromHeld;
 };
 
 std::string WsaText(const char* what) { return std::string(what) + ": WSA error " + std::to_string(WSAGetLastError()); }
@@ -137,6 +148,8 @@ std::unique_ptr<DatagramSocket> OpenUdpSocket(const UdpSocketOptions& options, s
     sockaddr_in address = ToSockaddr(options.endpBind);
     if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return fail("bind");
   }
+  u_long ulOn = 1;
+  if (ioctlsocket(s, FIONBIO, &ulOn) != 0) return fail("ioctlsocket(FIONBIO)");
   return std::make_unique<WinUdpSocket>(s);
 }
 
@@ -147,6 +160,13 @@ int GetReceiveBufferBytes(DatagramSocket& socket) {
   int size = sizeof bytes;
   if (getsockopt(win->Handle(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&bytes), &size) != 0) return -1;
   return bytes;
+}
+
+long GetReceiveBufferDatagrams(DatagramSocket& socket, size_t nPayloadBytes) {
+  const int iBytes = GetReceiveBufferBytes(socket);
+  if (iBytes < 0) return -1;
+  // Taken to count the payload and its address, with some room for bookkeeping.
+  return static_cast<long>(static_cast<size_t>(iBytes) / (nPayloadBytes + kQueuedDatagramOverhead));
 }
 
 }  // namespace platform

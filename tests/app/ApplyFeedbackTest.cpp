@@ -4,6 +4,8 @@
 #include <string>
 
 #include "app/logic/ApplyTracker.h"
+#include "platform/UdpSocket.h"
+#include "support/LoopbackSocket.h"
 #include "tests/app/PresenterFixture.h"
 
 namespace {
@@ -194,6 +196,27 @@ TEST(ApplyTracker, KeepsAtMost16AndNamesThreeInTheStatusLine) {
   EXPECT_EQ(tracker.Find(MakeRecord(4, "x", 0).byMAC), nullptr);  // the oldest went
   EXPECT_NE(tracker.Find(MakeRecord(5, "x", 0).byMAC), nullptr);
   EXPECT_FALSE(tracker.HasPending());
+}
+
+}  // namespace
+
+namespace {
+
+// Over a real socket whose receive buffer is too small for a full list, the status
+// line says so from the first pass on, naming the room the OS granted.
+TEST(ReceiveRoomStatusTest, AShortReceiveBufferIsNamedInTheStatusLine) {
+  FakeClock clock;  // never moves: no probe goes out
+  KestoFinderOptions options;
+  options.pTicks = &clock;
+  options.fnReadInterfaces = nullptr;
+  options.endpTarget = {platform::kLoopback, 9};
+  CKestoFinder finder(options, OpenLoopbackSocket(16384));
+  RecordingView view;
+  CQUORINPresenter presenter(finder, view, {}, {}, [](std::vector<platform::NetInterface>*) { return false; });
+  presenter.PollDevices();
+  const long lRoom = platform::GetReceiveBufferDatagrams(*finder.GetSocket(), kesto_wire::kRecordSize);
+  EXPECT_NE(view.sStatus.find("about " + std::to_string(lRoom) + " answers, fewer than the 16384"), std::string::npos)
+      << view.sStatus;
 }
 
 }  // namespace

@@ -81,9 +81,12 @@ case_both() {
   grep -q "^discover from $LAB2_B_SUBNET.1:" "$work/sim_b.log" || fail "link B got no directed broadcast"
   [ "$(sim_discovers c)" -eq 0 ] || fail "a broadcast crossed the router to C"
   # One request per probe per link: the limited broadcast's own link gets no directed copy.
-  local a b
-  sleep 0.2  # let both simulators log the last request
-  a=$(sim_discovers a) b=$(sim_discovers b)
+  # The last probe may still be on its way to one of them: the counts must meet within 5 s.
+  local a b tries=0
+  while a=$(sim_discovers a) b=$(sim_discovers b); [ "$a" -ne "$b" ] && [ $tries -lt 50 ]; do
+    tries=$((tries + 1))
+    sleep 0.1
+  done
   [ "$a" -eq "$b" ] || fail "link A got $a requests and link B $b"
   # B two is outside both client subnets.
   python3 - "$work/list.json" "$mac_b2" <<'PY' || fail "reachable marks wrong: $(cat "$work/list.json")"
@@ -98,7 +101,8 @@ PY
   [ "$(cat "$work/url.txt")" = "http://192.168.77.5/config.htm" ] || fail "open printed $(cat "$work/url.txt")"
   grep -q "outside every local subnet" "$work/err.txt" || fail "open gave no warning: $(cat "$work/err.txt")"
   kesto open "$mac_a2" --print --wait 1500 >/dev/null 2>"$work/err.txt" || fail "open A two exited $?"
-  [ -s "$work/err.txt" ] && fail "open of a local device warned: $(cat "$work/err.txt")"
+  grep -v '^kesto: note: the receive buffer holds' "$work/err.txt" >/dev/null &&
+    fail "open of a local device warned: $(cat "$work/err.txt")"
   return 0
 }
 

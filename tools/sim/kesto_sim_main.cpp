@@ -41,6 +41,13 @@ int main(int argc, char** argv) {
   app.add_flag("--junk", options.bJunk, "Also send 0, 99, 101 and 1500-byte datagrams with every answer");
   app.add_option("--drop", options.dDrop, "Fraction of answers to lose, 0 to 1")->check(CLI::Range(0.0, 1.0));
   app.add_flag("--ignore-set", options.bIgnoreSet, "Log set-configuration datagrams without applying them");
+  app.add_flag("--burst", options.bBurst,
+               "Send all answers to a request back to back, as many real devices do (default: runs of 128, "
+               "1 ms apart)");
+  app.add_option("--per-source-rate", options.dwPerSourceRate,
+                 "Most answers a second to any one source address, so a forged request cannot aim a flood at "
+                 "someone; 0 = no bound (default 1000)")
+      ->check(CLI::Range(0u, 100000000u));
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -79,6 +86,9 @@ int main(int argc, char** argv) {
     std::cerr << "kesto-sim: cannot listen on " << sBind << ":" << iPort << ": " << sError << "\n";
     return 1;
   }
+  if (options.dwPerSourceRate > 0 && devices.size() > options.dwPerSourceRate)
+    std::cerr << "kesto-sim: note: " << devices.size() << " devices but --per-source-rate " << options.dwPerSourceRate
+              << ": a client gets at most that many answers a second\n";
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
   std::cout << "kesto-sim: listening on " << FormatAddress(local.dwAddress) << ":" << local.wPort << ", "
