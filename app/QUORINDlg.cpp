@@ -30,7 +30,7 @@ namespace {
 
 QStringList ToStringList(const DeviceRowTexts& texts) {
   QStringList list;
-  for (const std::string& s : texts) list << QString::fromLocal8Bit(s.c_str());
+  for (const std::string& s : texts) list << QString::fromUtf8(s.c_str());
   return list;
 }
 
@@ -179,7 +179,7 @@ void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, boo
 void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) {
   QTreeWidgetItem* pItem = m_items.value(key);
   if (pItem == nullptr) return;
-  for (int i = 0; i < static_cast<int>(texts.size()); ++i) pItem->setText(i, QString::fromLocal8Bit(texts[i].c_str()));
+  for (int i = 0; i < static_cast<int>(texts.size()); ++i) pItem->setText(i, QString::fromUtf8(texts[i].c_str()));
 }
 
 void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) {
