@@ -127,7 +127,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
   connect(m_pBasicConfig, &QPushButton::clicked, this, [this] { m_presenter.OnBasicConfig(); });
   connect(m_pLaunch, &QPushButton::clicked, this, [this] { m_presenter.OnLaunchConfigurator(); });
   connect(m_pFilter, &QLineEdit::textChanged, this,
-          [this](const QString& sText) { m_presenter.SetFilterText(sText.toLocal8Bit().toStdString()); });
+          [this](const QString& sText) { m_presenter.SetFilterText(sText.toUtf8().toStdString()); });
   connect(m_pExport, &QPushButton::clicked, this, [this] { OnExport(); });
   connect(m_pAdapter, &QComboBox::activated, this,
           [this](int iIndex) { m_presenter.SelectAdapter(m_pAdapter->itemData(iIndex).toString().toStdString()); });

@@ -23,8 +23,9 @@ volatile std::sig_atomic_t g_bStop = 0;
 void OnStopSignal(int) { g_bStop = 1; }
 
 constexpr const char* kDeviceTextHelp =
-    "Names and versions come from the devices: outside JSON and CSV, TAB, LF and CR show as \\t, \\n and \\r,\n"
-    "other control characters as \\xHH (\\x1b for ESC) and a backslash as \\\\, so no device steers the terminal.\n"
+    "Names and versions come from the devices. In the table, in watch lines and in CSV printed to a terminal,\n"
+    "TAB, LF and CR show as \\t, \\n and \\r, other control characters as \\xHH (\\x1b for ESC) and a backslash\n"
+    "as \\\\, so no device steers the terminal; JSON is plain ASCII with its own escapes.\n"
     "Numbers are decimal: 010 is 10; 0x50, 1e3 and +5 are refused.";
 
 void AddTargetOptions(CLI::App* pCommand, TargetOptions* pTarget) {

@@ -29,7 +29,8 @@ TEST_F(PresenterTest, RowsShowDeviceTextsWithoutControlCharacters) {
   };
   uint8_t byLast = 0x40;
   for (const Case& c : cases) {
-    KESTO_RECORD record = MakeRecord(++byLast, "", 0xC0A8010Au + byLast);
+    ++byLast;
+    KESTO_RECORD record = MakeRecord(byLast, "", 0xC0A80100u + byLast);
     std::memcpy(record.szName, c.sName.data(), c.sName.size());
     std::memset(record.szVersion, 0, sizeof record.szVersion);
     std::memcpy(record.szVersion, c.sVersion.data(), c.sVersion.size());

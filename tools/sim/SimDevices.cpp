@@ -48,15 +48,15 @@ std::vector<KESTO_RECORD> MakeSimDevices(int nCount, uint32_t dwSeed) {
 
 namespace {
 
-// The most keys one device object may hold: the device form has 14, a copy of
-// `kesto list --json` a few more; this keeps a hostile file's objects small.
+// The most keys one device object may hold: the form has 16 at most (those of
+// `kesto list --json` and the three raw ones); this keeps a hostile file's objects small.
 constexpr size_t kMaxKeysPerDevice = 64;
 
 // Checks the shape before anything is built, so no file makes the parser nest
 // or allocate without bound: an array (depth 1) of objects (depth 2) of plain
 // values, at most kMaxSimDevices devices of at most kMaxKeysPerDevice keys.
 bool CheckShape(const std::string& sText, std::string* psError) {
-  std::vector<char> open;  // the brackets we are inside, outermost first
+  size_t nDepth = 0;  // how many brackets we are inside
   size_t nDevices = 0, nKeys = 0;
   bool bInString = false, bEscape = false, bEmpty = true;
   for (char c : sText) {
@@ -67,33 +67,33 @@ bool CheckShape(const std::string& sText, std::string* psError) {
       continue;
     }
     const bool bBlank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
-    if (!bBlank && open.empty() && c != '[') {
+    if (!bBlank && nDepth == 0 && c != '[') {
       *psError = "not a JSON array of devices";
       return false;
     }
-    if (!bBlank && c != ']' && open.size() == 1 && bEmpty) {
+    if (!bBlank && c != ']' && nDepth == 1 && bEmpty) {
       bEmpty = false;
       nDevices = 1;
     }
     if (c == '"') {
       bInString = true;
     } else if (c == '[' || c == '{') {
-      if (open.size() >= 2) {
+      if (nDepth >= 2) {
         *psError = "nesting deeper than an array of device objects";
         return false;
       }
-      if (open.size() == 1 && c == '[') {
+      if (nDepth == 1 && c == '[') {
         *psError = "device " + std::to_string(nDevices) + ": a device must be a JSON object";
         return false;
       }
-      open.push_back(c);
+      ++nDepth;
       nKeys = 0;
     } else if (c == ']' || c == '}') {
-      if (!open.empty()) open.pop_back();
-    } else if (c == ',' && open.size() == 1 && ++nDevices > static_cast<size_t>(kMaxSimDevices)) {
+      if (nDepth > 0) --nDepth;
+    } else if (c == ',' && nDepth == 1 && ++nDevices > static_cast<size_t>(kMaxSimDevices)) {
       *psError = "more than " + std::to_string(kMaxSimDevices) + " devices";
       return false;
-    } else if (c == ':' && open.size() == 2 && ++nKeys > kMaxKeysPerDevice) {
+    } else if (c == ':' && nDepth == 2 && ++nKeys > kMaxKeysPerDevice) {
       *psError = "device " + std::to_string(nDevices) + ": more than " + std::to_string(kMaxKeysPerDevice) + " keys";
       return false;
     }
