@@ -218,13 +218,16 @@ int CQUORINDlg::GetListRowCount() const {
 }
 
 std::string CQUORINDlg::GetCellText(int iRow, int iColumn) const {
-  char szText[256] = {};
-  LVITEMA item{};
+  // Read back as UTF-16 and handed out in UTF-8, the form the row texts came in.
+  wchar_t szText[256] = {};
+  LVITEMW item{};
   item.iSubItem = iColumn;
   item.pszText = szText;
-  item.cchTextMax = sizeof szText;
-  SendMessageA(m_hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
-  return szText;
+  item.cchTextMax = static_cast<int>(sizeof szText / sizeof szText[0]);
+  SendMessageW(m_hList, LVM_GETITEMTEXTW, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
+  char szUtf8[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, szText, -1, szUtf8, sizeof szUtf8, nullptr, nullptr);
+  return szUtf8;
 }
 
 bool CQUORINDlg::GetColumn(int iColumn, std::string* psTitle, int* piWidth) const {
