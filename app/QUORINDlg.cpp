@@ -31,7 +31,7 @@ namespace {
 
 QStringList ToStringList(const DeviceRowTexts& texts) {
   QStringList list;
-  for (const std::string& s : texts) list << QString::fromLocal8Bit(s.c_str());
+  for (const std::string& s : texts) list << QString::fromUtf8(s.c_str());
   return list;
 }
 
@@ -148,7 +148,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   connect(m_pBasicConfig, &QPushButton::clicked, this, [this] { m_presenter.OnBasicConfig(); });
   connect(m_pLaunch, &QPushButton::clicked, this, [this] { m_presenter.OnLaunchConfigurator(); });
   connect(m_pFilter, &QLineEdit::textChanged, this,
-          [this](const QString& sText) { m_presenter.SetFilterText(sText.toLocal8Bit().toStdString()); });
+          [this](const QString& sText) { m_presenter.SetFilterText(sText.toUtf8().toStdString()); });
   connect(m_pExport, &QPushButton::clicked, this, [this] { OnExport(); });
   connect(m_pAbout, &QPushButton::clicked, this, [this] { OnAbout(); });
   connect(m_pAdapter, &QComboBox::activated, this,
@@ -201,7 +201,7 @@ void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, boo
 void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) {
   QTreeWidgetItem* pItem = m_items.value(key);
   if (pItem == nullptr) return;
-  for (int i = 0; i < static_cast<int>(texts.size()); ++i) pItem->setText(i, QString::fromLocal8Bit(texts[i].c_str()));
+  for (int i = 0; i < static_cast<int>(texts.size()); ++i) pItem->setText(i, QString::fromUtf8(texts[i].c_str()));
 }
 
 void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) {

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "tools/formats/TerminalText.h"
+
 std::array<std::string, 5> DeviceColumns(const KESTO_RECORD& record) {
-  return {FieldText(record.szName, sizeof record.szName), FormatMAC(record.byMAC), FormatAddress(record.dwIPAddress),
-          FormatPort(record.iPort), FieldText(record.szVersion, sizeof record.szVersion)};
+  return {TerminalText(FieldText(record.szName, sizeof record.szName)), FormatMAC(record.byMAC),
+          FormatAddress(record.dwIPAddress), FormatPort(record.iPort),
+          TerminalText(FieldText(record.szVersion, sizeof record.szVersion))};
 }
 
 std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records) { return FormatDeviceTable(records, {}); }
@@ -21,7 +24,7 @@ std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records, const st
   }
   std::vector<size_t> widths(rows.front().size(), 0);
   for (const auto& row : rows)
-    for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+    for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], DisplayWidth(row[i]));
   std::string sTable;
   for (const auto& row : rows) {
     std::string sLine;
@@ -29,7 +32,7 @@ std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records, const st
     for (size_t i = 0; i < row.size(); ++i) {
       sLine += row[i];
       if (!row[i].empty()) nTextEnd = sLine.size();
-      if (i + 1 < row.size()) sLine += std::string(widths[i] - row[i].size() + 2, ' ');
+      if (i + 1 < row.size()) sLine += std::string(widths[i] - DisplayWidth(row[i]) + 2, ' ');
     }
     // Padding behind blank trailing columns is cut; spaces inside a text stay.
     sLine.resize(nTextEnd);

@@ -65,7 +65,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
   if (options.bJson || options.bCsv) {
     std::vector<ListedDevice> listed;
     for (const KESTO_RECORD& record : records) listed.push_back({record, check.IsDuplicateIP(record), isOutside(record)});
-    out << (options.bJson ? DevicesToJson(listed) : DevicesToCsv(listed));
+    out << (options.bJson ? DevicesToJson(listed) : DevicesToCsv(listed, options.bOutputTerminal));
   } else {
     std::vector<std::string> notes;
     for (const KESTO_RECORD& record : records) {

@@ -12,6 +12,7 @@ struct ListOptions {
   bool bJson = false;
   bool bCsv = false;
   bool bProgress = false;   // a sweep longer than 2 s reports its progress on err
+  bool bOutputTerminal = false;  // out is a terminal: CSV texts are escaped as in the table
 };
 
 // `kesto list`: collects answers for the wait and prints every device that

@@ -27,7 +27,8 @@ void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const KESTO
     DeviceJson line = DeviceJson::object();
     line["event"] = pszEvent;
     line["device"] = DeviceToJson(record);
-    out << line.dump() << "\n";
+    // ASCII only, as in `kesto list --json`: a C1 character in UTF-8 would still reach the terminal.
+    out << line.dump(-1, ' ', true) << "\n";
   } else {
     out << pszEvent;
     for (const std::string& sColumn : DeviceColumns(record)) out << '\t' << sColumn;

@@ -1,6 +1,7 @@
 // kesto: finds Kesto devices on the local network, lists and watches them,
 // changes their settings and opens their web page.
 #include <csignal>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "platform/Terminal.h"
 #include "tools/ApplyCommand.h"
 #include "tools/BackupCommand.h"
+#include "tools/DecimalOption.h"
 #include "tools/ExitCodes.h"
 #include "tools/ListCommand.h"
 #include "tools/OpenCommand.h"
@@ -24,10 +26,17 @@ volatile std::sig_atomic_t g_bStop = 0;
 
 void OnStopSignal(int) { g_bStop = 1; }
 
+constexpr const char* kDeviceTextHelp =
+    "Names and versions come from the devices. In the table, in watch lines and in CSV printed to a terminal,\n"
+    "TAB, LF and CR show as \\t, \\n and \\r, other control characters as \\xHH (\\x1b for ESC) and a backslash\n"
+    "as \\\\, so no device steers the terminal; JSON is plain ASCII with its own escapes.\n"
+    "Numbers are decimal: 010 is 10; 0x50, 1e3 and +5 are refused.";
+
 void AddTargetOptions(CLI::App* pCommand, TargetOptions* pTarget) {
   pCommand->add_option("--broadcast", pTarget->sBroadcast, "Address the requests go to (dotted, no host names)")
       ->default_str(pTarget->sBroadcast);
-  pCommand->add_option("--port", pTarget->iPort, "UDP port of the devices")->default_str(std::to_string(pTarget->iPort));
+  AddDecimalOption(pCommand, "--port", &pTarget->iPort, 1, 65535, "UDP port of the devices")
+      ->default_str(std::to_string(pTarget->iPort));
   pCommand->add_option("--interface", pTarget->vecInterfaces,
                        "Broadcast only on this adapter (repeatable); default: 255.255.255.255 and every adapter")
       ->allow_extra_args(false);
@@ -38,9 +47,9 @@ void AddTargetOptions(CLI::App* pCommand, TargetOptions* pTarget) {
   pCommand->add_flag("--no-broadcast", pTarget->bNoBroadcast, "Send only to the --target addresses");
 }
 
-// Maps a bounded wait option; CLI11 refuses values outside it as bad input.
+// A wait in ms, up to a day; anything else is bad input.
 CLI::Option* AddWaitOption(CLI::App* pCommand, const char* pszName, int* piValue, const char* pszHelp) {
-  return pCommand->add_option(pszName, *piValue, pszHelp)->check(CLI::Range(0, 24 * 3600 * 1000));
+  return AddDecimalOption(pCommand, pszName, piValue, 0, 24 * 3600 * 1000, pszHelp);
 }
 
 struct RestoreOptionsBinding {
@@ -64,9 +73,7 @@ struct SetOptionBinding {
   std::string sValue;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   CLI::App app{"kesto: find Kesto devices on the local network and change their settings"};
   app.footer(kExitCodeHelp);
   app.set_version_flag("--version", std::string("kesto ") + GetKestoVersion());
@@ -74,22 +81,23 @@ int main(int argc, char** argv) {
 
   ListOptions listOptions;
   CLI::App* pList = app.add_subcommand("list", "List the devices that answer within the wait");
-  pList->footer(kExitCodeHelp);
+  pList->footer(std::string(kDeviceTextHelp) + "\n" + kExitCodeHelp);
   CLI::Option* pListWait = AddWaitOption(pList, "--wait", &listOptions.iWaitMs,
                                          "How long to collect answers, in ms (default 1500, plus the --target sweep)");
   CLI::Option* pJson = pList->add_flag("--json", listOptions.bJson, "Print one JSON array of device objects");
-  pList->add_flag("--csv", listOptions.bCsv, "Print CSV: a header line and one line per device")->excludes(pJson);
+  pList->add_flag("--csv", listOptions.bCsv,
+                  "Print CSV: a header line and one line per device; a name or version starting with = + - @ TAB "
+                  "or CR gets a leading ' so that a spreadsheet does not take it for a formula")->excludes(pJson);
   AddTargetOptions(pList, &listOptions.target);
 
   WatchOptions watchOptions;
   CLI::App* pWatch = app.add_subcommand("watch", "Print devices as they are added, changed or removed");
-  pWatch->footer(kExitCodeHelp);
+  pWatch->footer(std::string(kDeviceTextHelp) + "\n" + kExitCodeHelp);
   AddWaitOption(pWatch, "--duration", &watchOptions.iDurationMs, "How long to watch, in ms (default: until Ctrl-C)");
   pWatch->add_flag("--json", watchOptions.bJson, "Print JSON lines {\"event\":...,\"device\":{...}}");
-  CLI::Option* pAgeLimit = pWatch->add_option("--age-limit", watchOptions.iAgeLimitMs,
-                     "Report a device removed after this many ms of silence (default 2500: one lost answer is "
-                     "ridden out)")
-      ->check(CLI::Range(static_cast<int>(AGE_LIMIT_MS), 3600 * 1000));
+  CLI::Option* pAgeLimit = AddDecimalOption(pWatch, "--age-limit", &watchOptions.iAgeLimitMs, AGE_LIMIT_MS, 3600 * 1000,
+                                            "Report a device removed after this many ms of silence (default 2500: "
+                                            "one lost answer is ridden out)");
   AddTargetOptions(pWatch, &watchOptions.target);
 
   SetOptions setOptions;
@@ -174,6 +182,7 @@ int main(int argc, char** argv) {
   }
   listOptions.bWaitGiven = pListWait->count() > 0;
   listOptions.bProgress = platform::IsStandardErrorTerminal();
+  listOptions.bOutputTerminal = platform::IsStandardOutputTerminal();
   watchOptions.bAgeLimitGiven = pAgeLimit->count() > 0;
   setOptions.bWaitGiven = pSetWait->count() > 0;
   openOptions.bWaitGiven = pOpenWait->count() > 0;
@@ -219,4 +228,18 @@ int main(int argc, char** argv) {
   }
   platform::StopSocketLayer();
   return iResult;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Nothing may end the program unexplained: whatever escapes is reported and fails.
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "kesto: " << e.what() << "\n";
+  } catch (...) {
+    std::cerr << "kesto: unexpected failure\n";
+  }
+  return kExitFailed;
 }

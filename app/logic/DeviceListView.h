@@ -8,7 +8,8 @@
 
 #include "discovery/KestoRecord.h"
 
-// The five texts of one device-list row: name, MAC address, IP address, port, version.
+// The five texts of one device-list row: name, MAC address, IP address, port, version,
+// in UTF-8 (the device's texts with control characters escaped, see TerminalText).
 using DeviceRowTexts = std::array<std::string, 5>;
 
 // Names a row for as long as it lives: its device's MAC address in the low 48 bits.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "discovery/ReceiveRoomNotice.h"
+#include "tools/formats/TerminalText.h"
 
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl)
@@ -162,7 +163,9 @@ std::string CQUORINPresenter::GetRowToolTip(DeviceRowKey key) const {
 }
 
 DeviceRowTexts CQUORINPresenter::RowTexts(const CKestoInfo& info) {
-  return {info.GetName(), info.GetMACText(), info.GetIPText(), info.GetPortText(), info.GetVersion()};
+  // The device's own texts as UTF-8 with control characters escaped, as a terminal gets them.
+  return {TerminalText(info.GetName()), info.GetMACText(), info.GetIPText(), info.GetPortText(),
+          TerminalText(info.GetVersion())};
 }
 
 std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) { return ConfigPageUrl(dwIPAddress); }

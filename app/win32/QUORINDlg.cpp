@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "app/logic/DeviceColumns.h"
 #include "app/logic/PollingLoop.h"
 #include "app/win32/resource.h"
@@ -10,11 +12,22 @@
 
 namespace {
 
+// Row texts are UTF-8; the list view takes them as UTF-16, whatever the ANSI code page.
+std::wstring WideFromUtf8(const std::string& sText) {
+  const int nChars = MultiByteToWideChar(CP_UTF8, 0, sText.c_str(), -1, nullptr, 0);
+  if (nChars <= 0) return std::wstring();
+  std::wstring sWide(static_cast<size_t>(nChars), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, sText.c_str(), -1, sWide.data(), nChars);
+  sWide.resize(static_cast<size_t>(nChars) - 1);
+  return sWide;
+}
+
 void SetCellText(HWND hList, int iRow, int iColumn, const std::string& sText) {
-  LVITEMA item{};
+  std::wstring sWide = WideFromUtf8(sText);
+  LVITEMW item{};
   item.iSubItem = iColumn;
-  item.pszText = const_cast<char*>(sText.c_str());
-  SendMessageA(hList, LVM_SETITEMTEXTA, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
+  item.pszText = sWide.data();
+  SendMessageW(hList, LVM_SETITEMTEXTW, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
 }
 
 void OpenWithShell(const std::string& sUrl) {
@@ -141,11 +154,12 @@ void CQUORINDlg::OnPaintIconic() {
 }
 
 void CQUORINDlg::InsertListRow(int iIndex, const DeviceRowTexts& texts) {
-  LVITEMA item{};
+  std::wstring sName = WideFromUtf8(texts[0]);
+  LVITEMW item{};
   item.mask = LVIF_TEXT;  // text only: no image, no state
   item.iItem = iIndex;
-  item.pszText = const_cast<char*>(texts[0].c_str());
-  const int iRow = static_cast<int>(SendMessageA(m_hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  item.pszText = sName.data();
+  const int iRow = static_cast<int>(SendMessageW(m_hList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   if (iRow < 0) return;
   for (int i = 1; i < static_cast<int>(texts.size()); ++i) SetCellText(m_hList, iRow, i, texts[i]);
 }
@@ -219,13 +233,16 @@ int CQUORINDlg::GetListRowCount() const {
 }
 
 std::string CQUORINDlg::GetCellText(int iRow, int iColumn) const {
-  char szText[256] = {};
-  LVITEMA item{};
+  // Read back as UTF-16 and handed out in UTF-8, the form the row texts came in.
+  wchar_t szText[256] = {};
+  LVITEMW item{};
   item.iSubItem = iColumn;
   item.pszText = szText;
-  item.cchTextMax = sizeof szText;
-  SendMessageA(m_hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
-  return szText;
+  item.cchTextMax = static_cast<int>(sizeof szText / sizeof szText[0]);
+  SendMessageW(m_hList, LVM_GETITEMTEXTW, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
+  char szUtf8[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, szText, -1, szUtf8, sizeof szUtf8, nullptr, nullptr);
+  return szUtf8;
 }
 
 bool CQUORINDlg::GetColumn(int iColumn, std::string* psTitle, int* piWidth) const {

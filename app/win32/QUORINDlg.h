@@ -43,7 +43,7 @@ class CQUORINDlg : private IDeviceListView {
   CQUORINPresenter& GetPresenter() { return m_presenter; }
   HICON GetIcon() const { return m_hIcon; }
 
-  // The text of one cell as the list view holds it.
+  // The text of one cell as the list view holds it, in UTF-8.
   std::string GetCellText(int iRow, int iColumn) const;
   int GetListRowCount() const;
   // A column's title and width as the list view holds them; false past the last.

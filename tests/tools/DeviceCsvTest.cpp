@@ -90,6 +90,24 @@ TEST(DeviceCsvTest, RowsCarryTheJsonTexts) {
   }
 }
 
+TEST(DeviceCsvTest, ForATerminalTheDeviceTextsAreEscapedAndStillGuarded) {
+  const KESTO_RECORD record = Named("=\x1b[2J\r\nx", 8, "-\x9b\tv");
+  EXPECT_EQ(DeviceToCsvRow(record, false),
+            "\"'=\x1b[2J\r\nx\",02-00-00-00-00-0A,10.202.1.7,255.255.255.0,10.202.1.1,9.9.9.9,10000,'-\xC2\x9B\tv,2,"
+            "Master,RS232,9600,false\r\n");
+  EXPECT_EQ(DeviceToCsvRow(record, false, true),
+            "'=\\x1b[2J\\r\\nx,02-00-00-00-00-0A,10.202.1.7,255.255.255.0,10.202.1.1,9.9.9.9,10000,'-\\x9b\\tv,2,"
+            "Master,RS232,9600,false\r\n");
+}
+
+TEST(DeviceTableTest, ColumnsArePaddedByCharactersShownAfterEscaping) {
+  const std::vector<KESTO_RECORD> records{Named("\xE9\xE9", 2), Named("a\tb", 3)};
+  EXPECT_EQ(FormatDeviceTable(records),
+            "Name  MAC Address        IP Address  Port   Version\n"
+            "\xC3\xA9\xC3\xA9    02-00-00-00-00-0A  10.202.1.7  10000  1.0\n"
+            "a\\tb  02-00-00-00-00-0A  10.202.1.7  10000  1.0\n");
+}
+
 TEST(DeviceCsvTest, JsonCarriesTheDuplicateFlagOnlyWhenRaised) {
   const KESTO_RECORD record = Named("x", 1);
   EXPECT_EQ(DeviceToJson(record, false), DeviceToJson(record));

@@ -2,8 +2,8 @@
 # End-to-end tests of the real kesto against the real kesto-sim.
 #   kesto_e2e.sh loopback CASE BIN_DIR DATA_DIR   kesto --broadcast 127.0.0.1 --port N
 #   kesto_e2e.sh lab CASE BIN_DIR DATA_DIR LAB_LIB  default target, inside two test namespaces
-# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast | apply | bound (loopback only)
-#       | noroute (lab only).
+# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast | apply | bound
+#       | hostile | options | sim_input (loopback only) | noroute (lab only).
 # Exits 0 on success, 1 on failure, 77 when the lab cannot be made (CTest: skipped).
 # Every wait is bounded; nothing is sent outside loopback or the test's namespaces.
 set -uo pipefail
@@ -380,6 +380,169 @@ case_bound() {
   [ "$listed" -eq 20 ] || fail "one request drew $listed records, not 20"
   grep -q '^discover from 127\.0\.0\.1:[0-9]* answered 20 dropped 0 limited 30$' "$sim_log" ||
     fail "the simulator did not log the records it held back"
+  return 0
+}
+
+# No control byte but the line end, and no C1 character in UTF-8 (C2 80-9F), in FILE.
+no_control_bytes() {
+  LC_ALL=C grep -q $'[\x01-\x09\x0b-\x1f\x7f]' "$1" && fail "$2 holds a control character: $(od -c "$1" | head)"
+  LC_ALL=C grep -qP '\xc2[\x80-\x9f]' "$1" && fail "$2 holds a C1 character"
+  return 0
+}
+
+# Devices answering with escape sequences, line ends, tabs, C1 bytes, Latin-1 that is
+# no UTF-8, formula starts, a NUL inside and full fields without NUL: one per device.
+case_hostile() {
+  [ "$mode" = loopback ] || fail "hostile runs over loopback only"
+  local hostile=$data/hostile_devices.json
+  start_sim --from "$hostile"
+  kesto list --wait 600 >"$work/table.txt" 2>"$work/err.txt" || fail "list exited $?"
+  diff -u "$data/expected_hostile_table.txt" "$work/table.txt" || fail "table differs"
+  [ "$(wc -l <"$work/table.txt")" -eq 11 ] || fail "a device added a line to the table"
+  no_control_bytes "$work/table.txt" table
+  [ -s "$work/err.txt" ] && fail "list wrote to stderr: $(cat "$work/err.txt")"
+
+  # watch: one line of six tab-separated fields per device, none forged.
+  kesto watch --duration 600 >"$work/watch.txt" || fail "watch exited $?"
+  [ "$(wc -l <"$work/watch.txt")" -eq 10 ] || fail "watch printed $(wc -l <"$work/watch.txt") lines for 10 devices"
+  awk -F'\t' 'NF != 6 || $1 != "added" { exit 1 }' "$work/watch.txt" || fail "a watch line has a forged field"
+  # Its columns are the table's, tab-separated.
+  tail -n +2 "$work/table.txt" | cut -c1-34 | sed 's/ *$//' >"$work/names.expected"
+  cut -f2 "$work/watch.txt" >"$work/names.txt"
+  diff -u "$work/names.expected" "$work/names.txt" || fail "watch names differ from the table's"
+  # Past the separating tabs, nothing but text.
+  tr -d '\t' <"$work/watch.txt" >"$work/watch.untabbed"
+  no_control_bytes "$work/watch.untabbed" "watch output"
+  kesto watch --json --duration 600 >"$work/watch.json" || fail "watch --json exited $?"
+  LC_ALL=C grep -q $'[\x01-\x09\x0b-\x1f\x7f-\xff]' "$work/watch.json" && fail "watch --json is not plain ASCII"
+
+  kesto list --csv --wait 300 >"$work/list.csv" || fail "list --csv exited $?"
+  cmp -s "$data/expected_hostile.csv" "$work/list.csv" || fail "CSV differs: $(od -c "$work/list.csv" | head -30)"
+
+  # JSON: plain ASCII, and it carries every byte: a simulator reading it answers the same.
+  kesto list --json --wait 300 >"$work/list.json" || fail "list --json exited $?"
+  LC_ALL=C grep -q $'[\x01-\x09\x0b-\x1f\x7f-\xff]' "$work/list.json" && fail "list --json is not plain ASCII"
+  grep -qF '"name": "\u001b[2J\u001b]0;owned\u0007"' "$work/list.json" || fail "JSON does not escape ESC"
+  grep -qF '"name": "\u009b2J \u0085"' "$work/list.json" || fail "JSON does not escape C1"
+  stop_sim
+  start_sim --from "$work/list.json"
+  kesto list --json --wait 300 >"$work/again.json" || fail "second list --json exited $?"
+  diff -u "$work/list.json" "$work/again.json" || fail "the JSON form lost bytes"
+  return 0
+}
+
+# Every number on the command line is decimal: leading zeros are decimal, other bases,
+# signs, exponents and blanks exit 2 with a message naming the option, and nothing is sent.
+case_options() {
+  [ "$mode" = loopback ] || fail "options runs over loopback only"
+  start_sim --from "$known"
+  local port=${target[3]}
+  # command | option | value (each refused)
+  local refused=(
+    "list|--wait|0x50" "list|--wait|1e3" "list|--wait|+5" "list|--wait| 5" "list|--wait|-1" "list|--wait|86400001"
+    "list|--port|0x50" "list|--port|0b1" "list|--port|65536" "list|--port|0" "list|--port|" "list|--port|1.0"
+    "watch|--duration|0x10" "watch|--age-limit|0x1000" "watch|--age-limit|1999" "watch|--port|+1444"
+    "set|--wait|1e3" "set|--port|0x5a4" "open|--wait|0b11" "open|--port|5e2"
+  )
+  local before entry command option value status
+  for entry in "${refused[@]}"; do
+    IFS='|' read -r command option value <<<"$entry"
+    before=$(sim_lines)
+    local args=("$command")
+    [ "$command" = set ] && args+=(02-00-00-00-00-01 --name x)
+    [ "$command" = open ] && args+=(02-00-00-00-00-01 --print)
+    timeout 30 "${kesto_cmd[@]}" "${args[@]}" --broadcast 127.0.0.1 "$option" "$value" >"$work/out.txt" 2>"$work/err.txt"
+    status=$?
+    [ $status -eq 2 ] || fail "$command $option '$value' exited $status, not 2"
+    grep -q -- "$option" "$work/err.txt" || fail "message for $command $option '$value' does not name it: $(cat "$work/err.txt")"
+    [ -s "$work/out.txt" ] && fail "$command $option '$value' wrote to stdout"
+    [ "$(sim_lines)" -eq "$before" ] || fail "$command $option '$value' sent something"
+  done
+  # Leading zeros are decimal: 0PORT is PORT, 0300 is 300.
+  timeout 30 "${kesto_cmd[@]}" list --broadcast 127.0.0.1 --port "00$port" --wait 0300 --json >"$work/list.json" ||
+    fail "list with leading zeros exited $?"
+  diff -u "$expected_list" "$work/list.json" || fail "--port 00$port did not reach the simulator"
+  stop_sim
+
+  # kesto-sim: refused values exit 2 before anything listens.
+  local sim_refused=("--count|010x" "--count|0x10" "--count|65536" "--count|-1" "--port|0x50" "--port|65536"
+                     "--seed|1e3" "--seed|4294967296" "--seed|-1" "--drop|nan" "--drop|inf" "--drop|1.5" "--drop|1e-1")
+  for entry in "${sim_refused[@]}"; do
+    IFS='|' read -r option value <<<"$entry"
+    timeout 10 "$bin/kesto-sim" --bind 127.0.0.1 "$option" "$value" >"$work/out.txt" 2>"$work/err.txt"
+    status=$?
+    [ $status -eq 2 ] || fail "kesto-sim $option '$value' exited $status, not 2"
+    grep -q -- "$option" "$work/err.txt" || fail "kesto-sim message for $option '$value': $(cat "$work/err.txt")"
+    grep -q listening "$work/out.txt" && fail "kesto-sim $option '$value' started"
+  done
+  # Accepted: a leading zero is decimal, the full seed range, a plain fraction.
+  start_sim --count 010 --seed 4294967295 --drop 0.0
+  grep -q ', 10 devices$' "$sim_log" || fail "--count 010 did not make 10 devices: $(head -1 "$sim_log")"
+  return 0
+}
+
+# Device files the simulator refuses, each with exit 2 and a reason naming the file.
+case_sim_input() {
+  [ "$mode" = loopback ] || fail "sim_input runs over loopback only"
+  local dir=$work/files
+  mkdir -p "$dir/a-directory"
+  truncate -s $((16 * 1024 * 1024 + 1)) "$dir/oversize.json"
+  { printf '[{"mac":'; head -c 1000000 /dev/zero | tr '\0' '['; } >"$dir/deep.json"
+  printf '[{"mac":"02-00-00-00-00-01","name":{"deep":1}}]' >"$dir/nested-value.json"
+  printf '[[{"mac":"02-00-00-00-00-01"}]]' >"$dir/array-in-array.json"
+  awk 'BEGIN { printf "["; for (i = 0; i < 65536; i++) printf "%s{}", (i ? "," : ""); printf "]" }' >"$dir/too-many.json"
+  printf '[{"mac":"02-00-00-00-00-01","port":18446744073709551615}]' >"$dir/port-wraps.json"
+  printf '[{"mac":"02-00-00-00-00-01","port":2147483648}]' >"$dir/port-over.json"
+  printf '[{"mac":"02-00-00-00-00-01","type":128}]' >"$dir/type-over.json"
+  printf '[{"mac":"02-00-00-00-00-01","baud":65536}]' >"$dir/baud-over.json"
+  printf '[{"mac":"02-00-00-00-00-01","baud":115200.0}]' >"$dir/baud-float.json"
+  printf '[{"mac":"02-00-00-00-00-01","reserved1":-1}]' >"$dir/reserved-under.json"
+  printf '[{"mac":"02-00-00-00-00-01","port":NaN}]' >"$dir/nan.json"
+  printf '[{"mac":"02-00-00-00-00-01","port":1e400}]' >"$dir/huge-float.json"
+  printf '[{"mac":"02-00-00-00-00-01","port":99999999999999999999999}]' >"$dir/huge-integer.json"
+  printf '[{"mac":"02-00-00-00-00-01","port":"80"}]' >"$dir/port-text.json"
+  printf '[{"mac":"02-00-00-00-00-01","port":true}]' >"$dir/port-bool.json"
+  printf '[{"mac":"02-00-00-00-00-01","name":5}]' >"$dir/name-number.json"
+  printf '[{"mac":1}]' >"$dir/mac-number.json"
+  printf '{"mac":"02-00-00-00-00-01"}' >"$dir/not-array.json"
+  printf '[{"mac":"02-00-00-00-00-01"},7]' >"$dir/device-number.json"
+  # file | text the message must hold
+  local refused=(
+    "a-directory|is a directory"
+    "oversize.json|larger than 16 MiB"
+    "deep.json|nesting deeper"
+    "nested-value.json|nesting deeper"
+    "array-in-array.json|device 1: a device must be a JSON object"
+    "too-many.json|more than 65535 devices"
+    "port-wraps.json|device 1: \"port\" must be a whole number"
+    "port-over.json|device 1: \"port\" must be a whole number"
+    "type-over.json|\"type\" must be a whole number from -128 to 127"
+    "baud-over.json|\"baud\" must be a whole number from 0 to 65535"
+    "baud-float.json|\"baud\" must be a whole number"
+    "reserved-under.json|\"reserved1\" must be a whole number"
+    "nan.json|not valid JSON"
+    "huge-float.json|not valid JSON"
+    "huge-integer.json|\"port\" must be a whole number"
+    "port-text.json|\"port\" must be a whole number"
+    "port-bool.json|\"port\" must be a whole number"
+    "name-number.json|\"name\" must be a text"
+    "mac-number.json|\"mac\" must be given"
+    "not-array.json|not a JSON array"
+    "device-number.json|device 2: a device must be a JSON object"
+  )
+  local entry file expect status
+  for entry in "${refused[@]}"; do
+    IFS='|' read -r file expect <<<"$entry"
+    timeout 20 "$bin/kesto-sim" --bind 127.0.0.1 --port 0 --from "$dir/$file" >"$work/out.txt" 2>"$work/err.txt"
+    status=$?
+    [ $status -eq 2 ] || fail "--from $file exited $status, not 2: $(head -c 300 "$work/err.txt")"
+    grep -qF -- "$dir/$file: " "$work/err.txt" || fail "the message for $file does not name it: $(head -c 300 "$work/err.txt")"
+    grep -qF -- "$expect" "$work/err.txt" || fail "the message for $file lacks '$expect': $(head -c 300 "$work/err.txt")"
+  done
+  # The cap is on devices, not on the file: 65535 are read (and then refused for their missing MAC).
+  awk 'BEGIN { printf "["; for (i = 0; i < 65535; i++) printf "%s{}", (i ? "," : ""); printf "]" }' >"$dir/at-cap.json"
+  timeout 20 "$bin/kesto-sim" --bind 127.0.0.1 --port 0 --from "$dir/at-cap.json" >/dev/null 2>"$work/err.txt"
+  grep -qF 'device 1: "mac" must be given' "$work/err.txt" || fail "65535 devices were refused: $(cat "$work/err.txt")"
   return 0
 }
 

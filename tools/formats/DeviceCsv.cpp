@@ -3,43 +3,41 @@
 #include <vector>
 
 #include "tools/formats/DeviceJson.h"
+#include "tools/formats/TerminalText.h"
 
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
 
-std::string JoinRow(const std::vector<std::string>& fields) {
+// The cells come quoted already, so each can be guarded as its kind needs.
+std::string JoinRow(const std::vector<std::string>& cells) {
   std::string sLine;
-  for (size_t i = 0; i < fields.size(); ++i) {
+  for (size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) sLine += ',';
-    sLine += CsvField(fields[i]);
+    sLine += cells[i];
   }
   return sLine + kLineEnd;
 }
 
 }  // namespace
 
-std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string sQuoted = "\"";
-  for (char c : text) {
-    if (c == '"') sQuoted += '"';
-    sQuoted += c;
-  }
-  return sQuoted + "\"";
-}
-
 std::string DeviceCsvHeader() {
-  return JoinRow({"name", "mac", "ip", "netmask", "gateway", "dns", "port", "version", "type", "type_name",
-                  "protocol", "baud", "duplicate_ip"});
+  return "name,mac,ip,netmask,gateway,dns,port,version,type,type_name,protocol,baud,duplicate_ip" +
+         std::string(kLineEnd);
 }
 
-std::string DeviceToCsvRow(const KESTO_RECORD& record, bool bDuplicateIP) {
-  return JoinRow({Latin1ToUtf8(FieldText(record.szName, sizeof record.szName)), FormatMAC(record.byMAC),
-                  FormatAddress(record.dwIPAddress), FormatAddress(record.dwNetMask), FormatAddress(record.dwGateway),
-                  FormatAddress(record.dwDNS), std::to_string(record.iPort),
-                  Latin1ToUtf8(FieldText(record.szVersion, sizeof record.szVersion)),
-                  std::to_string(static_cast<int>(record.cType)), std::string(TypeText(record.cType)),
-                  ProtocolText(record.shProtocol), std::to_string(BaudFromWire(record.wBaudRate)),
-                  bDuplicateIP ? "true" : "false"});
+std::string DeviceToCsvRow(const KESTO_RECORD& record, bool bDuplicateIP, bool bForTerminal) {
+  auto text = [bForTerminal](const char* pField, size_t nSize) {
+    return bForTerminal ? TerminalText(FieldText(pField, nSize)) : Latin1ToUtf8(FieldText(pField, nSize));
+  };
+  // Only the device's own texts can start with a formula character that means one:
+  // numbers stay numbers (a port of -1 is no formula), the rest are our texts.
+  return JoinRow({CsvTextField(text(record.szName, sizeof record.szName)),
+                  CsvField(FormatMAC(record.byMAC)), CsvField(FormatAddress(record.dwIPAddress)),
+                  CsvField(FormatAddress(record.dwNetMask)), CsvField(FormatAddress(record.dwGateway)),
+                  CsvField(FormatAddress(record.dwDNS)), CsvField(std::to_string(record.iPort)),
+                  CsvTextField(text(record.szVersion, sizeof record.szVersion)),
+                  CsvField(std::to_string(static_cast<int>(record.cType))), CsvField(TypeText(record.cType)),
+                  CsvField(ProtocolText(record.shProtocol)), CsvField(std::to_string(BaudFromWire(record.wBaudRate))),
+                  CsvField(bDuplicateIP ? "true" : "false")});
 }

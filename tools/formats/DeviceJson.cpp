@@ -98,7 +98,12 @@ bool ReadAddress(const DeviceJson& object, const char* pszKey, uint32_t* pdwAddr
 bool ReadInteger(const DeviceJson& object, const char* pszKey, long long llMin, long long llMax, long long* pllValue,
                  std::string* psError) {
   const DeviceJson& value = object[pszKey];
-  if (!value.is_number_integer() || value.get<long long>() < llMin || value.get<long long>() > llMax)
+  // An unsigned number above the signed range must not wrap round into it (2^64 - 1 is not -1).
+  const bool bInRange = value.is_number_unsigned()
+                            ? value.get<unsigned long long>() <= static_cast<unsigned long long>(llMax)
+                            : value.is_number_integer() && value.get<long long>() >= llMin &&
+                                  value.get<long long>() <= llMax;
+  if (!bInRange)
     return Fail(psError, std::string("\"") + pszKey + "\" must be a whole number from " + std::to_string(llMin) +
                              " to " + std::to_string(llMax));
   *pllValue = value.get<long long>();
@@ -150,7 +155,7 @@ bool DeviceFromJson(const DeviceJson& object, KESTO_RECORD* pRecord, std::string
     }
   }
   if (object.contains("baud")) {
-    if (object["baud"] == 115200) {
+    if (object["baud"].is_number_integer() && object["baud"] == 115200) {
       record.wBaudRate = 49664;
     } else {
       if (!ReadInteger(object, "baud", 0, 65535, &llValue, psError)) return false;

@@ -3,9 +3,10 @@
 #include "tools/formats/DeviceCsv.h"
 #include "tools/formats/DeviceJson.h"
 
-std::string DevicesToCsv(const std::vector<ListedDevice>& devices) {
+std::string DevicesToCsv(const std::vector<ListedDevice>& devices, bool bForTerminal) {
   std::string sText = DeviceCsvHeader();
-  for (const ListedDevice& device : devices) sText += DeviceToCsvRow(device.record, device.bDuplicateIP);
+  for (const ListedDevice& device : devices)
+    sText += DeviceToCsvRow(device.record, device.bDuplicateIP, bForTerminal);
   return sText;
 }
 
@@ -16,5 +17,5 @@ std::string DevicesToJson(const std::vector<ListedDevice>& devices) {
     if (device.bUnreachable) object["reachable"] = false;
     array.push_back(std::move(object));
   }
-  return array.dump(2) + "\n";
+  return array.dump(2, ' ', true) + "\n";
 }

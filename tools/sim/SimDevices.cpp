@@ -1,6 +1,7 @@
 #include "tools/sim/SimDevices.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
@@ -45,14 +46,108 @@ std::vector<KESTO_RECORD> MakeSimDevices(int nCount, uint32_t dwSeed) {
   return devices;
 }
 
-bool LoadSimDevices(const std::string& sPath, std::vector<KESTO_RECORD>* pDevices, std::string* psError) {
-  std::ifstream file(sPath);
-  if (!file) {
-    *psError = sPath + ": cannot be read";
+namespace {
+
+// The most keys one device object may hold: the form has 16 at most (those of
+// `kesto list --json` and the three raw ones); this keeps a hostile file's objects small.
+constexpr size_t kMaxKeysPerDevice = 64;
+
+// Checks the shape before anything is built, so no file makes the parser nest
+// or allocate without bound: an array (depth 1) of objects (depth 2) of plain
+// values, at most kMaxSimDevices devices of at most kMaxKeysPerDevice keys.
+bool CheckShape(const std::string& sText, std::string* psError) {
+  size_t nDepth = 0;  // how many brackets we are inside
+  size_t nDevices = 0, nKeys = 0;
+  bool bInString = false, bEscape = false, bEmpty = true;
+  for (char c : sText) {
+    if (bInString) {
+      if (bEscape) bEscape = false;
+      else if (c == '\\') bEscape = true;
+      else if (c == '"') bInString = false;
+      continue;
+    }
+    const bool bBlank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    if (!bBlank && nDepth == 0 && c != '[') {
+      *psError = "not a JSON array of devices";
+      return false;
+    }
+    if (!bBlank && c != ']' && nDepth == 1 && bEmpty) {
+      bEmpty = false;
+      nDevices = 1;
+    }
+    if (c == '"') {
+      bInString = true;
+    } else if (c == '[' || c == '{') {
+      if (nDepth >= 2) {
+        *psError = "nesting deeper than an array of device objects";
+        return false;
+      }
+      if (nDepth == 1 && c == '[') {
+        *psError = "device " + std::to_string(nDevices) + ": a device must be a JSON object";
+        return false;
+      }
+      ++nDepth;
+      nKeys = 0;
+    } else if (c == ']' || c == '}') {
+      if (nDepth > 0) --nDepth;
+    } else if (c == ',' && nDepth == 1 && ++nDevices > static_cast<size_t>(kMaxSimDevices)) {
+      *psError = "more than " + std::to_string(kMaxSimDevices) + " devices";
+      return false;
+    } else if (c == ':' && nDepth == 2 && ++nKeys > kMaxKeysPerDevice) {
+      *psError = "device " + std::to_string(nDevices) + ": more than " + std::to_string(kMaxKeysPerDevice) + " keys";
+      return false;
+    }
+  }
+  return true;
+}
+
+// The whole file, if it is no directory and holds at most kMaxSimFileBytes.
+bool ReadDeviceFile(const std::string& sPath, std::string* psText, std::string* psError) {
+  std::error_code error;
+  if (std::filesystem::is_directory(sPath, error)) {
+    *psError = "is a directory, not a file";
     return false;
   }
-  DeviceJson array = DeviceJson::parse(file, nullptr, false);
-  if (array.is_discarded() || !array.is_array()) {
+  std::ifstream file(sPath, std::ios::binary);
+  if (!file) {
+    *psError = "cannot be read";
+    return false;
+  }
+  // Read in pieces up to one byte past the bound, so a pipe or an endless file is stopped too.
+  std::string sText;
+  char byChunk[65536];
+  while (file && sText.size() <= kMaxSimFileBytes) {
+    file.read(byChunk, sizeof byChunk);
+    sText.append(byChunk, static_cast<size_t>(file.gcount()));
+  }
+  if (file.bad()) {
+    *psError = "cannot be read";
+    return false;
+  }
+  if (sText.size() > kMaxSimFileBytes) {
+    *psError = "larger than " + std::to_string(kMaxSimFileBytes >> 20) + " MiB";
+    return false;
+  }
+  *psText = std::move(sText);
+  return true;
+}
+
+}  // namespace
+
+bool LoadSimDevices(const std::string& sPath, std::vector<KESTO_RECORD>* pDevices, std::string* psError) {
+  std::string sText, sError;
+  if (!ReadDeviceFile(sPath, &sText, &sError) || !CheckShape(sText, &sError)) {
+    *psError = sPath + ": " + sError;
+    return false;
+  }
+  DeviceJson array;
+  try {
+    array = DeviceJson::parse(sText);
+  } catch (const DeviceJson::exception& e) {
+    *psError = sPath + ": not valid JSON: " + e.what();
+    return false;
+  }
+  if (!array.is_array()) {
     *psError = sPath + ": not a JSON array of devices";
     return false;
   }
@@ -60,7 +155,6 @@ bool LoadSimDevices(const std::string& sPath, std::vector<KESTO_RECORD>* pDevice
   std::set<std::string> macs;
   for (size_t i = 0; i < array.size(); ++i) {
     KESTO_RECORD record;
-    std::string sError;
     if (!DeviceFromJson(array[i], &record, &sError)) {
       *psError = sPath + ": device " + std::to_string(i + 1) + ": " + sError;
       return false;

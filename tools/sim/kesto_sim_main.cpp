@@ -1,6 +1,8 @@
 // kesto-sim: answers Kesto discovery requests for any number of made-up
 // devices, so the tools can be tried and tested without hardware.
 #include <csignal>
+#include <cstdint>
+#include <exception>
 #include <iostream>
 #include <string>
 
@@ -8,6 +10,7 @@
 
 #include "platform/SocketLayer.h"
 #include "platform/UdpSocket.h"
+#include "tools/DecimalOption.h"
 #include "tools/sim/DeviceSimulator.h"
 #include "tools/sim/SimDevices.h"
 #include "version/KestoVersion.h"
@@ -18,12 +21,12 @@ volatile std::sig_atomic_t g_bStop = 0;
 
 void OnStopSignal(int) { g_bStop = 1; }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   CLI::App app{"kesto-sim: a simulator of Kesto devices"};
   app.footer("Prints \"kesto-sim: listening on ADDR:PORT, N devices\" first, then one line per datagram it gets.\n"
-             "Exit codes: 0 stopped by a signal; 1 the socket could not be opened; 2 bad options or device file.");
+             "Numbers are decimal: 010 is 10; 0x50, 1e3 and +5 are refused.\n"
+             "Exit codes: 0 stopped by a signal; 1 the socket could not be opened or another failure; 2 bad options "
+             "or device file.");
   app.set_version_flag("--version", std::string("kesto-sim ") + GetKestoVersion());
   int nCount = 5;
   std::string sBind = "0.0.0.0";
@@ -31,15 +34,22 @@ int main(int argc, char** argv) {
   uint32_t dwSeed = 1;
   std::string sFrom;
   SimulatorOptions options;
-  app.add_option("--count", nCount, "Number of made-up devices (default 5)")->check(CLI::Range(0, 65535));
+  AddDecimalOption(&app, "--count", &nCount, 0, kMaxSimDevices, "Number of made-up devices (default 5)");
   app.add_option("--bind", sBind, "Address to listen on (default 0.0.0.0)");
-  app.add_option("--port", iPort, "UDP port to listen on; 0 picks a free one (default 1444)")
-      ->check(CLI::Range(0, 65535));
-  app.add_option("--seed", dwSeed, "Seed for the made-up devices and the losses (default 1)");
-  app.add_option("--from", sFrom, "JSON file with an array of devices (the form of kesto list --json)")
+  AddDecimalOption(&app, "--port", &iPort, 0, 65535, "UDP port to listen on; 0 picks a free one (default 1444)");
+  AddDecimalOption(&app, "--seed", &dwSeed, 0, UINT32_MAX, "Seed for the made-up devices and the losses (default 1)");
+  app.add_option("--from", sFrom,
+                 "JSON file with an array of devices (the form of kesto list --json; at most 65535 devices, 16 MiB)")
       ->excludes("--count");
   app.add_flag("--junk", options.bJunk, "Also send 0, 99, 101 and 1500-byte datagrams with every answer");
-  app.add_option("--drop", options.dDrop, "Fraction of answers to lose, 0 to 1")->check(CLI::Range(0.0, 1.0));
+  app.add_option_function<std::string>(
+         "--drop",
+         [&options](const std::string& sText) {
+           std::string sError;
+           if (!ParseDecimalFraction(sText, &options.dDrop, &sError)) throw CLI::ValidationError("--drop", sError);
+         },
+         "Fraction of answers to lose, 0 to 1")
+      ->type_name("FRACTION");
   app.add_flag("--ignore-set", options.bIgnoreSet, "Log set-configuration datagrams without applying them");
   app.add_flag("--burst", options.bBurst,
                "Send all answers to a request back to back, as many real devices do (default: runs of 128, "
@@ -99,4 +109,18 @@ int main(int argc, char** argv) {
   pSocket.reset();
   platform::StopSocketLayer();
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Nothing may end the program unexplained: whatever escapes is reported and fails.
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "kesto-sim: " << e.what() << "\n";
+  } catch (...) {
+    std::cerr << "kesto-sim: unexpected failure\n";
+  }
+  return 1;
 }
