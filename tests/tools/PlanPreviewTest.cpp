@@ -39,7 +39,7 @@ TEST(PlanPreviewTest, ShowsEachChangeAgainstWhatTheDeviceSays) {
                                                "warning: 10.0.0.2 would be held by more than one device: "
                                                "00-1A-00-00-00-01 00-1A-00-00-00-02\n"
                                                "1 to change, 0 unchanged, 0 not found\n"},
-      {"mac,name\n00-1A-00-00-00-01,\x1B[2J\n", "00-1A-00-00-00-01  name: \"One\" -> \"\\x1B[2J\"\n"
+      {"mac,name\n00-1A-00-00-00-01,\x1B[2J\n", "00-1A-00-00-00-01  name: \"One\" -> \"\\x1b[2J\"\n"
                                                 "1 to change, 0 unchanged, 0 not found\n"},
   };
   for (const Case& c : cases) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tools/plan/PlanCells.h"
-#include "tools/plan/TerminalText.h"
+#include "tools/formats/TerminalText.h"
 
 namespace {
 
@@ -126,12 +126,12 @@ TEST(PlanReaderTest, CodesOutsideTheChoicesAreNotedNotRefused) {
   EXPECT_EQ(entry.outsideChoices[0].first, "type");
 }
 
-TEST(TerminalTextTest, EscapesControlBytesAndConvertsLatin1) {
+TEST(PlanTextTest, PlanMessagesEscapeControlBytesAndConvertLatin1) {
   const std::pair<std::string, std::string> cases[] = {
       {"plain", "plain"},
-      {"\x1B]0;owned\x07", "\\x1B]0;owned\\x07"},
-      {"a\r\nb\tc\x7F", "a\\x0D\\x0Ab\\x09c\\x7F"},
-      {"\x85\x9B\xA0\xE9", "\\x85\\x9B\xC2\xA0\xC3\xA9"},
+      {"\x1B]0;owned\x07", "\\x1b]0;owned\\x07"},
+      {"a\r\nb\tc\x7F", "a\\r\\nb\\tc\\x7f"},
+      {"\x85\x9B\xA0\xE9", "\\x85\\x9b\xC2\xA0\xC3\xA9"},
       {"back\\slash", "back\\\\slash"},
   };
   for (const auto& [sIn, sOut] : cases) EXPECT_EQ(TerminalText(sIn), sOut) << sIn;

@@ -69,7 +69,7 @@ TEST(ApplyReportTest, OneLinePerDeviceAndACount) {
   EXPECT_EQ(FormatReport(lines),
             "MAC Address        Name      Result\n"
             "02-00-00-00-00-01  Caf\xC3\xA9      confirmed\n"
-            "02-00-00-00-00-02  \\x1B[31m  not confirmed\n"
+            "02-00-00-00-00-02  \\x1b[31m  not confirmed\n"
             "02-00-00-00-00-03            not found\n"
             "02-00-00-00-00-04  x         refused: send failed\n"
             "4 devices: 1 confirmed, 1 not confirmed, 1 not found, 1 refused\n");

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/plan/TerminalText.h"
+#include "tools/formats/TerminalText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <unordered_map>
 
 #include "discovery/KestoAddressCheck.h"
-#include "tools/plan/TerminalText.h"
+#include "tools/formats/TerminalText.h"
 
 namespace {
 
