@@ -127,7 +127,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent,
   connect(m_pBasicConfig, &QPushButton::clicked, this, [this] { m_presenter.OnBasicConfig(); });
   connect(m_pLaunch, &QPushButton::clicked, this, [this] { m_presenter.OnLaunchConfigurator(); });
   connect(m_pFilter, &QLineEdit::textChanged, this,
-          [this](const QString& sText) { m_presenter.SetFilterText(sText.toLocal8Bit().toStdString()); });
+          [this](const QString& sText) { m_presenter.SetFilterText(sText.toLatin1().toStdString()); });
   connect(m_pExport, &QPushButton::clicked, this, [this] { OnExport(); });
   connect(m_pAdapter, &QComboBox::activated, this,
           [this](int iIndex) { m_presenter.SelectAdapter(m_pAdapter->itemData(iIndex).toString().toStdString()); });
@@ -179,7 +179,9 @@ void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, boo
 void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) {
   QTreeWidgetItem* pItem = m_items.value(key);
   if (pItem == nullptr) return;
-  for (int i = 0; i < static_cast<int>(texts.size()); ++i) pItem->setText(i, QString::fromLocal8Bit(texts[i].c_str()));
+  // Record texts are Latin-1, one character per byte, whatever the locale.
+  for (int i = 0; i < static_cast<int>(texts.size()); ++i)
+    pItem->setText(i, QString::fromLatin1(texts[i].data(), static_cast<qsizetype>(texts[i].size())));
 }
 
 void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) {

@@ -1,6 +1,9 @@
 #include "tools/SetCommand.h"
 
 #include <ostream>
+#include <vector>
+
+#include "discovery/KestoConfirmation.h"
 
 #include "tools/ExitCodes.h"
 #include "tools/formats/MacText.h"
@@ -32,10 +35,16 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     return kExitNotFound;
   }
 
+  // Other hosts answering the same probe for this MAC come in a moment later; wait for
+  // them, so the settings go to every address and each must confirm.
+  pSession->RunPasses(kSenderSettleMs, {});
+  WarnSeveralSenders(finder, byMAC, "kesto set", err);
+
   // Start from the bytes the device sent, so whatever we do not set goes back unchanged.
   KESTO_RECORD record = pInfo->GetRecord();
   request.ApplyTo(record);
-  if (finder.SendConfig(record) < 0) {
+  std::vector<platform::Ipv4Endpoint> vecSentTo;
+  if (finder.SendConfig(record, &vecSentTo) < 0) {
     err << "kesto set: the set-configuration datagram for " << sMAC << " could not be sent\n";
     return kExitNetwork;
   }
@@ -43,15 +52,28 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     out << "sent " << sMAC << "\n";
     return kExitOk;
   }
+  if (vecSentTo.empty()) {
+    err << "kesto set: sent to " << sMAC << " by broadcast only (no address it answered from could be reached "
+        << "directly), so no answer can confirm it\n";
+    return kExitNotConfirmed;
+  }
 
+  // Only answers from the addresses sent to count, and every one of them must show the
+  // new values: another host answering for this MAC cannot confirm on the device's behalf.
+  CKestoConfirmation confirmation(record, vecSentTo, finder.Now());
+  const auto carries = [&](const KESTO_RECORD& answer) { return request.IsAppliedIn(answer); };
   if (!pSession->ProbeNow(err)) return kExitNetwork;
   const bool bConfirmed = pSession->RunPasses(dwWaitMs, [&] {
-    const CKestoInfo* pNow = FindDeviceByMAC(finder, byMAC);
-    return pNow != nullptr && request.IsAppliedIn(pNow->GetRecord());
+    confirmation.Update(finder, carries, dwWaitMs);
+    return confirmation.IsConfirmed();
   });
   if (!bConfirmed) {
-    err << "kesto set: sent to " << sMAC << ", but it did not answer with the new values within " << dwWaitMs
-        << " ms\n";
+    const std::vector<platform::Ipv4Endpoint> confirmed = confirmation.GetConfirmed();
+    err << "kesto set: sent to " << sMAC << " at " << FormatEndpoints(vecSentTo) << ", but "
+        << FormatEndpoints(confirmation.GetUnconfirmed()) << " did not answer with the new values within " << dwWaitMs
+        << " ms";
+    if (!confirmed.empty()) err << " (confirmed by " << FormatEndpoints(confirmed) << " only)";
+    err << "\n";
     return kExitNotConfirmed;
   }
   out << "confirmed " << sMAC << "\n";

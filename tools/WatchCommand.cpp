@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "tools/formats/DeviceJson.h"
+#include "tools/formats/DeviceList.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
 
@@ -19,15 +20,41 @@ uint64_t MacKey(const KESTO_RECORD& record) {
   return key;
 }
 
-void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const KESTO_RECORD& record) {
+// What a line shows of a device: its record and where its answers came from.
+struct Shown {
+  KESTO_RECORD record;
+  ListedDevice senders;
+  bool operator==(const Shown& other) const {
+    return record == other.record && senders.vecSenders == other.senders.vecSenders &&
+           senders.bSeveralSenders == other.senders.bSeveralSenders;
+  }
+};
+
+Shown ShownOf(const CKestoFinder& finder, const KESTO_RECORD& record) {
+  Shown shown{record, {}};
+  // The list of addresses is shown only when there are several: one address coming or
+  // going is the usual life of a device and would make every line a change.
+  ListedDevice listed;
+  SetListedSenders(&listed, finder.GetSenders(record.byMAC), finder.GetRefusedSenders(record.byMAC));
+  if (listed.bSeveralSenders) shown.senders = std::move(listed);
+  return shown;
+}
+
+void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const Shown& shown) {
+  const KESTO_RECORD& record = shown.record;
   if (bJson) {
     DeviceJson line = DeviceJson::object();
     line["event"] = pszEvent;
     line["device"] = DeviceToJson(record);
+    if (shown.senders.bSeveralSenders) AddSenders(line["device"], shown.senders);
     out << line.dump() << "\n";
   } else {
     out << pszEvent;
     for (const std::string& sColumn : DeviceColumns(record)) out << '\t' << sColumn;
+    if (shown.senders.bSeveralSenders) {
+      out << '\t' << kNoteSeveralSenders << ':';
+      for (const std::string& sSender : shown.senders.vecSenders) out << ' ' << sSender;
+    }
     out << "\n";
   }
   // Lines go out at once: whoever reads them waits for each event.
@@ -46,7 +73,7 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
 
   // The record last printed per device: the finder's bChanged stays raised for
   // good, so a change is reported when the bytes differ from what was shown.
-  std::unordered_map<uint64_t, KESTO_RECORD> shown;
+  std::unordered_map<uint64_t, Shown> shown;
   uint32_t dwAgeLimitMs = static_cast<uint32_t>(options.iAgeLimitMs);
   // A sweep comes round less often than a probe; keep the same half interval of slack over it.
   if (!options.bAgeLimitGiven)
@@ -57,17 +84,22 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
     for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
       auto* pInfo = static_cast<CKestoInfo*>(devices.GetNext(pos));
       const KESTO_RECORD& record = pInfo->GetRecord();
+      Shown now = ShownOf(finder, record);
+      const bool bWarn = now.senders.bSeveralSenders;
       if (!pInfo->bListed) {
         pInfo->bListed = 1;
-        shown[MacKey(record)] = record;
-        PrintEvent(out, options.bJson, "added", record);
-      } else if (!(shown[MacKey(record)] == record)) {
-        shown[MacKey(record)] = record;
-        PrintEvent(out, options.bJson, "changed", record);
+        shown[MacKey(record)] = now;
+        PrintEvent(out, options.bJson, "added", now);
+        if (bWarn) WarnSeveralSenders(finder, record.byMAC, "kesto watch", err);
+      } else if (Shown& last = shown[MacKey(record)]; !(last == now)) {
+        const bool bNewWarning = bWarn && !last.senders.bSeveralSenders;
+        last = now;
+        PrintEvent(out, options.bJson, "changed", now);
+        if (bNewWarning) WarnSeveralSenders(finder, record.byMAC, "kesto watch", err);
       }
       if (pInfo->IsAged(dwNow, dwAgeLimitMs)) {
         shown.erase(MacKey(record));
-        PrintEvent(out, options.bJson, "removed", record);
+        PrintEvent(out, options.bJson, "removed", now);
       }
     }
     // Same tick as the test above, so an entry is removed exactly when it was reported.

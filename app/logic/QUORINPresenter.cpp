@@ -4,6 +4,8 @@
 #include <iterator>
 #include <utility>
 
+#include "tools/formats/DeviceList.h"
+
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl, ReadInterfaces fnReadInterfaces)
     : m_finder(finder),
@@ -54,8 +56,11 @@ void CQUORINPresenter::PollDevices() {
 
   const bool bInterfacesChanged = RefreshInterfaces(dwNow);
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
+  // A device answering from another address changes no row, only its mark.
+  const bool bSendersChanged = m_finder.GetSenderChanges() != m_nSenderChanges;
+  m_nSenderChanges = m_finder.GetSenderChanges();
   if (bRowsChanged || bInterfacesChanged) m_check.Rebuild(m_finder.GetDevices());
-  if (bRowsChanged || bInterfacesChanged || bApplyChanged) RefreshMarks();
+  if (bRowsChanged || bInterfacesChanged || bApplyChanged || bSendersChanged) RefreshMarks();
 }
 
 void CQUORINPresenter::PollWhileModal() { m_finder.Poll(); }
@@ -68,8 +73,9 @@ void CQUORINPresenter::OnBasicConfig() {
   CConfigKestoModel::WriteValues(model.GetValues(), pCopy->GetRecord());
   // The row's texts stay until the device answers with its new record; the
   // status line and the row's tooltip follow the outcome meanwhile.
-  const int iSent = m_finder.SendConfig(pCopy->GetRecord());
-  m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0);
+  std::vector<platform::Ipv4Endpoint> vecSentTo;
+  const int iSent = m_finder.SendConfig(pCopy->GetRecord(), &vecSentTo);
+  m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0, std::move(vecSentTo));
   RefreshMarks();
 }
 
@@ -137,7 +143,14 @@ int CQUORINPresenter::GetShownRowCount() const {
 std::vector<ListedDevice> CQUORINPresenter::ShownDevices() const {
   std::vector<ListedDevice> devices;
   for (auto it = m_rows.rbegin(); it != m_rows.rend(); ++it)
-    if (it->bShown) devices.push_back({it->shown, it->bDuplicateIP, it->bUnreachable});
+    if (it->bShown) {
+      ListedDevice& device = devices.emplace_back();
+      device.record = it->shown;
+      device.bDuplicateIP = it->bDuplicateIP;
+      device.bUnreachable = it->bUnreachable;
+      SetListedSenders(&device, m_finder.GetSenders(it->shown.byMAC),
+                       m_finder.GetRefusedSenders(it->shown.byMAC));
+    }
   return devices;
 }
 
@@ -211,14 +224,17 @@ void CQUORINPresenter::UpdateAdapterNames() {
 
 void CQUORINPresenter::RefreshMarks() {
   for (Row& row : m_rows) {
-    const bool bWasDuplicateIP = row.bDuplicateIP;
+    const bool bWasWarning = row.bDuplicateIP || row.bSeveralSenders;
     row.bDuplicateIP = m_check.IsDuplicateIP(row.shown);
+    row.bSeveralSenders =
+        m_finder.GetSenders(row.shown.byMAC).size() > 1 || m_finder.GetRefusedSenders(row.shown.byMAC) > 0;
     row.bUnreachable = CanJudgeSubnets() && !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_vecInterfaces);
     std::string sToolTip = ToolTipFor(row);
-    // The warning icon stands for a shared address.
-    if (row.bDuplicateIP != bWasDuplicateIP || sToolTip != row.sToolTip) {
+    // The warning icon stands for a shared address or a MAC answered for from several addresses.
+    const bool bWarning = row.bDuplicateIP || row.bSeveralSenders;
+    if (bWarning != bWasWarning || sToolTip != row.sToolTip) {
       row.sToolTip = std::move(sToolTip);
-      m_view.SetRowMarks(row.key, row.bDuplicateIP, row.sToolTip);
+      m_view.SetRowMarks(row.key, bWarning, row.sToolTip);
     }
   }
   std::string sStatus = m_apply.StatusText();
@@ -236,9 +252,22 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
     for (size_t i = 0; i < others.size(); ++i) sLine += (i > 0 ? ", " : "") + FormatMAC(others[i].data());
     lines.push_back(std::move(sLine));
   }
+  if (row.bSeveralSenders) {
+    std::string sLine = std::string(kSeveralSendersText) + ": " + FormatSenders(m_finder.GetSenders(row.shown.byMAC));
+    if (const uint64_t nRefused = m_finder.GetRefusedSenders(row.shown.byMAC))
+      sLine += " and " + std::to_string(nRefused) + " answers from further addresses";
+    lines.push_back(sLine + " (another host may be answering for this device)");
+  }
   if (row.bUnreachable) lines.emplace_back(kUnreachableText);
-  if (const ApplyState* pState = m_apply.Find(row.shown.byMAC))
-    lines.push_back(std::string("Settings ") + ApplyStateText(*pState));
+  if (const ApplyState* pState = m_apply.Find(row.shown.byMAC)) {
+    std::string sLine = std::string("Settings ") + ApplyStateText(*pState);
+    // With several addresses sent to, say which ones still owe the answer.
+    if (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kSent) {
+      const auto unconfirmed = m_apply.Unconfirmed(row.shown.byMAC);
+      if (!unconfirmed.empty() && row.bSeveralSenders) sLine += " (not shown by " + FormatEndpoints(unconfirmed) + ")";
+    }
+    lines.push_back(std::move(sLine));
+  }
   std::string sToolTip;
   for (const std::string& sLine : lines) sToolTip += (sToolTip.empty() ? "" : "\n") + sLine;
   return sToolTip;

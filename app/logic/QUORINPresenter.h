@@ -37,6 +37,7 @@ class CQUORINPresenter {
   // The interface table is read at the first pass and then at most this often.
   static constexpr uint32_t kInterfaceReadMs = 5000;
   static constexpr const char* kUnreachableText = "not reachable from this computer: its web page may not open";
+  static constexpr const char* kSeveralSendersText = "Answers from several addresses";
 
   CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog, OpenUrl fnOpenUrl,
                    ReadInterfaces fnReadInterfaces = platform::ReadInterfaces);
@@ -100,6 +101,7 @@ class CQUORINPresenter {
     // The marks last handed to the view.
     bool bDuplicateIP = false;
     bool bUnreachable = false;
+    bool bSeveralSenders = false;
     std::string sToolTip;
   };
   using RowList = std::list<Row>;
@@ -136,6 +138,7 @@ class CQUORINPresenter {
   RowList m_rows;
   std::unordered_map<DeviceRowKey, RowList::iterator> m_rowByKey;
   std::string m_sStatus;
+  uint64_t m_nSenderChanges = 0;
 };
 
 #endif

@@ -46,7 +46,7 @@ TEST(DeviceExport, AnEmptyListIsAHeaderOrAnEmptyArray) {
 
 TEST(DeviceExport, FlagsAppearOnlyWhereSet) {
   const KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
-  const std::vector<ListedDevice> devices{{record, false, false}, {record, true, true}};
+  const std::vector<ListedDevice> devices{{record, false, false, {}, false}, {record, true, true, {}, false}};
   const std::string sCsv = ExportDevices(devices, ExportFormat::kCsv);
   EXPECT_EQ(sCsv, DeviceCsvHeader() + DeviceToCsvRow(record, false) + DeviceToCsvRow(record, true));
   EXPECT_NE(sCsv.find(",false\r\n"), std::string::npos);
