@@ -113,8 +113,12 @@ KestoConfigValues CConfigKestoModel::GetValues() const {
 }
 
 void CConfigKestoModel::WriteValues(const KestoConfigValues& values, KESTO_RECORD& record) {
-  // The bytes the rule let through: a name left alone may fill the whole field.
-  SetRecordNameField(record, values.sName);
+  // A name left as the record holds it goes back whole, even all 28 bytes; any other
+  // keeps room for its NUL.
+  if (values.sName == RecordNameBytes(record))
+    SetRecordNameField(record, values.sName);
+  else
+    SetRecordName(record, values.sName);
   record.dwIPAddress = values.dwIPAddress;
   record.dwNetMask = values.dwNetMask;
   record.dwGateway = values.dwGateway;

@@ -58,7 +58,8 @@ class CConfigKestoModel {
   KestoConfigValues GetValues() const;
 
   // Writes the edited fields into a record; MAC, version, port and the reserved
-  // bytes stay as they are.
+  // bytes stay as they are. A name equal to the record's own stays byte for byte,
+  // any other is cut to 27 bytes.
   static void WriteValues(const KestoConfigValues& values, KESTO_RECORD& record);
 
  private:

@@ -166,7 +166,9 @@ TEST(ConfigKestoModelTest, ANameLeftAloneGoesBackByteForByte) {
   CConfigKestoModel model(CKestoInfo(record, 0));
   EXPECT_EQ(model.GetNameLimit(), 28u);
   model.Confirm();
-  KESTO_RECORD written = Entry(2).GetRecord();
+  // Written back into the record it came from, as "Basic Config..." does with the row copy.
+  KESTO_RECORD written = record;
+  written.cType = 2;
   CConfigKestoModel::WriteValues(model.GetValues(), written);
   EXPECT_EQ(std::memcmp(written.szName, record.szName, sizeof record.szName), 0);
   EXPECT_EQ(CConfigKestoModel(Entry(5)).GetNameLimit(), KESTO_NAME_MAX);

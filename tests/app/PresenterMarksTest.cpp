@@ -60,7 +60,7 @@ TEST_F(PresenterTest, AMacAnsweredForFromSeveralAddressesIsMarkedNamingThem) {
   }
   presenter->PollDevices();
   EXPECT_FALSE(view.Get(kFar).bWarning);
-  EXPECT_EQ(view.Get(kFar).sToolTip, "");
+  EXPECT_EQ(view.Get(kFar).sToolTip, CQUORINPresenter::kUnreachableText);
 }
 
 TEST_F(PresenterTest, TheMarkClearsWhenOneDeviceChangesItsAddress) {
