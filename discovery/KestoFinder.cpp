@@ -199,7 +199,10 @@ void CKestoFinder::Receive() {
     return;
   }
   const KESTO_RECORD record = kesto_wire::DecodeRecord(packetIn);
-  if (CKestoInfo* pInfo = FindByMAC(record)) {
+  const uint64_t key = MacKey(record.byMAC);
+  auto found = m_mapByMAC.find(key);
+  if (found != m_mapByMAC.end()) {
+    CKestoInfo* pInfo = found->second.pInfo;
     pInfo->dwLastSeen = m_pTicks->Now();
     if (pInfo->IsDifferent(record)) {
       pInfo->SetRecord(record);
@@ -207,15 +210,15 @@ void CKestoFinder::Receive() {
     }
   } else {
     AddDevice(record);
+    found = m_mapByMAC.find(key);
   }
   // Kept for listed devices only: a refused device has no entry to hang them on.
-  auto found = m_mapByMAC.find(MacKey(record.byMAC));
-  if (found != m_mapByMAC.end()) NoteSender(found->second, Address, record, m_pTicks->Now());
+  if (found != m_mapByMAC.end()) NoteSender(key, found->second, Address, record, m_pTicks->Now());
 }
 
-void CKestoFinder::NoteSender(IndexEntry& entry, const platform::Ipv4Endpoint& from, const KESTO_RECORD& record,
-                              uint32_t dwNow) {
-  DropAgedSenders(entry, dwNow, GetAgeLimitMs());
+void CKestoFinder::NoteSender(uint64_t key, IndexEntry& entry, const platform::Ipv4Endpoint& from,
+                              const KESTO_RECORD& record, uint32_t dwNow) {
+  DropAgedSenders(key, entry, dwNow, GetAgeLimitMs());
   for (KestoSender& sender : entry.vecSenders) {
     if (sender.endpoint == from) {
       sender.dwLastSeen = dwNow;
@@ -226,17 +229,28 @@ void CKestoFinder::NoteSender(IndexEntry& entry, const platform::Ipv4Endpoint& f
   if (entry.vecSenders.size() >= m_nMaxSenders) {
     ++entry.nRefusedSenders;
     ++m_nRefusedSenders;
+    m_setSeveralSenders.insert(key);
     return;
   }
   entry.vecSenders.push_back(KestoSender{from, dwNow, record});
   ++m_nSenderChanges;
+  if (entry.vecSenders.size() > 1) m_setSeveralSenders.insert(key);
 }
 
-void CKestoFinder::DropAgedSenders(IndexEntry& entry, uint32_t dwNow, uint32_t dwAgeLimitMs) {
+void CKestoFinder::DropAgedSendersOfAll(uint32_t dwNow, uint32_t dwAgeLimitMs) {
+  for (auto it = m_setSeveralSenders.begin(); it != m_setSeveralSenders.end();) {
+    const uint64_t key = *it++;  // DropAgedSenders may erase this one
+    auto found = m_mapByMAC.find(key);
+    if (found != m_mapByMAC.end()) DropAgedSenders(key, found->second, dwNow, dwAgeLimitMs);
+  }
+}
+
+void CKestoFinder::DropAgedSenders(uint64_t key, IndexEntry& entry, uint32_t dwNow, uint32_t dwAgeLimitMs) {
   // The entries' rule, in wrapping arithmetic: silent for more than the limit.
   m_nSenderChanges += std::erase_if(entry.vecSenders, [&](const KestoSender& sender) {
     return static_cast<uint32_t>(dwNow - sender.dwLastSeen) > dwAgeLimitMs;
   });
+  if (entry.vecSenders.size() <= 1 && entry.nRefusedSenders == 0) m_setSeveralSenders.erase(key);
 }
 
 const std::vector<KestoSender>& CKestoFinder::GetSenders(const uint8_t byMAC[6]) const {
@@ -288,8 +302,7 @@ void CKestoFinder::RemoveAged() {
   RemoveWhere([this, dwLimit](const CKestoInfo& info) {
     return info.IsAged(m_pTicks->Now(), dwLimit);
   });
-  const uint32_t dwNow = m_pTicks->Now();
-  for (auto& [key, entry] : m_mapByMAC) DropAgedSenders(entry, dwNow, dwLimit);
+  DropAgedSendersOfAll(m_pTicks->Now(), dwLimit);
 }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, GetAgeLimitMs()); }
@@ -297,7 +310,7 @@ void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, GetAgeLimitMs(
 void CKestoFinder::RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) {
   RemoveWhere([=](const CKestoInfo& info) { return info.IsAged(dwNow, dwAgeLimitMs); });
   // A device still listed may have stopped answering from one of its addresses.
-  for (auto& [key, entry] : m_mapByMAC) DropAgedSenders(entry, dwNow, dwAgeLimitMs);
+  DropAgedSendersOfAll(dwNow, dwAgeLimitMs);
 }
 
 void CKestoFinder::RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnAged) {
@@ -354,5 +367,8 @@ bool CKestoFinder::WaitForAnswer(int iTimeoutMs) {
 void CKestoFinder::Unindex(const CKestoInfo* pInfo) {
   const uint64_t key = MacKey(pInfo->GetRecord().byMAC);
   auto found = m_mapByMAC.find(key);
-  if (found != m_mapByMAC.end() && found->second.pInfo == pInfo) m_mapByMAC.erase(found);
+  if (found != m_mapByMAC.end() && found->second.pInfo == pInfo) {
+    m_mapByMAC.erase(found);
+    m_setSeveralSenders.erase(key);
+  }
 }

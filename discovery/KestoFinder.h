@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -149,8 +150,12 @@ class CKestoFinder {
   void RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnAged);
   struct IndexEntry;
   // Renews or adds the answer's source address, dropping addresses silent for over dwAgeLimitMs.
-  void NoteSender(IndexEntry& entry, const platform::Ipv4Endpoint& from, const KESTO_RECORD& record, uint32_t dwNow);
-  void DropAgedSenders(IndexEntry& entry, uint32_t dwNow, uint32_t dwAgeLimitMs);
+  void NoteSender(uint64_t key, IndexEntry& entry, const platform::Ipv4Endpoint& from, const KESTO_RECORD& record,
+                  uint32_t dwNow);
+  void DropAgedSenders(uint64_t key, IndexEntry& entry, uint32_t dwNow, uint32_t dwAgeLimitMs);
+  // Drops aged senders of the devices in m_setSeveralSenders, the only ones whose
+  // senders can age before their entry does.
+  void DropAgedSendersOfAll(uint32_t dwNow, uint32_t dwAgeLimitMs);
 
   std::unique_ptr<platform::DatagramSocket> m_hSocket;
   CZNObList m_listDevices;
@@ -168,6 +173,10 @@ class CKestoFinder {
     uint64_t nRefusedSenders = 0;
   };
   std::unordered_map<uint64_t, IndexEntry> m_mapByMAC;
+  // The MACs with more than one sender (or answers refused for lack of room): a lone
+  // sender is renewed with its entry at every answer and goes with it, so only these
+  // need looking at when senders age.
+  std::unordered_set<uint64_t> m_setSeveralSenders;
   size_t m_nMaxSenders;
   uint64_t m_nRefusedDevices = 0;
   uint64_t m_nRefusedSenders = 0;

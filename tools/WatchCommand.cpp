@@ -33,10 +33,11 @@ struct Shown {
 Shown ShownOf(const CKestoFinder& finder, const KESTO_RECORD& record) {
   Shown shown{record, {}};
   // The list of addresses is shown only when there are several: one address coming or
-  // going is the usual life of a device and would make every line a change.
-  ListedDevice listed;
-  SetListedSenders(&listed, finder.GetSenders(record.byMAC), finder.GetRefusedSenders(record.byMAC));
-  if (listed.bSeveralSenders) shown.senders = std::move(listed);
+  // going is the usual life of a device and would make every line a change. Texts are
+  // made only then, so a pass over many plain devices builds none.
+  const std::vector<KestoSender>& senders = finder.GetSenders(record.byMAC);
+  const uint64_t nRefused = finder.GetRefusedSenders(record.byMAC);
+  if (senders.size() > 1 || nRefused > 0) SetListedSenders(&shown.senders, senders, nRefused);
   return shown;
 }
 

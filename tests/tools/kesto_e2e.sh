@@ -254,7 +254,12 @@ case_set_unconfirmed() {
   grep -q '^set 02-00-00-00-00-01 ignored ' "$sim_log" || fail "the simulator got no set-configuration datagram"
   kesto set 02-00-00-00-00-01 --type slave --no-verify >"$work/out.txt" || fail "--no-verify exited $?"
   [ "$(cat "$work/out.txt")" = "sent 02-00-00-00-00-01" ] || fail "unexpected output: $(cat "$work/out.txt")"
-  [ "$(grep -c '^set 02-00-00-00-00-01 ignored ' "$sim_log")" -eq 2 ] || fail "expected two set datagrams"
+  # Each set goes by broadcast and straight to the address the device answered from;
+  # over loopback those are one address, so each set arrives once.
+  local expected=2
+  [ "$mode" = lab ] && expected=4
+  [ "$(grep -c '^set 02-00-00-00-00-01 ignored ' "$sim_log")" -eq "$expected" ] ||
+    fail "expected $expected set datagrams, got $(grep -c '^set 02-00-00-00-00-01 ignored ' "$sim_log")"
   return 0
 }
 
