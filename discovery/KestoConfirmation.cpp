@@ -5,7 +5,10 @@
 
 CKestoConfirmation::CKestoConfirmation(const KESTO_RECORD& sent, std::vector<platform::Ipv4Endpoint> vecSentTo,
                                        uint32_t dwSentAt)
-    : m_sent(sent), m_vecSentTo(std::move(vecSentTo)), m_vecConfirmed(m_vecSentTo.size(), false), m_dwSentAt(dwSentAt) {}
+    : m_sent(sent),
+      m_vecSentTo(std::move(vecSentTo)),
+      m_vecConfirmed(m_vecSentTo.size(), false),
+      m_dwSentAt(dwSentAt) {}
 
 void CKestoConfirmation::Update(const CKestoFinder& finder, const Carries& fnCarries, uint32_t dwWindowMs) {
   const std::vector<KestoSender>& senders = finder.GetSenders(m_sent.byMAC);

@@ -76,7 +76,8 @@ bool NameFromText(std::string_view text, std::string_view sCurrent, std::string*
     return Fail(psError, "the name holds " + sCode +
                              ", which a device name cannot store: only Latin-1 characters (U+0001 to U+00FF) fit");
   }
-  if (sBytes.find('\0') != std::string::npos) return Fail(psError, "the name holds a NUL character, which would end it");
+  if (sBytes.find('\0') != std::string::npos)
+    return Fail(psError, "the name holds a NUL character, which would end it");
   if (sBytes != sCurrent && sBytes.size() > KESTO_NAME_MAX)
     return Fail(psError, "the name takes " + std::to_string(sBytes.size()) + " bytes; a device name holds at most " +
                              std::to_string(KESTO_NAME_MAX));

@@ -6,7 +6,8 @@ std::string FormatEndpoint(const platform::Ipv4Endpoint& endpoint) {
 
 std::string FormatEndpoints(const std::vector<platform::Ipv4Endpoint>& endpoints) {
   std::string sText;
-  for (const platform::Ipv4Endpoint& endpoint : endpoints) sText += (sText.empty() ? "" : ", ") + FormatEndpoint(endpoint);
+  for (const platform::Ipv4Endpoint& endpoint : endpoints)
+    sText += (sText.empty() ? "" : ", ") + FormatEndpoint(endpoint);
   return sText;
 }
 

@@ -57,7 +57,9 @@ TEST(DeviceExport, FlagsAppearOnlyWhereSet) {
   ASSERT_NE(nSecond, std::string::npos);
   EXPECT_EQ(sJson.substr(0, nSecond).find("duplicate_ip"), std::string::npos);
   EXPECT_EQ(sJson.substr(0, nSecond).find("reachable"), std::string::npos);
-  EXPECT_NE(sJson.find("\"duplicate_ip\": true,\n    \"reachable\": false,\n    \"senders\": []\n  }\n]\n", nSecond), std::string::npos) << sJson;
+  EXPECT_NE(sJson.find("\"duplicate_ip\": true,\n    \"reachable\": false,\n    \"senders\": []\n  }\n]\n", nSecond),
+            std::string::npos)
+      << sJson;
 }
 
 }  // namespace

@@ -76,8 +76,9 @@ case_list() {
   grep -q '"several_senders": true' "$work/list.json" || fail "not marked: $(cat "$work/list.json")"
   grep -q "\"$device_at\"" "$work/list.json" && grep -q "\"$other_at\"" "$work/list.json" ||
     fail "both senders are not listed: $(cat "$work/list.json")"
-  grep -q "kesto: warning: $mac answers from several addresses: .*$LAB3_DEV_ADDR.*$LAB3_OTH_ADDR\|kesto: warning: $mac answers from several addresses: .*$LAB3_OTH_ADDR.*$LAB3_DEV_ADDR" \
-    "$work/err.txt" || fail "no warning naming both: $(cat "$work/err.txt")"
+  grep "kesto: warning: $mac answers from several addresses: " "$work/err.txt" | grep -q "$device_at" &&
+    grep "kesto: warning: $mac answers from several addresses: " "$work/err.txt" | grep -q "$other_at" ||
+    fail "no warning naming both: $(cat "$work/err.txt")"
   kesto list --wait 1200 >"$work/table.txt" 2>/dev/null || fail "list exited $?"
   grep -q "^Name .*Note$" "$work/table.txt" && grep -q "answers from several addresses$" "$work/table.txt" ||
     fail "the table's note is missing: $(cat "$work/table.txt")"
