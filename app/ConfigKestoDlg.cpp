@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "app/DialogUnits.h"
@@ -70,7 +71,9 @@ CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model, QWidget* pParent) : Q
   AddLabel(this, du, "Name", 4, 7, 20, 8);
   m_pName = new QLineEdit(this);
   m_pName->setGeometry(du.Rect(80, 4, 100, 14));
-  m_pName->setMaxLength(static_cast<int>(KESTO_NAME_MAX));
+  // One character per stored byte: the record's names are Latin-1. A name the device
+  // sent full (28 bytes) still shows whole.
+  m_pName->setMaxLength(static_cast<int>(m_model.GetNameLimit()));
 
   auto* pGroup = new QGroupBox(QStringLiteral("Pass-Through Settings"), this);
   pGroup->setGeometry(du.Rect(4, 120, 176, 53));
@@ -88,7 +91,7 @@ CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model, QWidget* pParent) : Q
     m_pAddress[i]->setAddress(m_model.GetAddress(static_cast<CConfigKestoModel::Address>(i)));
   m_pType->addItems(ToStringList(m_model.GetTypeItems()));
   m_pType->setCurrentIndex(m_model.GetTypeSelection());
-  m_pName->setText(QString::fromLocal8Bit(m_model.GetName().c_str()));
+  m_pName->setText(QString::fromLatin1(m_model.GetName().data(), static_cast<qsizetype>(m_model.GetName().size())));
   m_pProtocol->addItems(ToStringList(CConfigKestoModel::GetProtocolItems()));
   m_pProtocol->setCurrentIndex(m_model.GetProtocolSelection());
   m_pBaud->addItems(ToStringList(CConfigKestoModel::GetBaudItems()));
@@ -118,7 +121,20 @@ void CConfigKestoDlg::OnSelchangeType(int iIndex) {
 }
 
 void CConfigKestoDlg::OnSetConfiguration() {
-  m_model.SetName(m_pName->text().toLocal8Bit().toStdString());
+  // Never through the locale: the model takes UTF-8 and keeps Latin-1 bytes, refusing
+  // what has none, so nothing is sent with a character silently replaced.
+  std::string sError;
+  if (!m_model.SetName(m_pName->text().toUtf8().toStdString(), &sError)) {
+    if (m_pNameMessage != nullptr) m_pNameMessage->deleteLater();
+    m_pNameMessage = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                     QStringLiteral("Name: %1. Nothing was sent.").arg(QString::fromStdString(sError)),
+                                     QMessageBox::Ok, this);
+    m_pNameMessage->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Not waited for, so the polling loop goes on while the message shows.
+    m_pNameMessage->open();
+    m_pName->setFocus(Qt::OtherFocusReason);
+    return;
+  }
   for (int i = 0; i < 4; ++i)
     m_model.SetAddress(static_cast<CConfigKestoModel::Address>(i), m_pAddress[i]->address());
   m_model.SetTypeSelection(m_pType->currentIndex());

@@ -8,6 +8,7 @@ class CConfigKestoModel;
 class CIPAddressEdit;
 class QComboBox;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 
 // "Kesto Configuration": shows a CConfigKestoModel and forwards what the user
@@ -29,6 +30,8 @@ class CConfigKestoDlg : public QDialog {
   QComboBox* GetBaudList() const { return m_pBaud; }
   QPushButton* GetSetButton() const { return m_pSet; }
   QPushButton* GetCancelButton() const { return m_pCancel; }
+  // The explanation of a refused name, or null when none was shown.
+  QMessageBox* GetNameMessage() const { return m_pNameMessage; }
 
  private:
   void OnSelchangeType(int iIndex);
@@ -43,6 +46,7 @@ class CConfigKestoDlg : public QDialog {
   QLineEdit* m_pName;
   QComboBox* m_pProtocol;
   QComboBox* m_pBaud;
+  QMessageBox* m_pNameMessage = nullptr;
 };
 
 #endif

@@ -25,6 +25,7 @@ CKestoFinder::CKestoFinder(const KestoFinderOptions& options)
     : m_pTicks(options.pTicks ? options.pTicks : &platform::SystemTickSource()),
       m_endpTarget(options.endpTarget),
       m_nMaxEntries(options.nMaxEntries),
+      m_nMaxSenders(std::max<size_t>(1, options.nMaxSendersPerDevice)),
       m_destinations(options.destinations),
       m_interfaces(options.fnReadInterfaces, options.fnRouteSource),
       m_sweep(options.iUnicastPerSecond) {
@@ -40,6 +41,7 @@ CKestoFinder::CKestoFinder(const KestoFinderOptions& options, std::unique_ptr<pl
       m_endpTarget(options.endpTarget),
       m_nMaxEntries(options.nMaxEntries),
       m_sSocketError(std::move(sSocketError)),
+      m_nMaxSenders(std::max<size_t>(1, options.nMaxSendersPerDevice)),
       m_destinations(options.destinations),
       m_interfaces(options.fnReadInterfaces, options.fnRouteSource),
       m_sweep(options.iUnicastPerSecond) {
@@ -141,7 +143,10 @@ void CKestoFinder::Receive() {
     return;
   }
   const KESTO_RECORD record = kesto_wire::DecodeRecord(packetIn);
-  if (CKestoInfo* pInfo = FindByMAC(record)) {
+  const uint64_t key = MacKey(record.byMAC);
+  auto found = m_mapByMAC.find(key);
+  if (found != m_mapByMAC.end()) {
+    CKestoInfo* pInfo = found->second.pInfo;
     pInfo->dwLastSeen = m_pTicks->Now();
     if (pInfo->IsDifferent(record)) {
       pInfo->SetRecord(record);
@@ -149,12 +154,58 @@ void CKestoFinder::Receive() {
     }
   } else {
     AddDevice(record, IsFull() && IsKeptAnswer(record, Address.dwAddress));
+    found = m_mapByMAC.find(key);
   }
-  // Kept for listed devices only, and only where a set-configuration datagram may go direct.
-  if (!m_destinations.vecUnicast.empty()) {
-    auto found = m_mapByMAC.find(MacKey(record.byMAC));
-    if (found != m_mapByMAC.end()) found->second.dwSender = Address.dwAddress;
+  // Kept for listed devices only: a refused device has no entry to hang them on.
+  if (found != m_mapByMAC.end()) NoteSender(key, found->second, Address, record, m_pTicks->Now());
+}
+
+void CKestoFinder::NoteSender(uint64_t key, IndexEntry& entry, const platform::Ipv4Endpoint& from,
+                              const KESTO_RECORD& record, uint32_t dwNow) {
+  DropAgedSenders(key, entry, dwNow, GetAgeLimitMs());
+  for (KestoSender& sender : entry.vecSenders) {
+    if (sender.endpoint == from) {
+      sender.dwLastSeen = dwNow;
+      sender.record = record;
+      return;
+    }
   }
+  if (entry.vecSenders.size() >= m_nMaxSenders) {
+    ++entry.nRefusedSenders;
+    ++m_nRefusedSenders;
+    m_setSeveralSenders.insert(key);
+    return;
+  }
+  entry.vecSenders.push_back(KestoSender{from, dwNow, record});
+  ++m_nSenderChanges;
+  if (entry.vecSenders.size() > 1) m_setSeveralSenders.insert(key);
+}
+
+void CKestoFinder::DropAgedSendersOfAll(uint32_t dwNow, uint32_t dwAgeLimitMs) {
+  for (auto it = m_setSeveralSenders.begin(); it != m_setSeveralSenders.end();) {
+    const uint64_t key = *it++;  // DropAgedSenders may erase this one
+    auto found = m_mapByMAC.find(key);
+    if (found != m_mapByMAC.end()) DropAgedSenders(key, found->second, dwNow, dwAgeLimitMs);
+  }
+}
+
+void CKestoFinder::DropAgedSenders(uint64_t key, IndexEntry& entry, uint32_t dwNow, uint32_t dwAgeLimitMs) {
+  // The entries' rule, in wrapping arithmetic: silent for more than the limit.
+  m_nSenderChanges += std::erase_if(entry.vecSenders, [&](const KestoSender& sender) {
+    return static_cast<uint32_t>(dwNow - sender.dwLastSeen) > dwAgeLimitMs;
+  });
+  if (entry.vecSenders.size() <= 1 && entry.nRefusedSenders == 0) m_setSeveralSenders.erase(key);
+}
+
+const std::vector<KestoSender>& CKestoFinder::GetSenders(const uint8_t byMAC[6]) const {
+  static const std::vector<KestoSender> kNone;
+  const auto found = m_mapByMAC.find(MacKey(byMAC));
+  return found == m_mapByMAC.end() ? kNone : found->second.vecSenders;
+}
+
+uint64_t CKestoFinder::GetRefusedSenders(const uint8_t byMAC[6]) const {
+  const auto found = m_mapByMAC.find(MacKey(byMAC));
+  return found == m_mapByMAC.end() ? 0 : found->second.nRefusedSenders;
 }
 
 CKestoInfo* CKestoFinder::FindByMAC(const KESTO_RECORD& record, int* piIndex) const {
@@ -193,7 +244,9 @@ void CKestoFinder::AddDevice(const KESTO_RECORD& record, bool bKept) {
   }
   auto* pInfo = new CKestoInfo(record, m_pTicks->Now());
   m_listDevices.AddTail(pInfo);
-  m_mapByMAC[MacKey(record.byMAC)] = IndexEntry{pInfo, 0};
+  IndexEntry& entry = m_mapByMAC[MacKey(record.byMAC)];
+  entry = IndexEntry{};
+  entry.pInfo = pInfo;
 }
 
 void CKestoFinder::RemoveAged() {
@@ -201,12 +254,15 @@ void CKestoFinder::RemoveAged() {
   RemoveWhere([this, dwLimit](const CKestoInfo& info) {
     return info.IsAged(m_pTicks->Now(), dwLimit);
   });
+  DropAgedSendersOfAll(m_pTicks->Now(), dwLimit);
 }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, GetAgeLimitMs()); }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) {
   RemoveWhere([=](const CKestoInfo& info) { return info.IsAged(dwNow, dwAgeLimitMs); });
+  // A device still listed may have stopped answering from one of its addresses.
+  DropAgedSendersOfAll(dwNow, dwAgeLimitMs);
 }
 
 void CKestoFinder::RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnAged) {
@@ -221,23 +277,40 @@ void CKestoFinder::RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnA
   }
 }
 
-int CKestoFinder::SendConfig(const KESTO_RECORD& record) {
+int CKestoFinder::SendConfig(const KESTO_RECORD& record, std::vector<platform::Ipv4Endpoint>* pvecDirect) {
+  if (pvecDirect != nullptr) pvecDirect->clear();
   if (!m_hSocket) return -1;
   uint8_t byBuffer[kesto_wire::kSetConfigSize];
   kesto_wire::EncodeSetConfig(record, byBuffer);
   RefreshInterfaces(false);
-  std::vector<platform::Ipv4Endpoint> endpoints = BroadcastEndpoints(
+  std::vector<platform::Ipv4Endpoint> endpoints =
+      BroadcastEndpoints(
       m_destinations, m_endpTarget.wPort, m_endpTarget, m_interfaces.GetTable(), m_interfaces.GetLimitedSource());
-  if (!m_destinations.vecUnicast.empty()) {
-    // Straight to where the device's answers came from: an address known to reach it,
-    // unlike the record's own, which may be wrong or about to change.
-    auto found = m_mapByMAC.find(MacKey(record.byMAC));
-    if (found != m_mapByMAC.end() && found->second.dwSender != 0) {
-      const platform::Ipv4Endpoint direct{found->second.dwSender, m_endpTarget.wPort};
-      if (std::find(endpoints.begin(), endpoints.end(), direct) == endpoints.end()) endpoints.push_back(direct);
+  // Straight to every address the device's answers came from: each is known to reach
+  // whoever answered, unlike the record's own address, which may be wrong or about to
+  // change; and when another host answers for the MAC too, the device still gets it.
+  const uint32_t dwNow = m_pTicks->Now();
+  std::vector<platform::Ipv4Endpoint> direct;
+  for (const KestoSender& sender : GetSenders(record.byMAC)) {
+    if (static_cast<uint32_t>(dwNow - sender.dwLastSeen) > GetAgeLimitMs()) continue;
+    direct.push_back(sender.endpoint);
+    if (std::find(endpoints.begin(), endpoints.end(), sender.endpoint) == endpoints.end())
+      endpoints.push_back(sender.endpoint);
+  }
+  int iResult = -1;
+  std::vector<bool> vecWent(endpoints.size(), false);
+  for (size_t i = 0; i < endpoints.size(); ++i) {
+    const int iSent = m_hSocket->SendToNoWait(byBuffer, sizeof byBuffer, endpoints[i]);
+    vecWent[i] = iSent >= 0;
+    if (iResult < 0 && iSent >= 0) iResult = iSent;
+  }
+  if (pvecDirect != nullptr) {
+    for (const platform::Ipv4Endpoint& endpoint : direct) {
+      const size_t i = static_cast<size_t>(std::find(endpoints.begin(), endpoints.end(), endpoint) - endpoints.begin());
+      if (vecWent[i]) pvecDirect->push_back(endpoint);
     }
   }
-  return SendToAll(byBuffer, sizeof byBuffer, endpoints);
+  return iResult;
 }
 
 bool CKestoFinder::WaitForAnswer(int iTimeoutMs) {
@@ -247,5 +320,8 @@ bool CKestoFinder::WaitForAnswer(int iTimeoutMs) {
 void CKestoFinder::Unindex(const CKestoInfo* pInfo) {
   const uint64_t key = MacKey(pInfo->GetRecord().byMAC);
   auto found = m_mapByMAC.find(key);
-  if (found != m_mapByMAC.end() && found->second.pInfo == pInfo) m_mapByMAC.erase(found);
+  if (found != m_mapByMAC.end() && found->second.pInfo == pInfo) {
+    m_mapByMAC.erase(found);
+    m_setSeveralSenders.erase(key);
+  }
 }

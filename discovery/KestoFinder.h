@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "discovery/KestoDestinations.h"
 #include "discovery/KestoInfo.h"
 #include "discovery/KestoInterfaceSnapshot.h"
+#include "discovery/KestoSender.h"
 #include "discovery/KestoSweep.h"
 #include "platform/DatagramSocket.h"
 #include "platform/InterfaceTable.h"
@@ -28,6 +30,8 @@ struct KestoFinderOptions {
   // Answers from new MAC addresses beyond this many entries are dropped and counted,
   // except those kept (see AddDevice), which may use kKeptReserve entries more.
   size_t nMaxEntries = 16384;
+  // Source addresses kept per device; answers from further addresses are counted, not kept.
+  size_t nMaxSendersPerDevice = 8;
   // Room for a burst of answers to one probe: a full list's (Linux doubles the request
   // and counts about 1 KiB a queued answer).
   int iReceiveBufferBytes = 8 << 20;
@@ -91,10 +95,24 @@ class CKestoFinder {
   void RemoveAged(uint32_t dwNow);
   // The same with a longer silence allowed, for a caller that must ride out a lost answer.
   void RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs);
-  // Sends the set-configuration datagram to every broadcast endpoint and, with unicast
-  // targets, to the address the device's answers came from too. The bytes of the first send that
-  // went out, or -1 when none did; one failing way does not stop the others.
-  int SendConfig(const KESTO_RECORD& record);
+  // Sends the set-configuration datagram to every broadcast endpoint and straight to
+  // every address the device's answers came from within the age limit. The bytes of the
+  // first send that went out, or -1 when none did; one failing way does not stop the
+  // others. *pvecDirect (when given) gets the device's addresses the datagram reached,
+  // also where one of them is a broadcast endpoint already.
+  int SendConfig(const KESTO_RECORD& record, std::vector<platform::Ipv4Endpoint>* pvecDirect = nullptr);
+
+  // The addresses a device's answers came from within the age limit, first heard first
+  // (empty for an unknown MAC). More than one means another host answers for it too.
+  const std::vector<KestoSender>& GetSenders(const uint8_t byMAC[6]) const;
+  // Answers from addresses beyond nMaxSendersPerDevice, not kept: for one device and in all.
+  uint64_t GetRefusedSenders(const uint8_t byMAC[6]) const;
+  uint64_t GetRefusedSenders() const { return m_nRefusedSenders; }
+  // Counts every address added to or dropped from a device's senders, so a caller can
+  // tell in one comparison whether any device's senders changed.
+  uint64_t GetSenderChanges() const { return m_nSenderChanges; }
+  // The devices holding several addresses (or refusing further ones), by MAC key.
+  const std::unordered_set<uint64_t>& GetSeveralSenderKeys() const { return m_setSeveralSenders; }
 
   void SetDestinations(const KestoDestinations& d);  // takes effect at the next probe
   const KestoDestinations& GetDestinations() const { return m_destinations; }
@@ -151,6 +169,14 @@ class CKestoFinder {
   int SendToAll(const void* pData, size_t nSize, const std::vector<platform::Ipv4Endpoint>& endpoints);
   // Frees and unlinks, in list order, every entry the test picks.
   void RemoveWhere(const std::function<bool(const CKestoInfo&)>& fnAged);
+  struct IndexEntry;
+  // Renews or adds the answer's source address, dropping addresses silent for over dwAgeLimitMs.
+  void NoteSender(uint64_t key, IndexEntry& entry, const platform::Ipv4Endpoint& from, const KESTO_RECORD& record,
+                  uint32_t dwNow);
+  void DropAgedSenders(uint64_t key, IndexEntry& entry, uint32_t dwNow, uint32_t dwAgeLimitMs);
+  // Drops aged senders of the devices in m_setSeveralSenders, the only ones whose
+  // senders can age before their entry does.
+  void DropAgedSendersOfAll(uint32_t dwNow, uint32_t dwAgeLimitMs);
 
   std::unique_ptr<platform::DatagramSocket> m_hSocket;
   CZNObList m_listDevices;
@@ -161,13 +187,21 @@ class CKestoFinder {
   size_t m_nMaxEntries;
   std::string m_sSocketError;
   // MAC (six bytes in a 64-bit key) to entry, so an answer finds its entry without a walk,
-  // and the address its answers last came from (kept with unicast targets only).
+  // and the addresses its answers came from.
   struct IndexEntry {
-    CKestoInfo* pInfo;
-    uint32_t dwSender;
+    CKestoInfo* pInfo = nullptr;
+    std::vector<KestoSender> vecSenders;
+    uint64_t nRefusedSenders = 0;
   };
   std::unordered_map<uint64_t, IndexEntry> m_mapByMAC;
+  // The MACs with more than one sender (or answers refused for lack of room): a lone
+  // sender is renewed with its entry at every answer and goes with it, so only these
+  // need looking at when senders age.
+  std::unordered_set<uint64_t> m_setSeveralSenders;
+  size_t m_nMaxSenders;
   uint64_t m_nRefusedDevices = 0;
+  uint64_t m_nRefusedSenders = 0;
+  uint64_t m_nSenderChanges = 0;
   uint64_t m_nDroppedDatagrams = 0;
 
   uint64_t m_qwKeptMAC = 0;

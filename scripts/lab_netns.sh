@@ -119,3 +119,62 @@ lab2_destroy() {
   LAB2_CLI= LAB2_A= LAB2_B= LAB2_C=
   return 0
 }
+
+# The shared-link lab: a client, a device and a third host on one link (a bridge in
+# the client namespace), so a broadcast from the client reaches both others and
+# either may answer for the same MAC.
+#   client    kesto-lab3-cli-ID  10.203.0.1/24 on bridge kbrID (default route)
+#   device    kesto-lab3-dev-ID  10.203.0.2/24
+#   other     kesto-lab3-oth-ID  10.203.0.66/24
+LAB3_SUBNET=10.203.0
+LAB3_DEV_ADDR=$LAB3_SUBNET.2
+LAB3_OTH_ADDR=$LAB3_SUBNET.66
+
+# lab3_create ID: makes the three namespaces. Sets LAB3_CLI, LAB3_DEV and LAB3_OTH;
+# on failure prints why to stderr, removes what it made, returns 1.
+lab3_create() {
+  local id=$1 err ns
+  LAB3_CLI=kesto-lab3-cli-$id
+  LAB3_DEV=kesto-lab3-dev-$id
+  LAB3_OTH=kesto-lab3-oth-$id
+  LAB3_MADE=()
+  for ns in "$LAB3_CLI" "$LAB3_DEV" "$LAB3_OTH"; do
+    if ! err=$(ip netns add "$ns" 2>&1); then
+      echo "cannot create network namespace $ns: $err" >&2
+      lab3_destroy
+      return 1
+    fi
+    LAB3_MADE+=("$ns")
+  done
+  # The pairs are made straight inside the namespaces: they never exist in ours.
+  if ! err=$( {
+      ip -n "$LAB3_CLI" link add "kbr$id" type bridge &&
+      ip link add "kd$id" netns "$LAB3_CLI" type veth peer name "ke$id" netns "$LAB3_DEV" &&
+      ip link add "ko$id" netns "$LAB3_CLI" type veth peer name "kp$id" netns "$LAB3_OTH" &&
+      for ns in "$LAB3_CLI" "$LAB3_DEV" "$LAB3_OTH"; do ip -n "$ns" link set lo up || exit 1; done &&
+      ip -n "$LAB3_CLI" link set "kd$id" master "kbr$id" &&
+      ip -n "$LAB3_CLI" link set "ko$id" master "kbr$id" &&
+      ip -n "$LAB3_CLI" addr add "$LAB3_SUBNET.1/24" dev "kbr$id" &&
+      ip -n "$LAB3_DEV" addr add "$LAB3_DEV_ADDR/24" dev "ke$id" &&
+      ip -n "$LAB3_OTH" addr add "$LAB3_OTH_ADDR/24" dev "kp$id" &&
+      ip -n "$LAB3_CLI" link set "kbr$id" up &&
+      ip -n "$LAB3_CLI" link set "kd$id" up &&
+      ip -n "$LAB3_CLI" link set "ko$id" up &&
+      ip -n "$LAB3_DEV" link set "ke$id" up &&
+      ip -n "$LAB3_OTH" link set "kp$id" up &&
+      ip -n "$LAB3_CLI" route add default dev "kbr$id"
+    } 2>&1); then
+    echo "cannot set up the shared-link lab network: $err" >&2
+    lab3_destroy
+    return 1
+  fi
+}
+
+# lab3_destroy: removes the namespaces lab3_create made (and with them the links).
+lab3_destroy() {
+  local ns
+  for ns in "${LAB3_MADE[@]}"; do ip netns del "$ns" 2>/dev/null; done
+  LAB3_MADE=()
+  LAB3_CLI= LAB3_DEV= LAB3_OTH=
+  return 0
+}

@@ -111,7 +111,7 @@ void SendChanges(FinderSession& session, const std::vector<const PreviewDevice*>
     }
     return "?";
   };
-  auto confirmed = [&](size_t i) { return steps[i].IsConfirmed(finder); };
+  auto confirmed = [&](size_t i) { return steps[i].IsConfirmed(finder, dwWaitMs); };
 
   const uint32_t dwStart = finder.Now();
   uint32_t dwLastProbe = dwStart - kReprobeMs;

@@ -150,3 +150,13 @@ CKestoInfo* FindDeviceByMAC(const CKestoFinder& finder, const uint8_t byMAC[6]) 
   std::memcpy(key.byMAC, byMAC, sizeof key.byMAC);
   return finder.FindByMAC(key);
 }
+
+bool WarnSeveralSenders(const CKestoFinder& finder, const uint8_t byMAC[6], const char* pszPrefix, std::ostream& err) {
+  const std::vector<KestoSender>& senders = finder.GetSenders(byMAC);
+  const uint64_t nRefused = finder.GetRefusedSenders(byMAC);
+  if (senders.size() < 2 && nRefused == 0) return false;
+  err << pszPrefix << ": warning: " << FormatMAC(byMAC) << " " << kNoteSeveralSenders << ": " << FormatSenders(senders);
+  if (nRefused > 0) err << " and " << nRefused << " answers from further addresses";
+  err << " (another host may be answering for it)\n";
+  return true;
+}

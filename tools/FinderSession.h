@@ -61,4 +61,14 @@ class FinderSession {
 // The entry of the device with that MAC address, or null.
 CKestoInfo* FindDeviceByMAC(const CKestoFinder& finder, const uint8_t byMAC[6]);
 
+// How long set and open keep listening once the device has answered, for other
+// addresses answering the same probe for its MAC.
+constexpr uint32_t kSenderSettleMs = 300;
+
+// The note, JSON flag and warning texts for a device answering from several addresses.
+constexpr const char* kNoteSeveralSenders = "answers from several addresses";
+// Writes "PREFIX: warning: MAC answers from several addresses: A, B ..." to err when the
+// device's answers came from more than one address; false when they did not.
+bool WarnSeveralSenders(const CKestoFinder& finder, const uint8_t byMAC[6], const char* pszPrefix, std::ostream& err);
+
 #endif

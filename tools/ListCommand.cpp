@@ -62,21 +62,29 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     return bJudgeSubnets && !pSession->IsOnLocalSubnet(record.dwIPAddress);
   };
 
+  std::vector<ListedDevice> listed;
+  for (const KESTO_RECORD& record : records) {
+    ListedDevice& device = listed.emplace_back();
+    device.record = record;
+    device.bDuplicateIP = check.IsDuplicateIP(record);
+    device.bUnreachable = isOutside(record);
+    SetListedSenders(&listed.back(), finder.GetSenders(record.byMAC), finder.GetRefusedSenders(record.byMAC));
+  }
   if (options.bJson || options.bCsv) {
-    std::vector<ListedDevice> listed;
-    for (const KESTO_RECORD& record : records) listed.push_back({record, check.IsDuplicateIP(record), isOutside(record)});
     out << (options.bJson ? DevicesToJson(listed) : DevicesToCsv(listed, options.bOutputTerminal));
   } else {
     std::vector<std::string> notes;
-    for (const KESTO_RECORD& record : records) {
-      std::string sNote = check.IsDuplicateIP(record) ? kNoteDuplicateIP : "";
-      if (isOutside(record)) sNote += std::string(sNote.empty() ? "" : ", ") + kNoteOtherSubnet;
+    for (const ListedDevice& device : listed) {
+      std::string sNote = device.bDuplicateIP ? kNoteDuplicateIP : "";
+      if (device.bUnreachable) sNote += std::string(sNote.empty() ? "" : ", ") + kNoteOtherSubnet;
+      if (device.bSeveralSenders) sNote += std::string(sNote.empty() ? "" : ", ") + kNoteSeveralSenders;
       notes.push_back(std::move(sNote));
     }
     out << FormatDeviceTable(records, notes);
   }
   out.flush();
   WarnDuplicates(check, err);
+  for (const KESTO_RECORD& record : records) WarnSeveralSenders(finder, record.byMAC, "kesto", err);
   if (finder.GetRefusedDevices() > 0)
     err << "kesto: " << finder.GetRefusedDevices() << " answers from further devices were refused (list full)\n";
   return kExitOk;

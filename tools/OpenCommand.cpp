@@ -25,6 +25,11 @@ int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err) {
     err << "kesto open: no answer from " << FormatMAC(byMAC) << " within " << dwWaitMs << " ms\n";
     return kExitNotFound;
   }
+  pSession->RunPasses(kSenderSettleMs, {});
+  // The page address stays the record's; the warning says who else claims to be the device.
+  if (WarnSeveralSenders(finder, byMAC, "kesto open", err))
+    err << "kesto open: warning: the page at " << pInfo->GetIPText()
+        << " may belong to another host than the device\n";
   const std::string sUrl = ConfigPageUrl(pInfo->GetIPAddress());
   if (pSession->CanJudgeSubnets() && !pSession->IsOnLocalSubnet(pInfo->GetIPAddress()))
     err << "kesto open: warning: " << pInfo->GetIPText()

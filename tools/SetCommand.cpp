@@ -1,6 +1,9 @@
 #include "tools/SetCommand.h"
 
 #include <ostream>
+#include <vector>
+
+#include "discovery/KestoConfirmation.h"
 
 #include "tools/ExitCodes.h"
 #include "tools/formats/MacText.h"
@@ -33,6 +36,12 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     return kExitNotFound;
   }
 
+  // Other hosts answering the same probe for this MAC come in a moment later; wait for
+  // them, so the settings go to every address and each must confirm.
+  pSession->RunPasses(kSenderSettleMs, {});
+  WarnSeveralSenders(finder, byMAC, "kesto set", err);
+
+  // Built from the bytes the device sent, so whatever we do not set goes back unchanged.
   DeviceSetStep step(byMAC, request);
   if (step.Send(finder) != DeviceSetStep::SendResult::kSent) {
     err << "kesto set: the set-configuration datagram for " << sMAC << " could not be sent\n";
@@ -42,12 +51,25 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     out << "sent " << sMAC << "\n";
     return kExitOk;
   }
+  const std::vector<platform::Ipv4Endpoint>& vecSentTo = step.SentTo();
+  if (vecSentTo.empty()) {
+    err << "kesto set: sent to " << sMAC << " by broadcast only (no address it answered from could be reached "
+        << "directly), so no answer can confirm it\n";
+    return kExitNotConfirmed;
+  }
 
+  // Only answers from the addresses sent to count, and every one of them must show the
+  // new values: another host answering for this MAC cannot confirm on the device's behalf.
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  const bool bConfirmed = pSession->RunPasses(dwWaitMs, [&] { return step.IsConfirmed(finder); });
+  const bool bConfirmed = pSession->RunPasses(dwWaitMs, [&] { return step.IsConfirmed(finder, dwWaitMs); });
   if (!bConfirmed) {
-    err << "kesto set: sent to " << sMAC << ", but it did not answer with the new values within " << dwWaitMs
-        << " ms\n";
+    const CKestoConfirmation& confirmation = step.Confirmation();
+    const std::vector<platform::Ipv4Endpoint> confirmed = confirmation.GetConfirmed();
+    err << "kesto set: sent to " << sMAC << " at " << FormatEndpoints(vecSentTo) << ", but "
+        << FormatEndpoints(confirmation.GetUnconfirmed()) << " did not answer with the new values within " << dwWaitMs
+        << " ms";
+    if (!confirmed.empty()) err << " (confirmed by " << FormatEndpoints(confirmed) << " only)";
+    err << "\n";
     return kExitNotConfirmed;
   }
   out << "confirmed " << sMAC << "\n";

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "discovery/KestoName.h"
+
 namespace {
 
 std::string Lower(std::string sText) {
@@ -31,10 +33,12 @@ bool ParseAddressOption(const std::optional<std::string>& sText, const char* psz
 bool SetRequest::Parse(const SetOptionsText& text, SetRequest* pRequest, std::string* psError) {
   SetRequest request;
   if (text.sName) {
-    if (text.sName->size() > KESTO_NAME_MAX)
-      return Fail(psError, "--name: \"" + *text.sName + "\" is longer than " + std::to_string(KESTO_NAME_MAX) +
-                               " characters");
-    request.sName = text.sName;
+    // A name given is a new one, so it must leave room for the NUL; one left out stays
+    // byte for byte, a full 28-byte name included.
+    std::string sBytes, sError;
+    if (!NameFromText(*text.sName, {}, &sBytes, &sError))
+      return Fail(psError, "--name: \"" + *text.sName + "\": " + sError);
+    request.sName = std::move(sBytes);
   }
   if (!ParseAddressOption(text.sIPAddress, "--ip", &request.dwIPAddress, psError) ||
       !ParseAddressOption(text.sNetMask, "--netmask", &request.dwNetMask, psError) ||
@@ -73,7 +77,7 @@ bool SetRequest::Parse(const SetOptionsText& text, SetRequest* pRequest, std::st
 }
 
 void SetRequest::ApplyTo(KESTO_RECORD& record) const {
-  if (sName) SetRecordName(record, *sName);
+  if (sName) SetRecordNameField(record, *sName);
   if (dwIPAddress) record.dwIPAddress = *dwIPAddress;
   if (dwNetMask) record.dwNetMask = *dwNetMask;
   if (dwGateway) record.dwGateway = *dwGateway;
@@ -84,7 +88,7 @@ void SetRequest::ApplyTo(KESTO_RECORD& record) const {
 }
 
 bool SetRequest::IsAppliedIn(const KESTO_RECORD& record) const {
-  return (!sName || FieldText(record.szName, sizeof record.szName) == *sName) &&
+  return (!sName || RecordNameBytes(record) == *sName) &&
          (!dwIPAddress || record.dwIPAddress == *dwIPAddress) && (!dwNetMask || record.dwNetMask == *dwNetMask) &&
          (!dwGateway || record.dwGateway == *dwGateway) && (!dwDNS || record.dwDNS == *dwDNS) &&
          (!cType || record.cType == *cType) && (!shProtocol || record.shProtocol == *shProtocol) &&

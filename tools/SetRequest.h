@@ -37,7 +37,7 @@ class SetRequest {
   // True when the record already holds every given field.
   bool IsAppliedIn(const KESTO_RECORD& record) const;
 
-  std::optional<std::string> sName;
+  std::optional<std::string> sName;  // the record's Latin-1 bytes, converted from the UTF-8 typed
   std::optional<uint32_t> dwIPAddress;
   std::optional<uint32_t> dwNetMask;
   std::optional<uint32_t> dwGateway;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "tools/formats/DeviceJson.h"
+#include "tools/formats/DeviceList.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
 
@@ -22,16 +23,43 @@ uint64_t MacKey(const KESTO_RECORD& record) {
   return key;
 }
 
-void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const KESTO_RECORD& record) {
+// What a line shows of a device: its record and where its answers came from.
+struct Shown {
+  KESTO_RECORD record;
+  ListedDevice senders;
+  bool operator==(const Shown& other) const {
+    return record == other.record && senders.vecSenders == other.senders.vecSenders &&
+           senders.bSeveralSenders == other.senders.bSeveralSenders;
+  }
+};
+
+Shown ShownOf(const CKestoFinder& finder, const KESTO_RECORD& record) {
+  Shown shown{record, {}};
+  // The list of addresses is shown only when there are several: one address coming or
+  // going is the usual life of a device and would make every line a change. Texts are
+  // made only then, so a pass over many plain devices builds none.
+  const std::vector<KestoSender>& senders = finder.GetSenders(record.byMAC);
+  const uint64_t nRefused = finder.GetRefusedSenders(record.byMAC);
+  if (senders.size() > 1 || nRefused > 0) SetListedSenders(&shown.senders, senders, nRefused);
+  return shown;
+}
+
+void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const Shown& shown) {
+  const KESTO_RECORD& record = shown.record;
   if (bJson) {
     DeviceJson line = DeviceJson::object();
     line["event"] = pszEvent;
     line["device"] = DeviceToJson(record);
+    if (shown.senders.bSeveralSenders) AddSenders(line["device"], shown.senders);
     // ASCII only, as in `kesto list --json`: a C1 character in UTF-8 would still reach the terminal.
     out << line.dump(-1, ' ', true) << "\n";
   } else {
     out << pszEvent;
     for (const std::string& sColumn : DeviceColumns(record)) out << '\t' << sColumn;
+    if (shown.senders.bSeveralSenders) {
+      out << '\t' << kNoteSeveralSenders << ':';
+      for (const std::string& sSender : shown.senders.vecSenders) out << ' ' << sSender;
+    }
     out << "\n";
   }
   // Lines go out at once: whoever reads them waits for each event.
@@ -66,11 +94,12 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
 
   // The record last printed per device: the finder's bChanged stays raised for
   // good, so a change is reported when the bytes differ from what was shown.
-  std::unordered_map<uint64_t, KESTO_RECORD> shown;
+  std::unordered_map<uint64_t, Shown> shown;
   uint64_t qwRefusedShown = 0;
   uint32_t dwRefusedShownAt = 0;
   bool bSweepBehindShown = false;
   uint32_t dwSweepShownAt = 0;
+  uint64_t qwSenderChangesSeen = 0;
   auto afterPass = [&]() {
     const uint32_t dwNow = finder.Now();
     uint32_t dwAgeLimitMs = static_cast<uint32_t>(options.iAgeLimitMs);
@@ -92,23 +121,33 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
       dwSweepShownAt = dwNow;
     }
     bSweepBehindShown = bBehind;
+    const bool bSendersChanged = finder.GetSenderChanges() != qwSenderChangesSeen;
+    qwSenderChangesSeen = finder.GetSenderChanges();
     const CZNObList& devices = finder.GetDevices();
     for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
       auto* pInfo = static_cast<CKestoInfo*>(devices.GetNext(pos));
       const KESTO_RECORD& record = pInfo->GetRecord();
-      // Only an entry whose record ever changed can differ from what was shown: the
-      // others skip the look-up, which adds up over thousands of entries a pass.
+      // Only an entry whose record ever changed, or any entry after a change of senders,
+      // can differ from what was shown: the others skip the look-up, which adds up over
+      // thousands of entries a pass.
       if (!pInfo->bListed) {
         pInfo->bListed = 1;
-        shown[MacKey(record)] = record;
-        PrintEvent(out, options.bJson, "added", record);
-      } else if (pInfo->bChanged && !(shown[MacKey(record)] == record)) {
-        shown[MacKey(record)] = record;
-        PrintEvent(out, options.bJson, "changed", record);
+        Shown now = ShownOf(finder, record);
+        PrintEvent(out, options.bJson, "added", now);
+        if (now.senders.bSeveralSenders) WarnSeveralSenders(finder, record.byMAC, "kesto watch", err);
+        shown[MacKey(record)] = std::move(now);
+      } else if (pInfo->bChanged || bSendersChanged) {
+        Shown now = ShownOf(finder, record);
+        if (Shown& last = shown[MacKey(record)]; !(last == now)) {
+          const bool bNewWarning = now.senders.bSeveralSenders && !last.senders.bSeveralSenders;
+          last = now;
+          PrintEvent(out, options.bJson, "changed", now);
+          if (bNewWarning) WarnSeveralSenders(finder, record.byMAC, "kesto watch", err);
+        }
       }
       if (pInfo->IsAged(dwNow, dwAgeLimitMs)) {
         shown.erase(MacKey(record));
-        PrintEvent(out, options.bJson, "removed", record);
+        PrintEvent(out, options.bJson, "removed", ShownOf(finder, record));
       }
     }
     // Same tick as the test above, so an entry is removed exactly when it was reported.

@@ -102,11 +102,15 @@ int Run(int argc, char** argv) {
 
   SetOptions setOptions;
   SetOptionBinding name, ip, netmask, gateway, dns, type, protocol, baud;
-  CLI::App* pSet = app.add_subcommand("set", "Change a device's settings and confirm them");
+  CLI::App* pSet = app.add_subcommand(
+      "set",
+      "Change a device's settings and confirm them: sent by broadcast and to every address the MAC answered "
+      "from; confirmed only when each of those addresses answers with the new values");
   pSet->footer(kExitCodeHelp);
   pSet->add_option("MAC", setOptions.sMAC, "The device, as 00-1A-2B-3C-4D-5E (':' and lower case also taken)")
       ->required();
-  name.pOption = pSet->add_option("--name", name.sValue, "Device name, at most 27 characters");
+  name.pOption =
+      pSet->add_option("--name", name.sValue, "Device name: Latin-1 characters only, at most 27 (as stored bytes)");
   ip.pOption = pSet->add_option("--ip", ip.sValue, "IP address a.b.c.d");
   netmask.pOption = pSet->add_option("--netmask", netmask.sValue, "Net mask a.b.c.d");
   gateway.pOption = pSet->add_option("--gateway", gateway.sValue, "Gateway a.b.c.d");

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "discovery/KestoName.h"
+
 const char* ApplyStateText(ApplyState state) {
   switch (state) {
     case ApplyState::kSent:
@@ -17,12 +19,14 @@ const char* ApplyStateText(ApplyState state) {
   return "";
 }
 
-void CApplyTracker::OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent) {
+void CApplyTracker::OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent,
+                           std::vector<platform::Ipv4Endpoint> vecSentTo) {
   // A new send to the same device replaces what was followed for it.
   m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
                                [&](const Item& item) { return std::memcmp(item.sent.byMAC, record.byMAC, 6) == 0; }),
                 m_items.end());
-  m_items.insert(m_items.begin(), Item{record, dwNow, bSent ? ApplyState::kSent : ApplyState::kNotSent});
+  m_items.insert(m_items.begin(), Item{record, dwNow, bSent ? ApplyState::kSent : ApplyState::kNotSent,
+                                       CKestoConfirmation(record, std::move(vecSentTo), dwNow)});
   while (m_items.size() > kMaxTracked) {
     // Drop the oldest finished outcome; only when every one is pending, the oldest of all.
     auto oldest = std::find_if(m_items.rbegin(), m_items.rend(), [](const Item& item) {
@@ -38,10 +42,11 @@ bool CApplyTracker::Update(const CKestoFinder& finder, uint32_t dwNow) {
   for (Item& item : m_items) {
     if (item.state != ApplyState::kSent) continue;
     // Wrapping differences: an answer counts when it came within the window
-    // after the send, even if this pass runs later than that.
-    const CKestoInfo* pEntry = finder.FindByMAC(item.sent);
-    if (pEntry != nullptr && static_cast<uint32_t>(pEntry->dwLastSeen - item.dwSent) <= kConfirmWindowMs &&
-        CarriesSettings(pEntry->GetRecord(), item.sent)) {
+    // after the send, even if this pass runs later than that; and only from the
+    // addresses the settings went to, each of which must show them.
+    item.confirmation.Update(
+        finder, [&](const KESTO_RECORD& answer) { return CarriesSettings(answer, item.sent); }, kConfirmWindowMs);
+    if (item.confirmation.IsConfirmed()) {
       item.state = ApplyState::kConfirmed;
       bChanged = true;
     } else if (static_cast<uint32_t>(dwNow - item.dwSent) > kConfirmWindowMs) {
@@ -56,6 +61,12 @@ const ApplyState* CApplyTracker::Find(const uint8_t byMAC[6]) const {
   for (const Item& item : m_items)
     if (std::memcmp(item.sent.byMAC, byMAC, 6) == 0) return &item.state;
   return nullptr;
+}
+
+std::vector<platform::Ipv4Endpoint> CApplyTracker::Unconfirmed(const uint8_t byMAC[6]) const {
+  for (const Item& item : m_items)
+    if (std::memcmp(item.sent.byMAC, byMAC, 6) == 0) return item.confirmation.GetUnconfirmed();
+  return {};
 }
 
 bool CApplyTracker::HasPending() const {
@@ -73,7 +84,7 @@ std::string CApplyTracker::StatusText() const {
 }
 
 bool CApplyTracker::CarriesSettings(const KESTO_RECORD& answer, const KESTO_RECORD& sent) {
-  return FieldText(answer.szName, sizeof answer.szName) == FieldText(sent.szName, sizeof sent.szName) &&
+  return RecordNameBytes(answer) == RecordNameBytes(sent) &&
          answer.dwIPAddress == sent.dwIPAddress && answer.dwNetMask == sent.dwNetMask &&
          answer.dwGateway == sent.dwGateway && answer.dwDNS == sent.dwDNS && answer.cType == sent.cType &&
          answer.shProtocol == sent.shProtocol && answer.wBaudRate == sent.wBaudRate;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/KestoConfirmation.h"
 #include "discovery/KestoFinder.h"
 #include "discovery/KestoRecord.h"
 
@@ -24,13 +25,18 @@ class CApplyTracker {
   // Outcomes named in the status line; the rest are counted.
   static constexpr size_t kStatusItems = 3;
 
-  // The record was sent at dwNow, or the send failed.
-  void OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent);
+  // The record was sent at dwNow (reaching the device's addresses vecSentTo directly),
+  // or the send failed. Only answers from those addresses can confirm it, and every one
+  // of them must (CKestoConfirmation); with none it ends "not confirmed".
+  void OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent,
+              std::vector<platform::Ipv4Endpoint> vecSentTo = {});
   // Confirms or gives up on pending sends; true when any state changed.
   bool Update(const CKestoFinder& finder, uint32_t dwNow);
 
   // The state for a device, or null when none is followed.
   const ApplyState* Find(const uint8_t byMAC[6]) const;
+  // The addresses of the device's last send that have not confirmed it (empty when none is followed).
+  std::vector<platform::Ipv4Endpoint> Unconfirmed(const uint8_t byMAC[6]) const;
   bool HasPending() const;
   // "00-1A-2B-3C-4D-01: confirmed", newest first; empty when nothing is followed.
   std::string StatusText() const;
@@ -43,6 +49,7 @@ class CApplyTracker {
     KESTO_RECORD sent;
     uint32_t dwSent;
     ApplyState state;
+    CKestoConfirmation confirmation;
   };
   std::vector<Item> m_items;  // newest first
 };

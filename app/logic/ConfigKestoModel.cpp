@@ -1,6 +1,9 @@
 #include "app/logic/ConfigKestoModel.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "discovery/KestoName.h"
 
 namespace {
 
@@ -36,7 +39,8 @@ CConfigKestoModel::CConfigKestoModel(const CKestoInfo& record)
                    std::string(TypeText(5))};
   m_iType = TypeIndexFor(m_iRecordType);
 
-  SetName(record.GetName());
+  m_sRecordName = RecordNameBytes(record.GetRecord());
+  m_sName = m_sRecordName;
 
   m_iProtocolSelection = record.GetRecord().shProtocol != 0 ? 1 : 0;
 
@@ -48,9 +52,16 @@ CConfigKestoModel::CConfigKestoModel(const CKestoInfo& record)
   }
 }
 
-void CConfigKestoModel::SetName(std::string_view name) {
-  m_sName.assign(name.substr(0, KESTO_NAME_MAX));
+bool CConfigKestoModel::SetName(std::string_view text, std::string* psError) {
+  std::string sBytes;
+  if (!NameFromText(text, m_sRecordName, &sBytes, psError)) return false;
+  m_sName = std::move(sBytes);
+  return true;
 }
+
+std::string CConfigKestoModel::GetNameText() const { return Latin1ToUtf8(m_sName); }
+
+size_t CConfigKestoModel::GetNameLimit() const { return std::max(KESTO_NAME_MAX, m_sRecordName.size()); }
 
 void CConfigKestoModel::SetTypeSelection(int iIndex) {
   if (iIndex < -1 || iIndex >= static_cast<int>(m_typeItems.size())) return;
@@ -102,7 +113,12 @@ KestoConfigValues CConfigKestoModel::GetValues() const {
 }
 
 void CConfigKestoModel::WriteValues(const KestoConfigValues& values, KESTO_RECORD& record) {
-  SetRecordName(record, values.sName);
+  // A name left as the record holds it goes back whole, even all 28 bytes; any other
+  // keeps room for its NUL.
+  if (values.sName == RecordNameBytes(record))
+    SetRecordNameField(record, values.sName);
+  else
+    SetRecordName(record, values.sName);
   record.dwIPAddress = values.dwIPAddress;
   record.dwNetMask = values.dwNetMask;
   record.dwGateway = values.dwGateway;

@@ -19,9 +19,16 @@ class CConfigKestoModel {
   // Reads the record once; the record itself is never written by the model.
   explicit CConfigKestoModel(const CKestoInfo& record);
 
+  // The name as the record's bytes (Latin-1), and as UTF-8 text for showing.
   const std::string& GetName() const { return m_sName; }
-  // Keeps at most the 27 characters the record's name field can hold.
-  void SetName(std::string_view name);
+  std::string GetNameText() const;
+  // The name typed, as UTF-8, under the one name rule (NameFromText): Latin-1
+  // characters only, at most 27 bytes for a new name, while the record's own name
+  // (even a full 28 bytes) comes back byte for byte. False with the reason, the
+  // name left as it was, when refused.
+  bool SetName(std::string_view text, std::string* psError = nullptr);
+  // The longest name an edit box should take: 27, or the record's own when longer.
+  size_t GetNameLimit() const;
 
   uint32_t GetAddress(Address which) const { return m_dwAddress[which]; }
   void SetAddress(Address which, uint32_t dwAddress) { m_dwAddress[which] = dwAddress; }
@@ -51,13 +58,15 @@ class CConfigKestoModel {
   KestoConfigValues GetValues() const;
 
   // Writes the edited fields into a record; MAC, version, port and the reserved
-  // bytes stay as they are.
+  // bytes stay as they are. A name equal to the record's own stays byte for byte,
+  // any other is cut to 27 bytes.
   static void WriteValues(const KestoConfigValues& values, KESTO_RECORD& record);
 
  private:
   static constexpr int kPassthroughIndex = 3;
 
   std::string m_sName;
+  std::string m_sRecordName;
   uint32_t m_dwAddress[4] = {};
   std::vector<std::string> m_typeItems;
   int m_iType = -1;

@@ -6,6 +6,7 @@
 
 #include "discovery/ReceiveRoomNotice.h"
 #include "tools/formats/TerminalText.h"
+#include "tools/formats/DeviceList.h"
 
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl)
@@ -48,6 +49,11 @@ void CQUORINPresenter::PollDevices() {
 
   const bool bInterfacesChanged = RefreshInterfaces();
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
+  // A device answering from another address changes no row, only its mark.
+  if (m_finder.GetSenderChanges() != m_nSenderChanges) {
+    m_nSenderChanges = m_finder.GetSenderChanges();
+    NoteSenderChanges();
+  }
   // The receive buffer's size is read back once, at the first pass.
   const bool bFirstPass = !m_bRoomRead;
   if (bFirstPass) {
@@ -80,8 +86,9 @@ void CQUORINPresenter::OnBasicConfig() {
   CConfigKestoModel::WriteValues(model.GetValues(), pCopy->GetRecord());
   // The row's texts stay until the device answers with its new record; the
   // status line and the row's tooltip follow the outcome meanwhile.
-  const int iSent = m_finder.SendConfig(pCopy->GetRecord());
-  m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0);
+  std::vector<platform::Ipv4Endpoint> vecSentTo;
+  const int iSent = m_finder.SendConfig(pCopy->GetRecord(), &vecSentTo);
+  m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0, std::move(vecSentTo));
   UpdateStatus(true);
 }
 
@@ -149,7 +156,14 @@ int CQUORINPresenter::GetShownRowCount() const {
 std::vector<ListedDevice> CQUORINPresenter::ShownDevices() const {
   std::vector<ListedDevice> devices;
   for (auto it = m_rows.rbegin(); it != m_rows.rend(); ++it)
-    if (it->bShown) devices.push_back({it->shown, it->bDuplicateIP, it->bUnreachable});
+    if (it->bShown) {
+      ListedDevice& device = devices.emplace_back();
+      device.record = it->shown;
+      device.bDuplicateIP = it->bDuplicateIP;
+      device.bUnreachable = it->bUnreachable;
+      SetListedSenders(&device, m_finder.GetSenders(it->shown.byMAC),
+                       m_finder.GetRefusedSenders(it->shown.byMAC));
+    }
   return devices;
 }
 
@@ -212,6 +226,7 @@ void CQUORINPresenter::DeleteRow(Row* pRow) {
   const auto found = m_rowByKey.find(pRow->key);
   if (found == m_rowByKey.end()) return;
   NoteAddressChange(pRow->shown.dwIPAddress, m_check.RemoveHolder(pRow->shown));
+  m_setSeveralShown.erase(pRow->key);
   m_view.DeleteRow(pRow->key);
   m_rows.erase(found->second);
   m_rowByKey.erase(found);
@@ -264,14 +279,25 @@ void CQUORINPresenter::UpdateMarks(bool bAll) {
   m_vecDirtyRows.clear();
 }
 
+void CQUORINPresenter::NoteSenderChanges() {
+  for (uint64_t key : m_finder.GetSeveralSenderKeys()) m_vecDirtyRows.push_back(key);
+  for (DeviceRowKey key : m_setSeveralShown) m_vecDirtyRows.push_back(key);
+}
+
 void CQUORINPresenter::UpdateRowMarks(Row& row) {
   row.bUnreachable = CanJudgeSubnets() &&
                      !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_finder.GetInterfaces());
-  // The warning icon stands for a shared address.
-  const bool bDuplicateIP = m_check.CountHolders(row.shown.dwIPAddress) > 1;
-  if (bDuplicateIP == row.bDuplicateIP) return;
-  row.bDuplicateIP = bDuplicateIP;
-  m_view.SetRowMarks(row.key, row.bDuplicateIP);
+  // The warning icon stands for a shared address or a MAC answered for from several addresses.
+  const bool bWasWarning = row.bDuplicateIP || row.bSeveralSenders;
+  row.bDuplicateIP = m_check.CountHolders(row.shown.dwIPAddress) > 1;
+  row.bSeveralSenders =
+      m_finder.GetSenders(row.shown.byMAC).size() > 1 || m_finder.GetRefusedSenders(row.shown.byMAC) > 0;
+  if (row.bSeveralSenders)
+    m_setSeveralShown.insert(row.key);
+  else
+    m_setSeveralShown.erase(row.key);
+  const bool bWarning = row.bDuplicateIP || row.bSeveralSenders;
+  if (bWarning != bWasWarning) m_view.SetRowMarks(row.key, bWarning);
 }
 
 void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
@@ -319,9 +345,22 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
     if (others.size() > nNamed) sLine += " (+" + std::to_string(others.size() - nNamed) + " more)";
     lines.push_back(std::move(sLine));
   }
+  if (row.bSeveralSenders) {
+    std::string sLine = std::string(kSeveralSendersText) + ": " + FormatSenders(m_finder.GetSenders(row.shown.byMAC));
+    if (const uint64_t nRefused = m_finder.GetRefusedSenders(row.shown.byMAC))
+      sLine += " and " + std::to_string(nRefused) + " answers from further addresses";
+    lines.push_back(sLine + " (another host may be answering for this device)");
+  }
   if (row.bUnreachable) lines.emplace_back(kUnreachableText);
-  if (const ApplyState* pState = m_apply.Find(row.shown.byMAC))
-    lines.push_back(std::string("Settings ") + ApplyStateText(*pState));
+  if (const ApplyState* pState = m_apply.Find(row.shown.byMAC)) {
+    std::string sLine = std::string("Settings ") + ApplyStateText(*pState);
+    // With several addresses sent to, say which ones still owe the answer.
+    if (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kSent) {
+      const auto unconfirmed = m_apply.Unconfirmed(row.shown.byMAC);
+      if (!unconfirmed.empty() && row.bSeveralSenders) sLine += " (not shown by " + FormatEndpoints(unconfirmed) + ")";
+    }
+    lines.push_back(std::move(sLine));
+  }
   std::string sToolTip;
   for (const std::string& sLine : lines) sToolTip += (sToolTip.empty() ? "" : "\n") + sLine;
   return sToolTip;

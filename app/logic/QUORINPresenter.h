@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "app/logic/ApplyTracker.h"
@@ -40,6 +41,7 @@ class CQUORINPresenter {
   static constexpr int kReadsPerClockLook = 16;
   // A row's tooltip names at most this many other devices sharing its address.
   static constexpr size_t kMaxNamedSharers = 8;
+  static constexpr const char* kSeveralSendersText = "Answers from several addresses";
 
   // The interface table is the finder's (CKestoFinder::GetInterfaceSnapshot), read
   // at most every 5 s for the probes, the adapter box and the subnet marks alike.
@@ -109,6 +111,7 @@ class CQUORINPresenter {
     // The marks last handed to the view.
     bool bDuplicateIP = false;
     bool bUnreachable = false;
+    bool bSeveralSenders = false;
   };
   using RowList = std::list<Row>;
 
@@ -127,11 +130,15 @@ class CQUORINPresenter {
   // broadcasts: a single explicit host says nothing about this computer's networks.
   bool CanJudgeSubnets() const { return m_finder.HasInterfaceTable() && CanChooseDestinations(); }
   // Marks the rows of this pass's changes: the rows inserted or rewritten, and the
-  // other holders of an address whose sharing began or ended. bAll redoes every row
+  // other holders of an address whose sharing began or ended, and the rows whose
+  // devices' senders changed. bAll redoes every row
   // (the interface table changed). The view hears only of changed flags.
   void UpdateMarks(bool bAll);
   void UpdateRowMarks(Row& row);
   void NoteAddressChange(uint32_t dwIP, size_t nHolders);
+  // Queues the rows whose several-senders mark may have changed: those the finder
+  // now holds several addresses for, and those marked so far.
+  void NoteSenderChanges();
   void UpdateStatus(bool bApplyChanged);
   std::string ToolTipFor(const Row& row) const;
 
@@ -162,6 +169,9 @@ class CQUORINPresenter {
   // Shown while the status line has nothing else to say: the receive buffer is short.
   std::string m_sRoomNotice;
   bool m_bRoomRead = false;
+  // The finder's count of sender changes last seen, and the rows now marked for several senders.
+  uint64_t m_nSenderChanges = 0;
+  std::unordered_set<DeviceRowKey> m_setSeveralShown;
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,15 +23,55 @@ void FillList(HWND hList, const std::vector<std::string>& items, int iSelection)
 
 int Selection(HWND hList) { return static_cast<int>(SendMessageA(hList, CB_GETCURSEL, 0, 0)); }
 
-std::string WindowText(HWND hWnd) {
-  std::string sText(static_cast<size_t>(GetWindowTextLengthA(hWnd)) + 1, '\0');
-  sText.resize(static_cast<size_t>(GetWindowTextA(hWnd, sText.data(), static_cast<int>(sText.size()))));
+std::wstring WindowTextW(HWND hWnd) {
+  std::wstring sText(static_cast<size_t>(GetWindowTextLengthW(hWnd)) + 1, L'\0');
+  sText.resize(static_cast<size_t>(GetWindowTextW(hWnd, sText.data(), static_cast<int>(sText.size()))));
   return sText;
+}
+
+// The record's Latin-1 bytes as UTF-16: each byte is the character of the same number.
+std::wstring Latin1ToWide(const std::string& sBytes) {
+  std::wstring sText;
+  for (char c : sBytes) sText += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return sText;
+}
+
+// UTF-16 as UTF-8, so the name rule sees what was typed; a lone surrogate becomes U+FFFD.
+std::string WideToUtf8(const std::wstring& sText) {
+  std::string sOut;
+  for (size_t i = 0; i < sText.size(); ++i) {
+    uint32_t dwCode = static_cast<uint16_t>(sText[i]);
+    if (dwCode >= 0xD800 && dwCode < 0xDC00 && i + 1 < sText.size() && sText[i + 1] >= 0xDC00 &&
+        sText[i + 1] < 0xE000) {
+      dwCode = 0x10000 + ((dwCode - 0xD800) << 10) + (static_cast<uint16_t>(sText[++i]) - 0xDC00);
+    } else if (dwCode >= 0xD800 && dwCode < 0xE000) {
+      dwCode = 0xFFFD;
+    }
+    if (dwCode < 0x80) {
+      sOut += static_cast<char>(dwCode);
+    } else if (dwCode < 0x800) {
+      sOut += static_cast<char>(0xC0 | dwCode >> 6);
+      sOut += static_cast<char>(0x80 | (dwCode & 0x3F));
+    } else if (dwCode < 0x10000) {
+      sOut += static_cast<char>(0xE0 | dwCode >> 12);
+      sOut += static_cast<char>(0x80 | (dwCode >> 6 & 0x3F));
+      sOut += static_cast<char>(0x80 | (dwCode & 0x3F));
+    } else {
+      sOut += static_cast<char>(0xF0 | dwCode >> 18);
+      sOut += static_cast<char>(0x80 | (dwCode >> 12 & 0x3F));
+      sOut += static_cast<char>(0x80 | (dwCode >> 6 & 0x3F));
+      sOut += static_cast<char>(0x80 | (dwCode & 0x3F));
+    }
+  }
+  return sOut;
 }
 
 }  // namespace
 
-CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model) : m_model(model) {}
+CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model)
+    : m_model(model), m_fnExplain([](HWND hOwner, const std::string& sText) {
+        MessageBoxA(hOwner, sText.c_str(), "Kesto Configuration", MB_OK | MB_ICONWARNING);
+      }) {}
 
 CConfigKestoDlg::~CConfigKestoDlg() {
   if (m_hWnd != nullptr) DestroyWindow(m_hWnd);
@@ -94,9 +135,13 @@ void CConfigKestoDlg::OnInitDialog() {
     SendMessageA(GetItem(kAddressIds[i]), IPM_SETADDRESS, 0,
                  static_cast<LPARAM>(m_model.GetAddress(static_cast<CConfigKestoModel::Address>(i))));
   FillList(GetItem(IDC_TYPE), m_model.GetTypeItems(), m_model.GetTypeSelection());
-  // As many characters as the record's name field holds, as the Qt dialog allows.
-  SendMessageA(GetItem(IDC_NAME), EM_LIMITTEXT, KESTO_NAME_MAX, 0);
-  SetWindowTextA(GetItem(IDC_NAME), m_model.GetName().c_str());
+  // As many characters as a name may take, as the Qt dialog allows (a full 28-byte name still shows).
+  SendMessageA(GetItem(IDC_NAME), EM_LIMITTEXT, m_model.GetNameLimit(), 0);
+  // The record's bytes are Latin-1; the window's code page may lack some of them, so
+  // what the control holds is read back: the same text at "Set Configuration" means
+  // the name was left alone and goes back byte for byte.
+  SetWindowTextW(GetItem(IDC_NAME), Latin1ToWide(m_model.GetName()).c_str());
+  m_sShownName = WindowTextW(GetItem(IDC_NAME));
   FillList(GetItem(IDC_PROTOCOL), CConfigKestoModel::GetProtocolItems(), m_model.GetProtocolSelection());
   FillList(GetItem(IDC_BAUD), CConfigKestoModel::GetBaudItems(), m_model.GetBaudSelection());
   UpdatePassThrough();
@@ -108,7 +153,14 @@ void CConfigKestoDlg::OnSelchangeType() {
 }
 
 void CConfigKestoDlg::OnSetConfiguration() {
-  m_model.SetName(WindowText(GetItem(IDC_NAME)));
+  const std::wstring sName = WindowTextW(GetItem(IDC_NAME));
+  std::string sError;
+  if (sName != m_sShownName && !m_model.SetName(WideToUtf8(sName), &sError)) {
+    // Nothing is handed back: the user corrects the name or cancels.
+    if (m_fnExplain) m_fnExplain(m_hWnd, "Name: " + sError + ". Nothing was sent.");
+    SetFocus(GetItem(IDC_NAME));
+    return;
+  }
   for (int i = 0; i < 4; ++i) {
     DWORD dwAddress = 0;  // blank fields read as 0
     SendMessageA(GetItem(kAddressIds[i]), IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&dwAddress));

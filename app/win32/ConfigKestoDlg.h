@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <utility>
 
 class CConfigKestoModel;
 
@@ -29,6 +31,10 @@ class CConfigKestoDlg {
   bool RunModal(HWND hOwner, const std::function<void()>& fnPass, const std::function<void(int)>& fnPause,
                 const TurnHook& fnTurn = {});
 
+  // Shows why a name was refused; a message box unless replaced (tests record it).
+  using Explain = std::function<void(HWND hOwner, const std::string& sText)>;
+  void SetExplain(Explain fnExplain) { m_fnExplain = std::move(fnExplain); }
+
   HWND GetHwnd() const { return m_hWnd; }
   HWND GetItem(int iId) const { return GetDlgItem(m_hWnd, iId); }
   // "Set Configuration" or Cancel (button, close box, Esc) was chosen.
@@ -46,6 +52,8 @@ class CConfigKestoDlg {
   HWND m_hWnd = nullptr;
   bool m_bFinished = false;
   bool m_bConfirmed = false;
+  Explain m_fnExplain;
+  std::wstring m_sShownName;  // the name control's text as first shown
 };
 
 #endif

@@ -1,6 +1,7 @@
 // What became of "Set Configuration": sent, confirmed, not confirmed, not sent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/logic/ApplyTracker.h"
@@ -61,6 +62,49 @@ TEST_F(ApplyFeedbackTest, SentThenConfirmedWhenTheDeviceAnswersWithTheNewValues)
   clock.Advance(5000);  // a confirmed outcome stays
   presenter->PollDevices();
   EXPECT_EQ(StateOf(kA), "confirmed");
+}
+
+TEST_F(ApplyFeedbackTest, OnlyTheAddressesSentToConfirmAndEachMust) {
+  const platform::Ipv4Endpoint device{0xC0A8010Au, 1444};
+  const platform::Ipv4Endpoint spoofer{0xC0A80142u, 1444};
+  struct Case {
+    const char* pszWhat;
+    bool bSpooferBeforeSend;  // the spoofer was heard, so the settings went to it as well
+    std::vector<platform::Ipv4Endpoint> newValuesFrom;
+    const char* pszState;
+  };
+  const Case cases[] = {
+      {"the device confirms", false, {device}, "confirmed"},
+      {"an address never sent to cannot confirm", false, {spoofer}, "not confirmed"},
+      {"one of two sent to is not enough", true, {spoofer}, "not confirmed"},
+      {"both sent to confirm", true, {spoofer, device}, "confirmed"},
+  };
+  uint8_t byMAC = 0x10;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pszWhat);
+    // A device of its own per case; the previous case's rows age out meanwhile.
+    const KESTO_RECORD record = MakeRecord(byMAC++, "Boiler room", device.dwAddress);
+    pSocket->Queue(RecordBytes(record), device);
+    if (c.bSpooferBeforeSend) pSocket->Queue(RecordBytes(record), spoofer);
+    PassUntilRead();
+    const size_t nConfigsBefore = SentConfigs().size();
+    const KESTO_RECORD sent = SendRenamed(0, "Cellar");
+    std::vector<platform::Ipv4Endpoint> sentTo;
+    const auto configs = SentConfigs();
+    for (size_t i = nConfigsBefore; i < configs.size(); ++i)
+      if (configs[i].to == device || configs[i].to == spoofer) sentTo.push_back(configs[i].to);
+    EXPECT_EQ(sentTo.size(), c.bSpooferBeforeSend ? 2u : 1u);
+    // The device (and the spoofer) keep answering with the old record unless listed.
+    for (int i = 0; i < 4; ++i) {
+      clock.Advance(900);
+      for (const platform::Ipv4Endpoint& from : {device, spoofer}) {
+        const bool bNew = std::find(c.newValuesFrom.begin(), c.newValuesFrom.end(), from) != c.newValuesFrom.end();
+        if (bNew || from == device || c.bSpooferBeforeSend) pSocket->Queue(RecordBytes(bNew ? sent : record), from);
+      }
+      PassUntilRead();
+    }
+    EXPECT_EQ(StateOf(record), c.pszState);
+  }
 }
 
 struct BoundaryCase {

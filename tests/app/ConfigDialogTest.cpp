@@ -4,10 +4,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+
+#include <cstring>
 
 #include "app/ConfigKestoDlg.h"
 #include "app/IPAddressEdit.h"
@@ -141,6 +144,36 @@ class ConfigDialogTest : public QObject {
     QCOMPARE(values.iType, 5);
     QCOMPARE(values.iProtocol, 0);
     QCOMPARE(values.iBaud, 115200);
+  }
+
+  // Names are Latin-1 whatever the locale: shown one character per byte, a name left
+  // alone goes back byte for byte (even a full 28), and one the record cannot hold is
+  // explained and not handed back.
+  void namesAreLatin1AndTheRuleIsExplained() {
+    for (const std::string& sName : {std::string("Caf\xE9 \x80\x9F\xFF"), std::string(28, 'F')}) {
+      KESTO_RECORD record = Entry(2).GetRecord();
+      std::memset(record.szName, 0, sizeof record.szName);
+      std::memcpy(record.szName, sName.data(), sName.size());
+      const CKestoInfo entry(record, 0);
+      CConfigKestoModel model(entry);
+      CConfigKestoDlg dialog(model);
+      QCOMPARE(dialog.GetNameEdit()->text(), QString::fromLatin1(sName.data(), static_cast<qsizetype>(sName.size())));
+      dialog.GetSetButton()->click();
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+      QCOMPARE(model.GetValues().sName, sName);
+    }
+    const CKestoInfo entry = Entry(2);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    dialog.GetNameEdit()->setText(QStringLiteral("\u0141\u00F3d\u017A"));
+    dialog.GetSetButton()->click();
+    QVERIFY(!model.IsConfirmed());
+    QVERIFY(dialog.GetNameMessage() != nullptr);
+    QVERIFY(dialog.GetNameMessage()->text().contains(QStringLiteral("U+0141")));
+    dialog.GetNameEdit()->setText(QStringLiteral("Caf\u00E9"));
+    dialog.GetSetButton()->click();
+    QVERIFY(model.IsConfirmed());
+    QCOMPARE(model.GetValues().sName, std::string("Caf\xE9"));
   }
 
   void cancelAndEscapeHandBackNothing() {

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "discovery/KestoName.h"
+#include "support/NameCases.h"
 #include "tests/app/AppTestRecords.h"
 
 namespace {
@@ -123,11 +126,52 @@ TEST(ConfigKestoModelTest, Choosing115200StoresItsLowSixteenBits) {
   EXPECT_EQ(record.wBaudRate, 49664);
 }
 
-TEST(ConfigKestoModelTest, NameIsCutTo27Characters) {
+TEST(ConfigKestoModelTest, NameLongerThan27IsRefusedAndLeftAsItWas) {
   CConfigKestoModel model(Entry(5));
   EXPECT_EQ(model.GetName(), "Boiler room");
-  model.SetName(std::string(40, 'x'));
-  EXPECT_EQ(model.GetName(), std::string(27, 'x'));
+  std::string sError;
+  EXPECT_FALSE(model.SetName(std::string(40, 'x'), &sError));
+  EXPECT_NE(sError.find("at most 27"), std::string::npos) << sError;
+  EXPECT_EQ(model.GetName(), "Boiler room");
+}
+
+TEST(ConfigKestoModelTest, NamesFollowTheOneNameRule) {
+  for (const NameCase& c : NameCases()) {
+    SCOPED_TRACE(c.pszWhat);
+    KESTO_RECORD record = Entry(5).GetRecord();
+    std::memset(record.szName, 0, sizeof record.szName);
+    std::memcpy(record.szName, c.sRecordName.data(), c.sRecordName.size());
+    CConfigKestoModel model(CKestoInfo(record, 0));
+    // What the dialog shows is the record's bytes as Latin-1 text.
+    EXPECT_EQ(model.GetNameText(), Latin1ToUtf8(c.sRecordName));
+    std::string sError;
+    ASSERT_EQ(model.SetName(c.sTyped, &sError), c.bDialogTakes) << sError;
+    if (!c.bDialogTakes) {
+      EXPECT_NE(sError.find(c.pszRefusal), std::string::npos) << sError;
+      EXPECT_EQ(model.GetName(), c.sRecordName);
+      continue;
+    }
+    model.Confirm();
+    KESTO_RECORD written = record;
+    CConfigKestoModel::WriteValues(model.GetValues(), written);
+    EXPECT_EQ(std::string(written.szName, sizeof written.szName),
+              c.sStored + std::string(sizeof written.szName - c.sStored.size(), '\0'));
+    EXPECT_EQ(written.iPort, record.iPort);
+  }
+}
+
+TEST(ConfigKestoModelTest, ANameLeftAloneGoesBackByteForByte) {
+  KESTO_RECORD record = Entry(5).GetRecord();
+  std::memset(record.szName, '\xE9', sizeof record.szName);  // full, no NUL, upper half
+  CConfigKestoModel model(CKestoInfo(record, 0));
+  EXPECT_EQ(model.GetNameLimit(), 28u);
+  model.Confirm();
+  // Written back into the record it came from, as "Basic Config..." does with the row copy.
+  KESTO_RECORD written = record;
+  written.cType = 2;
+  CConfigKestoModel::WriteValues(model.GetValues(), written);
+  EXPECT_EQ(std::memcmp(written.szName, record.szName, sizeof record.szName), 0);
+  EXPECT_EQ(CConfigKestoModel(Entry(5)).GetNameLimit(), KESTO_NAME_MAX);
 }
 
 TEST(ConfigKestoModelTest, AddressesComeFromTheRecordAndGoBackUnchanged) {

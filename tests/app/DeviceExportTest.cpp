@@ -46,7 +46,7 @@ TEST(DeviceExport, AnEmptyListIsAHeaderOrAnEmptyArray) {
 
 TEST(DeviceExport, FlagsAppearOnlyWhereSet) {
   const KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
-  const std::vector<ListedDevice> devices{{record, false, false}, {record, true, true}};
+  const std::vector<ListedDevice> devices{{record, false, false, {}, false}, {record, true, true, {}, false}};
   const std::string sCsv = ExportDevices(devices, ExportFormat::kCsv);
   EXPECT_EQ(sCsv, DeviceCsvHeader() + DeviceToCsvRow(record, false) + DeviceToCsvRow(record, true));
   EXPECT_NE(sCsv.find(",false\r\n"), std::string::npos);
@@ -57,7 +57,9 @@ TEST(DeviceExport, FlagsAppearOnlyWhereSet) {
   ASSERT_NE(nSecond, std::string::npos);
   EXPECT_EQ(sJson.substr(0, nSecond).find("duplicate_ip"), std::string::npos);
   EXPECT_EQ(sJson.substr(0, nSecond).find("reachable"), std::string::npos);
-  EXPECT_NE(sJson.find("\"duplicate_ip\": true,\n    \"reachable\": false\n  }\n]\n", nSecond), std::string::npos) << sJson;
+  EXPECT_NE(sJson.find("\"duplicate_ip\": true,\n    \"reachable\": false,\n    \"senders\": []\n  }\n]\n", nSecond),
+            std::string::npos)
+      << sJson;
 }
 
 }  // namespace

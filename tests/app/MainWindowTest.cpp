@@ -175,7 +175,9 @@ class MainWindowTest : public QObject {
     const size_t nSentBefore = m_pSocket->sent.size();
     window->GetBasicConfigButton()->click();
     QVERIFY(bSawDialog);
-    QCOMPARE(m_pSocket->sent.size(), nSentBefore + 1);
+    // Broadcast, and straight to the address the device answered from: the same bytes.
+    QCOMPARE(m_pSocket->sent.size(), nSentBefore + 2);
+    QCOMPARE(m_pSocket->sent.back().bytes, m_pSocket->sent[nSentBefore].bytes);
     const auto& bytes = m_pSocket->sent.back().bytes;
     QCOMPARE(bytes.size(), size_t{104});
     QCOMPARE(bytes[0], uint8_t{7});

@@ -149,7 +149,7 @@ TEST_F(PresenterTest, CommandsActOnTheShownRowTheUserSelected) {
     return true;
   };
   presenter->OnBasicConfig();
-  ASSERT_EQ(SentConfigs().size(), 1u);
+  ASSERT_EQ(SentConfigs().size(), 2u) << "broadcast, and to the address Attic answered from";
   EXPECT_EQ(SentConfigs()[0].bytes[4 + 21], 0x02);  // the MAC's last byte: Attic's
 }
 

@@ -36,6 +36,33 @@ TEST_F(PresenterTest, DevicesSharingAnAddressAreMarkedWithTheOtherMACs) {
   EXPECT_TRUE(view.Get(kC).bWarning);
 }
 
+TEST_F(PresenterTest, AMacAnsweredForFromSeveralAddressesIsMarkedNamingThem) {
+  pSocket->Queue(RecordBytes(kFar), {0x0A000005u, 1444});
+  PassUntilRead();
+  EXPECT_FALSE(view.Get(kFar).bWarning);
+  // Another host answers with the same record: nothing in the row changes, only its mark.
+  pSocket->Queue(RecordBytes(kFar), {0x0A000042u, 1444});
+  PassUntilRead();
+  EXPECT_TRUE(view.Get(kFar).bWarning);
+  EXPECT_TRUE(HasLine(view.Get(kFar).sToolTip,
+                      "Answers from several addresses: 10.0.0.5:1444, 10.0.0.66:1444 (another host may be answering "
+                      "for this device)"))
+      << view.Get(kFar).sToolTip;
+  const std::vector<ListedDevice> shown = presenter->ShownDevices();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].vecSenders, (std::vector<std::string>{"10.0.0.5:1444", "10.0.0.66:1444"}));
+  EXPECT_TRUE(shown[0].bSeveralSenders);
+  // The other host falls silent; its address ages out and the mark goes with it.
+  for (int i = 0; i < 3; ++i) {
+    clock.Advance(1000);
+    pSocket->Queue(RecordBytes(kFar), {0x0A000005u, 1444});
+    PassUntilRead();
+  }
+  presenter->PollDevices();
+  EXPECT_FALSE(view.Get(kFar).bWarning);
+  EXPECT_EQ(view.Get(kFar).sToolTip, CQUORINPresenter::kUnreachableText);
+}
+
 TEST_F(PresenterTest, TheMarkClearsWhenOneDeviceChangesItsAddress) {
   Answer(kA);
   Answer(kB);

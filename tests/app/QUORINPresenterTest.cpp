@@ -212,9 +212,12 @@ TEST_F(PresenterTest, BasicConfigBroadcastsTheEditedRowCopy) {
   presenter->OnBasicConfig();
   ASSERT_EQ(nDialogRuns, 1);
 
+  // Broadcast, and straight to the address the device's answer came from.
   const auto configs = SentConfigs();
-  ASSERT_EQ(configs.size(), 1u);
+  ASSERT_EQ(configs.size(), 2u);
   EXPECT_EQ(configs[0].to, (platform::Ipv4Endpoint{platform::kLimitedBroadcast, KESTO_UDP_PORT}));
+  EXPECT_EQ(configs[1].to, (platform::Ipv4Endpoint{0x0A000001u, KESTO_UDP_PORT}));
+  EXPECT_EQ(configs[1].bytes, configs[0].bytes);
 
   std::vector<uint8_t> expected(104, 0);
   const uint8_t head[] = {0x07, 0x00, 0x00, 0x00,                          // command

@@ -437,3 +437,112 @@ TEST_F(KestoFinderDestinationsTest, ASweepOfTheLinksOwnUnusedAddressesNeverHolds
 }
 
 }  // namespace
+
+namespace {
+
+constexpr platform::Ipv4Endpoint kDevice{Ip(10, 202, 1, 20), 1444};
+constexpr platform::Ipv4Endpoint kSpoofer{Ip(10, 202, 1, 66), 1444};
+
+std::vector<platform::Ipv4Endpoint> EndpointsOf(const std::vector<KestoSender>& senders) {
+  std::vector<platform::Ipv4Endpoint> endpoints;
+  for (const KestoSender& sender : senders) endpoints.push_back(sender.endpoint);
+  return endpoints;
+}
+
+}  // namespace
+
+TEST_F(KestoFinderDestinationsTest, EverySenderOfAMacIsKeptAndSentTheSettings) {
+  MakeFinder();
+  const KESTO_RECORD record = MakeRecord(7);
+  KESTO_RECORD claimed = record;
+  SetRecordName(claimed, "spoofed");
+  pSocket->Queue(RecordBytes(record), kDevice);
+  pSocket->Queue(RecordBytes(claimed), kSpoofer);
+  finder->Receive();
+  finder->Receive();
+  const auto& senders = finder->GetSenders(record.byMAC);
+  ASSERT_EQ(EndpointsOf(senders), (std::vector<platform::Ipv4Endpoint>{kDevice, kSpoofer}));
+  EXPECT_EQ(senders[0].record, record) << "each address keeps what it said";
+  EXPECT_EQ(senders[1].record, claimed);
+  EXPECT_EQ(finder->FindByMAC(record)->GetRecord(), claimed) << "the entry holds the latest answer";
+
+  // No targets are needed: both addresses get the datagram besides the broadcasts.
+  std::vector<platform::Ipv4Endpoint> direct;
+  EXPECT_EQ(finder->SendConfig(record, &direct), 104);
+  EXPECT_EQ(TakeSent(104), (std::vector<platform::Ipv4Endpoint>{kLimited, kEth1Broadcast, kDevice, kSpoofer}));
+  EXPECT_EQ(direct, (std::vector<platform::Ipv4Endpoint>{kDevice, kSpoofer}));
+  // An address the send did not reach is not reported as sent to.
+  pSocket->failTo = {kSpoofer.dwAddress};
+  finder->SendConfig(record, &direct);
+  EXPECT_EQ(direct, (std::vector<platform::Ipv4Endpoint>{kDevice}));
+}
+
+TEST_F(KestoFinderDestinationsTest, ASenderThatIsABroadcastEndpointGetsOneDatagram) {
+  // A simulator on loopback answers from the very address probed.
+  const platform::Ipv4Endpoint sim{platform::kLoopback, 14440};
+  MakeFinder(0, {}, 1000, sim);
+  pSocket->Queue(RecordBytes(MakeRecord(3)), sim);
+  finder->Receive();
+  std::vector<platform::Ipv4Endpoint> direct;
+  finder->SendConfig(MakeRecord(3), &direct);
+  EXPECT_EQ(TakeSent(104), (std::vector<platform::Ipv4Endpoint>{sim}));
+  EXPECT_EQ(direct, (std::vector<platform::Ipv4Endpoint>{sim}));
+}
+
+TEST_F(KestoFinderDestinationsTest, SendersExpireByTheAgeRuleAcrossTheTickWrap) {
+  struct Case {
+    uint32_t dwSilentMs;  // since the spoofer's one answer
+    bool bByRemoveAged;   // otherwise at the device's next answer
+    bool bKept;
+  };
+  const Case cases[] = {{2000, true, true}, {2001, true, false}, {2000, false, true}, {2001, false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.dwSilentMs << (c.bByRemoveAged ? " RemoveAged" : " Receive"));
+    MakeFinder(0xFFFFFC00u);  // the silence crosses the wrap
+    const KESTO_RECORD record = MakeRecord(7);
+    pSocket->Queue(RecordBytes(record), kSpoofer);
+    pSocket->Queue(RecordBytes(record), kDevice);
+    finder->Receive();
+    finder->Receive();
+    clock.Advance(1000);  // the device keeps answering, the spoofer does not
+    pSocket->Queue(RecordBytes(record), kDevice);
+    finder->Receive();
+    const uint64_t nChanges = finder->GetSenderChanges();
+    clock.Advance(c.dwSilentMs - 1000);
+    if (c.bByRemoveAged) {
+      finder->RemoveAged(clock.Now(), AGE_LIMIT_MS);
+    } else {
+      pSocket->Queue(RecordBytes(record), kDevice);
+      finder->Receive();
+    }
+    ASSERT_NE(finder->FindByMAC(record), nullptr);
+    const std::vector<platform::Ipv4Endpoint> expected =
+        c.bKept ? std::vector<platform::Ipv4Endpoint>{kSpoofer, kDevice} : std::vector<platform::Ipv4Endpoint>{kDevice};
+    EXPECT_EQ(EndpointsOf(finder->GetSenders(record.byMAC)), expected);
+    EXPECT_EQ(finder->GetSenderChanges() - nChanges, c.bKept ? 0u : 1u);
+  }
+}
+
+TEST_F(KestoFinderDestinationsTest, SendersPerMacAreBoundedAndTheExcessCounted) {
+  MakeFinder();
+  const KESTO_RECORD record = MakeRecord(7);
+  for (uint32_t i = 0; i < 11; ++i) pSocket->Queue(RecordBytes(record), {Ip(10, 202, 1, 100 + i), 1444});
+  pSocket->Queue(RecordBytes(record), {Ip(10, 202, 1, 100), 1444});  // a kept one renews, uncounted
+  pSocket->Queue(RecordBytes(MakeRecord(8)), kDevice);               // another MAC is not limited by it
+  while (pSocket->Waiting() > 0) finder->Receive();
+  const auto& senders = finder->GetSenders(record.byMAC);
+  ASSERT_EQ(senders.size(), 8u);
+  EXPECT_EQ(senders.back().endpoint, (platform::Ipv4Endpoint{Ip(10, 202, 1, 107), 1444}));
+  EXPECT_EQ(finder->GetRefusedSenders(record.byMAC), 3u);
+  EXPECT_EQ(finder->GetRefusedSenders(), 3u);
+  EXPECT_EQ(finder->GetSenders(MakeRecord(8).byMAC).size(), 1u);
+  std::vector<platform::Ipv4Endpoint> direct;
+  finder->SendConfig(record, &direct);
+  EXPECT_EQ(direct.size(), 8u) << "the set goes to the kept addresses only";
+  // Once the kept ones fall silent, a new address gets a place.
+  clock.Advance(2001);
+  pSocket->Queue(RecordBytes(record), {Ip(10, 202, 1, 200), 1444});
+  finder->Receive();
+  EXPECT_EQ(EndpointsOf(finder->GetSenders(record.byMAC)),
+            (std::vector<platform::Ipv4Endpoint>{{Ip(10, 202, 1, 200), 1444}}));
+}

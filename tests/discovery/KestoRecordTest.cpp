@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "discovery/KestoInfo.h"
+#include "discovery/KestoName.h"
 #include "discovery/KestoWire.h"
 #include "support/RecordBuilder.h"
 
@@ -143,6 +145,25 @@ TEST(KestoRecordTest, ParseAddress) {
     EXPECT_EQ(ParseAddress(c.text, &dw), c.ok) << c.text;
     EXPECT_EQ(dw, c.ok ? c.dw : 0x12345678u) << c.text;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KestoNameTest, EveryByteComesBackThroughItsLatin1Text) {
+  for (int i = 1; i < 256; ++i) {
+    const std::string sByte(1, static_cast<char>(i));
+    std::string sBytes, sError;
+    ASSERT_TRUE(NameFromText(Latin1ToUtf8(sByte), {}, &sBytes, &sError)) << i << ": " << sError;
+    EXPECT_EQ(sBytes, sByte) << i;
+  }
+  // A full field keeps all 28 bytes; iPort beside it is untouched.
+  KESTO_RECORD record;
+  record.iPort = 0x01020304;
+  SetRecordNameField(record, std::string(40, 'F'));
+  EXPECT_EQ(RecordNameBytes(record), std::string(28, 'F'));
+  EXPECT_EQ(record.iPort, 0x01020304);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "support/NameCases.h"
 #include "tools/formats/MacText.h"
 
 namespace {
@@ -102,6 +103,43 @@ TEST(SetRequestTest, ApplyWritesOnlyTheGivenFields) {
   expected.dwIPAddress = 0x0A000005u;
   expected.wBaudRate = 9600;
   EXPECT_EQ(record, expected);  // port, version, type, protocol, DNS and reserved bytes untouched
+}
+
+TEST(SetRequestTest, NamesFollowTheOneNameRule) {
+  for (const NameCase& c : NameCases()) {
+    SCOPED_TRACE(c.pszWhat);
+    KESTO_RECORD record;
+    std::memcpy(record.szName, c.sRecordName.data(), c.sRecordName.size());
+    record.iPort = 0x01020304;
+    SetOptionsText text;
+    text.sName = c.sTyped;
+    SetRequest request;
+    std::string sError;
+    ASSERT_EQ(SetRequest::Parse(text, &request, &sError), c.bCommandLineTakes) << sError;
+    if (!c.bCommandLineTakes) {
+      EXPECT_NE(sError.find("--name"), std::string::npos) << sError;
+      EXPECT_NE(sError.find(c.pszRefusal), std::string::npos) << sError;
+      continue;
+    }
+    request.ApplyTo(record);
+    EXPECT_EQ(std::string(record.szName, sizeof record.szName),
+              c.sStored + std::string(sizeof record.szName - c.sStored.size(), '\0'));
+    EXPECT_EQ(record.iPort, 0x01020304);
+    EXPECT_TRUE(request.IsAppliedIn(record));
+  }
+}
+
+TEST(SetRequestTest, ANameNotGivenStaysByteForByteEvenWhenFull) {
+  KESTO_RECORD record;
+  std::memset(record.szName, 'F', sizeof record.szName);
+  const KESTO_RECORD before = record;
+  SetOptionsText text;
+  text.sType = "slave";
+  SetRequest request;
+  std::string sError;
+  ASSERT_TRUE(SetRequest::Parse(text, &request, &sError)) << sError;
+  request.ApplyTo(record);
+  EXPECT_EQ(std::memcmp(record.szName, before.szName, sizeof record.szName), 0);
 }
 
 TEST(MacTextTest, TakesHyphensOrColonsInEitherCase) {

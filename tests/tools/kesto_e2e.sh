@@ -69,6 +69,8 @@ sim_lines() { wc -l <"$sim_log"; }
 # FILE's lines less the note about a short receive buffer, which depends on the
 # machine's net.core.rmem_max rather than on the devices.
 errors_in() { grep -v '^kesto: note: the receive buffer holds' "$1"; }
+# senders_as_placeholder < JSON: the "senders" addresses (the simulator's port varies) as "SENDER".
+senders_as_placeholder() { sed -E 's/^( +)"[0-9]+[.][0-9]+[.][0-9]+[.][0-9]+:[0-9]+"(,?)$/\1"SENDER"\2/'; }
 
 case $mode in
   loopback)
@@ -106,7 +108,7 @@ case_list() {
   diff -u "$expected_table" "$work/table.txt" || fail "table differs"
   # A short wait still sees every device: the first probe goes out at once.
   kesto list --json --wait 300 >"$work/list.json" 2>"$work/err.txt" || fail "list --json exited $?"
-  diff -u "$expected_list" "$work/list.json" || fail "JSON differs"
+  diff -u "$expected_list" <(senders_as_placeholder <"$work/list.json") || fail "JSON differs"
   errors_in "$work/err.txt" >/dev/null && fail "list wrote to stderr: $(cat "$work/err.txt")"
   grep -q '^discover from ' "$sim_log" || fail "the simulator saw no discovery request"
   # watch in its plain form: one tab-separated line per event.
@@ -126,7 +128,7 @@ case_list() {
 case_junk() {
   start_sim --from "$known" --junk
   kesto list --json --wait 1200 >"$work/list.json" || fail "list --json exited $?"
-  diff -u "$expected_list" "$work/list.json" || fail "junk datagrams changed the list"
+  diff -u "$expected_list" <(senders_as_placeholder <"$work/list.json") || fail "junk datagrams changed the list"
 }
 
 case_watch() {
@@ -255,7 +257,12 @@ case_set_unconfirmed() {
   grep -q '^set 02-00-00-00-00-01 ignored ' "$sim_log" || fail "the simulator got no set-configuration datagram"
   kesto set 02-00-00-00-00-01 --type slave --no-verify >"$work/out.txt" || fail "--no-verify exited $?"
   [ "$(cat "$work/out.txt")" = "sent 02-00-00-00-00-01" ] || fail "unexpected output: $(cat "$work/out.txt")"
-  [ "$(grep -c '^set 02-00-00-00-00-01 ignored ' "$sim_log")" -eq 2 ] || fail "expected two set datagrams"
+  # Each set goes by broadcast and straight to the address the device answered from;
+  # over loopback those are one address, so each set arrives once.
+  local expected=2
+  [ "$mode" = lab ] && expected=4
+  [ "$(grep -c '^set 02-00-00-00-00-01 ignored ' "$sim_log")" -eq "$expected" ] ||
+    fail "expected $expected set datagrams, got $(grep -c '^set 02-00-00-00-00-01 ignored ' "$sim_log")"
   return 0
 }
 
@@ -299,7 +306,7 @@ case_unicast() {
   start_sim --from "$known"
   kesto list --json --no-broadcast --target 127.0.0.1 --target 127.0.0.8/30 --wait 600 >"$work/list.json" \
     2>"$work/err.txt" || fail "unicast list exited $?: $(cat "$work/err.txt")"
-  diff -u "$expected_list" "$work/list.json" || fail "unicast list differs"
+  diff -u "$expected_list" <(senders_as_placeholder <"$work/list.json") || fail "unicast list differs"
   grep -q '^discover from 127\.0\.0\.1:' "$sim_log" || fail "the simulator saw no request"
   kesto set 02-00-00-00-00-01 --name "By unicast" --no-broadcast --target 127.0.0.1 >"$work/out.txt" 2>"$work/err.txt" ||
     fail "unicast set exited $?: $(cat "$work/err.txt")"

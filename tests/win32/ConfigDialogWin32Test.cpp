@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,8 +46,12 @@ class ConfigDialogWin32Test : public ::testing::Test {
     info = std::make_unique<CKestoInfo>(record, 0);
     model = std::make_unique<CConfigKestoModel>(*info);
     dialog = std::make_unique<CConfigKestoDlg>(*model);
+    // A refused name is explained here rather than in a message box that would wait.
+    explained.clear();
+    dialog->SetExplain([this](HWND, const std::string& sText) { explained.push_back(sText); });
     ASSERT_NE(dialog->Create(nullptr), nullptr);
   }
+  std::vector<std::string> explained;
   HWND Item(int iId) const { return dialog->GetItem(iId); }
   void ChooseType(int iIndex) {
     SendMessageA(Item(IDC_TYPE), CB_SETCURSEL, iIndex, 0);
@@ -220,8 +225,14 @@ TEST_F(ConfigDialogWin32Test, DisabledListsAndTheOnlyTypeStillCount) {
   record.shProtocol = 1;
   record.wBaudRate = 4800;
   Open(record);
+  // A name longer than the field is explained and nothing is handed back.
   std::string sLong(40, 'n');
   SetWindowTextA(Item(IDC_NAME), sLong.c_str());
+  SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
+  EXPECT_FALSE(dialog->IsFinished());
+  ASSERT_EQ(explained.size(), 1u);
+  EXPECT_NE(explained[0].find("at most 27"), std::string::npos) << explained[0];
+  SetWindowTextA(Item(IDC_NAME), std::string(KESTO_NAME_MAX, 'n').c_str());
   SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(dialog->IsConfirmed());
   const KestoConfigValues values = model->GetValues();
@@ -230,6 +241,20 @@ TEST_F(ConfigDialogWin32Test, DisabledListsAndTheOnlyTypeStillCount) {
   EXPECT_EQ(values.iBaud, 4800);
   EXPECT_EQ(values.sName, std::string(KESTO_NAME_MAX, 'n'));
   EXPECT_EQ(SendMessageA(Item(IDC_NAME), EM_GETLIMITTEXT, 0, 0), static_cast<LRESULT>(KESTO_NAME_MAX));
+}
+
+TEST_F(ConfigDialogWin32Test, ANameLeftAloneGoesBackByteForByte) {
+  // A full 28-byte name and Latin-1 bytes the window's code page may lack.
+  for (const std::string& sName : {std::string(28, 'F'), std::string("Caf\xE9 \x80\x9F\xFF")}) {
+    KESTO_RECORD record = kBase;
+    std::memset(record.szName, 0, sizeof record.szName);
+    std::memcpy(record.szName, sName.data(), sName.size());
+    Open(record);
+    SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(dialog->IsConfirmed());
+    EXPECT_TRUE(explained.empty());
+    EXPECT_EQ(model->GetValues().sName, sName);
+  }
 }
 
 TEST_F(ConfigDialogWin32Test, CancelButtonAndCloseBoxConfirmNothing) {

@@ -5,39 +5,6 @@
 
 #include "tools/formats/MacText.h"
 
-std::string Latin1ToUtf8(std::string_view bytes) {
-  std::string sText;
-  sText.reserve(bytes.size());
-  for (char c : bytes) {
-    const auto byChar = static_cast<unsigned char>(c);
-    if (byChar < 0x80) {
-      sText += c;
-    } else {
-      sText += static_cast<char>(0xC0 | byChar >> 6);
-      sText += static_cast<char>(0x80 | (byChar & 0x3F));
-    }
-  }
-  return sText;
-}
-
-bool Utf8ToLatin1(std::string_view text, std::string* psBytes) {
-  std::string sBytes;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto byLead = static_cast<unsigned char>(text[i]);
-    if (byLead < 0x80) {
-      sBytes += static_cast<char>(byLead);
-      continue;
-    }
-    // Only the two-byte forms of U+0080 to U+00FF map back onto one byte.
-    if ((byLead != 0xC2 && byLead != 0xC3) || i + 1 >= text.size()) return false;
-    const auto byNext = static_cast<unsigned char>(text[++i]);
-    if ((byNext & 0xC0) != 0x80) return false;
-    sBytes += static_cast<char>((byLead & 0x03) << 6 | (byNext & 0x3F));
-  }
-  *psBytes = std::move(sBytes);
-  return true;
-}
-
 int32_t BaudFromWire(uint16_t wBaudRate) { return wBaudRate == 49664 ? 115200 : wBaudRate; }
 
 DeviceJson DeviceToJson(const KESTO_RECORD& record) {

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "discovery/KestoName.h"
 #include "discovery/KestoRecord.h"
 
 // The JSON form of a device record that `kesto list --json` prints and
@@ -14,10 +15,7 @@
 using DeviceJson = nlohmann::ordered_json;
 
 // Record texts are 8-bit; JSON wants UTF-8, so every byte is taken as the
-// Latin-1 character of the same number and comes back unchanged.
-std::string Latin1ToUtf8(std::string_view bytes);
-// False when the text holds a character above U+00FF or is not valid UTF-8.
-bool Utf8ToLatin1(std::string_view text, std::string* psBytes);
+// Latin-1 character of the same number and comes back unchanged (KestoName.h).
 
 // The bit rate a stored wBaudRate stands for: 49664 is 115200 cut to 16 bits.
 int32_t BaudFromWire(uint16_t wBaudRate);

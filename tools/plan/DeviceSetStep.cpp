@@ -21,10 +21,16 @@ DeviceSetStep::SendResult DeviceSetStep::Send(CKestoFinder& finder) {
   if (pInfo == nullptr) return SendResult::kNoEntry;
   KESTO_RECORD record = pInfo->GetRecord();
   m_request.ApplyTo(record);
-  return finder.SendConfig(record) < 0 ? SendResult::kSendFailed : SendResult::kSent;
+  std::vector<platform::Ipv4Endpoint> vecSentTo;
+  if (finder.SendConfig(record, &vecSentTo) < 0) return SendResult::kSendFailed;
+  m_sent = record;
+  m_confirmation = CKestoConfirmation(record, std::move(vecSentTo), finder.Now());
+  return SendResult::kSent;
 }
 
-bool DeviceSetStep::IsConfirmed(const CKestoFinder& finder) const {
-  const CKestoInfo* pNow = FindEntry(finder, m_mac);
-  return pNow != nullptr && m_request.IsAppliedIn(pNow->GetRecord());
+bool DeviceSetStep::IsConfirmed(const CKestoFinder& finder, uint32_t dwWindowMs) {
+  if (m_confirmation.GetSentTo().empty()) return false;
+  m_confirmation.Update(
+      finder, [this](const KESTO_RECORD& answer) { return m_request.IsAppliedIn(answer); }, dwWindowMs);
+  return m_confirmation.IsConfirmed();
 }
