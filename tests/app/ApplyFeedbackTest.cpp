@@ -256,7 +256,7 @@ TEST(ReceiveRoomStatusTest, AShortReceiveBufferIsNamedInTheStatusLine) {
   options.endpTarget = {platform::kLoopback, 9};
   CKestoFinder finder(options, OpenLoopbackSocket(16384));
   RecordingView view;
-  CQUORINPresenter presenter(finder, view, {}, {}, [](std::vector<platform::NetInterface>*) { return false; });
+  CQUORINPresenter presenter(finder, view, {}, {});
   presenter.PollDevices();
   const long lRoom = platform::GetReceiveBufferDatagrams(*finder.GetSocket(), kesto_wire::kRecordSize);
   EXPECT_NE(view.sStatus.find("about " + std::to_string(lRoom) + " answers, fewer than the 16384"), std::string::npos)

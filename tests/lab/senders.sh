@@ -100,7 +100,7 @@ case_set() {
   [ "$(sets_seen applied other)" -eq 2 ] || fail "the other host got $(sets_seen applied other) datagrams, not 2"
   grep -q "^set $mac applied .*436166e9000000" "$work/sim_device.log" || fail "the name's bytes are not Latin-1"
   kesto list --json --wait 1200 >"$work/list.json" 2>/dev/null || fail "list exited $?"
-  grep -q '"name": "Café"' "$work/list.json" || fail "the name does not list as typed: $(cat "$work/list.json")"
+  grep -q '"name": "Caf\\u00e9"' "$work/list.json" || fail "the name does not list as typed: $(cat "$work/list.json")"
 }
 
 case_set_spoofed() {

@@ -54,7 +54,7 @@ constexpr size_t kMaxKeysPerDevice = 64;
 
 // Checks the shape before anything is built, so no file makes the parser nest
 // or allocate without bound: an array (depth 1) of objects (depth 2) of plain
-// values, at most kMaxSimDevices devices of at most kMaxKeysPerDevice keys.
+// values or flat lists of them, at most kMaxSimDevices devices of at most kMaxKeysPerDevice keys.
 bool CheckShape(const std::string& sText, std::string* psError) {
   size_t nDepth = 0;  // how many brackets we are inside
   size_t nDevices = 0, nKeys = 0;
@@ -78,7 +78,8 @@ bool CheckShape(const std::string& sText, std::string* psError) {
     if (c == '"') {
       bInString = true;
     } else if (c == '[' || c == '{') {
-      if (nDepth >= 2) {
+      // A device's value may be one flat list (the "senders" that kesto list prints), no deeper.
+      if (nDepth >= 3 || (nDepth == 2 && c == '{')) {
         *psError = "nesting deeper than an array of device objects";
         return false;
       }
@@ -86,8 +87,8 @@ bool CheckShape(const std::string& sText, std::string* psError) {
         *psError = "device " + std::to_string(nDevices) + ": a device must be a JSON object";
         return false;
       }
+      if (nDepth < 2) nKeys = 0;
       ++nDepth;
-      nKeys = 0;
     } else if (c == ']' || c == '}') {
       if (nDepth > 0) --nDepth;
     } else if (c == ',' && nDepth == 1 && ++nDevices > static_cast<size_t>(kMaxSimDevices)) {
