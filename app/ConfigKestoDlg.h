@@ -3,11 +3,15 @@
 
 #include <QDialog>
 #include <functional>
+#include <vector>
+
+#include "app/logic/ConfigAddressCheck.h"
 
 class CConfigKestoModel;
 class CIPAddressEdit;
 class QComboBox;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 
 // "Kesto Configuration": shows a CConfigKestoModel and forwards what the user
@@ -20,6 +24,11 @@ class CConfigKestoDlg : public QDialog {
 
   // Runs the dialog modally in the program's own polling loop, so that the
   // finder keeps being polled while it is open; true when confirmed.
+  // The other listed devices, whose addresses the check before sending knows.
+  void SetOtherDevices(std::vector<CConfigAddressCheck::OtherDevice> others) { m_others = std::move(others); }
+  // The explanation of a failed check, open over the dialog, or null.
+  QMessageBox* GetCheckMessage() const { return m_pCheckMessage; }
+
   bool RunModal(const std::function<void()>& fnPass, const std::function<void(int)>& fnPause);
 
   CIPAddressEdit* GetAddressEdit(int iWhich) const { return m_pAddress[iWhich]; }
@@ -33,6 +42,8 @@ class CConfigKestoDlg : public QDialog {
  private:
   void OnSelchangeType(int iIndex);
   void OnSetConfiguration();
+  // Hands the shown values to the model and closes with the confirm result.
+  void Confirm();
   void UpdatePassThrough();
 
   CConfigKestoModel& m_model;
@@ -43,6 +54,8 @@ class CConfigKestoDlg : public QDialog {
   QLineEdit* m_pName;
   QComboBox* m_pProtocol;
   QComboBox* m_pBaud;
+  std::vector<CConfigAddressCheck::OtherDevice> m_others;
+  QMessageBox* m_pCheckMessage = nullptr;
 };
 
 #endif

@@ -34,6 +34,10 @@ COctetEdit::COctetEdit(QWidget* pParent) : QLineEdit(pParent) {
   setMaxLength(3);
   setAlignment(Qt::AlignCenter);
   setFrame(false);
+  // Three digits fill a field; typing goes on in the next one.
+  connect(this, &QLineEdit::textEdited, this, [this](const QString& sText) {
+    if (sText.size() == 3 && cursorPosition() == 3) emit nextFieldRequested();
+  });
 }
 
 void COctetEdit::pasteText(const QString& sText) {

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 
 // One field of the IP address editor: up to three digits, 0-255, blank counts 0.
-// A typed "." asks for the next field; a pasted dotted address is handed to
+// A typed "." or a third digit asks for the next field; a pasted dotted address is handed to
 // the editor whole so that it can fill all four fields.
 class COctetEdit : public QLineEdit {
   Q_OBJECT

@@ -15,11 +15,13 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("Tamrel Kesto Manager"));
+  // No display name: the window system would append it to every caption.
+  QApplication::setApplicationName(QStringLiteral("kesto-manager"));
+  QApplication::setOrganizationName(QStringLiteral("Kesto"));
   QApplication::setWindowIcon(ProgramIcon());
 
   if (!platform::StartSocketLayer()) {
-    QMessageBox::warning(nullptr, QApplication::applicationDisplayName(),
+    QMessageBox::warning(nullptr, QStringLiteral("Tamrel Kesto Manager"),
                          QStringLiteral("Windows sockets initialization failed."));
     return 0;
   }

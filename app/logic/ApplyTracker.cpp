@@ -66,7 +66,13 @@ std::string CApplyTracker::StatusText() const {
   std::string sText;
   for (size_t i = 0; i < m_items.size() && i < kStatusItems; ++i) {
     if (i > 0) sText += "   ";
-    sText += FormatMAC(m_items[i].sent.byMAC) + ": " + ApplyStateText(m_items[i].state);
+    const KESTO_RECORD& sent = m_items[i].sent;
+    std::string sName = FieldText(sent.szName, sizeof sent.szName);
+    // A device's name is the device's own text: no control character reaches the status line.
+    for (char& c : sName)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    if (!sName.empty()) sText += sName + " (";
+    sText += FormatMAC(sent.byMAC) + (sName.empty() ? ": " : "): ") + ApplyStateText(m_items[i].state);
   }
   if (m_items.size() > kStatusItems) sText += "   (+" + std::to_string(m_items.size() - kStatusItems) + " more)";
   return sText;

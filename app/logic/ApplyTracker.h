@@ -32,7 +32,10 @@ class CApplyTracker {
   // The state for a device, or null when none is followed.
   const ApplyState* Find(const uint8_t byMAC[6]) const;
   bool HasPending() const;
-  // "00-1A-2B-3C-4D-01: confirmed", newest first; empty when nothing is followed.
+  // Forgets every outcome, pending ones too ("Clear status history").
+  void Clear() { m_items.clear(); }
+  // "Boiler room (00-1A-2B-3C-4D-01): confirmed", newest first, with the name
+  // sent; empty when nothing is followed.
   std::string StatusText() const;
 
   // The fields the configuration dialog sets, compared between what was sent and an answer.

@@ -243,3 +243,8 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
   for (const std::string& sLine : lines) sToolTip += (sToolTip.empty() ? "" : "\n") + sLine;
   return sToolTip;
 }
+
+void CQUORINPresenter::ClearApplyOutcomes() {
+  m_apply.Clear();
+  RefreshMarks();
+}

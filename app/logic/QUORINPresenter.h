@@ -84,6 +84,11 @@ class CQUORINPresenter {
   bool CanChooseDestinations() const;
 
   const CApplyTracker& GetApplyTracker() const { return m_apply; }
+  // "Clear status history": forgets what became of sent settings.
+  void ClearApplyOutcomes();
+  // The interface table as last read, and whether that read succeeded.
+  const std::vector<platform::NetInterface>& GetInterfaces() const { return m_vecInterfaces; }
+  bool AreInterfacesKnown() const { return m_bInterfacesKnown; }
   // The tooltip the row of this device carries, or empty.
   std::string GetRowToolTip(const KESTO_RECORD& record) const;
 
