@@ -18,14 +18,22 @@ class COctetEdit : public QLineEdit {
   // What a paste does with a text: a dotted address goes to addressPasted,
   // digits go into the field when they fit.
   void pasteText(const QString& sText);
+  // Entered because the field before it filled up: a "." typed first is the
+  // one the user meant for that move and is swallowed.
+  void markEnteredByFill() { m_bEnteredByFill = true; }
 
  signals:
   void nextFieldRequested();
+  void fieldFilled();
   void addressPasted(quint32 dwAddress);
 
  protected:
   void keyPressEvent(QKeyEvent* pEvent) override;
   void contextMenuEvent(QContextMenuEvent* pEvent) override;
+  void focusOutEvent(QFocusEvent* pEvent) override;
+
+ private:
+  bool m_bEnteredByFill = false;
 };
 
 #endif
