@@ -204,7 +204,8 @@ void CQUORINDlg::SetUpColumns() {
   for (int i = 0; i < CDeviceColumnSet::kCount; ++i) titles << QString::fromLatin1(CDeviceColumnSet::Get(i).pszTitle);
   m_ctlList->setHeaderLabels(titles);
   QHeaderView* pHeader = m_ctlList->header();
-  pHeader->setStretchLastSection(false);
+  // The last shown column takes what room is left, so no blank band stands beside the columns.
+  pHeader->setStretchLastSection(true);
   pHeader->setSectionsMovable(false);
   pHeader->setSectionsClickable(true);
   pHeader->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -229,7 +230,9 @@ void CQUORINDlg::SetUpColumns() {
       if (c.isDigit()) c = cWidestDigit;
       if (c == u'D') c = cWidestHex;
     }
-    const int iWidth = std::max({column.iWidth, metrics.horizontalAdvance(sSample) + iMargin,
+    // The first column also holds the mark icon; its text keeps the old width beside it.
+    const int iIcon = i == 0 ? m_ctlList->iconSize().width() + 4 : 0;
+    const int iWidth = std::max({column.iWidth + iIcon, metrics.horizontalAdvance(sSample) + iMargin,
                                  // the title, with room for the sort arrow beside it
                                  QFontMetrics(pHeader->font()).horizontalAdvance(QString::fromLatin1(column.pszTitle)) +
                                      iMargin + pHeader->style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 8});
@@ -589,6 +592,14 @@ void CQUORINDlg::OnHeaderClicked(int iColumn) {
   SetSortOrder(order);
 }
 
+void CQUORINDlg::FitColumns() {
+  for (int i = 0; i < CDeviceColumnSet::kCount; ++i)
+    if (!m_ctlList->isColumnHidden(i)) {
+      m_ctlList->resizeColumnToContents(i);
+      m_ctlList->setColumnWidth(i, m_ctlList->columnWidth(i) + 8);  // a little air between columns
+    }
+}
+
 void CQUORINDlg::SetColumnShown(int iColumn, bool bShown) {
   if (iColumn < CDeviceColumnSet::kDefaultCount || iColumn >= CDeviceColumnSet::kCount) return;
   m_ctlList->setColumnHidden(iColumn, !bShown);
@@ -607,6 +618,7 @@ QMenu* CQUORINDlg::CreateHeaderMenu() {
     connect(pAction, &QAction::toggled, this, [this, i](bool bOn) { SetColumnShown(i, bOn); });
   }
   pMenu->addSeparator();
+  pMenu->addAction(QStringLiteral("Fit columns to contents"), this, [this] { FitColumns(); });
   QAction* pNewest = pMenu->addAction(QStringLiteral("Sort newest first"), this, [this] { SetSortOrder({}); });
   pNewest->setEnabled(!m_order.IsNewestFirst());
   return pMenu;

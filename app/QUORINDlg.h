@@ -65,6 +65,8 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   void SetSortOrder(const CDeviceSortOrder& order);
   const CDeviceSortOrder& GetSortOrder() const { return m_order; }
   void SetColumnShown(int iColumn, bool bShown);
+  // Widens or narrows every shown column to its longest text.
+  void FitColumns();
 
   // The context menus, built afresh each time (owned by the caller).
   QMenu* CreateRowMenu();
