@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/AppIdentity.h"
 #include "app/EventPump.h"
-#include "app/ProgramIcon.h"
 #include "app/QUORINDlg.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
@@ -15,13 +15,10 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  // No display name: the window system would append it to every caption.
-  QApplication::setApplicationName(QStringLiteral("kesto-manager"));
-  QApplication::setOrganizationName(QStringLiteral("Kesto"));
-  QApplication::setWindowIcon(ProgramIcon());
+  SetApplicationIdentity();
 
   if (!platform::StartSocketLayer()) {
-    QMessageBox::warning(nullptr, QStringLiteral("Tamrel Kesto Manager"),
+    QMessageBox::warning(nullptr, QString::fromLatin1(kProgramCaption),
                          QStringLiteral("Windows sockets initialization failed."));
     return 0;
   }

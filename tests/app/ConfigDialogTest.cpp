@@ -9,7 +9,9 @@
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
+#include "app/AppIdentity.h"
 #include "app/ConfigKestoDlg.h"
 #include "app/IPAddressEdit.h"
 #include "app/logic/ConfigKestoModel.h"
@@ -58,6 +60,19 @@ class ConfigDialogTest : public QObject {
     QCOMPARE(dialog.GetAddressEdit(0)->address(), 0xC0A8010Au);
     QCOMPARE(dialog.GetAddressEdit(1)->address(), 0xFFFFFF00u);
     QCOMPARE(dialog.GetBaudList()->currentText(), QStringLiteral("9600"));
+  }
+
+  // The caption stands alone: the program sets no display name that the window
+  // system would append to it.
+  void captionIsExactlyKestoConfiguration() {
+    SetApplicationIdentity();
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("kesto-manager"));
+    const CKestoInfo entry = Entry(5);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    dialog.show();
+    QCOMPARE(dialog.windowHandle()->title(), QStringLiteral("Kesto Configuration"));
   }
 
   void tabOrderRunsTopToBottomFromTheName() {
