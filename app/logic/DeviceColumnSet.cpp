@@ -1,7 +1,6 @@
 #include "app/logic/DeviceColumnSet.h"
 
 #include <array>
-#include <cstdio>
 
 #include "app/logic/ConfigKestoModel.h"
 
@@ -23,9 +22,9 @@ constexpr std::array<CDeviceColumnSet::Column, CDeviceColumnSet::kCount> kColumn
 }};
 
 std::string Hex(uint64_t value, int nDigits) {
-  char sz[24];
-  std::snprintf(sz, sizeof sz, "%0*llX", nDigits, static_cast<unsigned long long>(value));
-  return sz;
+  std::string sText(static_cast<size_t>(nDigits), '0');
+  for (int i = nDigits - 1; i >= 0 && value != 0; --i, value >>= 4) sText[static_cast<size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
+  return sText;
 }
 
 // Signed values shifted so that their order survives the unsigned hex form.
@@ -51,14 +50,9 @@ uint32_t CDeviceColumnSet::BaudRateOf(uint16_t wBaudRate) {
 }
 
 std::string CDeviceColumnSet::AgeText(uint32_t dwAgeMs) {
-  char sz[32];
-  if (dwAgeMs < 10000)
-    std::snprintf(sz, sizeof sz, "%u.%u s", dwAgeMs / 1000, dwAgeMs % 1000 / 100);
-  else if (dwAgeMs < 120000)
-    std::snprintf(sz, sizeof sz, "%u s", dwAgeMs / 1000);
-  else
-    std::snprintf(sz, sizeof sz, "%u min", dwAgeMs / 60000);
-  return sz;
+  if (dwAgeMs < 10000) return std::to_string(dwAgeMs / 1000) + "." + std::to_string(dwAgeMs % 1000 / 100) + " s";
+  if (dwAgeMs < 120000) return std::to_string(dwAgeMs / 1000) + " s";
+  return std::to_string(dwAgeMs / 60000) + " min";
 }
 
 std::string CDeviceColumnSet::Text(int iColumn, const KESTO_RECORD& record, uint32_t dwAgeMs) {
