@@ -82,8 +82,9 @@ CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model, QWidget* pParent) : Q
   AddLabel(this, du, "Baud Rate", 10, 154, 35, 8);
   m_pBaud = AddDropDown(this, du, 80, 152, 92);
 
-  QWidget* tabChain[] = {m_pSet,        m_pCancel, m_pAddress[0], m_pAddress[1], m_pAddress[2],
-                         m_pAddress[3], m_pType,   m_pName,       m_pProtocol,   m_pBaud};
+  // Top to bottom as the fields stand, the buttons last.
+  QWidget* tabChain[] = {m_pName,     m_pAddress[0], m_pAddress[1], m_pAddress[2], m_pAddress[3],
+                         m_pType,     m_pProtocol,   m_pBaud,       m_pSet,        m_pCancel};
   for (size_t i = 0; i + 1 < std::size(tabChain); ++i) setTabOrder(tabChain[i], tabChain[i + 1]);
 
   // Fill from the model, then listen, so filling does not count as a choice.
@@ -101,7 +102,7 @@ CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model, QWidget* pParent) : Q
   connect(m_pType, &QComboBox::currentIndexChanged, this, &CConfigKestoDlg::OnSelchangeType);
   connect(m_pSet, &QPushButton::clicked, this, &CConfigKestoDlg::OnSetConfiguration);
   connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
-  m_pSet->setFocus(Qt::OtherFocusReason);
+  m_pName->setFocus(Qt::OtherFocusReason);
 }
 
 bool CConfigKestoDlg::RunModal(const std::function<void()>& fnPass, const std::function<void(int)>& fnPause) {
@@ -109,7 +110,7 @@ bool CConfigKestoDlg::RunModal(const std::function<void()>& fnPass, const std::f
   const auto connection = connect(this, &QDialog::finished, this, [&bFinished] { bFinished = true; });
   setWindowModality(Qt::ApplicationModal);
   show();
-  m_pSet->setFocus(Qt::OtherFocusReason);
+  m_pName->setFocus(Qt::OtherFocusReason);
   CPollingLoop::Run({[&bFinished] { return bFinished; }, &ProcessWaitingEvents, fnPause, fnPass});
   disconnect(connection);
   return result() == QDialog::Accepted;
@@ -119,6 +120,7 @@ void CConfigKestoDlg::OnSelchangeType(int iIndex) {
   m_model.SetTypeSelection(iIndex);
   UpdatePassThrough();
 }
+
 
 void CConfigKestoDlg::OnSetConfiguration() {
   // Never through the locale: the model takes UTF-8 and keeps Latin-1 bytes, refusing
@@ -135,6 +137,30 @@ void CConfigKestoDlg::OnSetConfiguration() {
     m_pName->setFocus(Qt::OtherFocusReason);
     return;
   }
+  const CConfigAddressCheck::Result result =
+      CConfigAddressCheck::Check(m_pAddress[0]->address(), m_pAddress[1]->address(), m_pAddress[2]->address(), m_others);
+  if (result.problem == CConfigAddressCheck::kNone) {
+    Confirm();
+    return;
+  }
+  // Window-modal and not waited for, so the polling loop keeps turning behind it.
+  if (m_pCheckMessage != nullptr) m_pCheckMessage->deleteLater();
+  m_pCheckMessage = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                    QString::fromLocal8Bit(result.sText.c_str()), QMessageBox::NoButton, this);
+  if (result.bMaySendAnyway) {
+    QPushButton* pSend = m_pCheckMessage->addButton(QStringLiteral("&Send anyway"), QMessageBox::AcceptRole);
+    m_pCheckMessage->addButton(QStringLiteral("&Change address"), QMessageBox::RejectRole)->setDefault(true);
+    connect(pSend, &QPushButton::clicked, this, [this] { Confirm(); });
+  } else {
+    m_pCheckMessage->setInformativeText(QStringLiteral("Nothing was sent."));
+    m_pCheckMessage->addButton(QMessageBox::Ok);
+  }
+  m_pCheckMessage->open();
+}
+
+void CConfigKestoDlg::Confirm() {
+  std::string sError;
+  m_model.SetName(m_pName->text().toUtf8().toStdString(), &sError);  // checked before, in OnSetConfiguration
   for (int i = 0; i < 4; ++i)
     m_model.SetAddress(static_cast<CConfigKestoModel::Address>(i), m_pAddress[i]->address());
   m_model.SetTypeSelection(m_pType->currentIndex());
@@ -145,6 +171,7 @@ void CConfigKestoDlg::OnSetConfiguration() {
 }
 
 void CConfigKestoDlg::UpdatePassThrough() {
+  m_pType->setToolTip(QString::fromLocal8Bit(m_model.TypeToolTip().c_str()));
   const bool bEnabled = m_model.IsPassThroughEnabled();
   m_pProtocol->setEnabled(bEnabled);
   m_pBaud->setEnabled(bEnabled);

@@ -3,6 +3,9 @@
 
 #include <QDialog>
 #include <functional>
+#include <vector>
+
+#include "app/logic/ConfigAddressCheck.h"
 
 class CConfigKestoModel;
 class CIPAddressEdit;
@@ -21,6 +24,11 @@ class CConfigKestoDlg : public QDialog {
 
   // Runs the dialog modally in the program's own polling loop, so that the
   // finder keeps being polled while it is open; true when confirmed.
+  // The other listed devices, whose addresses the check before sending knows.
+  void SetOtherDevices(std::vector<CConfigAddressCheck::OtherDevice> others) { m_others = std::move(others); }
+  // The explanation of a failed check, open over the dialog, or null.
+  QMessageBox* GetCheckMessage() const { return m_pCheckMessage; }
+
   bool RunModal(const std::function<void()>& fnPass, const std::function<void(int)>& fnPause);
 
   CIPAddressEdit* GetAddressEdit(int iWhich) const { return m_pAddress[iWhich]; }
@@ -36,6 +44,8 @@ class CConfigKestoDlg : public QDialog {
  private:
   void OnSelchangeType(int iIndex);
   void OnSetConfiguration();
+  // Hands the shown values to the model and closes with the confirm result.
+  void Confirm();
   void UpdatePassThrough();
 
   CConfigKestoModel& m_model;
@@ -47,6 +57,8 @@ class CConfigKestoDlg : public QDialog {
   QComboBox* m_pProtocol;
   QComboBox* m_pBaud;
   QMessageBox* m_pNameMessage = nullptr;
+  std::vector<CConfigAddressCheck::OtherDevice> m_others;
+  QMessageBox* m_pCheckMessage = nullptr;
 };
 
 #endif

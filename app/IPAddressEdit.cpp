@@ -27,6 +27,11 @@ CIPAddressEdit::CIPAddressEdit(QWidget* pParent) : QFrame(pParent) {
     connect(pField, &COctetEdit::nextFieldRequested, this, [this, i] {
       if (i < 3) FocusField(i + 1);
     });
+    connect(pField, &COctetEdit::fieldFilled, this, [this, i] {
+      if (i == 3) return;
+      FocusField(i + 1);
+      m_fields[i + 1]->markEnteredByFill();
+    });
     connect(pField, &COctetEdit::addressPasted, this, [this](quint32 dwAddress) {
       setAddress(dwAddress);
       FocusField(3);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QValidator>
@@ -34,6 +35,10 @@ COctetEdit::COctetEdit(QWidget* pParent) : QLineEdit(pParent) {
   setMaxLength(3);
   setAlignment(Qt::AlignCenter);
   setFrame(false);
+  // Three digits fill a field; typing goes on in the next one.
+  connect(this, &QLineEdit::textEdited, this, [this](const QString& sText) {
+    if (sText.size() == 3 && cursorPosition() == 3) emit fieldFilled();
+  });
 }
 
 void COctetEdit::pasteText(const QString& sText) {
@@ -47,8 +52,10 @@ void COctetEdit::pasteText(const QString& sText) {
 }
 
 void COctetEdit::keyPressEvent(QKeyEvent* pEvent) {
+  const bool bEnteredByFill = m_bEnteredByFill;
+  m_bEnteredByFill = false;
   if (pEvent->text() == QStringLiteral(".")) {
-    emit nextFieldRequested();
+    if (!bEnteredByFill) emit nextFieldRequested();
     return;
   }
   if (pEvent->matches(QKeySequence::Paste)) {
@@ -56,6 +63,11 @@ void COctetEdit::keyPressEvent(QKeyEvent* pEvent) {
     return;
   }
   QLineEdit::keyPressEvent(pEvent);
+}
+
+void COctetEdit::focusOutEvent(QFocusEvent* pEvent) {
+  m_bEnteredByFill = false;
+  QLineEdit::focusOutEvent(pEvent);
 }
 
 void COctetEdit::contextMenuEvent(QContextMenuEvent* pEvent) {

@@ -2,39 +2,46 @@
 #define KESTO_APP_QUORINDLG_H
 
 #include <QHash>
-#include <QIcon>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
 #include "app/logic/DeviceListView.h"
+#include "app/logic/DeviceSortOrder.h"
 #include "app/logic/QUORINPresenter.h"
+#include "app/logic/StatusHistory.h"
 #include "discovery/KestoFinder.h"
 
+class CDeviceItem;
 class QComboBox;
 class QFileDialog;
 class QInputDialog;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMessageBox;
 class QPushButton;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The main window: the device list and its two commands, with the filter box,
-// the adapter box, the targets menu and the export command above them and the
-// status line below. It owns the
-// finder and the presenter and only shows the presenter's rows. Closing it
-// raises the quit flag for the start-up loop instead of closing.
+// The main window: the filter box, the adapter box, the targets menu and the
+// export command above the device list, its commands below it and the status
+// line with the device count at the bottom. It owns the finder and the presenter
+// and only shows the presenter's rows, ordered by the sort the user picked
+// (newest first unless one is picked). Size, column widths, extra columns and
+// the order are kept in the user's settings. Closing it raises the quit flag for
+// the start-up loop instead of closing.
 class CQUORINDlg : public QWidget, private IDeviceListView {
   Q_OBJECT
 
  public:
-  // The finder's options say how this computer's interface table is read (a fixed one for pictures and tests).
+  // The finder's options say how the interface table is read (a fixed one for pictures and tests).
   explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent = nullptr);
   ~CQUORINDlg() override;
 
-  void PollDevices() { m_presenter.PollDevices(); }
+  // The presenter's pass, then the count, the empty-list message and the commands.
+  void PollDevices();
   // Waits for an answer at most iMs, or just sleeps when there is no socket.
   void PauseForAnswer(int iMs);
   bool IsQuitRequested() const { return m_bQuit; }
@@ -42,36 +49,57 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   // Says in a message box why there is no socket; the window keeps running.
   void ReportSocketProblem();
 
-  // "Add target...": adds A.B.C.D[/prefix] to the finder's destinations, or says
-  // in a message box why not.
+  // "Add target...": adds A.B.C.D[/prefix] to the finder's destinations; a refused
+  // text opens the input again with the text and the reason.
   bool AddTarget(const QString& sText);
+  void RemoveTarget(const QString& sText);
+  const QStringList& GetTargets() const { return m_targets; }
 
   // Writes the shown rows to a file, CSV or JSON by its suffix; false with a
-  // message box when it could not be written.
+  // message box when it could not be written, a status line entry when it was.
   bool ExportTo(const QString& sPath);
+
+  // The user's settings: window geometry, column widths, extra columns, order.
+  void SaveSettings() const;
+  void SetSortOrder(const CDeviceSortOrder& order);
+  const CDeviceSortOrder& GetSortOrder() const { return m_order; }
+  void SetColumnShown(int iColumn, bool bShown);
+  // Widens or narrows every shown column to its longest text.
+  void FitColumns();
+
+  // The context menus, built afresh each time (owned by the caller).
+  QMenu* CreateRowMenu();
+  QMenu* CreateHeaderMenu();
+  QMenu* CreateStatusMenu();
+  // Ctrl+C: the selected rows in the CSV form, with its header line.
+  void CopySelectedRows();
+  // The tooltip a cell shows: its full text when the column cuts it, then the row's marks.
+  QString CellToolTip(QTreeWidgetItem* pItem, int iColumn) const;
 
   CQUORINPresenter& GetPresenter() { return m_presenter; }
   CKestoFinder& GetFinder() { return *m_finder; }
-  // The list and the two buttons keep their own panel, laid out as they always were.
-  QWidget* GetClassicPanel() const { return m_pPanel; }
   QTreeWidget* GetList() const { return m_ctlList; }
   QPushButton* GetBasicConfigButton() const { return m_pBasicConfig; }
   QPushButton* GetLaunchButton() const { return m_pLaunch; }
-  QLineEdit* GetFilterEdit() const { return m_pFilter; }
-  QPushButton* GetExportButton() const { return m_pExport; }
+  QPushButton* GetNewestFirstButton() const { return m_pNewestFirst; }
   QPushButton* GetAboutButton() const { return m_pAbout; }
   QMessageBox* GetAboutBox() const { return m_pAboutBox; }
+  QLineEdit* GetFilterEdit() const { return m_pFilter; }
+  QPushButton* GetExportButton() const { return m_pExport; }
   QComboBox* GetAdapterBox() const { return m_pAdapter; }
   QToolButton* GetTargetsButton() const { return m_pTargets; }
   QInputDialog* GetTargetInput() const { return m_pTargetInput; }
   QFileDialog* GetExportDialog() const { return m_pExportDialog; }
   QLabel* GetStatusLabel() const { return m_pStatus; }
+  QLabel* GetCountLabel() const { return m_pCount; }
+  QLabel* GetEmptyLabel() const { return m_pEmpty; }
   QMessageBox* GetSocketMessage() const { return m_pSocketMessage; }
   QMessageBox* GetLastErrorMessage() const { return m_pErrorMessage; }
 
  protected:
   void closeEvent(QCloseEvent* pEvent) override;
   void keyPressEvent(QKeyEvent* pEvent) override;
+  bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
  private:
   void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) override;
@@ -83,33 +111,62 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   void SetStatusText(const std::string& sText) override;
   void SetAdapterNames(const std::vector<std::string>& names) override;
 
+  void BuildLayout();
+  void SetUpColumns();
+  void LoadSettings();
+  // The finder's current record for a row, kept for the extra columns, sorting and copying.
+  void TakeRecord(CDeviceItem* pItem);
+  void FillExtraColumns(CDeviceItem* pItem, uint32_t dwNow);
+  void RefreshLastSeen(uint32_t dwNow);
+  // Puts one row where the order wants it, or every row after the order changed.
+  void PlaceItem(CDeviceItem* pItem);
+  void SortAll();
+  void ShowSortIndicator();
+  void UpdateState();
+  void UpdateCommands();
+  void UpdateAdapterTexts();
+  void AddStatus(const std::string& sText);
+  void OnHeaderClicked(int iColumn);
+  void OnRowMenu(const QPoint& pos);
+
   bool RunConfigDialog(CConfigKestoModel& model);
   void OnExport();
-  void OnAddTarget();
+  // "About...": the program's name and version.
   void OnAbout();
+  void OnAddTarget(const QString& sText = QString(), const QString& sReason = QString());
+  void FillTargetsMenu();
   // Window-modal and not waited for, so the loop keeps turning behind it.
   void ShowError(const QString& sText);
 
   bool m_bQuit = false;
   std::unique_ptr<CKestoFinder> m_finder;
-  QWidget* m_pPanel;
-  QPushButton* m_pBasicConfig;
-  QTreeWidget* m_ctlList;
-  QPushButton* m_pLaunch;
-  QPushButton* m_pAbout;
   QLineEdit* m_pFilter;
-  QPushButton* m_pExport;
   QLabel* m_pAdapterLabel;
   QComboBox* m_pAdapter;
   QToolButton* m_pTargets;
+  QPushButton* m_pExport;
+  QTreeWidget* m_ctlList;
+  QLabel* m_pEmpty;
+  QPushButton* m_pBasicConfig;
+  QPushButton* m_pLaunch;
+  QPushButton* m_pNewestFirst;
+  QPushButton* m_pAbout;
+  QLabel* m_pStatus;
+  QLabel* m_pCount;
   QInputDialog* m_pTargetInput = nullptr;
   QFileDialog* m_pExportDialog = nullptr;
-  QLabel* m_pStatus;
   QMessageBox* m_pSocketMessage = nullptr;
   QMessageBox* m_pErrorMessage = nullptr;
   QMessageBox* m_pAboutBox = nullptr;
-  QHash<DeviceRowKey, QTreeWidgetItem*> m_items;
-  QIcon m_iconWarning;  // looked up once, not per marked row
+  QHash<DeviceRowKey, CDeviceItem*> m_items;
+  int m_nHidden = 0;
+  bool m_bAnyAnswer = false;
+  uint64_t m_nNextSeq = 0;
+  uint32_t m_dwLastSeenShown = 0;
+  CDeviceSortOrder m_order;
+  CStatusHistory m_history;
+  QStringList m_targets;
+  std::vector<platform::NetInterface> m_vecAdapterTable;
   CQUORINPresenter m_presenter;
 };
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/AppIdentity.h"
 #include "app/EventPump.h"
-#include "app/ProgramIcon.h"
 #include "app/QUORINDlg.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
@@ -15,11 +15,10 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("Tamrel Kesto Manager"));
-  QApplication::setWindowIcon(ProgramIcon());
+  SetApplicationIdentity();
 
   if (!platform::StartSocketLayer()) {
-    QMessageBox::warning(nullptr, QApplication::applicationDisplayName(),
+    QMessageBox::warning(nullptr, QString::fromLatin1(kProgramCaption),
                          QStringLiteral("Windows sockets initialization failed."));
     return 0;
   }

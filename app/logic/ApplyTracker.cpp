@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "discovery/KestoName.h"
+#include "tools/formats/TerminalText.h"
 
 const char* ApplyStateText(ApplyState state) {
   switch (state) {
@@ -73,11 +74,21 @@ bool CApplyTracker::HasPending() const {
   return std::any_of(m_items.begin(), m_items.end(), [](const Item& item) { return item.state == ApplyState::kSent; });
 }
 
+std::vector<uint64_t> CApplyTracker::Keys() const {
+  std::vector<uint64_t> keys;
+  for (const Item& item : m_items) keys.push_back(MacKey(item.sent.byMAC));
+  return keys;
+}
+
 std::string CApplyTracker::StatusText() const {
   std::string sText;
   for (size_t i = 0; i < m_items.size() && i < kStatusItems; ++i) {
     if (i > 0) sText += "   ";
-    sText += FormatMAC(m_items[i].sent.byMAC) + ": " + ApplyStateText(m_items[i].state);
+    const KESTO_RECORD& sent = m_items[i].sent;
+    // A device's name is the device's own text: no control character reaches the status line.
+    const std::string sName = TerminalText(FieldText(sent.szName, sizeof sent.szName));
+    if (!sName.empty()) sText += sName + " (";
+    sText += FormatMAC(sent.byMAC) + (sName.empty() ? ": " : "): ") + ApplyStateText(m_items[i].state);
   }
   if (m_items.size() > kStatusItems) sText += "   (+" + std::to_string(m_items.size() - kStatusItems) + " more)";
   return sText;

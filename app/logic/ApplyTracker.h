@@ -38,7 +38,12 @@ class CApplyTracker {
   // The addresses of the device's last send that have not confirmed it (empty when none is followed).
   std::vector<platform::Ipv4Endpoint> Unconfirmed(const uint8_t byMAC[6]) const;
   bool HasPending() const;
-  // "00-1A-2B-3C-4D-01: confirmed", newest first; empty when nothing is followed.
+  // Forgets every outcome, pending ones too ("Clear status history").
+  void Clear() { m_items.clear(); }
+  // The MAC keys (MacKey) of the devices whose outcomes are kept, newest first.
+  std::vector<uint64_t> Keys() const;
+  // "Boiler room (00-1A-2B-3C-4D-01): confirmed", newest first, with the name
+  // sent; empty when nothing is followed.
   std::string StatusText() const;
 
   // The fields the configuration dialog sets, compared between what was sent and an answer.

@@ -42,7 +42,9 @@ CConfigKestoModel::CConfigKestoModel(const CKestoInfo& record)
   m_sRecordName = RecordNameBytes(record.GetRecord());
   m_sName = m_sRecordName;
 
-  m_iProtocolSelection = record.GetRecord().shProtocol != 0 ? 1 : 0;
+  m_shRecordProtocol = record.GetRecord().shProtocol;
+  m_iProtocolSelection = m_shRecordProtocol != 0 ? 1 : 0;
+  m_iRecordProtocolSelection = m_iProtocolSelection;
 
   // The rates are compared in 16 bits, which is how 49664 finds "115200".
   const auto& baudItems = GetBaudItems();
@@ -68,6 +70,15 @@ void CConfigKestoModel::SetTypeSelection(int iIndex) {
   m_iType = iIndex;
 }
 
+std::string CConfigKestoModel::TypeToolTip() const {
+  if (m_iType < 0) return "Sends the device's own type code " + std::to_string(m_iRecordType) + " unchanged";
+  const int iCode = m_iType + 2;
+  std::string sText = "Sends type code " + std::to_string(iCode) + " (" + std::string(TypeText(iCode)) + ")";
+  // The one entry of a type-1 device stands for "Master" on the wire.
+  if (m_iRecordType == 1) sText += "; the device now reports code 1 (" + std::string(TypeText(1)) + ")";
+  return sText;
+}
+
 const std::vector<std::string>& CConfigKestoModel::GetProtocolItems() {
   static const std::vector<std::string> items{"RS232", "RS485"};
   return items;
@@ -90,7 +101,10 @@ void CConfigKestoModel::SetBaudSelection(int iIndex) {
 }
 
 void CConfigKestoModel::Confirm() {
-  m_iProtocol = m_iProtocolSelection == 0 ? 0 : 1;
+  if (m_iProtocolSelection == m_iRecordProtocolSelection)
+    m_iProtocol = m_shRecordProtocol;
+  else
+    m_iProtocol = m_iProtocolSelection == 0 ? 0 : 1;
   // A rate the list does not offer (2400, say) goes back unchanged rather than
   // as 0, so saving a name does not wreck the serial port's setting.
   m_iBaud = m_iBaudSelection >= 0 ? std::atoi(GetBaudItems()[m_iBaudSelection].c_str()) : m_wRecordBaud;

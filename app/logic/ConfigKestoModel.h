@@ -41,6 +41,9 @@ class CConfigKestoModel {
   // The protocol and baud lists are enabled only for "Passthrough".
   bool IsPassThroughEnabled() const { return m_iType == kPassthroughIndex; }
 
+  // What the Type list's tooltip says will be sent for the current selection.
+  std::string TypeToolTip() const;
+
   static const std::vector<std::string>& GetProtocolItems();
   int GetProtocolSelection() const { return m_iProtocolSelection; }
   void SetProtocolSelection(int iIndex);
@@ -75,6 +78,10 @@ class CConfigKestoModel {
 
   int m_iRecordType;
   uint16_t m_wRecordBaud;
+  // A protocol list left as it was sends the record's own code (5 shows as
+  // "RS485" but must not come back as 1).
+  int16_t m_shRecordProtocol = 0;
+  int m_iRecordProtocolSelection = 0;
 
   bool m_bConfirmed = false;
   int m_iProtocol = 0;

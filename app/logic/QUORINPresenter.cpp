@@ -60,6 +60,7 @@ void CQUORINPresenter::PollDevices() {
     m_bRoomRead = true;
     m_sRoomNotice = ReceiveRoomNotice(m_finder.GetSocket(), m_finder.GetMaxEntries());
   }
+  if (bApplyChanged) NoteApplyChanges();
   UpdateMarks(bInterfacesChanged);
   UpdateStatus(bApplyChanged || bFirstPass);
 }
@@ -89,6 +90,8 @@ void CQUORINPresenter::OnBasicConfig() {
   std::vector<platform::Ipv4Endpoint> vecSentTo;
   const int iSent = m_finder.SendConfig(pCopy->GetRecord(), &vecSentTo);
   m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0, std::move(vecSentTo));
+  NoteApplyChanges();
+  UpdateMarks(false);
   UpdateStatus(true);
 }
 
@@ -227,6 +230,7 @@ void CQUORINPresenter::DeleteRow(Row* pRow) {
   if (found == m_rowByKey.end()) return;
   NoteAddressChange(pRow->shown.dwIPAddress, m_check.RemoveHolder(pRow->shown));
   m_setSeveralShown.erase(pRow->key);
+  m_setUnsettled.erase(pRow->key);
   m_view.DeleteRow(pRow->key);
   m_rows.erase(found->second);
   m_rowByKey.erase(found);
@@ -284,6 +288,11 @@ void CQUORINPresenter::NoteSenderChanges() {
   for (DeviceRowKey key : m_setSeveralShown) m_vecDirtyRows.push_back(key);
 }
 
+void CQUORINPresenter::NoteApplyChanges() {
+  for (uint64_t key : m_apply.Keys()) m_vecDirtyRows.push_back(key);
+  for (DeviceRowKey key : m_setUnsettled) m_vecDirtyRows.push_back(key);
+}
+
 void CQUORINPresenter::UpdateRowMarks(Row& row) {
   row.bUnreachable = CanJudgeSubnets() &&
                      !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_finder.GetInterfaces());
@@ -296,8 +305,16 @@ void CQUORINPresenter::UpdateRowMarks(Row& row) {
     m_setSeveralShown.insert(row.key);
   else
     m_setSeveralShown.erase(row.key);
+  const ApplyState* pState = m_apply.Find(row.shown.byMAC);
+  const bool bUnsettled = pState != nullptr && (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kNotSent);
+  if (bUnsettled)
+    m_setUnsettled.insert(row.key);
+  else
+    m_setUnsettled.erase(row.key);
   const bool bWarning = row.bDuplicateIP || row.bSeveralSenders;
-  if (bWarning != bWasWarning) m_view.SetRowMarks(row.key, bWarning);
+  if (bWarning == bWasWarning && bUnsettled == row.bUnsettled) return;
+  row.bUnsettled = bUnsettled;
+  m_view.SetRowMarks(row.key, bWarning);
 }
 
 void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
@@ -364,4 +381,11 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
   std::string sToolTip;
   for (const std::string& sLine : lines) sToolTip += (sToolTip.empty() ? "" : "\n") + sLine;
   return sToolTip;
+}
+
+void CQUORINPresenter::ClearApplyOutcomes() {
+  m_apply.Clear();
+  NoteApplyChanges();
+  UpdateMarks(false);
+  UpdateStatus(true);
 }

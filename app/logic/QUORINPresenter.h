@@ -91,6 +91,11 @@ class CQUORINPresenter {
   bool CanChooseDestinations() const;
 
   const CApplyTracker& GetApplyTracker() const { return m_apply; }
+  // "Clear status history": forgets what became of sent settings.
+  void ClearApplyOutcomes();
+  // The interface table as last read (the finder's), and whether a read succeeded.
+  const std::vector<platform::NetInterface>& GetInterfaces() const { return m_finder.GetInterfaces(); }
+  bool AreInterfacesKnown() const { return m_finder.HasInterfaceTable(); }
   // The tooltip the row of this device carries, or empty; built when asked (the view
   // asks when it shows one), never kept.
   std::string GetRowToolTip(const KESTO_RECORD& record) const;
@@ -112,6 +117,7 @@ class CQUORINPresenter {
     bool bDuplicateIP = false;
     bool bUnreachable = false;
     bool bSeveralSenders = false;
+    bool bUnsettled = false;  // its settings were not confirmed or not sent
   };
   using RowList = std::list<Row>;
 
@@ -139,6 +145,8 @@ class CQUORINPresenter {
   // Queues the rows whose several-senders mark may have changed: those the finder
   // now holds several addresses for, and those marked so far.
   void NoteSenderChanges();
+  // Queues the rows whose outcome of sent settings may have changed.
+  void NoteApplyChanges();
   void UpdateStatus(bool bApplyChanged);
   std::string ToolTipFor(const Row& row) const;
 
@@ -172,6 +180,8 @@ class CQUORINPresenter {
   // The finder's count of sender changes last seen, and the rows now marked for several senders.
   uint64_t m_nSenderChanges = 0;
   std::unordered_set<DeviceRowKey> m_setSeveralShown;
+  // The rows now marked for settings that did not take, so a cleared history unmarks them.
+  std::unordered_set<DeviceRowKey> m_setUnsettled;
 };
 
 #endif

@@ -43,7 +43,7 @@ TEST_F(ApplyFeedbackTest, SentThenConfirmedWhenTheDeviceAnswersWithTheNewValues)
   presenter->PollDevices();
   const KESTO_RECORD sent = SendRenamed(0, "Cellar");
   EXPECT_EQ(StateOf(kA), "sent");
-  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: sent");
+  EXPECT_EQ(view.sStatus, "Cellar (00-1A-2B-3C-4D-01): sent");
   EXPECT_EQ(view.Get(kA).sToolTip, "Settings sent");
 
   clock.Advance(400);
@@ -55,7 +55,7 @@ TEST_F(ApplyFeedbackTest, SentThenConfirmedWhenTheDeviceAnswersWithTheNewValues)
   Answer(sent);
   presenter->PollDevices();
   EXPECT_EQ(StateOf(kA), "confirmed");
-  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: confirmed");
+  EXPECT_EQ(view.sStatus, "Cellar (00-1A-2B-3C-4D-01): confirmed");
   EXPECT_EQ(view.Get(kA).sToolTip, "Settings confirmed");
   EXPECT_EQ(view.rows[0][0], "Cellar");
 
@@ -154,7 +154,7 @@ TEST_F(ApplyFeedbackTest, AFailingSendShowsNotSent) {
   pSocket->bFailSends = true;
   SendRenamed(0, "Cellar");
   EXPECT_EQ(StateOf(kA), "not sent");
-  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: not sent");
+  EXPECT_EQ(view.sStatus, "Cellar (00-1A-2B-3C-4D-01): not sent");
   EXPECT_EQ(view.Get(kA).sToolTip, "Settings not sent");
   clock.Advance(4000);
   Answer(kA);
@@ -169,7 +169,7 @@ TEST_F(ApplyFeedbackTest, SeveralDevicesAreFollowedAtOnce) {
   const KESTO_RECORD sentB = SendRenamed(0, "Loft");
   clock.Advance(1000);
   SendRenamed(1, "Cellar");
-  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: sent   00-1A-2B-3C-4D-02: sent");
+  EXPECT_EQ(view.sStatus, "Cellar (00-1A-2B-3C-4D-01): sent   Loft (00-1A-2B-3C-4D-02): sent");
 
   clock.Advance(500);
   Answer(sentB);
@@ -185,7 +185,7 @@ TEST_F(ApplyFeedbackTest, SeveralDevicesAreFollowedAtOnce) {
   }
   EXPECT_EQ(StateOf(kA), "not confirmed");
   EXPECT_EQ(StateOf(kB), "confirmed");
-  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: not confirmed   00-1A-2B-3C-4D-02: confirmed");
+  EXPECT_EQ(view.sStatus, "Cellar (00-1A-2B-3C-4D-01): not confirmed   Loft (00-1A-2B-3C-4D-02): confirmed");
   EXPECT_EQ(view.Get(kA).sToolTip, "Settings not confirmed");
 }
 
@@ -201,7 +201,7 @@ TEST_F(ApplyFeedbackTest, ASecondSendToOneDeviceStartsOver) {
   EXPECT_EQ(StateOf(kA), "not confirmed");
   const KESTO_RECORD second = SendRenamed(0, "Second");
   EXPECT_EQ(StateOf(kA), "sent");
-  EXPECT_EQ(view.sStatus, "00-1A-2B-3C-4D-01: sent");
+  EXPECT_EQ(view.sStatus, "Second (00-1A-2B-3C-4D-01): sent");
   clock.Advance(10);
   Answer(second);
   presenter->PollDevices();
@@ -236,7 +236,7 @@ TEST(ApplyTracker, KeepsAtMost16AndNamesThreeInTheStatusLine) {
   CApplyTracker tracker;
   for (uint8_t i = 1; i <= 20; ++i) tracker.OnSent(MakeRecord(i, "x", 0x0A000000u + i), 100, false);
   EXPECT_EQ(tracker.StatusText(),
-            "00-1A-2B-3C-4D-14: not sent   00-1A-2B-3C-4D-13: not sent   00-1A-2B-3C-4D-12: not sent   (+13 more)");
+            "x (00-1A-2B-3C-4D-14): not sent   x (00-1A-2B-3C-4D-13): not sent   x (00-1A-2B-3C-4D-12): not sent   (+13 more)");
   EXPECT_EQ(tracker.Find(MakeRecord(4, "x", 0).byMAC), nullptr);  // the oldest went
   EXPECT_NE(tracker.Find(MakeRecord(5, "x", 0).byMAC), nullptr);
   EXPECT_FALSE(tracker.HasPending());

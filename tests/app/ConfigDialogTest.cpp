@@ -9,9 +9,11 @@
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstring>
 
+#include "app/AppIdentity.h"
 #include "app/ConfigKestoDlg.h"
 #include "app/IPAddressEdit.h"
 #include "app/logic/ConfigKestoModel.h"
@@ -62,21 +64,97 @@ class ConfigDialogTest : public QObject {
     QCOMPARE(dialog.GetBaudList()->currentText(), QStringLiteral("9600"));
   }
 
-  void tabOrderFollowsTheTemplate() {
+  // The caption stands alone: the program sets no display name that the window
+  // system would append to it.
+  void captionIsExactlyKestoConfiguration() {
+    SetApplicationIdentity();
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("kesto-manager"));
+    const CKestoInfo entry = Entry(5);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    dialog.show();
+    QCOMPARE(dialog.windowHandle()->title(), QStringLiteral("Kesto Configuration"));
+  }
+
+  void tabOrderRunsTopToBottomFromTheName() {
     const CKestoInfo entry = Entry(5);
     CConfigKestoModel model(entry);
     CConfigKestoDlg dialog(model);
     QList<QWidget*> chain;
-    QWidget* pWidget = dialog.GetSetButton();
+    QWidget* pWidget = dialog.GetNameEdit();
     for (int i = 0; i < 500 && chain.size() < 10; ++i, pWidget = pWidget->nextInFocusChain()) {
       if ((pWidget->focusPolicy() & Qt::TabFocus) && pWidget->isEnabled()) chain << pWidget;
     }
-    const QList<QWidget*> expected{dialog.GetSetButton(),   dialog.GetCancelButton(),
+    const QList<QWidget*> expected{dialog.GetNameEdit(),
                                    dialog.GetAddressEdit(0)->focusProxy(), dialog.GetAddressEdit(1)->focusProxy(),
                                    dialog.GetAddressEdit(2)->focusProxy(), dialog.GetAddressEdit(3)->focusProxy(),
-                                   dialog.GetTypeList(),    dialog.GetNameEdit(),
-                                   dialog.GetProtocolList(), dialog.GetBaudList()};
+                                   dialog.GetTypeList(),    dialog.GetProtocolList(), dialog.GetBaudList(),
+                                   dialog.GetSetButton(),   dialog.GetCancelButton()};
     QCOMPARE(chain, expected);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog.GetNameEdit()));
+  }
+
+  void typeListToolTipSaysWhatIsSent() {
+    const CKestoInfo entry = Entry(1);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    QVERIFY2(dialog.GetTypeList()->toolTip().startsWith(QStringLiteral("Sends type code 2 (Master)")),
+             qPrintable(dialog.GetTypeList()->toolTip()));
+    const CKestoInfo slave = Entry(3);
+    CConfigKestoModel slaveModel(slave);
+    CConfigKestoDlg slaveDialog(slaveModel);
+    slaveDialog.GetTypeList()->setCurrentIndex(3);
+    QCOMPARE(slaveDialog.GetTypeList()->toolTip(), QStringLiteral("Sends type code 5 (Passthrough)"));
+  }
+
+  // A failed check explains itself and sends nothing; only an address in use may be sent anyway.
+  void failedChecksKeepTheDialogOpen_data() {
+    QTest::addColumn<quint32>("ip");
+    QTest::addColumn<quint32>("mask");
+    QTest::addColumn<quint32>("gateway");
+    QTest::addColumn<QString>("mentions");
+    QTest::addColumn<bool>("sendAnyway");
+    QTest::newRow("mask") << 0xC0A8010Au << 0xFFFF00FFu << 0u << "not a valid mask" << false;
+    QTest::newRow("gateway") << 0xC0A8010Au << 0xFFFFFF00u << 0x0A000001u << "outside" << false;
+    QTest::newRow("zero") << 0u << 0xFFFFFF00u << 0u << "0.0.0.0" << false;
+    QTest::newRow("broadcast") << 0xC0A801FFu << 0xFFFFFF00u << 0u << "broadcast" << false;
+    QTest::newRow("network") << 0xC0A80100u << 0xFFFFFF00u << 0u << "network itself" << false;
+    QTest::newRow("in use") << 0xC0A80114u << 0xFFFFFF00u << 0u << "Attic (00-1A-2B-3C-4D-02)" << true;
+  }
+
+  void failedChecksKeepTheDialogOpen() {
+    QFETCH(quint32, ip);
+    QFETCH(quint32, mask);
+    QFETCH(quint32, gateway);
+    QFETCH(QString, mentions);
+    QFETCH(bool, sendAnyway);
+    const CKestoInfo entry = Entry(2);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    dialog.SetOtherDevices({{0xC0A80114u, "Attic (00-1A-2B-3C-4D-02)"}});
+    dialog.show();
+    dialog.GetAddressEdit(0)->setAddress(ip);
+    dialog.GetAddressEdit(1)->setAddress(mask);
+    dialog.GetAddressEdit(2)->setAddress(gateway);
+    dialog.GetSetButton()->click();
+    QVERIFY(!model.IsConfirmed());
+    QVERIFY(dialog.isVisible());
+    QMessageBox* pBox = dialog.GetCheckMessage();
+    QVERIFY(pBox != nullptr && pBox->isVisible());
+    QVERIFY2(pBox->text().contains(mentions), qPrintable(pBox->text()));
+    QPushButton* pSend = nullptr;
+    for (QAbstractButton* pButton : pBox->buttons())
+      if (pButton->text() == QStringLiteral("&Send anyway")) pSend = qobject_cast<QPushButton*>(pButton);
+    QCOMPARE(pSend != nullptr, sendAnyway);
+    if (pSend == nullptr) return;
+    pSend->click();
+    QVERIFY(model.IsConfirmed());
+    QCOMPARE(model.GetValues().dwIPAddress, ip);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
   }
 
   void enablingFollowsTheTypeSelection_data() {
@@ -132,6 +210,7 @@ class ConfigDialogTest : public QObject {
     QTest::keyClicks(dialog.GetNameEdit(), QString(40, QLatin1Char('z')));
     QCOMPARE(dialog.GetNameEdit()->text().size(), 27);
     dialog.GetAddressEdit(0)->setAddress(0x0A000005u);
+    dialog.GetAddressEdit(2)->setAddress(0x0A000001u);  // the gateway must stay inside the network
     dialog.GetTypeList()->setCurrentIndex(3);
     dialog.GetProtocolList()->setCurrentIndex(0);
     dialog.GetBaudList()->setCurrentIndex(0);

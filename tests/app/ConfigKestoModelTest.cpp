@@ -88,7 +88,16 @@ TEST(ConfigKestoModelTest, ProtocolSelectionAndValueHandedBack) {
     CConfigKestoModel model(Entry(5, c.shProtocol));
     EXPECT_EQ(model.GetProtocolSelection(), c.iSelected) << c.shProtocol;
     model.Confirm();
-    EXPECT_EQ(model.GetValues().iProtocol, c.iSelected) << c.shProtocol;
+    // Left as it was, the list sends the device's own code back byte for byte.
+    EXPECT_EQ(model.GetValues().iProtocol, c.shProtocol) << c.shProtocol;
+    KESTO_RECORD record = Entry(5, c.shProtocol).GetRecord();
+    CConfigKestoModel::WriteValues(model.GetValues(), record);
+    EXPECT_EQ(record.shProtocol, c.shProtocol);
+    // A choice made sends 0 or 1.
+    CConfigKestoModel changed(Entry(5, c.shProtocol));
+    changed.SetProtocolSelection(1 - c.iSelected);
+    changed.Confirm();
+    EXPECT_EQ(changed.GetValues().iProtocol, 1 - c.iSelected) << c.shProtocol;
   }
   EXPECT_EQ(CConfigKestoModel::GetProtocolItems(), (std::vector<std::string>{"RS232", "RS485"}));
 }

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <chrono>
@@ -60,6 +62,9 @@ int main(int argc, char* argv[]) {
   if (!InLabNamespace()) return Fail("not inside a test network namespace; refusing to broadcast");
   const pid_t simPid = static_cast<pid_t>(std::atol(argv[1]));
   QApplication app(argc, argv);
+  // The window's remembered settings go to a throw-away folder, never the user's own.
+  QTemporaryDir settingsDir;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
 
   // The default target: the limited broadcast, port 1444.
   CQUORINDlg window(std::make_unique<CKestoFinder>());
@@ -77,6 +82,7 @@ int main(int argc, char* argv[]) {
     if (pDialog == nullptr) return;
     pDialog->GetNameEdit()->setText(QStringLiteral("Renamed over the air"));
     pDialog->GetAddressEdit(0)->setAddress(0x0AC90063u);  // 10.201.0.99
+    pDialog->GetAddressEdit(2)->setAddress(0x0AC90001u);  // its gateway, which must lie inside its network
     pDialog->GetSetButton()->click();
   });
   QTimer::singleShot(5000, &window, [] {
@@ -106,7 +112,7 @@ int main(int argc, char* argv[]) {
     return Fail("the row did not follow the applied settings");
   if (pList->topLevelItemCount() != 3) return Fail("the edited device got a second row");
   std::printf("row follows the device\n");
-  const QString sConfirmed = sMAC + QStringLiteral(": confirmed");
+  const QString sConfirmed = sMAC + QStringLiteral("): confirmed");
   if (!RunUntil(window, [&] { return window.GetStatusLabel()->text().contains(sConfirmed); }, 5))
     return Fail("the status line did not confirm the settings");
   std::printf("status line: %s\n", qPrintable(window.GetStatusLabel()->text()));

@@ -72,6 +72,18 @@ class IPAddressEditTest : public QObject {
     QCOMPARE(edit.field(3)->text(), QStringLiteral("40"));
   }
 
+  void threeDigitsMoveToTheNextField() {
+    CIPAddressEdit edit;
+    edit.show();
+    QApplication::setActiveWindow(&edit);
+    QVERIFY(QTest::qWaitForWindowActive(&edit));
+    edit.field(0)->setFocus();
+    // Three digits move on, a "." after fewer does too, and a "." right after three digits is not a second move.
+    for (const char* pszPart : {"192", ".", "168", "1.", "23"}) QTest::keyClicks(QApplication::focusWidget(), pszPart);
+    QCOMPARE(edit.address(), 0xC0A80117u);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit.field(3)));
+  }
+
   void pasteOfADottedAddressFillsAllFour() {
     CIPAddressEdit edit;
     edit.setAddress(0x01020304u);

@@ -1,8 +1,13 @@
 // Renders the main window with simulated devices and the configuration dialog
 // to PNG files for the documentation. Run offscreen: scripts/screenshots.
 #include <QApplication>
+#include <QEventLoop>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -11,85 +16,155 @@
 #include <vector>
 
 #include "app/ConfigKestoDlg.h"
+#include "app/IPAddressEdit.h"
 #include "app/ProgramIcon.h"
 #include "app/QUORINDlg.h"
 #include "app/logic/ConfigKestoModel.h"
+#include "app/logic/DeviceColumnSet.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/InterfaceBuilder.h"
 #include "tests/app/AppTestRecords.h"
 
+namespace {
+
+// A fixed computer for the pictures: 192.168.1.5/24 on eth0 and 10.20.0.5/16 on wlan0.
+bool FixedInterfaces(std::vector<platform::NetInterface>* pTable) {
+  pTable->clear();
+  for (const auto& [pszName, dwAddress, dwMask] :
+       {std::tuple{"eth0", 0xC0A80105u, 0xFFFFFF00u}, std::tuple{"wlan0", 0x0A140005u, 0xFFFF0000u}})
+    pTable->push_back(MakeInterface(pszName, dwAddress, dwMask));
+  return true;
+}
+
+std::unique_ptr<CQUORINDlg> MakeWindow(FakeClock& clock, FakeDatagramSocket** ppSocket) {
+  auto socket = std::make_unique<FakeDatagramSocket>();
+  *ppSocket = socket.get();
+  KestoFinderOptions options;
+  options.pTicks = &clock;
+  options.fnReadInterfaces = &FixedInterfaces;
+  options.fnRouteSource = nullptr;
+  return std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)));
+}
+
+// Thirty devices of a small plant: long names and versions, a shared address, ports up to 10000.
+void AddDevices(CQUORINDlg& window, FakeDatagramSocket& socket, FakeClock& clock) {
+  static const char* const kPlaces[] = {"Boiler room", "Attic ventilation", "Pool pump", "Greenhouse", "Workshop",
+                                        "Cold store", "Garage door", "Solar inverter", "Heat pump", "Well pump"};
+  static const char* const kShort[] = {"Boiler", "Attic", "Pool", "Greenhouse", "Workshop",
+                                       "Cold store", "Garage", "Solar", "Heat pump", "Well"};
+  // The longest texts come first, so they stand lowest in the newest-first list.
+  static const char* const kVersions[] = {"KM-200 2.17.4", "KM-210 3.0.1", "KM-200 2.17.4 build 2291 2024-11-02"};
+  for (int i = 0; i < 30; ++i) {
+    std::string sName = i < 10 ? kPlaces[i] : std::string(kShort[i % 10]) + " " + std::to_string(i / 10 + 1);
+    if (i == 7) sName = "North wing irrigation valve3";  // the full 28 bytes of the field
+    KESTO_RECORD record = MakeRecord(static_cast<uint8_t>(0x21 + i), sName, 0xC0A8010Au + static_cast<uint32_t>(i));
+    if (i == 7) std::memcpy(record.szName, sName.data(), sizeof record.szName);
+    if (i == 12) record.dwIPAddress = 0xC0A8010Au + 3;  // shares the pool pump's address
+    record.iPort = i % 3 == 0 ? 10000 : (i % 3 == 1 ? 4001 : 0);
+    record.cType = static_cast<int8_t>(2 + i % 4);
+    record.wBaudRate = i % 2 ? 9600 : 49664;
+    std::snprintf(record.szVersion, sizeof record.szVersion, "%s", kVersions[i < 10 ? i % 3 : i % 2]);
+    socket.Queue(RecordBytes(record));
+    clock.Advance(20);
+    window.PollDevices();
+  }
+}
+
+// Lets the delayed layouts (scroll bars, header) settle before a picture.
+void Settle() {
+  QEventLoop loop;
+  QTimer::singleShot(100, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+bool Save(QWidget& widget, const QString& sPath) {
+  Settle();
+  if (!widget.grab().save(sPath)) return false;
+  std::printf("%s\n", qPrintable(sPath));
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setWindowIcon(ProgramIcon());
   const QString sDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+  // The pictures never read or write the user's own settings.
+  QTemporaryDir settingsDir;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
 
   FakeClock clock(1000);
-  auto socket = std::make_unique<FakeDatagramSocket>();
-  FakeDatagramSocket* pSocket = socket.get();
-  KestoFinderOptions options;
-  options.pTicks = &clock;
-  // A fixed computer for the picture: 192.168.1.5/24 on eth0 and 10.20.0.5/16 on wlan0.
-  options.fnReadInterfaces = [](std::vector<platform::NetInterface>* pTable) {
-    pTable->clear();
-    for (const auto& [pszName, dwAddress, dwMask] :
-         {std::tuple{"eth0", 0xC0A80105u, 0xFFFFFF00u}, std::tuple{"wlan0", 0x0A140005u, 0xFFFF0000u}}) {
-      pTable->push_back(MakeInterface(pszName, dwAddress, dwMask));
-    }
-    return true;
-  };
-  options.fnRouteSource = nullptr;
-  CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::move(socket)));
+  FakeDatagramSocket* pSocket = nullptr;
 
-  const struct {
-    const char* pszName;
-    uint32_t dwIP;
-    int32_t iPort;
-    int8_t cType;
-    const char* pszVersion;
-  } devices[] = {
-      {"Boiler room", 0xC0A8010Au, 10001, 2, "KM-200 2.17.4"},
-      {"Attic ventilation", 0xC0A8010Bu, 0, 3, "KM-200 2.17.4"},
-      {"Pool pump", 0xC0A8011Eu, 4001, 5, "KM-210 3.0.1"},
-      {"Greenhouse", 0xC0A8011Eu, 4001, 5, "KM-210 3.0.1"},  // the pool pump's address too
-      {"Workshop", 0xC0A80128u, 10001, 4, "KM-200 2.17.4"},
-  };
-  uint8_t byLast = 0x21;
-  for (const auto& device : devices) {
-    KESTO_RECORD record = MakeRecord(byLast++, device.pszName, device.dwIP);
-    record.iPort = device.iPort;
-    record.cType = device.cType;
-    std::snprintf(record.szVersion, sizeof record.szVersion, "%s", device.pszVersion);
-    pSocket->Queue(RecordBytes(record));
-    window.PollDevices();
+  // Before any answer: the empty list says what is going on.
+  {
+    auto empty = MakeWindow(clock, &pSocket);
+    empty->show();
+    empty->PollDevices();
+    if (!Save(*empty, sDir + QStringLiteral("/main-window-empty.png"))) return 1;
   }
-  window.show();
+
+  auto window = MakeWindow(clock, &pSocket);
+  AddDevices(*window, *pSocket, clock);
+  window->show();
   QApplication::processEvents();
 
-  // "Set Configuration" on the workshop's row, then its answer with the new name.
-  window.GetList()->topLevelItem(0)->setSelected(true);
-  QTimer::singleShot(0, &window, [] {
+  // "Set Configuration" on the newest row, then its answer with the new name.
+  window->GetList()->topLevelItem(0)->setSelected(true);
+  QTimer::singleShot(0, window.get(), [] {
     if (auto* pDialog = qobject_cast<CConfigKestoDlg*>(QApplication::activeModalWidget())) {
-      pDialog->GetNameEdit()->setText(QStringLiteral("Workshop east"));
+      pDialog->GetNameEdit()->setText(QStringLiteral("Well east"));
       pDialog->GetSetButton()->click();
     }
   });
-  window.GetPresenter().OnBasicConfig();
+  window->GetPresenter().OnBasicConfig();
   clock.Advance(300);
-  pSocket->Queue(RecordBytes(window.GetPresenter().GetRow(0).GetRecord()));
-  window.PollDevices();
-  window.GetList()->clearSelection();
-  window.GetList()->topLevelItem(3)->setSelected(true);
-  QApplication::processEvents();
-  const QString sMain = sDir + QStringLiteral("/main-window.png");
-  if (!window.grab().save(sMain)) return 1;
+  pSocket->Queue(RecordBytes(window->GetPresenter().GetRow(0).GetRecord()));
+  window->PollDevices();
+  window->GetList()->clearSelection();
+  window->GetList()->topLevelItem(2)->setSelected(true);
+  if (!Save(*window, sDir + QStringLiteral("/main-window.png"))) return 1;
 
-  CConfigKestoModel model(window.GetPresenter().GetRow(2));
-  CConfigKestoDlg dialog(model, &window);
+  // Maximised, with extra columns, sorted by IP address.
+  for (int iColumn : {CDeviceColumnSet::kNetMask, CDeviceColumnSet::kType, CDeviceColumnSet::kBaud,
+                      CDeviceColumnSet::kLastSeen})
+    window->SetColumnShown(iColumn, true);
+  CDeviceSortOrder order;
+  order.Set(CDeviceColumnSet::kIP, true);
+  window->SetSortOrder(order);
+  window->showMaximized();
+  clock.Advance(700);
+  window->PollDevices();
+  window->FitColumns();
+  window->GetFilterEdit()->setText(QStringLiteral("192.168.1"));
+  if (!Save(*window, sDir + QStringLiteral("/main-window-maximised.png"))) return 1;
+  window->GetFilterEdit()->clear();
+  window->showNormal();
+
+  CConfigKestoModel model(window->GetPresenter().GetRow(2));
+  CConfigKestoDlg dialog(model, window.get());
   dialog.show();
-  QApplication::processEvents();
-  const QString sDialog = sDir + QStringLiteral("/config-dialog.png");
-  if (!dialog.grab().save(sDialog)) return 1;
-  std::printf("%s\n%s\n", qPrintable(sMain), qPrintable(sDialog));
+  if (!Save(dialog, sDir + QStringLiteral("/config-dialog.png"))) return 1;
+
+  // A gateway outside the device's network: the check explains itself, and nothing is sent.
+  dialog.GetAddressEdit(2)->setAddress(0x0A000001u);
+  dialog.GetSetButton()->click();
+  QMessageBox* pBox = dialog.GetCheckMessage();
+  if (pBox == nullptr) return 1;
+  Settle();
+  const QPixmap dialogPicture = dialog.grab();
+  const QPixmap boxPicture = pBox->grab();
+  QPixmap both(dialogPicture.width() + 12 + boxPicture.width(), std::max(dialogPicture.height(), boxPicture.height()));
+  both.fill(dialog.palette().color(QPalette::Mid));
+  QPainter painter(&both);
+  painter.drawPixmap(0, 0, dialogPicture);
+  painter.drawPixmap(dialogPicture.width() + 12, (both.height() - boxPicture.height()) / 2, boxPicture);
+  painter.end();
+  const QString sCheck = sDir + QStringLiteral("/config-dialog-check.png");
+  if (!both.save(sCheck)) return 1;
+  std::printf("%s\n", qPrintable(sCheck));
+  pBox->close();
   return 0;
 }

@@ -78,6 +78,11 @@ PY
     applied=$(grep -c ' applied ' "$work/sim.log")
     echo "simulator: $applied set-configuration applied"
     stop_sim
+    # The simulator may still hold its port for a moment after its group was signalled.
+    for _ in $(seq 100); do
+      [ -z "$(ip netns exec "$LAB_SIM" ss -Huln 'sport = :1444')" ] && break
+      sleep 0.05
+    done
     start_sim ip netns exec "$LAB_SIM" "$sim" --count 50 --port 1444
     echo "== kesto watch --target $swept"
     ip netns exec "$LAB_CLI" "$kesto" watch --json --duration $((secs * 1000)) --target "$swept" \

@@ -1,0 +1,123 @@
+#include "app/logic/DeviceColumnSet.h"
+
+#include <array>
+
+#include "app/logic/ConfigKestoModel.h"
+
+namespace {
+
+constexpr std::array<CDeviceColumnSet::Column, CDeviceColumnSet::kCount> kColumns{{
+    {CDeviceColumnSet::kName, "Name", 110, true, ""},
+    {CDeviceColumnSet::kMAC, "MAC Address", 150, true, "DD-DD-DD-DD-DD-DD"},
+    {CDeviceColumnSet::kIP, "IP Address", 100, true, "255.255.255.255"},
+    {CDeviceColumnSet::kPort, "Port", 40, true, "10000"},
+    {CDeviceColumnSet::kVersion, "Version", 150, true, ""},
+    {CDeviceColumnSet::kNetMask, "Net Mask", 100, false, "255.255.255.255"},
+    {CDeviceColumnSet::kGateway, "Gateway", 100, false, "255.255.255.255"},
+    {CDeviceColumnSet::kDNS, "DNS", 100, false, "255.255.255.255"},
+    {CDeviceColumnSet::kType, "Type", 100, false, "Solvane/Duravex"},
+    {CDeviceColumnSet::kProtocol, "Protocol", 60, false, "RS485"},
+    {CDeviceColumnSet::kBaud, "Baud Rate", 70, false, "115200"},
+    {CDeviceColumnSet::kLastSeen, "Last Seen", 70, false, "10.0 s"},
+}};
+
+std::string Hex(uint64_t value, int nDigits) {
+  std::string sText(static_cast<size_t>(nDigits), '0');
+  for (int i = nDigits - 1; i >= 0 && value != 0; --i, value >>= 4) sText[static_cast<size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
+  return sText;
+}
+
+// Signed values shifted so that their order survives the unsigned hex form.
+std::string SignedKey(int32_t iValue) { return Hex(static_cast<uint32_t>(iValue) ^ 0x80000000u, 8); }
+
+std::string TextKey(const std::string& sText) {
+  std::string sKey = sText;
+  for (char& c : sKey)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return sKey + '\0' + sText;
+}
+
+}  // namespace
+
+const CDeviceColumnSet::Column& CDeviceColumnSet::Get(int iColumn) { return kColumns.at(static_cast<size_t>(iColumn)); }
+
+uint32_t CDeviceColumnSet::BaudRateOf(uint16_t wBaudRate) {
+  for (const std::string& sRate : CConfigKestoModel::GetBaudItems()) {
+    const uint32_t dwRate = static_cast<uint32_t>(std::stoul(sRate));
+    if (static_cast<uint16_t>(dwRate) == wBaudRate) return dwRate;
+  }
+  return wBaudRate;
+}
+
+std::string CDeviceColumnSet::AgeText(uint32_t dwAgeMs) {
+  if (dwAgeMs < 10000) return std::to_string(dwAgeMs / 1000) + "." + std::to_string(dwAgeMs % 1000 / 100) + " s";
+  if (dwAgeMs < 120000) return std::to_string(dwAgeMs / 1000) + " s";
+  return std::to_string(dwAgeMs / 60000) + " min";
+}
+
+std::string CDeviceColumnSet::Text(int iColumn, const KESTO_RECORD& record, uint32_t dwAgeMs) {
+  switch (Get(iColumn).id) {
+    case kName:
+      return FieldText(record.szName, sizeof record.szName);
+    case kMAC:
+      return FormatMAC(record.byMAC);
+    case kIP:
+      return FormatAddress(record.dwIPAddress);
+    case kPort:
+      return FormatPort(record.iPort);
+    case kVersion:
+      return FieldText(record.szVersion, sizeof record.szVersion);
+    case kNetMask:
+      return FormatAddress(record.dwNetMask);
+    case kGateway:
+      return FormatAddress(record.dwGateway);
+    case kDNS:
+      return FormatAddress(record.dwDNS);
+    case kType: {
+      const std::string_view text = TypeText(record.cType);
+      return text.empty() ? "code " + std::to_string(record.cType) : std::string(text);
+    }
+    case kProtocol:
+      return record.shProtocol != 0 ? "RS485" : "RS232";
+    case kBaud:
+      return std::to_string(BaudRateOf(record.wBaudRate));
+    case kLastSeen:
+      return AgeText(dwAgeMs);
+    case kCount:
+      break;
+  }
+  return {};
+}
+
+std::string CDeviceColumnSet::SortKey(int iColumn, const KESTO_RECORD& record, uint32_t dwAgeMs) {
+  switch (Get(iColumn).id) {
+    case kName:
+      return TextKey(FieldText(record.szName, sizeof record.szName));
+    case kMAC:
+      return Hex(MacKey(record.byMAC), 12);
+    case kIP:
+      return Hex(record.dwIPAddress, 8);
+    case kPort:
+      // "-" (0 or less) sorts before every port.
+      return SignedKey(record.iPort > 0 ? record.iPort : 0);
+    case kVersion:
+      return TextKey(FieldText(record.szVersion, sizeof record.szVersion));
+    case kNetMask:
+      return Hex(record.dwNetMask, 8);
+    case kGateway:
+      return Hex(record.dwGateway, 8);
+    case kDNS:
+      return Hex(record.dwDNS, 8);
+    case kType:
+      return SignedKey(record.cType);
+    case kProtocol:
+      return record.shProtocol != 0 ? "1" : "0";
+    case kBaud:
+      return Hex(BaudRateOf(record.wBaudRate), 8);
+    case kLastSeen:
+      return Hex(dwAgeMs, 8);
+    case kCount:
+      break;
+  }
+  return {};
+}
