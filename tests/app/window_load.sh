@@ -42,7 +42,7 @@ rcvbuf_errors() { awk '/^Udp:/ { if (!h) { for (i = 1; i <= NF; i++) if ($i == "
 case $mode in
   loopback)
     n=$3 secs=${4:-60} port=$((20000 + RANDOM % 20000))
-    start_sim "$sim" --count "$n" --bind 127.0.0.1 --port "$port"
+    start_sim "$sim" --count "$n" --bind 127.0.0.1 --port "$port" --per-source-rate 0
     before=$(rcvbuf_errors)
     "$load" --target "127.0.0.1:$port" --seconds "$secs"
     echo "Udp RcvbufErrors (whole machine) +$(( $(rcvbuf_errors) - before ))"
@@ -56,7 +56,7 @@ json.dump([{"name": "dev %d" % i, "mac": "02-00-00-00-%02X-%02X" % (i >> 8, i & 
             "version": "1.0", "type": 5, "protocol": "RS485", "baud": 9600} for i in range(1000)],
           open(sys.argv[1], "w"))
 PY
-    start_sim "$sim" --from "$work/shared.json" --bind 127.0.0.1 --port "$port"
+    start_sim "$sim" --from "$work/shared.json" --bind 127.0.0.1 --port "$port" --per-source-rate 0
     before=$(rcvbuf_errors)
     "$load" --target "127.0.0.1:$port" --seconds "$secs"
     echo "Udp RcvbufErrors (whole machine) +$(( $(rcvbuf_errors) - before ))"
