@@ -259,6 +259,7 @@ TEST(ReceiveRoomStatusTest, AShortReceiveBufferIsNamedInTheStatusLine) {
   CQUORINPresenter presenter(finder, view, {}, {});
   presenter.PollDevices();
   const long lRoom = platform::GetReceiveBufferDatagrams(*finder.GetSocket(), kesto_wire::kRecordSize);
+  if (lRoom < 0 || lRoom >= 16384) GTEST_SKIP() << "this system grants room for a full list (" << lRoom << " answers)";
   EXPECT_NE(view.sStatus.find("about " + std::to_string(lRoom) + " answers, fewer than the 16384"), std::string::npos)
       << view.sStatus;
 }

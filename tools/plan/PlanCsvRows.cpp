@@ -59,3 +59,5 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, CsvRows* pRows, std::s
   if (bOk) *pRows = std::move(rows);
   return bOk;
 }
+
+bool CsvPlansAvailable() { return true; }

@@ -13,5 +13,7 @@ using CsvRows = std::vector<std::vector<std::string>>;
 // not trimmed) into rows of cells. False with a message for malformed text or
 // for more than nMaxRows rows, or when this build has no CSV parser.
 bool SplitCsvRows(std::string_view text, size_t nMaxRows, CsvRows* pRows, std::string* psError);
+// Whether this build reads CSV plans at all (the Windows cross build has no CSV parser).
+bool CsvPlansAvailable();
 
 #endif

@@ -5,3 +5,5 @@ bool SplitCsvRows(std::string_view, size_t, CsvRows*, std::string* psError) {
   *psError = "this build reads JSON plans only (it was built without libcsv)";
   return false;
 }
+
+bool CsvPlansAvailable() { return false; }
