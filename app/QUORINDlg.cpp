@@ -295,7 +295,8 @@ void CQUORINDlg::PollDevices() {
   const uint32_t dwNow = m_finder->Now();
   if (!m_ctlList->isColumnHidden(CDeviceColumnSet::kLastSeen) && static_cast<uint32_t>(dwNow - m_dwLastSeenShown) >= 500)
     RefreshLastSeen(dwNow);
-  if (m_presenter.GetInterfaces() != m_vecAdapterTable) UpdateAdapterTexts();
+  // The table changes every few seconds at most; its version says when without a comparison.
+  if (m_finder->GetInterfaceSnapshot().GetVersion() != m_qwAdapterTableVersion) UpdateAdapterTexts();
   UpdateState();
 }
 
@@ -470,12 +471,14 @@ void CQUORINDlg::SetAdapterNames(const std::vector<std::string>& names) {
 }
 
 void CQUORINDlg::UpdateAdapterTexts() {
-  m_vecAdapterTable = m_presenter.GetInterfaces();
+  m_qwAdapterTableVersion = m_finder->GetInterfaceSnapshot().GetVersion();
+  const std::vector<platform::NetInterface>& table = m_presenter.GetInterfaces();
+  m_bNoUsableAdapter = UsableInterfaceNames(table).empty();
   // "eth0  192.168.1.5/24": which network each choice reaches.
   for (int i = 1; i < m_pAdapter->count(); ++i) {
     const std::string sName = m_pAdapter->itemData(i).toString().toStdString();
     QStringList addresses;
-    for (const platform::NetInterface& entry : m_vecAdapterTable) {
+    for (const platform::NetInterface& entry : table) {
       if (entry.sName != sName) continue;
       int iPrefix = 0;
       for (uint32_t dwMask = entry.dwMask; dwMask & 0x80000000u; dwMask <<= 1) ++iPrefix;
@@ -682,8 +685,8 @@ void CQUORINDlg::UpdateState() {
   facts.nShown = facts.nRows - m_nHidden;
   facts.bAnyAnswer = m_bAnyAnswer;
   facts.bFiltering = !m_pFilter->text().trimmed().isEmpty();
-  facts.bNoBroadcastAdapter = m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() &&
-                              UsableInterfaceNames(m_presenter.GetInterfaces()).empty() && m_targets.isEmpty();
+  facts.bNoBroadcastAdapter =
+      m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() && m_bNoUsableAdapter && m_targets.isEmpty();
   const QString sCount = QString::fromStdString(CDeviceListState::CountText(facts));
   if (m_pCount->text() != sCount) m_pCount->setText(sCount);
   const QString sEmpty = QString::fromStdString(CDeviceListState::EmptyText(facts));

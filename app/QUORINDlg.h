@@ -166,7 +166,9 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   CDeviceSortOrder m_order;
   CStatusHistory m_history;
   QStringList m_targets;
-  std::vector<platform::NetInterface> m_vecAdapterTable;
+  // The interface table's version the adapter texts were drawn from, and whether it had no usable adapter.
+  uint64_t m_qwAdapterTableVersion = ~uint64_t{0};
+  bool m_bNoUsableAdapter = false;
   CQUORINPresenter m_presenter;
 };
 

@@ -17,12 +17,6 @@ constexpr uint32_t kSliceMs = 60000;
 constexpr uint32_t kNoticeEveryMs = 1000;
 constexpr uint32_t kSweepNoticeEveryMs = 5000;
 
-uint64_t MacKey(const KESTO_RECORD& record) {
-  uint64_t key = 0;
-  for (uint8_t byByte : record.byMAC) key = key << 8 | byByte;
-  return key;
-}
-
 // What a line shows of a device: its record and where its answers came from.
 struct Shown {
   KESTO_RECORD record;
@@ -135,10 +129,10 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
         Shown now = ShownOf(finder, record);
         PrintEvent(out, options.bJson, "added", now);
         if (now.senders.bSeveralSenders) WarnSeveralSenders(finder, record.byMAC, "kesto watch", err);
-        shown[MacKey(record)] = std::move(now);
+        shown[MacKey(record.byMAC)] = std::move(now);
       } else if (pInfo->bChanged || bSendersChanged) {
         Shown now = ShownOf(finder, record);
-        if (Shown& last = shown[MacKey(record)]; !(last == now)) {
+        if (Shown& last = shown[MacKey(record.byMAC)]; !(last == now)) {
           const bool bNewWarning = now.senders.bSeveralSenders && !last.senders.bSeveralSenders;
           last = now;
           PrintEvent(out, options.bJson, "changed", now);
@@ -146,7 +140,7 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
         }
       }
       if (pInfo->IsAged(dwNow, dwAgeLimitMs)) {
-        shown.erase(MacKey(record));
+        shown.erase(MacKey(record.byMAC));
         PrintEvent(out, options.bJson, "removed", ShownOf(finder, record));
       }
     }
