@@ -37,7 +37,7 @@
 #include "app/logic/DeviceExport.h"
 #include "app/logic/DeviceListState.h"
 #include "app/logic/PollingLoop.h"
-#include "tools/formats/DeviceCsv.h"
+#include "formats/DeviceCsv.h"
 #include "version/KestoVersion.h"
 
 // One row of the list: what the presenter said about it plus the record the

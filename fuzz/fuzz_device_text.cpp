@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "tools/formats/CsvText.h"
-#include "tools/formats/TerminalText.h"
+#include "formats/CsvText.h"
+#include "formats/TerminalText.h"
 
 namespace {
 

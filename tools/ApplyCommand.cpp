@@ -7,13 +7,13 @@
 
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
-#include "tools/plan/AddressAssignment.h"
-#include "tools/plan/ApplyReport.h"
-#include "tools/plan/DeviceBackup.h"
-#include "tools/plan/DeviceSetStep.h"
-#include "tools/plan/PlanPreview.h"
-#include "tools/plan/PlanReader.h"
-#include "tools/plan/PlanRun.h"
+#include "plan/AddressAssignment.h"
+#include "plan/ApplyReport.h"
+#include "plan/DeviceBackup.h"
+#include "plan/DeviceSetStep.h"
+#include "plan/PlanPreview.h"
+#include "plan/PlanReader.h"
+#include "plan/PlanRun.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
-#include "tools/plan/DeviceBackup.h"
+#include "plan/DeviceBackup.h"
 
 namespace {
 

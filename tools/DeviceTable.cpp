@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/formats/TerminalText.h"
+#include "formats/TerminalText.h"
 
 std::array<std::string, 5> DeviceColumns(const KESTO_RECORD& record) {
   return {TerminalText(FieldText(record.szName, sizeof record.szName)), FormatMAC(record.byMAC),

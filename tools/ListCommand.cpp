@@ -7,7 +7,7 @@
 #include "discovery/KestoAddressCheck.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
-#include "tools/formats/DeviceList.h"
+#include "formats/DeviceList.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "platform/OpenUrl.h"
 #include "tools/ExitCodes.h"
-#include "tools/formats/MacText.h"
+#include "formats/MacText.h"
 
 
 int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err) {

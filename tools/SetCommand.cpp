@@ -6,8 +6,8 @@
 #include "discovery/KestoConfirmation.h"
 
 #include "tools/ExitCodes.h"
-#include "tools/formats/MacText.h"
-#include "tools/plan/DeviceSetStep.h"
+#include "formats/MacText.h"
+#include "plan/DeviceSetStep.h"
 
 int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   uint8_t byMAC[6];

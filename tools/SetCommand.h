@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tools/FinderSession.h"
-#include "tools/SetRequest.h"
+#include "plan/SetRequest.h"
 
 struct SetOptions {
   TargetOptions target;

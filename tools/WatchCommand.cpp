@@ -4,8 +4,8 @@
 #include <ostream>
 #include <unordered_map>
 
-#include "tools/formats/DeviceJson.h"
-#include "tools/formats/DeviceList.h"
+#include "formats/DeviceJson.h"
+#include "formats/DeviceList.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
 

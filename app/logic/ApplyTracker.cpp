@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "discovery/KestoName.h"
-#include "tools/formats/TerminalText.h"
+#include "formats/TerminalText.h"
 
 const char* ApplyStateText(ApplyState state) {
   switch (state) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "tools/formats/DeviceList.h"
+#include "formats/DeviceList.h"
 
 namespace {
 

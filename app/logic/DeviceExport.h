@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/formats/ListedDevice.h"
+#include "formats/ListedDevice.h"
 
 enum class ExportFormat { kCsv, kJson };
 

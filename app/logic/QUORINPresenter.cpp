@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "discovery/ReceiveRoomNotice.h"
-#include "tools/formats/TerminalText.h"
-#include "tools/formats/DeviceList.h"
+#include "formats/TerminalText.h"
+#include "formats/DeviceList.h"
 
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl)

@@ -15,7 +15,7 @@
 #include "app/logic/ConfigKestoModel.h"
 #include "app/logic/DeviceFilter.h"
 #include "app/logic/DeviceListView.h"
-#include "tools/formats/ListedDevice.h"
+#include "formats/ListedDevice.h"
 #include "discovery/KestoAddressCheck.h"
 #include "discovery/KestoDestinations.h"
 #include "discovery/KestoFinder.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/app/AppTestRecords.h"
-#include "tools/formats/DeviceCsv.h"
+#include "formats/DeviceCsv.h"
 
 namespace {
 

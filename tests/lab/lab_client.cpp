@@ -24,7 +24,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include "tools/FinderSession.h"
-#include "tools/formats/MacText.h"
+#include "formats/MacText.h"
 #include "tools/WatchCommand.h"
 
 namespace {

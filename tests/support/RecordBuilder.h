@@ -1,6 +1,7 @@
 #ifndef KESTO_TESTS_RECORDBUILDER_H
 #define KESTO_TESTS_RECORDBUILDER_H
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,6 +21,24 @@ inline KESTO_RECORD MakeRecord(uint32_t dwId, const std::string& name = "dev") {
   record.iPort = 10000;
   std::memcpy(record.szVersion, "1.0", 3);
   record.cType = 2;
+  record.wBaudRate = 9600;
+  return record;
+}
+
+// A record with the given name bytes (not NUL-ended when they fill the field) and version.
+inline KESTO_RECORD NamedRecord(const char* pszName, size_t nNameBytes, const char* pszVersion = "1.0") {
+  KESTO_RECORD record;
+  record.dwIPAddress = 0x0ACA0107u;
+  record.dwNetMask = 0xFFFFFF00u;
+  record.dwGateway = 0x0ACA0101u;
+  record.dwDNS = 0x09090909u;
+  const uint8_t byMAC[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x0A};
+  std::memcpy(record.byMAC, byMAC, 6);
+  std::memcpy(record.szName, pszName, nNameBytes);
+  record.iPort = 10000;
+  std::memcpy(record.szVersion, pszVersion, std::min(std::strlen(pszVersion), sizeof record.szVersion));
+  record.cType = 2;
+  record.shProtocol = 0;
   record.wBaudRate = 9600;
   return record;
 }

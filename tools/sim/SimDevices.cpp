@@ -6,8 +6,8 @@
 #include <random>
 #include <set>
 
-#include "tools/formats/DeviceJson.h"
-#include "tools/SetRequest.h"
+#include "formats/DeviceJson.h"
+#include "plan/SetRequest.h"
 
 std::vector<KESTO_RECORD> MakeSimDevices(int nCount, uint32_t dwSeed) {
   static const char* const kPlaces[] = {"Boiler Room", "Lobby", "Roof Unit", "Pump House", "Office", "Cellar",

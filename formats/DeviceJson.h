@@ -1,0 +1,39 @@
+#ifndef KESTO_FORMATS_DEVICEJSON_H
+#define KESTO_FORMATS_DEVICEJSON_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "discovery/KestoName.h"
+#include "discovery/KestoRecord.h"
+
+// The JSON form of a device record that `kesto list --json` prints and
+// `kesto-sim --from` reads. Keys keep the order in which they are written.
+using DeviceJson = nlohmann::ordered_json;
+
+// Record texts are 8-bit; JSON wants UTF-8, so every byte is taken as the
+// Latin-1 character of the same number and comes back unchanged (KestoName.h).
+
+// The bit rate a stored wBaudRate stands for: 49664 is 115200 cut to 16 bits.
+int32_t BaudFromWire(uint16_t wBaudRate);
+
+// The keys name, mac, ip, netmask, gateway, dns, port, version, type,
+// type_name (null outside 1-5), protocol ("RS232" for 0, else "RS485") and baud.
+DeviceJson DeviceToJson(const KESTO_RECORD& record);
+// The same, ending with "duplicate_ip": true when another device reports the same IP
+// (the key is left out otherwise, so unflagged objects keep their plain form).
+DeviceJson DeviceToJson(const KESTO_RECORD& record, bool bDuplicateIP);
+
+// The texts the JSON form gives the protocol and the type name ("" outside 1-5).
+std::string ProtocolText(int16_t shProtocol);
+
+// Builds a record from that form. "mac" is required; missing fields are zero.
+// Beyond the printed form it also takes a numeric "protocol" (the raw code),
+// "reserved1" (0-255) and "reserved2" (eight hex digits), so a file can
+// describe every byte of a record. type_name is ignored.
+bool DeviceFromJson(const DeviceJson& object, KESTO_RECORD* pRecord, std::string* psError);
+
+#endif

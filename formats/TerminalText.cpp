@@ -1,0 +1,35 @@
+#include "formats/TerminalText.h"
+
+std::string TerminalText(std::string_view bytes) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string sText;
+  sText.reserve(bytes.size());
+  for (char c : bytes) {
+    const auto byChar = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      sText += "\\\\";
+    } else if (c == '\t') {
+      sText += "\\t";
+    } else if (c == '\n') {
+      sText += "\\n";
+    } else if (c == '\r') {
+      sText += "\\r";
+    } else if (byChar < 0x20 || (byChar >= 0x7F && byChar < 0xA0)) {
+      sText += "\\x";
+      sText += kHex[byChar >> 4];
+      sText += kHex[byChar & 15];
+    } else if (byChar < 0x80) {
+      sText += c;
+    } else {
+      sText += static_cast<char>(0xC0 | byChar >> 6);
+      sText += static_cast<char>(0x80 | (byChar & 0x3F));
+    }
+  }
+  return sText;
+}
+
+size_t DisplayWidth(std::string_view utf8) {
+  size_t nWidth = 0;
+  for (char c : utf8) nWidth += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return nWidth;
+}

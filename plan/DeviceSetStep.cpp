@@ -1,0 +1,36 @@
+#include "plan/DeviceSetStep.h"
+
+#include <cstring>
+
+namespace {
+
+CKestoInfo* FindEntry(const CKestoFinder& finder, const std::array<uint8_t, 6>& mac) {
+  KESTO_RECORD key;
+  std::memcpy(key.byMAC, mac.data(), mac.size());
+  return finder.FindByMAC(key);
+}
+
+}  // namespace
+
+DeviceSetStep::DeviceSetStep(const uint8_t byMAC[6], SetRequest request) : m_request(std::move(request)) {
+  std::memcpy(m_mac.data(), byMAC, m_mac.size());
+}
+
+DeviceSetStep::SendResult DeviceSetStep::Send(CKestoFinder& finder) {
+  const CKestoInfo* pInfo = FindEntry(finder, m_mac);
+  if (pInfo == nullptr) return SendResult::kNoEntry;
+  KESTO_RECORD record = pInfo->GetRecord();
+  m_request.ApplyTo(record);
+  std::vector<platform::Ipv4Endpoint> vecSentTo;
+  if (finder.SendConfig(record, &vecSentTo) < 0) return SendResult::kSendFailed;
+  m_sent = record;
+  m_confirmation = CKestoConfirmation(record, std::move(vecSentTo), finder.Now());
+  return SendResult::kSent;
+}
+
+bool DeviceSetStep::IsConfirmed(const CKestoFinder& finder, uint32_t dwWindowMs) {
+  if (m_confirmation.GetSentTo().empty()) return false;
+  m_confirmation.Update(
+      finder, [this](const KESTO_RECORD& answer) { return m_request.IsAppliedIn(answer); }, dwWindowMs);
+  return m_confirmation.IsConfirmed();
+}

@@ -1,0 +1,152 @@
+#include "plan/PlanCells.h"
+
+#include <algorithm>
+
+#include "formats/DeviceJson.h"
+#include "formats/MacText.h"
+
+namespace {
+
+constexpr const char* kSettingColumns[] = {"name", "ip", "netmask", "gateway", "dns", "type", "protocol", "baud"};
+// What `kesto list` (and `kesto backup`) print about a device besides its settings.
+constexpr const char* kReadOnlyColumns[] = {"port",      "version",   "type_name", "duplicate_ip",
+                                            "reachable", "reserved1", "reserved2"};
+
+bool Fail(std::string* psError, const std::string& sMessage) {
+  if (psError) *psError = sMessage;
+  return false;
+}
+
+// The list prints the type as its code; the options take the dialog's names.
+std::string TypeOption(const std::string& sCell) {
+  if (sCell == "2") return "master";
+  if (sCell == "3") return "slave";
+  if (sCell == "4") return "aprilaire";
+  if (sCell == "5") return "passthrough";
+  return sCell;
+}
+
+std::string ProtocolOption(const std::string& sCell) {
+  if (sCell == "0") return "rs232";
+  if (sCell == "1") return "rs485";
+  return sCell;
+}
+
+// A whole decimal number from llMin to llMax, sign allowed.
+bool ParseCode(const std::string& sCell, long long llMin, long long llMax, long long* pllValue) {
+  size_t i = (sCell.size() > 1 && sCell[0] == '-') ? 1 : 0;
+  if (sCell.size() <= i || sCell.size() > 7) return false;
+  for (size_t j = i; j < sCell.size(); ++j)
+    if (sCell[j] < '0' || sCell[j] > '9') return false;
+  *pllValue = std::stoll(sCell);
+  return *pllValue >= llMin && *pllValue <= llMax;
+}
+
+// Checks one of type, protocol or baud on its own: a dialog choice goes into
+// the request; a bare code outside them goes in raw and is noted for the
+// preview to refuse where it would change; anything else is an error.
+bool ParseChoice(const std::string& sColumn, const std::string& sCell, PlanEntry* pEntry, std::string* psError) {
+  SetOptionsText text;
+  std::optional<std::string>* pText =
+      sColumn == "type" ? &text.sType : sColumn == "protocol" ? &text.sProtocol : &text.sBaud;
+  *pText = sColumn == "type" ? TypeOption(sCell) : sColumn == "protocol" ? ProtocolOption(sCell) : sCell;
+  SetRequest one;
+  std::string sError;
+  if (SetRequest::Parse(text, &one, &sError)) {
+    if (one.cType) pEntry->request.cType = one.cType;
+    if (one.shProtocol) pEntry->request.shProtocol = one.shProtocol;
+    if (one.wBaudRate) pEntry->request.wBaudRate = one.wBaudRate;
+    return true;
+  }
+  if (sError.rfind("--", 0) == 0) sError.erase(0, 2);
+  long long llCode = 0;
+  if (sColumn == "type" && ParseCode(sCell, -128, 127, &llCode)) pEntry->request.cType = static_cast<int8_t>(llCode);
+  else if (sColumn == "protocol" && ParseCode(sCell, -32768, 32767, &llCode))
+    pEntry->request.shProtocol = static_cast<int16_t>(llCode);
+  else if (sColumn == "baud" && ParseCode(sCell, 0, 65535, &llCode))
+    pEntry->request.wBaudRate = static_cast<uint16_t>(llCode);
+  else return Fail(psError, sError);
+  pEntry->outsideChoices.emplace_back(sColumn, sError);
+  return true;
+}
+
+}  // namespace
+
+PlanColumn ClassifyPlanColumn(std::string_view name) {
+  if (name == "mac") return PlanColumn::kMac;
+  auto is = [&](const char* psz) { return name == psz; };
+  if (std::any_of(std::begin(kSettingColumns), std::end(kSettingColumns), is)) return PlanColumn::kSetting;
+  if (std::any_of(std::begin(kReadOnlyColumns), std::end(kReadOnlyColumns), is)) return PlanColumn::kReadOnly;
+  return PlanColumn::kUnknown;
+}
+
+std::string_view UnprotectCsvCell(std::string_view cell) {
+  if (cell.size() >= 2 && cell[0] == '\'' && std::string_view("=+-@\t\r").find(cell[1]) != std::string_view::npos)
+    cell.remove_prefix(1);
+  return cell;
+}
+
+bool PlanNameFromText(std::string_view text, std::string* psLatin1, std::string* psError) {
+  std::string sBytes;
+  if (!Utf8ToLatin1(text, &sBytes))
+    return Fail(psError, "name: \"" + std::string(text) + "\" holds a character outside Latin-1");
+  if (sBytes.size() > KESTO_NAME_MAX)
+    return Fail(psError, "name: \"" + std::string(text) + "\" is " + std::to_string(sBytes.size()) +
+                             " bytes in Latin-1, more than " + std::to_string(KESTO_NAME_MAX));
+  *psLatin1 = std::move(sBytes);
+  return true;
+}
+
+bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* psError) {
+  PlanEntry entry;
+  entry.nRow = pEntry->nRow;
+  bool bMac = false;
+  SetOptionsText text;
+  std::optional<std::string> sName;
+  for (const auto& [sColumn, sCell] : cells) {
+    const PlanColumn column = ClassifyPlanColumn(sColumn);
+    if (column == PlanColumn::kUnknown) return Fail(psError, "unknown column \"" + sColumn + "\"");
+    if (column == PlanColumn::kReadOnly) continue;
+    if (column == PlanColumn::kMac) {
+      if (!ParseMAC(sCell, entry.mac.data()))
+        return Fail(psError, "mac: \"" + sCell + "\" is not a MAC address such as 00-1A-2B-3C-4D-5E");
+      bMac = true;
+      continue;
+    }
+    if (sCell.empty()) continue;  // leave this setting as it is
+    if (sColumn == "name") sName = sCell;
+    else if (sColumn == "ip") text.sIPAddress = sCell;
+    else if (sColumn == "netmask") text.sNetMask = sCell;
+    else if (sColumn == "gateway") text.sGateway = sCell;
+    else if (sColumn == "dns") text.sDNS = sCell;
+    else if (!ParseChoice(sColumn, sCell, &entry, psError)) return false;  // type, protocol, baud
+  }
+  if (!bMac) return Fail(psError, "mac: missing; every row names its device");
+  if (text.sIPAddress || text.sNetMask || text.sGateway || text.sDNS) {
+    std::string sError;
+    SetRequest addresses;
+    if (!SetRequest::Parse(text, &addresses, &sError)) {
+      // The option checks name their option ("--ip: ..."); a plan names its column.
+      if (sError.rfind("--", 0) == 0) sError.erase(0, 2);
+      return Fail(psError, sError);
+    }
+    entry.request.dwIPAddress = addresses.dwIPAddress;
+    entry.request.dwNetMask = addresses.dwNetMask;
+    entry.request.dwGateway = addresses.dwGateway;
+    entry.request.dwDNS = addresses.dwDNS;
+  }
+  if (sName) {
+    std::string sLatin1, sError;
+    if (PlanNameFromText(*sName, &sLatin1, &sError)) {
+      entry.request.sName = std::move(sLatin1);
+    } else if (Utf8ToLatin1(*sName, &sLatin1) && sLatin1.size() <= sizeof(KESTO_RECORD::szName)) {
+      // A full 28-byte field without its NUL, as some devices send: fine where it stays.
+      entry.request.sName = std::move(sLatin1);
+      entry.outsideChoices.emplace_back("name", sError);
+    } else {
+      return Fail(psError, sError);
+    }
+  }
+  *pEntry = std::move(entry);
+  return true;
+}

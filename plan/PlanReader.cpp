@@ -1,0 +1,130 @@
+#include "plan/PlanReader.h"
+
+#include <unordered_map>
+
+#include <nlohmann/json.hpp>
+
+#include "plan/PlanCells.h"
+#include "plan/PlanCsvRows.h"
+
+namespace {
+
+std::string RowText(size_t nRow) { return "row " + std::to_string(nRow); }
+
+void AddEntry(const PlanCells& cells, size_t nRow, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
+  PlanEntry entry;
+  entry.nRow = nRow;
+  std::string sError;
+  if (PlanEntryFromCells(cells, &entry, &sError)) pPlan->entries.push_back(std::move(entry));
+  else pErrors->push_back(RowText(nRow) + ": " + sError);
+}
+
+void ReadCsv(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
+  CsvRows rows;
+  std::string sError;
+  if (!SplitCsvRows(text, kMaxPlanRows + 1, &rows, &sError)) {
+    pErrors->push_back(sError);
+    return;
+  }
+  if (rows.empty()) {
+    pErrors->push_back("the plan is empty; its first line names the columns (mac and the settings to change)");
+    return;
+  }
+  const std::vector<std::string>& header = rows.front();
+  bool bMac = false;
+  for (size_t i = 0; i < header.size(); ++i) {
+    const PlanColumn column = ClassifyPlanColumn(header[i]);
+    if (column == PlanColumn::kUnknown)
+      pErrors->push_back("row 1: unknown column \"" + header[i] +
+                         "\"; settings are name, ip, netmask, gateway, dns, type, protocol, baud");
+    bMac = bMac || column == PlanColumn::kMac;
+    for (size_t j = 0; j < i; ++j)
+      if (header[j] == header[i]) pErrors->push_back("row 1: column \"" + header[i] + "\" is given twice");
+  }
+  if (!bMac) pErrors->push_back("row 1: there is no \"mac\" column");
+  if (!pErrors->empty()) return;
+  for (size_t nRow = 2; nRow <= rows.size(); ++nRow) {
+    const std::vector<std::string>& row = rows[nRow - 1];
+    if (row.size() != header.size()) {
+      pErrors->push_back(RowText(nRow) + ": " + std::to_string(row.size()) + " cells, but the header names " +
+                         std::to_string(header.size()) + " columns");
+      continue;
+    }
+    PlanCells cells;
+    for (size_t i = 0; i < row.size(); ++i) cells.emplace_back(header[i], std::string(UnprotectCsvCell(row[i])));
+    AddEntry(cells, nRow, pPlan, pErrors);
+  }
+}
+
+void ReadJson(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
+  const nlohmann::json array = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+  if (array.is_discarded() || !array.is_array()) {
+    pErrors->push_back("the JSON plan must be one array of device objects, as `kesto list --json` prints");
+    return;
+  }
+  if (array.size() > kMaxPlanRows) {
+    pErrors->push_back("more than " + std::to_string(kMaxPlanRows) + " devices; split the plan");
+    return;
+  }
+  for (size_t i = 0; i < array.size(); ++i) {
+    const nlohmann::json& object = array[i];
+    if (!object.is_object()) {
+      pErrors->push_back(RowText(i + 1) + ": not a JSON object");
+      continue;
+    }
+    PlanCells cells;
+    bool bValid = true;
+    for (const auto& [sKey, value] : object.items()) {
+      if (value.is_string()) cells.emplace_back(sKey, value.get<std::string>());
+      else if (value.is_null()) cells.emplace_back(sKey, std::string());
+      else if (value.is_number_integer()) cells.emplace_back(sKey, value.dump());
+      else if (value.is_boolean()) cells.emplace_back(sKey, value.get<bool>() ? "true" : "false");
+      else {
+        pErrors->push_back(RowText(i + 1) + ": \"" + sKey + "\" must be a text, a whole number or null");
+        bValid = false;
+      }
+    }
+    if (bValid) AddEntry(cells, i + 1, pPlan, pErrors);
+  }
+}
+
+}  // namespace
+
+void CheckPlan(const DevicePlan& plan, bool bSharedIPs, std::vector<std::string>* pErrors) {
+  std::unordered_map<uint64_t, size_t> rowByMAC;
+  std::unordered_map<uint32_t, size_t> rowByIP;
+  for (const PlanEntry& entry : plan.entries) {
+    const auto [mac, bNewMAC] = rowByMAC.emplace(MacKey(entry.mac.data()), entry.nRow);
+    if (!bNewMAC)
+      pErrors->push_back(RowText(entry.nRow) + ": " + FormatMAC(entry.mac.data()) + " is already planned in " +
+                         RowText(mac->second));
+    const auto& ip = entry.request.dwIPAddress;
+    if (!bSharedIPs || !bNewMAC || !ip || *ip == 0) continue;
+    const auto [other, bNewIP] = rowByIP.emplace(*ip, entry.nRow);
+    if (!bNewIP)
+      pErrors->push_back(RowText(entry.nRow) + ": " + FormatAddress(*ip) + " is already given to the device of " +
+                         RowText(other->second));
+  }
+}
+
+bool ReadPlan(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
+  std::vector<std::string> errors;
+  DevicePlan plan;
+  if (text.size() > kMaxPlanBytes) {
+    errors.push_back("the plan is larger than " + std::to_string(kMaxPlanBytes) + " bytes");
+  } else {
+    std::string_view body = text;
+    if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+    const size_t nFirst = body.find_first_not_of(" \t\r\n");
+    if (nFirst != std::string_view::npos && (body[nFirst] == '[' || body[nFirst] == '{')) ReadJson(body, &plan, &errors);
+    else ReadCsv(body, &plan, &errors);
+  }
+  if (errors.empty()) CheckPlan(plan, true, &errors);
+  if (errors.empty() && plan.entries.empty()) errors.push_back("the plan names no device");
+  if (!errors.empty()) {
+    *pErrors = std::move(errors);
+    return false;
+  }
+  *pPlan = std::move(plan);
+  return true;
+}

@@ -1,0 +1,50 @@
+#ifndef KESTO_PLAN_SETREQUEST_H
+#define KESTO_PLAN_SETREQUEST_H
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "discovery/KestoRecord.h"
+
+// The options of `kesto set` as typed, before they are checked.
+struct SetOptionsText {
+  std::optional<std::string> sName;
+  std::optional<std::string> sIPAddress;
+  std::optional<std::string> sNetMask;
+  std::optional<std::string> sGateway;
+  std::optional<std::string> sDNS;
+  std::optional<std::string> sType;
+  std::optional<std::string> sProtocol;
+  std::optional<std::string> sBaud;
+};
+
+// The rates the configuration dialog offers, in its order.
+constexpr std::array<int32_t, 9> kDialogBaudRates = {115200, 57600, 38400, 19200, 9600, 4800, 1200, 600, 300};
+
+// Checked settings for one device: only the fields given are written, each the
+// way the configuration dialog hands it back (type code, protocol 0 or 1, the
+// baud rate cut to 16 bits).
+class SetRequest {
+ public:
+  // Checks every option; on the first bad one returns false with a message
+  // that names it. Refuses a request with no field at all.
+  static bool Parse(const SetOptionsText& text, SetRequest* pRequest, std::string* psError);
+
+  // Writes the given fields over the record; every other byte stays as it was.
+  void ApplyTo(KESTO_RECORD& record) const;
+  // True when the record already holds every given field.
+  bool IsAppliedIn(const KESTO_RECORD& record) const;
+
+  std::optional<std::string> sName;  // the record's Latin-1 bytes, converted from the UTF-8 typed
+  std::optional<uint32_t> dwIPAddress;
+  std::optional<uint32_t> dwNetMask;
+  std::optional<uint32_t> dwGateway;
+  std::optional<uint32_t> dwDNS;
+  std::optional<int8_t> cType;
+  std::optional<int16_t> shProtocol;
+  std::optional<uint16_t> wBaudRate;
+};
+
+#endif
