@@ -31,6 +31,8 @@
 
 #include "app/ConfigKestoDlg.h"
 #include "app/DialogUnits.h"
+#include "app/MultiConfigDlg.h"
+#include "app/PlanCommands.h"
 #include "app/ProgramIcon.h"
 #include "app/logic/ConfigAddressCheck.h"
 #include "app/logic/DeviceColumnSet.h"
@@ -79,6 +81,8 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
       m_pAdapter(new QComboBox(this)),
       m_pTargets(new QToolButton(this)),
       m_pExport(new QPushButton(QStringLiteral("E&xport..."), this)),
+      m_pApplyPlan(new QPushButton(QStringLiteral("Apply &plan..."), this)),
+      m_pBackup(new QPushButton(QStringLiteral("Back &up..."), this)),
       m_ctlList(new QTreeWidget(this)),
       m_pEmpty(new QLabel(m_ctlList->viewport())),
       m_pBasicConfig(new QPushButton(QStringLiteral("&Basic Config..."), this)),
@@ -89,7 +93,11 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
       m_pCount(new QLabel(this)),
       m_presenter(
           *m_finder, *this, [this](CConfigKestoModel& model) { return RunConfigDialog(model); },
-          [](const std::string& sUrl) { QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))); }) {
+          [](const std::string& sUrl) { QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))); }),
+      m_pPlanCommands(new CPlanCommands(
+          m_presenter, this, [this](const QString& sText) { AddStatus(sText.toStdString()); },
+          [this](const QString& sText) { ShowError(sText); })) {
+  m_presenter.SetMultiConfigDialog([this](CMultiConfigForm& form) { return RunMultiConfigDialog(form); });
   setWindowTitle(QStringLiteral("Tamrel Kesto Manager"));
   setWindowIcon(ProgramIcon());
   BuildLayout();
@@ -129,7 +137,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   m_pEmpty->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   // Enter means nothing on the buttons: no button is the default.
-  for (QPushButton* pButton : {m_pBasicConfig, m_pLaunch, m_pExport, m_pNewestFirst, m_pAbout}) {
+  for (QPushButton* pButton : {m_pBasicConfig, m_pLaunch, m_pExport, m_pApplyPlan, m_pBackup, m_pNewestFirst, m_pAbout}) {
     pButton->setAutoDefault(false);
     pButton->setDefault(false);
   }
@@ -142,6 +150,13 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   setTabOrder(m_pAbout, m_pAdapter);
   setTabOrder(m_pAdapter, m_pTargets);
   setTabOrder(m_pTargets, m_pExport);
+  setTabOrder(m_pExport, m_pApplyPlan);
+  setTabOrder(m_pApplyPlan, m_pBackup);
+  m_pApplyPlan->setToolTip(QStringLiteral("Opens a plan (CSV or JSON, as kesto apply reads it) or a backup, shows what "
+                                          "it would change on each device, and applies it when you confirm"));
+  m_pBackup->setToolTip(QStringLiteral("Writes every listed device's settings to a JSON file, to apply again later"));
+  connect(m_pApplyPlan, &QPushButton::clicked, this, [this] { m_pPlanCommands->OnApplyPlan(); });
+  connect(m_pBackup, &QPushButton::clicked, this, [this] { m_pPlanCommands->OnBackup(); });
 
   connect(m_pBasicConfig, &QPushButton::clicked, this, [this] { m_presenter.OnBasicConfig(); });
   connect(m_pLaunch, &QPushButton::clicked, this, [this] { m_presenter.OnLaunchConfigurator(); });
@@ -179,6 +194,8 @@ void CQUORINDlg::BuildLayout() {
   pTop->addWidget(m_pAdapter);
   pTop->addWidget(m_pTargets);
   pTop->addWidget(m_pExport);
+  pTop->addWidget(m_pApplyPlan);
+  pTop->addWidget(m_pBackup);
 
   auto* pButtons = new QHBoxLayout;
   pButtons->addWidget(m_pBasicConfig);
@@ -248,7 +265,7 @@ void CQUORINDlg::SetUpColumns() {
   m_ctlList->setUniformRowHeights(true);
   m_ctlList->setSortingEnabled(false);  // the window places rows itself, so newest first stays possible
   m_ctlList->setAllColumnsShowFocus(true);
-  m_ctlList->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_ctlList->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_ctlList->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_ctlList->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(m_ctlList, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& pos) { OnRowMenu(pos); });
@@ -430,10 +447,7 @@ void CQUORINDlg::SetRowMarks(DeviceRowKey key, bool bWarning) {
   if (pItem == nullptr) return;
   pItem->bWarning = bWarning;
   // Settings that were sent but never showed up in an answer must not look settled.
-  uint8_t byMAC[6];
-  MacOfKey(key, byMAC);
-  const ApplyState* pState = m_presenter.GetApplyTracker().Find(byMAC);
-  const bool bUnsettled = pState != nullptr && (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kNotSent);
+  const bool bUnsettled = m_presenter.IsRowUnsettled(key);
   if (bWarning)
     pItem->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
   else if (bUnsettled)
@@ -457,6 +471,21 @@ bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const {
   if (selected.isEmpty()) return false;
   *pKey = static_cast<CDeviceItem*>(selected.front())->key;
   return true;
+}
+
+std::vector<DeviceRowKey> CQUORINDlg::GetSelectedRows() const {
+  // In the order the list shows them, which is the order a range of addresses is given in.
+  std::vector<DeviceRowKey> keys;
+  const QList<QTreeWidgetItem*> selected = m_ctlList->selectedItems();
+  if (selected.size() <= 1) {
+    for (QTreeWidgetItem* p : selected) keys.push_back(static_cast<CDeviceItem*>(p)->key);
+    return keys;
+  }
+  for (int i = 0; i < m_ctlList->topLevelItemCount(); ++i) {
+    const auto* pItem = static_cast<const CDeviceItem*>(m_ctlList->topLevelItem(i));
+    if (pItem->isSelected() && pItem->bShown) keys.push_back(pItem->key);
+  }
+  return keys;
 }
 
 void CQUORINDlg::SetAdapterNames(const std::vector<std::string>& names) {
@@ -696,8 +725,14 @@ void CQUORINDlg::UpdateState() {
 
 void CQUORINDlg::UpdateCommands() {
   const bool bRow = m_presenter.GetSelectedRecord() != nullptr;
+  // Basic Config works on one row or several; a web page is one device's.
   m_pBasicConfig->setEnabled(bRow);
-  m_pLaunch->setEnabled(bRow);
+  m_pLaunch->setEnabled(bRow && m_ctlList->selectedItems().size() == 1);
+}
+
+bool CQUORINDlg::RunMultiConfigDialog(CMultiConfigForm& form) {
+  CMultiConfigDlg dialog(form, this);
+  return dialog.RunModal([this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
 }
 
 bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {

@@ -13,6 +13,8 @@
 #include "discovery/KestoFinder.h"
 
 class CDeviceItem;
+class CMultiConfigForm;
+class CPlanCommands;
 class QComboBox;
 class QFileDialog;
 class QInputDialog;
@@ -86,6 +88,9 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QMessageBox* GetAboutBox() const { return m_pAboutBox; }
   QLineEdit* GetFilterEdit() const { return m_pFilter; }
   QPushButton* GetExportButton() const { return m_pExport; }
+  QPushButton* GetApplyPlanButton() const { return m_pApplyPlan; }
+  QPushButton* GetBackupButton() const { return m_pBackup; }
+  CPlanCommands& GetPlanCommands() { return *m_pPlanCommands; }
   QComboBox* GetAdapterBox() const { return m_pAdapter; }
   QToolButton* GetTargetsButton() const { return m_pTargets; }
   QInputDialog* GetTargetInput() const { return m_pTargetInput; }
@@ -108,6 +113,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   void SetRowMarks(DeviceRowKey key, bool bWarning) override;
   void DeleteRow(DeviceRowKey key) override;
   bool GetSelectedRow(DeviceRowKey* pKey) const override;
+  std::vector<DeviceRowKey> GetSelectedRows() const override;
   void SetStatusText(const std::string& sText) override;
   void SetAdapterNames(const std::vector<std::string>& names) override;
 
@@ -130,6 +136,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   void OnRowMenu(const QPoint& pos);
 
   bool RunConfigDialog(CConfigKestoModel& model);
+  bool RunMultiConfigDialog(CMultiConfigForm& form);
   void OnExport();
   // "About...": the program's name and version.
   void OnAbout();
@@ -145,6 +152,8 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QComboBox* m_pAdapter;
   QToolButton* m_pTargets;
   QPushButton* m_pExport;
+  QPushButton* m_pApplyPlan;
+  QPushButton* m_pBackup;
   QTreeWidget* m_ctlList;
   QLabel* m_pEmpty;
   QPushButton* m_pBasicConfig;
@@ -170,6 +179,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   uint64_t m_qwAdapterTableVersion = ~uint64_t{0};
   bool m_bNoUsableAdapter = false;
   CQUORINPresenter m_presenter;
+  CPlanCommands* m_pPlanCommands;
 };
 
 #endif

@@ -18,6 +18,29 @@ bool Contains(std::string_view haystack, const std::string& sNeedle) {
                      [](char a, char b) { return LowerAscii(a) == b; }) != haystack.end();
 }
 
+// Gives the devices, in order, the range's addresses that are not held.
+bool AssignInOrder(const AddressAssignment& assignment, const std::vector<const KESTO_RECORD*>& matching,
+                   const std::unordered_set<uint32_t>& held, DevicePlan* pPlan, std::string* psError) {
+  DevicePlan plan;
+  uint64_t qwNext = assignment.dwFirst;
+  for (const KESTO_RECORD* pRecord : matching) {
+    while (qwNext <= assignment.dwLast && held.count(static_cast<uint32_t>(qwNext)) > 0) ++qwNext;
+    if (qwNext > assignment.dwLast)
+      return Fail(psError, std::to_string(matching.size()) + " devices match, but " + FormatAddress(assignment.dwFirst) +
+                               "-" + FormatAddress(assignment.dwLast) + " has only " +
+                               std::to_string(plan.entries.size()) + " addresses no other device holds");
+    PlanEntry entry;
+    std::memcpy(entry.mac.data(), pRecord->byMAC, entry.mac.size());
+    entry.request.dwIPAddress = static_cast<uint32_t>(qwNext++);
+    entry.request.dwNetMask = assignment.dwNetMask;
+    entry.request.dwGateway = assignment.dwGateway;
+    entry.nRow = plan.entries.size() + 1;
+    plan.entries.push_back(std::move(entry));
+  }
+  *pPlan = std::move(plan);
+  return true;
+}
+
 }  // namespace
 
 bool ParseAddressRange(std::string_view text, const std::optional<uint32_t>& dwNetMask, uint32_t* pdwFirst,
@@ -97,22 +120,18 @@ bool BuildAssignmentPlan(const AddressAssignment& assignment, const std::vector<
     case AssignOrder::kListed:
       break;
   }
-  DevicePlan plan;
-  uint64_t qwNext = assignment.dwFirst;
-  for (const KESTO_RECORD* pRecord : matching) {
-    while (qwNext <= assignment.dwLast && held.count(static_cast<uint32_t>(qwNext)) > 0) ++qwNext;
-    if (qwNext > assignment.dwLast)
-      return Fail(psError, std::to_string(matching.size()) + " devices match, but " + FormatAddress(assignment.dwFirst) +
-                               "-" + FormatAddress(assignment.dwLast) + " has only " +
-                               std::to_string(plan.entries.size()) + " addresses no other device holds");
-    PlanEntry entry;
-    std::memcpy(entry.mac.data(), pRecord->byMAC, entry.mac.size());
-    entry.request.dwIPAddress = static_cast<uint32_t>(qwNext++);
-    entry.request.dwNetMask = assignment.dwNetMask;
-    entry.request.dwGateway = assignment.dwGateway;
-    entry.nRow = plan.entries.size() + 1;
-    plan.entries.push_back(std::move(entry));
-  }
-  *pPlan = std::move(plan);
-  return true;
+  return AssignInOrder(assignment, matching, held, pPlan, psError);
+}
+
+bool BuildAssignmentPlanFor(const AddressAssignment& assignment, const std::vector<KESTO_RECORD>& chosen,
+                            const std::vector<KESTO_RECORD>& listed, DevicePlan* pPlan, std::string* psError) {
+  if (chosen.empty()) return Fail(psError, "no device chosen");
+  std::unordered_set<uint64_t> chosenMACs;
+  std::vector<const KESTO_RECORD*> order;
+  for (const KESTO_RECORD& record : chosen)
+    if (chosenMACs.insert(MacKey(record.byMAC)).second) order.push_back(&record);
+  std::unordered_set<uint32_t> held;
+  for (const KESTO_RECORD& record : listed)
+    if (chosenMACs.count(MacKey(record.byMAC)) == 0) held.insert(record.dwIPAddress);
+  return AssignInOrder(assignment, order, held, pPlan, psError);
 }

@@ -38,5 +38,10 @@ bool DeviceMatches(const KESTO_RECORD& record, std::string_view match);
 // when no device matches or the range has fewer free addresses than devices.
 bool BuildAssignmentPlan(const AddressAssignment& assignment, const std::vector<KESTO_RECORD>& listed,
                          DevicePlan* pPlan, std::string* psError);
+// The same for devices chosen some other way (the rows selected in a window),
+// which take the addresses in the order given; assignment.order and sMatch are
+// not used. Every listed device not chosen keeps its address, which is skipped.
+bool BuildAssignmentPlanFor(const AddressAssignment& assignment, const std::vector<KESTO_RECORD>& chosen,
+                            const std::vector<KESTO_RECORD>& listed, DevicePlan* pPlan, std::string* psError);
 
 #endif

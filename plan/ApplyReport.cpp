@@ -19,6 +19,31 @@ size_t Width(const std::string& sText) {
 
 }  // namespace
 
+std::vector<ReportLine> ReportLines(const PlanPreview& preview, const PlanRun* pRun) {
+  std::vector<ReportLine> lines;
+  size_t nStep = 0;
+  for (const PreviewDevice& device : preview.devices) {
+    ReportLine line;
+    line.mac = device.mac;
+    if (!device.bFound) {
+      line.outcome = DeviceOutcome::kNotFound;
+    } else {
+      line.sName = FieldText(device.current.szName, sizeof device.current.szName);
+      if (!device.HasChanges()) {
+        line.outcome = DeviceOutcome::kUnchanged;
+      } else {
+        if (pRun != nullptr) {
+          line.outcome = pRun->Outcome(nStep);
+          line.sReason = pRun->Reason(nStep);
+        }
+        ++nStep;
+      }
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 size_t CountOutcome(const std::vector<ReportLine>& lines, DeviceOutcome outcome) {
   return static_cast<size_t>(
       std::count_if(lines.begin(), lines.end(), [&](const ReportLine& line) { return line.outcome == outcome; }));

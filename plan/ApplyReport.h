@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/DeviceJson.h"
+#include "plan/PlanPreview.h"
 #include "plan/PlanRun.h"
 
 // The final word on one planned device.
@@ -16,6 +17,11 @@ struct ReportLine {
   DeviceOutcome outcome = DeviceOutcome::kNotSent;
   std::string sReason;  // why it was refused
 };
+
+// One line per device of the preview, in its order: not found, unchanged, or
+// the outcome of its step in the run (step i is the preview's i-th device with
+// changes); without a run those are "not sent".
+std::vector<ReportLine> ReportLines(const PlanPreview& preview, const PlanRun* pRun);
 
 // A table "MAC Address  Name  Result" (names made safe for a terminal, a
 // refusal as "refused: reason") and a line counting each outcome.

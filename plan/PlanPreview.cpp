@@ -1,6 +1,7 @@
 #include "plan/PlanPreview.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "discovery/KestoAddressCheck.h"
 #include "formats/TerminalText.h"
@@ -93,6 +94,16 @@ PlanPreview PreviewPlan(const DevicePlan& plan, const std::vector<KESTO_RECORD>&
   check.Rebuild(after);
   for (uint32_t dwIP : check.GetSharedIPs()) preview.shared.push_back({dwIP, check.MACsWithIP(dwIP)});
   return preview;
+}
+
+bool PlanMakesSharedIP(const PlanPreview& preview) {
+  std::unordered_set<uint64_t> readdressed;
+  for (const PreviewDevice& device : preview.devices)
+    if (device.change.dwIPAddress) readdressed.insert(MacKey(device.mac.data()));
+  for (const PlanPreview::SharedIP& shared : preview.shared)
+    for (const auto& mac : shared.macs)
+      if (readdressed.count(MacKey(mac.data())) > 0) return true;
+  return false;
 }
 
 std::string FormatPreview(const PlanPreview& preview) {

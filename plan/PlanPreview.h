@@ -49,6 +49,10 @@ struct PlanPreview {
 // answered, planned or not, so an address another device holds counts too).
 PlanPreview PreviewPlan(const DevicePlan& plan, const std::vector<KESTO_RECORD>& records);
 
+// True when an address would be shared because of this plan: a device sharing
+// it takes its IP from the plan. Such a plan is not sent.
+bool PlanMakesSharedIP(const PlanPreview& preview);
+
 // One line per device, "MAC  field: old -> new, ...", "unchanged" or "not found
 // (no answer)", a line per shared address, and a summary line.
 std::string FormatPreview(const PlanPreview& preview);

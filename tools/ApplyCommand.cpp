@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <ostream>
-#include <unordered_set>
 #include <vector>
 
 #include "tools/ExitCodes.h"
@@ -84,17 +83,6 @@ bool ParseAssignment(const ApplyOptions& options, AddressAssignment* pAssignment
   assignment.sMatch = options.sMatch;
   *pAssignment = std::move(assignment);
   return true;
-}
-
-// True when a shared address would come from this plan: some device sharing it gets its IP from the plan.
-bool PlanMakesSharedIP(const PlanPreview& preview) {
-  std::unordered_set<uint64_t> readdressed;
-  for (const PreviewDevice& device : preview.devices)
-    if (device.change.dwIPAddress) readdressed.insert(MacKey(device.mac.data()));
-  for (const PlanPreview::SharedIP& shared : preview.shared)
-    for (const auto& mac : shared.macs)
-      if (readdressed.count(MacKey(mac.data())) > 0) return true;
-  return false;
 }
 
 // Sends the changed devices' settings and follows them until each is settled.
@@ -239,25 +227,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   PlanRun run(changed.size(), static_cast<size_t>(options.iParallel), dwWaitMs);
   if (!changed.empty()) SendChanges(*pSession, changed, options, dwWaitMs, &run, err, pbStop);
 
-  std::vector<ReportLine> lines;
-  size_t nChanged = 0;
-  for (const PreviewDevice& device : preview.devices) {
-    ReportLine line;
-    line.mac = device.mac;
-    if (!device.bFound) {
-      line.outcome = DeviceOutcome::kNotFound;
-    } else {
-      line.sName = FieldText(device.current.szName, sizeof device.current.szName);
-      if (!device.HasChanges()) {
-        line.outcome = DeviceOutcome::kUnchanged;
-      } else {
-        line.outcome = run.Outcome(nChanged);
-        line.sReason = run.Reason(nChanged);
-        ++nChanged;
-      }
-    }
-    lines.push_back(std::move(line));
-  }
+  const std::vector<ReportLine> lines = ReportLines(preview, &run);
   out << (bReportJson ? ReportToJson(lines).dump(2) + "\n" : "\n" + FormatReport(lines));
   out.flush();
   return ReportExitCode(lines);

@@ -70,6 +70,10 @@ std::vector<platform::Ipv4Endpoint> CApplyTracker::Unconfirmed(const uint8_t byM
   return {};
 }
 
+void CApplyTracker::Forget(const uint8_t byMAC[6]) {
+  std::erase_if(m_items, [&](const Item& item) { return std::memcmp(item.sent.byMAC, byMAC, 6) == 0; });
+}
+
 bool CApplyTracker::HasPending() const {
   return std::any_of(m_items.begin(), m_items.end(), [](const Item& item) { return item.state == ApplyState::kSent; });
 }

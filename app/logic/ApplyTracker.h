@@ -38,6 +38,8 @@ class CApplyTracker {
   // The addresses of the device's last send that have not confirmed it (empty when none is followed).
   std::vector<platform::Ipv4Endpoint> Unconfirmed(const uint8_t byMAC[6]) const;
   bool HasPending() const;
+  // Forgets what was followed for one device (a plan now sends to it).
+  void Forget(const uint8_t byMAC[6]);
   // Forgets every outcome, pending ones too ("Clear status history").
   void Clear() { m_items.clear(); }
   // The MAC keys (MacKey) of the devices whose outcomes are kept, newest first.

@@ -13,6 +13,7 @@ std::string CDeviceListState::EmptyText(const DeviceListFacts& facts) {
   if (facts.bNoBroadcastAdapter)
     return "No network adapter here can broadcast, so no device can be found.\n"
            "Connect one, or add a device's address with Targets > Add target...";
-  if (!facts.bAnyAnswer) return "Searching...\nNo device has answered yet.";
+  // The count beside the status line already says "Searching...".
+  if (!facts.bAnyAnswer) return "No device has answered yet.\nDevices appear here as they answer.";
   return "No device answers at the moment.\nStill searching.";
 }

@@ -36,6 +36,13 @@ class IDeviceListView {
   virtual void DeleteRow(DeviceRowKey key) = 0;
   // The selected row's key; false when none is selected.
   virtual bool GetSelectedRow(DeviceRowKey* pKey) const = 0;
+  // Every selected row's key in the order the list shows them (its sort), for
+  // the commands on several devices; by default the one selected row.
+  virtual std::vector<DeviceRowKey> GetSelectedRows() const {
+    DeviceRowKey key = 0;
+    if (GetSelectedRow(&key)) return {key};
+    return {};
+  }
   // The line under the list.
   virtual void SetStatusText(const std::string& sText) = 0;
   // The adapters the adapter box offers besides "All adapters".

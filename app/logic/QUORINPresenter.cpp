@@ -5,8 +5,18 @@
 #include <utility>
 
 #include "discovery/ReceiveRoomNotice.h"
+#include "plan/DeviceBackup.h"
+#include "plan/PlanReader.h"
 #include "formats/TerminalText.h"
 #include "formats/DeviceList.h"
+
+namespace {
+
+void MacOfKey(DeviceRowKey key, uint8_t byMAC[6]) {
+  for (int i = 5; i >= 0; --i, key >>= 8) byMAC[i] = static_cast<uint8_t>(key & 0xFF);
+}
+
+}  // namespace
 
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl)
@@ -49,6 +59,7 @@ void CQUORINPresenter::PollDevices() {
 
   const bool bInterfacesChanged = RefreshInterfaces();
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
+  const bool bPlanChanged = PumpPlan();
   // A device answering from another address changes no row, only its mark.
   if (m_finder.GetSenderChanges() != m_nSenderChanges) {
     m_nSenderChanges = m_finder.GetSenderChanges();
@@ -61,8 +72,12 @@ void CQUORINPresenter::PollDevices() {
     m_sRoomNotice = ReceiveRoomNotice(m_finder.GetSocket(), m_finder.GetMaxEntries());
   }
   if (bApplyChanged) NoteApplyChanges();
+  if (bPlanChanged) {
+    for (uint64_t key : m_vecPlanSettled) m_vecDirtyRows.push_back(key);
+    m_vecPlanSettled.clear();
+  }
   UpdateMarks(bInterfacesChanged);
-  UpdateStatus(bApplyChanged || bFirstPass);
+  UpdateStatus(bApplyChanged || bPlanChanged || bFirstPass);
 }
 
 void CQUORINPresenter::TakeWaitingAnswers(uint32_t dwPassStart) {
@@ -77,9 +92,155 @@ void CQUORINPresenter::PollWhileModal() {
   const uint32_t dwPassStart = m_finder.Now();
   m_finder.Poll();
   TakeWaitingAnswers(dwPassStart);
+  // A plan keeps going behind a dialog; its marks follow at the next full pass.
+  if (m_pPlan) m_pPlan->Pump(m_finder, &m_vecPlanSettled);
+}
+
+bool CQUORINPresenter::PumpPlan() {
+  if (!m_pPlan) return false;
+  m_pPlan->Pump(m_finder, &m_vecPlanSettled);
+  return !m_vecPlanSettled.empty();
+}
+
+void CQUORINPresenter::OnMultiConfig() {
+  std::vector<KESTO_RECORD> chosen = SelectedRecords();
+  if (chosen.empty() || !m_fnRunMultiDialog) return;
+  CMultiConfigForm form(std::move(chosen), ListedRecords());
+  if (!m_fnRunMultiDialog(form) || !form.IsConfirmed()) return;
+  std::string sError;
+  if (!StartPlan(form.GetPreview(), &sError)) {
+    m_sPlanRefusal = "Nothing sent: " + sError;
+    UpdateStatus(true);
+  }
+}
+
+std::vector<KESTO_RECORD> CQUORINPresenter::SelectedRecords() const {
+  std::vector<KESTO_RECORD> records;
+  for (DeviceRowKey key : m_view.GetSelectedRows()) {
+    const auto found = m_rowByKey.find(key);
+    if (found != m_rowByKey.end() && found->second->bShown) records.push_back(found->second->shown);
+  }
+  return records;
+}
+
+std::vector<KESTO_RECORD> CQUORINPresenter::ListedRecords() const {
+  std::vector<KESTO_RECORD> records;
+  records.reserve(m_rows.size());
+  for (auto it = m_rows.rbegin(); it != m_rows.rend(); ++it) records.push_back(it->shown);
+  return records;
+}
+
+bool CQUORINPresenter::PreviewPlanText(std::string_view text, PlanPreview* pPreview,
+                                       std::vector<std::string>* pErrors) const {
+  DevicePlan plan;
+  std::vector<std::string> errors;
+  const size_t nFirst = text.find_first_not_of(" \t\r\n");
+  if (nFirst != std::string_view::npos && text[nFirst] == '{') {
+    // An object is a backup: restoring it is a plan with every field of each record.
+    std::vector<KESTO_RECORD> records;
+    std::string sError;
+    if (!ReadBackup(text, &records, &sError)) errors.push_back(sError);
+    else if (records.empty()) errors.push_back("the backup holds no device");
+    else plan = RestorePlan(records);
+  } else {
+    ReadPlan(text, &plan, &errors);
+  }
+  if (errors.empty()) {
+    PlanPreview preview = PreviewPlan(plan, ListedRecords());
+    errors = preview.Errors();
+    if (errors.empty()) *pPreview = std::move(preview);
+  }
+  if (errors.empty()) return true;
+  *pErrors = std::move(errors);
+  return false;
+}
+
+bool CQUORINPresenter::StartPlan(const PlanPreview& preview, std::string* psError) {
+  if (m_pPlan && !m_pPlan->IsDone()) {
+    *psError = "a plan is still being sent (" + std::to_string(m_pPlan->GetDoneCount()) + " of " +
+               std::to_string(m_pPlan->GetStepCount()) + " devices done)";
+    return false;
+  }
+  if (!preview.Errors().empty()) {
+    *psError = preview.Errors().front();
+    return false;
+  }
+  if (PlanMakesSharedIP(preview)) {
+    *psError = "the plan would give an address to more than one device";
+    return false;
+  }
+  if (preview.CountChanged() == 0) {
+    *psError = "every planned device already holds these settings";
+    return false;
+  }
+  if (m_pPlan)
+    for (uint64_t key : m_pPlan->Keys()) m_vecDirtyRows.push_back(key);
+  m_pPlan = std::make_unique<CPlanApplyJob>(preview);
+  m_sPlanRefusal.clear();
+  for (uint64_t key : m_pPlan->Keys()) {
+    uint8_t byMAC[6];
+    MacOfKey(key, byMAC);
+    m_apply.Forget(byMAC);
+    m_vecDirtyRows.push_back(key);
+  }
+  PumpPlan();
+  m_vecPlanSettled.clear();
+  UpdateMarks(false);
+  UpdateStatus(true);
+  return true;
+}
+
+std::string CQUORINPresenter::BackupText(const std::string& sTime) const {
+  return BackupToJson(ListedRecords(), sTime);
+}
+
+bool CQUORINPresenter::IsRowUnsettled(DeviceRowKey key) const {
+  uint8_t byMAC[6];
+  MacOfKey(key, byMAC);
+  if (const ApplyState* pState = m_apply.Find(byMAC))
+    return *pState == ApplyState::kNotConfirmed || *pState == ApplyState::kNotSent;
+  if (!m_pPlan || m_pPlan->IsWaiting(key)) return false;
+  const ReportLine* pLine = m_pPlan->Find(key);
+  return pLine != nullptr && (pLine->outcome == DeviceOutcome::kNotConfirmed ||
+                              pLine->outcome == DeviceOutcome::kNotSent || pLine->outcome == DeviceOutcome::kRefused);
+}
+
+std::string CQUORINPresenter::PlanStatusText() const {
+  if (!m_sPlanRefusal.empty()) return m_sPlanRefusal;
+  if (!m_pPlan) return {};
+  if (!m_pPlan->IsDone())
+    return "Sending plan: " + std::to_string(m_pPlan->GetDoneCount()) + " of " +
+           std::to_string(m_pPlan->GetStepCount()) + " devices done";
+  const std::vector<ReportLine>& lines = m_pPlan->Report();
+  std::string sText = "Plan:";
+  bool bFirst = true;
+  for (DeviceOutcome outcome : {DeviceOutcome::kConfirmed, DeviceOutcome::kUnchanged, DeviceOutcome::kNotConfirmed,
+                                DeviceOutcome::kNotFound, DeviceOutcome::kNotSent, DeviceOutcome::kRefused}) {
+    const size_t n = CountOutcome(lines, outcome);
+    if (n == 0) continue;
+    sText += (bFirst ? " " : ", ") + std::to_string(n) + " " + DeviceOutcomeText(outcome);
+    bFirst = false;
+  }
+  // The devices that did not take their settings, by name, the first few of them.
+  std::string sNamed;
+  size_t nUnsettled = 0;
+  for (const ReportLine& line : lines) {
+    if (line.outcome == DeviceOutcome::kConfirmed || line.outcome == DeviceOutcome::kUnchanged) continue;
+    if (++nUnsettled > CApplyTracker::kStatusItems) continue;
+    const std::string sName = TerminalText(line.sName);
+    sNamed += (sNamed.empty() ? "" : ", ") + (sName.empty() ? FormatMAC(line.mac.data())
+                                                             : sName + " (" + FormatMAC(line.mac.data()) + ")");
+  }
+  if (nUnsettled > CApplyTracker::kStatusItems)
+    sNamed += " (+" + std::to_string(nUnsettled - CApplyTracker::kStatusItems) + " more)";
+  return sNamed.empty() ? sText : sText + " - " + sNamed;
 }
 
 void CQUORINPresenter::OnBasicConfig() {
+  if (m_view.GetSelectedRows().size() > 1) {
+    OnMultiConfig();
+    return;
+  }
   CKestoInfo* pCopy = GetSelectedRecord();
   if (pCopy == nullptr || !m_fnRunDialog) return;
   CConfigKestoModel model(*pCopy);
@@ -305,8 +466,7 @@ void CQUORINPresenter::UpdateRowMarks(Row& row) {
     m_setSeveralShown.insert(row.key);
   else
     m_setSeveralShown.erase(row.key);
-  const ApplyState* pState = m_apply.Find(row.shown.byMAC);
-  const bool bUnsettled = pState != nullptr && (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kNotSent);
+  const bool bUnsettled = IsRowUnsettled(row.key);
   if (bUnsettled)
     m_setUnsettled.insert(row.key);
   else
@@ -332,6 +492,7 @@ void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
   m_nStatusSweepSent = nSweepSent;
   std::vector<std::string> parts;
   if (std::string sApply = m_apply.StatusText(); !sApply.empty()) parts.push_back(std::move(sApply));
+  if (std::string sPlan = PlanStatusText(); !sPlan.empty()) parts.push_back(std::move(sPlan));
   if (qwRefused > 0) {
     const std::string sCount = std::to_string(qwRefused) + (qwRefused == 1 ? " new device" : " new devices");
     parts.push_back(bFull ? "List full (" + std::to_string(m_finder.GetMaxEntries()) + " devices): " + sCount +
@@ -377,6 +538,12 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
       if (!unconfirmed.empty() && row.bSeveralSenders) sLine += " (not shown by " + FormatEndpoints(unconfirmed) + ")";
     }
     lines.push_back(std::move(sLine));
+  } else if (const ReportLine* pLine = m_pPlan ? m_pPlan->Find(row.key) : nullptr) {
+    std::string sLine = "Plan: ";
+    if (m_pPlan->IsWaiting(row.key)) sLine += "waiting for the device to show its new settings";
+    else sLine += DeviceOutcomeText(pLine->outcome);
+    if (pLine->outcome == DeviceOutcome::kRefused) sLine += ": " + pLine->sReason;
+    lines.push_back(std::move(sLine));
   }
   std::string sToolTip;
   for (const std::string& sLine : lines) sToolTip += (sToolTip.empty() ? "" : "\n") + sLine;
@@ -385,6 +552,11 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
 
 void CQUORINPresenter::ClearApplyOutcomes() {
   m_apply.Clear();
+  m_sPlanRefusal.clear();
+  if (m_pPlan && m_pPlan->IsDone()) {
+    for (uint64_t key : m_pPlan->Keys()) m_vecDirtyRows.push_back(key);
+    m_pPlan.reset();
+  }
   NoteApplyChanges();
   UpdateMarks(false);
   UpdateStatus(true);

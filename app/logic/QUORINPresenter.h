@@ -15,6 +15,8 @@
 #include "app/logic/ConfigKestoModel.h"
 #include "app/logic/DeviceFilter.h"
 #include "app/logic/DeviceListView.h"
+#include "app/logic/MultiConfigForm.h"
+#include "app/logic/PlanApplyJob.h"
 #include "formats/ListedDevice.h"
 #include "discovery/KestoAddressCheck.h"
 #include "discovery/KestoDestinations.h"
@@ -32,6 +34,8 @@ class CQUORINPresenter {
   using RunDialog = std::function<bool(CConfigKestoModel&)>;
   // Opens an address in the user's browser.
   using OpenUrl = std::function<void(const std::string&)>;
+  // Runs the form for several devices modally; true when confirmed.
+  using RunMultiDialog = std::function<bool(CMultiConfigForm&)>;
   static constexpr const char* kUnreachableText = "not reachable from this computer: its web page may not open";
   // A pass stops taking waiting answers after this long (looking at the clock every
   // kReadsPerClockLook reads) or this many, so the window never freezes under a flood;
@@ -61,6 +65,29 @@ class CQUORINPresenter {
   void OnBasicConfig();
   // "Lauch Configurator...": open the selected device's web page.
   void OnLaunchConfigurator();
+
+  // "Basic Config..." with several rows selected: the form for them all, whose
+  // plan is then sent as StartPlan sends one.
+  void SetMultiConfigDialog(RunMultiDialog fnRunMultiDialog) { m_fnRunMultiDialog = std::move(fnRunMultiDialog); }
+  void OnMultiConfig();
+  // The selected rows' records in the order the list shows them, hidden rows left out.
+  std::vector<KESTO_RECORD> SelectedRecords() const;
+  // Every row's record as shown, oldest device first.
+  std::vector<KESTO_RECORD> ListedRecords() const;
+  // "Apply plan...": a plan as `kesto apply` reads it (CSV or JSON) or a backup
+  // as `kesto restore` reads it, previewed against the listed devices. False
+  // with every problem when it is refused.
+  bool PreviewPlanText(std::string_view text, PlanPreview* pPreview, std::vector<std::string>* pErrors) const;
+  // Sends a previewed plan a few devices at a time from the passes, each
+  // confirmed as `kesto apply` confirms it. False with the reason when it is
+  // refused: one still running, nothing to change, an address it would share.
+  bool StartPlan(const PlanPreview& preview, std::string* psError);
+  // The plan being sent or last sent, or null.
+  const CPlanApplyJob* GetPlanJob() const { return m_pPlan.get(); }
+  // "Back up...": every listed device's full record as `kesto backup` writes it.
+  std::string BackupText(const std::string& sTime) const;
+  // Whether a row's last settings (one device's or a plan's) did not take.
+  bool IsRowUnsettled(DeviceRowKey key) const;
 
   // The filter box: shows only the matching rows; every row is kept.
   void SetFilterText(std::string_view text);
@@ -148,12 +175,21 @@ class CQUORINPresenter {
   // Queues the rows whose outcome of sent settings may have changed.
   void NoteApplyChanges();
   void UpdateStatus(bool bApplyChanged);
+  // Drives the plan being sent; true when an outcome was settled.
+  bool PumpPlan();
+  std::string PlanStatusText() const;
   std::string ToolTipFor(const Row& row) const;
 
   CKestoFinder& m_finder;
   IDeviceListView& m_view;
   RunDialog m_fnRunDialog;
   OpenUrl m_fnOpenUrl;
+  RunMultiDialog m_fnRunMultiDialog;
+  std::unique_ptr<CPlanApplyJob> m_pPlan;
+  // Devices whose plan outcome was settled since the marks were last redone.
+  std::vector<uint64_t> m_vecPlanSettled;
+  // Why the last plan from the form was not sent, for the status line.
+  std::string m_sPlanRefusal;
   CDeviceFilter m_filter;
   CApplyTracker m_apply;
   // Kept in line with the rows' shown records, one holder per row.

@@ -24,6 +24,8 @@
 
 #include "app/ConfigKestoDlg.h"
 #include "app/DialogUnits.h"
+#include "app/MultiConfigDlg.h"
+#include "app/PlanPreviewList.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/QUORINDlg.h"
 #include "support/FakeClock.h"
@@ -546,6 +548,44 @@ class MainWindowTest : public QObject {
     QCOMPARE(nDialogs, 2);
     window->GetFilterEdit()->setText(QStringLiteral("zzz"));  // hides and deselects the row
     QVERIFY(!window->GetBasicConfigButton()->isEnabled());
+  }
+
+  void severalSelectedRowsOpenTheFormWithItsPlan() {
+    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u), MakeRecord(2, "Second", 0x0A000006u),
+                              MakeRecord(3, "Third", 0x0A000007u)});
+    window->show();
+    QTreeWidget* pList = window->GetList();
+    QCOMPARE(pList->selectionMode(), QAbstractItemView::ExtendedSelection);
+    // Third and First, the top and bottom rows, by Ctrl+click.
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, {}, pList->visualItemRect(pList->topLevelItem(0)).center());
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      pList->visualItemRect(pList->topLevelItem(2)).center());
+    QCOMPARE(pList->selectedItems().size(), 2);
+    QVERIFY(window->GetBasicConfigButton()->isEnabled());
+    QVERIFY(!window->GetLaunchButton()->isEnabled());  // a web page is one device's
+    QString sTitle, sPlan, sApply;
+    QTimer::singleShot(0, this, [&] {
+      auto* pDialog = qobject_cast<CMultiConfigDlg*>(QApplication::activeModalWidget());
+      if (pDialog == nullptr) return;
+      sTitle = pDialog->windowTitle();
+      QVERIFY(!pDialog->GetApplyButton()->isEnabled());  // every field blank: nothing to send
+      pDialog->GetFirstIPEdit()->setText(QStringLiteral("10.0.0.20"));
+      CPlanPreviewList* pPreview = pDialog->GetPreviewList();
+      for (int i = 0; i < pPreview->topLevelItemCount(); ++i)
+        sPlan += pPreview->topLevelItem(i)->text(0) + u':' + pPreview->topLevelItem(i)->text(2) + u';';
+      sApply = pDialog->GetApplyButton()->text();
+      pDialog->reject();
+    });
+    QTimer::singleShot(5000, this, [] {
+      if (QWidget* pModal = QApplication::activeModalWidget()) pModal->close();
+    });
+    const size_t nSentBefore = m_pSocket->sent.size();
+    window->GetBasicConfigButton()->click();
+    QCOMPARE(sTitle, QStringLiteral("Kesto Configuration: 2 devices"));
+    // In the list's order, top row first.
+    QCOMPARE(sPlan, QStringLiteral("Third:IP 10.0.0.7 -> 10.0.0.20;First:IP 10.0.0.5 -> 10.0.0.21;"));
+    QCOMPARE(sApply, QStringLiteral("&Apply to 2 devices"));
+    QCOMPARE(m_pSocket->sent.size(), nSentBefore);  // cancelled: nothing sent
   }
 
   void rowMenuAndCtrlCCopyTheDevice() {

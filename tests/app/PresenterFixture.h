@@ -55,6 +55,13 @@ class RecordingView : public IDeviceListView {
     *pKey = shown[iSelected];
     return true;
   }
+  // With selectedRows set, those shown indexes are selected, in that order.
+  std::vector<DeviceRowKey> GetSelectedRows() const override {
+    if (selectedRows.empty()) return IDeviceListView::GetSelectedRows();
+    std::vector<DeviceRowKey> keys;
+    for (int i : selectedRows) keys.push_back(shown.at(static_cast<size_t>(i)));
+    return keys;
+  }
   void SetStatusText(const std::string& sText) override { sStatus = sText; }
   void SetAdapterNames(const std::vector<std::string>& names) override { adapters = names; }
 
@@ -73,6 +80,7 @@ class RecordingView : public IDeviceListView {
   int nRewrites = 0;
   int nMarks = 0;
   int iSelected = -1;
+  std::vector<int> selectedRows;
   std::string sStatus;
   std::vector<std::string> adapters;
 

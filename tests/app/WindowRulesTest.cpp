@@ -141,7 +141,7 @@ TEST(DeviceListState, CountsAndEmptyMessages) {
     const char* pszCount;
     const char* pszEmptyStart;  // "" when rows are shown
   } cases[] = {
-      {{0, 0, false, false, false}, "Searching...", "Searching..."},
+      {{0, 0, false, false, false}, "Searching...", "No device has answered yet."},
       {{0, 0, false, false, true}, "Searching...", "No network adapter here can broadcast"},
       {{0, 0, true, false, false}, "0 devices", "No device answers at the moment"},
       {{1, 1, true, false, false}, "1 device", ""},

@@ -1,0 +1,102 @@
+#include "app/PlanCommands.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "app/PlanPreviewDlg.h"
+#include "app/logic/QUORINPresenter.h"
+#include "plan/DevicePlan.h"
+#include "plan/PlanCsvRows.h"
+
+namespace {
+
+// Problems listed before "and N more".
+constexpr size_t kErrorsShown = 12;
+
+}  // namespace
+
+CPlanCommands::CPlanCommands(CQUORINPresenter& presenter, QWidget* pWindow, Report fnStatus, Report fnError)
+    : QObject(pWindow),
+      m_presenter(presenter),
+      m_pWindow(pWindow),
+      m_fnStatus(std::move(fnStatus)),
+      m_fnError(std::move(fnError)) {}
+
+void CPlanCommands::OnApplyPlan() {
+  if (m_pPlanDialog == nullptr) {
+    // Without a CSV parser in this build only JSON plans and backups are offered.
+    const QString sFilter = CsvPlansAvailable() ? QStringLiteral("Plans and backups (*.csv *.json);;All files (*)")
+                                                : QStringLiteral("JSON plans and backups (*.json);;All files (*)");
+    m_pPlanDialog = new QFileDialog(m_pWindow, QStringLiteral("Apply plan"), QString(), sFilter);
+    m_pPlanDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    m_pPlanDialog->setFileMode(QFileDialog::ExistingFile);
+    connect(m_pPlanDialog, &QFileDialog::fileSelected, this, [this](const QString& sPath) { OpenPlan(sPath); });
+  }
+  m_pPlanDialog->open();
+}
+
+bool CPlanCommands::OpenPlan(const QString& sPath) {
+  QFile file(sPath);
+  if (!file.open(QIODevice::ReadOnly)) {
+    m_fnError(QStringLiteral("The plan %1 could not be read:\n%2").arg(sPath, file.errorString()));
+    return false;
+  }
+  // One byte over the bound is enough to refuse a larger file.
+  const QByteArray bytes = file.read(static_cast<qint64>(kMaxPlanBytes) + 1);
+  PlanPreview preview;
+  std::vector<std::string> errors;
+  if (!m_presenter.PreviewPlanText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &preview,
+                                   &errors)) {
+    QString sText = QStringLiteral("The plan %1 was refused; nothing was sent:\n").arg(QFileInfo(sPath).fileName());
+    for (size_t i = 0; i < errors.size() && i < kErrorsShown; ++i) sText += u'\n' + QString::fromUtf8(errors[i].c_str());
+    if (errors.size() > kErrorsShown) sText += QStringLiteral("\n(and %1 more problems)").arg(errors.size() - kErrorsShown);
+    m_fnError(sText);
+    return false;
+  }
+  if (m_pPreview != nullptr) m_pPreview->deleteLater();
+  m_pPreview = new CPlanPreviewDlg(QFileInfo(sPath).fileName(), std::move(preview), m_pWindow);
+  connect(m_pPreview, &QDialog::accepted, this, [this] {
+    std::string sError;
+    if (!m_presenter.StartPlan(m_pPreview->GetPreview(), &sError))
+      m_fnError(QStringLiteral("The plan was not sent: %1").arg(QString::fromUtf8(sError.c_str())));
+  });
+  m_pPreview->open();
+  return true;
+}
+
+void CPlanCommands::OnBackup() {
+  if (m_pBackupDialog == nullptr) {
+    m_pBackupDialog = new QFileDialog(m_pWindow, QStringLiteral("Back up"), QString(),
+                                      QStringLiteral("JSON files (*.json)"));
+    m_pBackupDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_pBackupDialog->setDefaultSuffix(QStringLiteral("json"));
+    m_pBackupDialog->selectFile(QStringLiteral("kesto-backup.json"));
+    connect(m_pBackupDialog, &QFileDialog::fileSelected, this, [this](const QString& sPath) { BackupTo(sPath); });
+  }
+  m_pBackupDialog->open();
+}
+
+bool CPlanCommands::BackupTo(const QString& sPath) {
+  const size_t nDevices = m_presenter.ListedRecords().size();
+  if (nDevices == 0) {
+    m_fnError(QStringLiteral("No device is listed; nothing was backed up."));
+    return false;
+  }
+  const std::string sText =
+      m_presenter.BackupText(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString());
+  // Written beside the target and renamed over it, so a failed write leaves the old file whole.
+  QSaveFile file(sPath);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(sText.data(), static_cast<qint64>(sText.size())) != static_cast<qint64>(sText.size()) ||
+      !file.commit()) {
+    m_fnError(QStringLiteral("The backup could not be written to %1:\n%2").arg(sPath, file.errorString()));
+    return false;
+  }
+  m_fnStatus(QStringLiteral("Backed up %1 %2 to %3")
+                 .arg(nDevices)
+                 .arg(nDevices == 1 ? QStringLiteral("device") : QStringLiteral("devices"), QFileInfo(sPath).fileName()));
+  return true;
+}

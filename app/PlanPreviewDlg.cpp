@@ -1,0 +1,66 @@
+#include "app/PlanPreviewDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/DialogUnits.h"
+#include "app/PlanPreviewList.h"
+#include "app/ProgramIcon.h"
+#include "app/logic/PlanPreviewTable.h"
+
+namespace {
+
+// Addresses named as shared before "and N more".
+constexpr size_t kSharedShown = 5;
+
+}  // namespace
+
+CPlanPreviewDlg::CPlanPreviewDlg(const QString& sFileName, PlanPreview preview, QWidget* pParent)
+    : QDialog(pParent),
+      m_preview(std::move(preview)),
+      m_pList(new CPlanPreviewList(this)),
+      m_pSummary(new QLabel(this)),
+      m_pApply(new QPushButton(this)) {
+  const CDialogUnits du;
+  setWindowTitle(QStringLiteral("Apply plan"));
+  setWindowIcon(ProgramIcon());
+  auto* pIntro = new QLabel(QStringLiteral("%1 against the devices listed now (nothing is sent until you apply it):")
+                                .arg(sFileName),
+                            this);
+  pIntro->setTextFormat(Qt::PlainText);
+  pIntro->setWordWrap(true);
+  m_pList->ShowPreview(m_preview);
+
+  QString sSummary = QString::fromStdString(CPlanPreviewTable::SummaryText(m_preview)) + u'.';
+  const std::vector<std::string> shared = CPlanPreviewTable::SharedIPTexts(m_preview);
+  for (size_t i = 0; i < shared.size() && i < kSharedShown; ++i)
+    sSummary += QStringLiteral("\nWarning: ") + QString::fromStdString(shared[i]);
+  if (shared.size() > kSharedShown)
+    sSummary += QStringLiteral("\n(and %1 more shared addresses)").arg(shared.size() - kSharedShown);
+  const bool bRefused = PlanMakesSharedIP(m_preview);
+  if (bRefused) sSummary += QStringLiteral("\nThe plan would give an address to more than one device: it cannot be applied.");
+  m_pSummary->setText(sSummary);
+  m_pSummary->setTextFormat(Qt::PlainText);
+  m_pSummary->setWordWrap(true);
+
+  const size_t nChanged = m_preview.CountChanged();
+  m_pApply->setText(QStringLiteral("&Apply to %1 %2").arg(nChanged).arg(nChanged == 1 ? "device" : "devices"));
+  m_pApply->setEnabled(nChanged > 0 && !bRefused);
+  m_pApply->setDefault(true);
+  auto* pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* pButtons = new QHBoxLayout;
+  pButtons->addStretch(1);
+  pButtons->addWidget(m_pApply);
+  pButtons->addWidget(pCancel);
+
+  auto* pLayout = new QVBoxLayout(this);
+  pLayout->addWidget(pIntro);
+  pLayout->addWidget(m_pList, 1);
+  pLayout->addWidget(m_pSummary);
+  pLayout->addLayout(pButtons);
+  resize(du.Size(330, 200));
+  connect(m_pApply, &QPushButton::clicked, this, &QDialog::accept);
+  connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
