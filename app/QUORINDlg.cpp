@@ -690,7 +690,8 @@ QMenu* CQUORINDlg::CreateStatusMenu() {
 }
 
 void CQUORINDlg::OnRowMenu(const QPoint& pos) {
-  if (QTreeWidgetItem* pItem = m_ctlList->itemAt(pos)) {
+  // A click on a row outside the selection selects it alone; inside, the selection stays.
+  if (QTreeWidgetItem* pItem = m_ctlList->itemAt(pos); pItem != nullptr && !pItem->isSelected()) {
     m_ctlList->setCurrentItem(pItem);
     pItem->setSelected(true);
   }
