@@ -1,0 +1,177 @@
+// The main window's menus and file commands: the header, row, status and
+// targets menus, copying rows, and the export.
+#include "app/QUORINDlg.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/DeviceItem.h"
+#include "app/logic/DeviceColumnSet.h"
+#include "app/logic/DeviceExport.h"
+#include "formats/DeviceCsv.h"
+
+QMenu* CQUORINDlg::CreateHeaderMenu() {
+  auto* pMenu = new QMenu(this);
+  for (int i = CDeviceColumnSet::kDefaultCount; i < CDeviceColumnSet::kCount; ++i) {
+    QAction* pAction = pMenu->addAction(QString::fromLatin1(CDeviceColumnSet::Get(i).pszTitle));
+    pAction->setCheckable(true);
+    pAction->setChecked(!m_ctlList->isColumnHidden(i));
+    connect(pAction, &QAction::toggled, this, [this, i](bool bOn) { SetColumnShown(i, bOn); });
+  }
+  pMenu->addSeparator();
+  pMenu->addAction(QStringLiteral("Fit columns to contents"), this, [this] { FitColumns(); });
+  QAction* pNewest = pMenu->addAction(QStringLiteral("Sort newest first"), this, [this] { SetSortOrder({}); });
+  pNewest->setEnabled(!m_order.IsNewestFirst());
+  return pMenu;
+}
+
+QMenu* CQUORINDlg::CreateRowMenu() {
+  auto* pMenu = new QMenu(this);
+  const QList<QTreeWidgetItem*> selected = m_ctlList->selectedItems();
+  const CDeviceItem* pItem = selected.isEmpty() ? nullptr : static_cast<CDeviceItem*>(selected.front());
+  const bool bRow = pItem != nullptr && m_presenter.GetSelectedRecord() != nullptr;
+  pMenu->addAction(QStringLiteral("&Basic Config..."), this, [this] { m_presenter.OnBasicConfig(); })->setEnabled(bRow);
+  pMenu->addAction(QStringLiteral("&Open web page"), this, [this] { m_presenter.OnLaunchConfigurator(); })->setEnabled(bRow);
+  pMenu->addSeparator();
+  if (!bRow) return pMenu;
+  const QString sMAC = QString::fromStdString(FormatMAC(pItem->record.byMAC));
+  const QString sIP = QString::fromStdString(FormatAddress(pItem->record.dwIPAddress));
+  pMenu->addAction(QStringLiteral("Copy &MAC address"), this, [sMAC] { QApplication::clipboard()->setText(sMAC); });
+  pMenu->addAction(QStringLiteral("Copy &IP address"), this, [sIP] { QApplication::clipboard()->setText(sIP); });
+  pMenu->addAction(QStringLiteral("&Copy row as CSV"), this, [this] { CopySelectedRows(); });
+  return pMenu;
+}
+
+QMenu* CQUORINDlg::CreateStatusMenu() {
+  auto* pMenu = new QMenu(this);
+  QAction* pClear = pMenu->addAction(QStringLiteral("Clear status history"), this, [this] {
+    m_history.Clear();
+    m_presenter.ClearApplyOutcomes();
+    m_history.Clear();  // clearing the outcomes may have reported once more
+    AddStatus(std::string());
+  });
+  pClear->setEnabled(!m_history.IsEmpty());
+  return pMenu;
+}
+
+void CQUORINDlg::OnRowMenu(const QPoint& pos) {
+  // A click on a row outside the selection selects it alone; inside, the selection stays.
+  if (QTreeWidgetItem* pItem = m_ctlList->itemAt(pos); pItem != nullptr && !pItem->isSelected()) {
+    m_ctlList->setCurrentItem(pItem);
+    pItem->setSelected(true);
+  }
+  std::unique_ptr<QMenu> menu(CreateRowMenu());
+  menu->exec(m_ctlList->viewport()->mapToGlobal(pos));
+}
+
+void CQUORINDlg::CopySelectedRows() {
+  std::string sText;
+  for (QTreeWidgetItem* p : m_ctlList->selectedItems()) {
+    const auto* pItem = static_cast<CDeviceItem*>(p);
+    if (pItem->bShown) sText += DeviceToCsvRow(pItem->record, pItem->bWarning);
+  }
+  if (sText.empty()) return;
+  QApplication::clipboard()->setText(QString::fromUtf8(DeviceCsvHeader() + sText));
+}
+
+void CQUORINDlg::OnExport() {
+  // Window-modal and not waited for: the loop keeps the list alive while the user
+  // picks a name, so no device ages out behind the dialog.
+  if (m_pExportDialog == nullptr) {
+    m_pExportDialog = new QFileDialog(this, QStringLiteral("Export"), QString(),
+                                      QStringLiteral("CSV files (*.csv);;JSON files (*.json)"));
+    m_pExportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_pExportDialog->selectFile(QStringLiteral("kesto-devices.csv"));
+    connect(m_pExportDialog, &QFileDialog::fileSelected, this, [this](const QString& sChosen) {
+      QString sPath = sChosen;
+      // A name without a known suffix takes the one of the chosen file type.
+      ExportFormat format;
+      if (!ExportFormatForPath(sPath.toStdString(), &format))
+        sPath += m_pExportDialog->selectedNameFilter().contains(QStringLiteral("json")) ? QStringLiteral(".json")
+                                                                                       : QStringLiteral(".csv");
+      ExportTo(sPath);
+    });
+  }
+  m_pExportDialog->open();
+}
+
+bool CQUORINDlg::ExportTo(const QString& sPath) {
+  ExportFormat format;
+  if (!ExportFormatForPath(sPath.toStdString(), &format)) {
+    ShowError(QStringLiteral("Choose a file name ending in .csv or .json:\n%1").arg(sPath));
+    return false;
+  }
+  const std::vector<ListedDevice> devices = m_presenter.ShownDevices();
+  const std::string sText = ExportDevices(devices, format);
+  // Written beside the target and renamed over it, so a failed write leaves the old file whole.
+  QSaveFile file(sPath);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(sText.data(), static_cast<qint64>(sText.size())) != static_cast<qint64>(sText.size()) ||
+      !file.commit()) {
+    ShowError(QStringLiteral("The device list could not be written to %1:\n%2").arg(sPath, file.errorString()));
+    return false;
+  }
+  AddStatus(QStringLiteral("Exported %1 %2 to %3")
+                .arg(devices.size())
+                .arg(devices.size() == 1 ? QStringLiteral("device") : QStringLiteral("devices"),
+                     QFileInfo(sPath).fileName())
+                .toStdString());
+  return true;
+}
+
+void CQUORINDlg::FillTargetsMenu() {
+  QMenu* pMenu = m_pTargets->menu();
+  pMenu->clear();
+  pMenu->addAction(QStringLiteral("&Add target..."), this, [this] { OnAddTarget(); });
+  pMenu->addSeparator();
+  if (m_targets.isEmpty()) pMenu->addAction(QStringLiteral("No targets: broadcasts only"))->setEnabled(false);
+  for (const QString& sTarget : std::as_const(m_targets))
+    pMenu->addAction(QStringLiteral("Remove %1").arg(sTarget), this, [this, sTarget] { RemoveTarget(sTarget); });
+  pMenu->addSeparator();
+  pMenu->addAction(QStringLiteral("&Clear targets"), this, [this] {
+    m_presenter.ClearTargets();
+    m_targets.clear();
+  })->setEnabled(!m_targets.isEmpty());
+}
+
+void CQUORINDlg::OnAddTarget(const QString& sText, const QString& sReason) {
+  // Not waited for, so the polling loop keeps the list alive while the user types.
+  static const QString kLabel = QStringLiteral("Address or range to probe (A.B.C.D or A.B.C.D/prefix):");
+  if (m_pTargetInput == nullptr) {
+    m_pTargetInput = new QInputDialog(this);
+    m_pTargetInput->setWindowTitle(QStringLiteral("Add target"));
+    connect(m_pTargetInput, &QInputDialog::textValueSelected, this, [this](const QString& s) { AddTarget(s); });
+  }
+  m_pTargetInput->setLabelText(sReason.isEmpty() ? kLabel : sReason + QStringLiteral("\n\n") + kLabel);
+  m_pTargetInput->setTextValue(sText);
+  m_pTargetInput->open();
+}
+
+bool CQUORINDlg::AddTarget(const QString& sText) {
+  const QString sTrimmed = sText.trimmed();
+  if (m_targets.contains(sTrimmed)) return true;
+  std::string sError;
+  if (!m_presenter.AddTarget(sTrimmed.toStdString(), &sError)) {
+    // The input comes back with the text, so a typo is mended rather than typed again.
+    OnAddTarget(sText, QString::fromStdString(sError));
+    return false;
+  }
+  m_targets << sTrimmed;
+  return true;
+}
+
+void CQUORINDlg::RemoveTarget(const QString& sText) {
+  if (!m_targets.removeOne(sText)) return;
+  m_presenter.ClearTargets();
+  std::string sError;
+  for (const QString& sTarget : std::as_const(m_targets)) m_presenter.AddTarget(sTarget.toStdString(), &sError);
+}
+
