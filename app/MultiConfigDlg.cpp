@@ -104,7 +104,7 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
   pLayout->addWidget(m_pPreview, 1);
   pLayout->addWidget(m_pProblem);
   pLayout->addLayout(pButtons);
-  resize(du.Size(330, 270));
+  resize(du.Size(420, 270));
 
   for (QLineEdit* pEdit : {m_pName, m_pFirstIP, m_pLastIP, m_pNetMask, m_pGateway, m_pDNS})
     connect(pEdit, &QLineEdit::textChanged, this, [this] { OnEdited(); });

@@ -60,7 +60,7 @@ CPlanPreviewDlg::CPlanPreviewDlg(const QString& sFileName, PlanPreview preview, 
   pLayout->addWidget(m_pList, 1);
   pLayout->addWidget(m_pSummary);
   pLayout->addLayout(pButtons);
-  resize(du.Size(330, 200));
+  resize(du.Size(420, 200));
   connect(m_pApply, &QPushButton::clicked, this, &QDialog::accept);
   connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);
 }

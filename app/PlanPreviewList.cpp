@@ -1,6 +1,7 @@
 #include "app/PlanPreviewList.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 #include "app/logic/PlanPreviewTable.h"
 
@@ -12,9 +13,10 @@ CPlanPreviewList::CPlanPreviewList(QWidget* pParent) : QTreeWidget(pParent) {
   setSelectionMode(QAbstractItemView::NoSelection);
   setFocusPolicy(Qt::NoFocus);
   const QFontMetrics metrics(font());
-  setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("Boiler room east")) + 16);
+  setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("Attic ventilation")) + 16);
   setColumnWidth(1, metrics.horizontalAdvance(QStringLiteral("00-DD-DD-DD-DD-DD")) + 16);
-  header()->setStretchLastSection(true);
+  // The changes column takes its longest text, with a scroll bar rather than a cut.
+  header()->setStretchLastSection(false);
 }
 
 void CPlanPreviewList::ShowPreview(const PlanPreview& preview) {
@@ -29,4 +31,16 @@ void CPlanPreviewList::ShowPreview(const PlanPreview& preview) {
     items << pItem;
   }
   addTopLevelItems(items);
+  resizeColumnToContents(2);
+  m_iChangesWidth = columnWidth(2) + 16;
+  FitChangesColumn();
+}
+
+void CPlanPreviewList::FitChangesColumn() {
+  setColumnWidth(2, std::max(m_iChangesWidth, viewport()->width() - columnWidth(0) - columnWidth(1)));
+}
+
+void CPlanPreviewList::resizeEvent(QResizeEvent* pEvent) {
+  QTreeWidget::resizeEvent(pEvent);
+  FitChangesColumn();
 }

@@ -65,12 +65,11 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
       m_pAdapter(new QComboBox(this)),
       m_pTargets(new QToolButton(this)),
       m_pExport(new QPushButton(QStringLiteral("E&xport..."), this)),
-      m_pApplyPlan(new QPushButton(QStringLiteral("Apply &plan..."), this)),
-      m_pBackup(new QPushButton(QStringLiteral("Back &up..."), this)),
       m_ctlList(new QTreeWidget(this)),
       m_pEmpty(new QLabel(m_ctlList->viewport())),
       m_pBasicConfig(new QPushButton(QStringLiteral("&Basic Config..."), this)),
       m_pLaunch(new QPushButton(QStringLiteral("&Lauch Configurator..."), this)),
+      m_pPlans(new QToolButton(this)),
       m_pNewestFirst(new QPushButton(QStringLiteral("&Newest first"), this)),
       m_pAbout(new QPushButton(QStringLiteral("About..."), this)),
       m_pStatus(new QLabel(this)),
@@ -121,7 +120,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   m_pEmpty->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   // Enter means nothing on the buttons: no button is the default.
-  for (QPushButton* pButton : {m_pBasicConfig, m_pLaunch, m_pExport, m_pApplyPlan, m_pBackup, m_pNewestFirst, m_pAbout}) {
+  for (QPushButton* pButton : {m_pBasicConfig, m_pLaunch, m_pExport, m_pNewestFirst, m_pAbout}) {
     pButton->setAutoDefault(false);
     pButton->setDefault(false);
   }
@@ -129,18 +128,24 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   setTabOrder(m_pFilter, m_ctlList);
   setTabOrder(m_ctlList, m_pBasicConfig);
   setTabOrder(m_pBasicConfig, m_pLaunch);
-  setTabOrder(m_pLaunch, m_pNewestFirst);
+  setTabOrder(m_pLaunch, m_pPlans);
+  setTabOrder(m_pPlans, m_pNewestFirst);
   setTabOrder(m_pNewestFirst, m_pAbout);
   setTabOrder(m_pAbout, m_pAdapter);
   setTabOrder(m_pAdapter, m_pTargets);
   setTabOrder(m_pTargets, m_pExport);
-  setTabOrder(m_pExport, m_pApplyPlan);
-  setTabOrder(m_pApplyPlan, m_pBackup);
-  m_pApplyPlan->setToolTip(QStringLiteral("Opens a plan (CSV or JSON, as kesto apply reads it) or a backup, shows what "
-                                          "it would change on each device, and applies it when you confirm"));
-  m_pBackup->setToolTip(QStringLiteral("Writes every listed device's settings to a JSON file, to apply again later"));
-  connect(m_pApplyPlan, &QPushButton::clicked, this, [this] { m_pPlanCommands->OnApplyPlan(); });
-  connect(m_pBackup, &QPushButton::clicked, this, [this] { m_pPlanCommands->OnBackup(); });
+  m_pPlans->setText(QStringLiteral("&Plans"));
+  m_pPlans->setPopupMode(QToolButton::InstantPopup);
+  m_pPlans->setFocusPolicy(Qt::StrongFocus);
+  m_pPlans->setToolTip(QStringLiteral("Settings for many devices at once: a plan file or a backup"));
+  auto* pPlansMenu = new QMenu(m_pPlans);
+  pPlansMenu->setToolTipsVisible(true);
+  pPlansMenu->addAction(QStringLiteral("&Apply plan..."), this, [this] { m_pPlanCommands->OnApplyPlan(); })
+      ->setToolTip(QStringLiteral("Opens a plan (CSV or JSON, as kesto apply reads it) or a backup, shows what it "
+                                  "would change on each device, and applies it when you confirm"));
+  pPlansMenu->addAction(QStringLiteral("&Back up..."), this, [this] { m_pPlanCommands->OnBackup(); })
+      ->setToolTip(QStringLiteral("Writes every listed device's settings to a JSON file, to apply again later"));
+  m_pPlans->setMenu(pPlansMenu);
 
   connect(m_pBasicConfig, &QPushButton::clicked, this, [this] { m_presenter.OnBasicConfig(); });
   connect(m_pLaunch, &QPushButton::clicked, this, [this] { m_presenter.OnLaunchConfigurator(); });
@@ -178,12 +183,11 @@ void CQUORINDlg::BuildLayout() {
   pTop->addWidget(m_pAdapter);
   pTop->addWidget(m_pTargets);
   pTop->addWidget(m_pExport);
-  pTop->addWidget(m_pApplyPlan);
-  pTop->addWidget(m_pBackup);
 
   auto* pButtons = new QHBoxLayout;
   pButtons->addWidget(m_pBasicConfig);
   pButtons->addWidget(m_pLaunch);
+  pButtons->addWidget(m_pPlans);
   pButtons->addStretch(1);
   pButtons->addWidget(m_pNewestFirst);
   pButtons->addWidget(m_pAbout);

@@ -88,8 +88,8 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QMessageBox* GetAboutBox() const { return m_pAboutBox; }
   QLineEdit* GetFilterEdit() const { return m_pFilter; }
   QPushButton* GetExportButton() const { return m_pExport; }
-  QPushButton* GetApplyPlanButton() const { return m_pApplyPlan; }
-  QPushButton* GetBackupButton() const { return m_pBackup; }
+  // "Plans": Apply plan... and Back up..., for many devices at once.
+  QToolButton* GetPlansButton() const { return m_pPlans; }
   CPlanCommands& GetPlanCommands() { return *m_pPlanCommands; }
   QComboBox* GetAdapterBox() const { return m_pAdapter; }
   QToolButton* GetTargetsButton() const { return m_pTargets; }
@@ -152,8 +152,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QComboBox* m_pAdapter;
   QToolButton* m_pTargets;
   QPushButton* m_pExport;
-  QPushButton* m_pApplyPlan;
-  QPushButton* m_pBackup;
+  QToolButton* m_pPlans;
   QTreeWidget* m_ctlList;
   QLabel* m_pEmpty;
   QPushButton* m_pBasicConfig;

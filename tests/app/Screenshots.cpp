@@ -17,10 +17,12 @@
 
 #include "app/ConfigKestoDlg.h"
 #include "app/IPAddressEdit.h"
+#include "app/MultiConfigDlg.h"
 #include "app/ProgramIcon.h"
 #include "app/QUORINDlg.h"
 #include "app/logic/ConfigKestoModel.h"
 #include "app/logic/DeviceColumnSet.h"
+#include "app/logic/MultiConfigForm.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/InterfaceBuilder.h"
@@ -166,5 +168,16 @@ int main(int argc, char* argv[]) {
   if (!both.save(sCheck)) return 1;
   std::printf("%s\n", qPrintable(sCheck));
   pBox->close();
+  dialog.close();
+
+  // Five rows selected: the form for them all, with a range of addresses and the plan it makes.
+  window->GetList()->clearSelection();
+  for (int i = 0; i < 5; ++i) window->GetList()->topLevelItem(i)->setSelected(true);
+  CMultiConfigForm form(window->GetPresenter().SelectedRecords(), window->GetPresenter().ListedRecords());
+  CMultiConfigDlg multi(form, window.get());
+  multi.GetFirstIPEdit()->setText(QStringLiteral("192.168.1.100"));
+  multi.GetLastIPEdit()->setText(QStringLiteral("192.168.1.120"));
+  multi.show();
+  if (!Save(multi, sDir + QStringLiteral("/multi-config-dialog.png"))) return 1;
   return 0;
 }

@@ -4,10 +4,12 @@
 // test network namespace.
 //
 // Usage: app_window_load [--target A.B.C.D:PORT | --lab] [--seconds S] [--add-target RANGE]
-//                        [--set-at S --set-name NAME]
+//                        [--set-at S --set-name NAME] [--sort COLUMN] [--maximise]
 // Prints: rows, removals (rows deleted), refused, drops (the kernel's count for the
 // finder's socket), CPU ms, the probes' intervals are counted by the simulator, and
-// for --set-at the status line once the settings were confirmed (or not).
+// for --set-at the status line once the settings were confirmed (or not); with --sort
+// (the list sorted by that column, 2 for IP addresses, from the start) whether the rows
+// ended in that order, and with --maximise whether the window was maximised.
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
@@ -27,6 +29,8 @@
 #include "app/EventPump.h"
 #include "app/QUORINDlg.h"
 #include "app/logic/ConfigKestoModel.h"
+#include "app/logic/DeviceColumnSet.h"
+#include "app/logic/DeviceSortOrder.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
 
@@ -76,7 +80,8 @@ int main(int argc, char* argv[]) {
   KestoFinderOptions options;
   options.iReceiveBufferBytes = 8 << 20;  // as the program's own main asks
   bool bTarget = false, bLab = false;
-  int iSeconds = 60, iSetAt = -1;
+  int iSeconds = 60, iSetAt = -1, iSort = -1;
+  bool bMaximise = false;
   std::string sAddTarget, sSetName = "Set during the sweep";
   for (int i = 1; i < argc; ++i) {
     const std::string sArg = argv[i];
@@ -94,6 +99,10 @@ int main(int argc, char* argv[]) {
       sAddTarget = pszValue, ++i;
     } else if (sArg == "--set-at") {
       iSetAt = std::atoi(pszValue), ++i;
+    } else if (sArg == "--sort") {
+      iSort = std::atoi(pszValue), ++i;
+    } else if (sArg == "--maximise") {
+      bMaximise = true;
     } else if (sArg == "--set-name") {
       sSetName = pszValue, ++i;
     } else {
@@ -108,7 +117,15 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   CQUORINDlg window(std::make_unique<CKestoFinder>(options));
   if (!window.GetFinder().IsSocketOpen()) return std::fprintf(stderr, "socket not open\n"), 1;
-  window.show();
+  if (iSort >= 0) {
+    CDeviceSortOrder order;
+    order.Set(iSort, true);
+    window.SetSortOrder(order);
+  }
+  if (bMaximise)
+    window.showMaximized();
+  else
+    window.show();
   if (!sAddTarget.empty() && !window.AddTarget(QString::fromStdString(sAddTarget)))
     return std::fprintf(stderr, "target refused\n"), 2;
   QTreeWidget* pList = window.GetList();
@@ -153,6 +170,19 @@ int main(int argc, char* argv[]) {
               SocketDrops(local.wPort) - nDropsBefore, nPasses, nBehindPasses);
   std::printf("cpu %.0f ms in %.0f ms = %.1f %% of a core\n", dCpuMs, dWallMs, 100.0 * dCpuMs / dWallMs);
   std::printf("status: %s\n", qPrintable(window.GetStatusLabel()->text()));
+  if (bMaximise) std::printf("maximised %d\n", window.isMaximized() ? 1 : 0);
+  if (iSort == CDeviceColumnSet::kIP) {
+    // Addresses compare as numbers, ties by arrival: the texts' numbers must not fall.
+    bool bInOrder = true;
+    uint32_t dwLast = 0;
+    for (int i = 0; i < pList->topLevelItemCount(); ++i) {
+      uint32_t dwIP = 0;
+      ParseAddress(pList->topLevelItem(i)->text(CDeviceColumnSet::kIP).toStdString(), &dwIP);
+      bInOrder = bInOrder && dwIP >= dwLast;
+      dwLast = dwIP;
+    }
+    std::printf("order %s\n", bInOrder ? "ok" : "broken");
+  }
   if (iSetAt >= 0) {
     int nRenamed = 0;
     for (int i = 0; i < pList->topLevelItemCount(); ++i)

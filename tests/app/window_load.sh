@@ -3,7 +3,8 @@
 #   tests/app/window_load.sh BUILD_DIR loopback N [SECONDS]   window on loopback against kesto-sim --count N
 #   tests/app/window_load.sh BUILD_DIR shared [SECONDS]       1000 MACs sharing one IP
 #   tests/app/window_load.sh BUILD_DIR sweep [SECONDS]        (root) the window in a test namespace,
-#       50 real devices and a Targets range over the link's own unused /24; then kesto watch the same.
+#       50 real devices and a Targets range over the link's own unused /24, the list sorted by IP
+#       address in a maximised window; then kesto watch the same.
 #       With KESTO_CHECK=1 it exits 1 unless no real device was removed and the settings were applied.
 # Everything goes to 127.0.0.1 or stays inside namespaces this script makes and removes.
 set -uo pipefail
@@ -20,6 +21,8 @@ cleanup() {
 stop_sim() { [ -n "$sim_pid" ] && kill -- "-$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; sim_pid=; }
 trap cleanup EXIT
 export QT_QPA_PLATFORM=offscreen
+# The window's remembered size, columns and order stay with this run, not the user's.
+export XDG_CONFIG_HOME=$work/config
 
 stamp() { python3 -u -c 'import sys, time
 for line in sys.stdin: print("%.3f %s" % (time.monotonic(), line), end="", flush=True)'; }
@@ -72,7 +75,9 @@ PY
     swept=10.201.1.0/24
     start_sim ip netns exec "$LAB_SIM" "$sim" --count 50 --port 1444
     echo "== window, Targets $swept"
+    # Sorted by IP address in a maximised window, as a user with many devices would have it.
     ip netns exec "$LAB_CLI" "$load" --lab --seconds "$secs" --add-target "$swept" --set-at $((secs / 2)) \
+      --sort 2 --maximise \
       | tee "$work/window.log"
     intervals
     applied=$(grep -c ' applied ' "$work/sim.log")
@@ -92,6 +97,8 @@ PY
     if [ "${KESTO_CHECK:-0}" = 1 ]; then
       grep -q '^rows 50 .* removals 0 ' "$work/window.log" || { echo "FAIL: the window lost a real device"; exit 1; }
       grep -q '^renamed rows 1$' "$work/window.log" || { echo "FAIL: the settings sent during the sweep did not show"; exit 1; }
+      grep -q '^order ok$' "$work/window.log" || { echo "FAIL: the rows are not in IP address order"; exit 1; }
+      grep -q '^maximised 1$' "$work/window.log" || { echo "FAIL: the window was not maximised"; exit 1; }
       [ "$applied" -ge 1 ] || { echo "FAIL: the simulator applied no set-configuration datagram"; exit 1; }
       [ "$(grep -c '"removed"' "$work/watch.json")" -eq 0 ] || { echo "FAIL: kesto watch removed a real device"; exit 1; }
       [ "$(grep -c '"added"' "$work/watch.json")" -eq 50 ] || { echo "FAIL: kesto watch did not list the 50 devices"; exit 1; }
