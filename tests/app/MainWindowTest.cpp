@@ -25,8 +25,11 @@
 #include "app/ConfigKestoDlg.h"
 #include "app/DialogUnits.h"
 #include "app/MultiConfigDlg.h"
+#include "app/PlanCommands.h"
+#include "app/PlanPreviewDlg.h"
 #include "app/PlanPreviewList.h"
 #include "app/logic/DeviceColumnSet.h"
+#include "discovery/KestoWire.h"
 #include "app/QUORINDlg.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
@@ -586,6 +589,38 @@ class MainWindowTest : public QObject {
     QCOMPARE(sPlan, QStringLiteral("Third:IP 10.0.0.7 -> 10.0.0.20;First:IP 10.0.0.5 -> 10.0.0.21;"));
     QCOMPARE(sApply, QStringLiteral("&Apply to 2 devices"));
     QCOMPARE(m_pSocket->sent.size(), nSentBefore);  // cancelled: nothing sent
+  }
+
+  void applyPlanPreviewsThenSendsAndBackUpWritesEveryDevice() {
+    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u), MakeRecord(2, "Second", 0x0A000006u)});
+    QTemporaryDir dir;
+    const QString sPlan = dir.filePath(QStringLiteral("plan.json"));
+    QFile plan(sPlan);
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write(R"([{"mac":"00-1A-2B-3C-4D-02","name":"Renamed"},{"mac":"00-1A-2B-3C-4D-01","name":"First"}])");
+    plan.close();
+    const size_t nSentBefore = m_pSocket->sent.size();
+    QVERIFY(window->GetPlanCommands().OpenPlan(sPlan));
+    CPlanPreviewDlg* pPreview = window->GetPlanCommands().GetPreviewDialog();
+    QVERIFY(pPreview != nullptr);
+    QCOMPARE(pPreview->GetPreviewList()->topLevelItem(0)->text(2), QStringLiteral("Name \"Second\" -> \"Renamed\""));
+    QCOMPARE(pPreview->GetPreviewList()->topLevelItem(1)->text(2), QStringLiteral("unchanged"));
+    QCOMPARE(m_pSocket->sent.size(), nSentBefore);  // only previewed so far
+    pPreview->GetApplyButton()->click();
+    // Second's datagram by broadcast and straight to it; First holds its settings already.
+    int nSets = 0;
+    for (size_t i = nSentBefore; i < m_pSocket->sent.size(); ++i)
+      nSets += m_pSocket->sent[i].bytes.size() == 104 && m_pSocket->sent[i].bytes[4 + kesto_wire::kOffMAC + 5] == 0x02 ? 1 : 0;
+    QCOMPARE(nSets, 2);
+    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Sending plan: 0 of 1 devices done"));
+
+    const QString sBackup = dir.filePath(QStringLiteral("backup.json"));
+    QVERIFY(window->GetPlanCommands().BackupTo(sBackup));
+    QFile backup(sBackup);
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    const QByteArray bytes = backup.readAll();
+    QVERIFY(bytes.contains("\"kesto-backup\"") && bytes.contains("00-1A-2B-3C-4D-01") && bytes.contains("00-1A-2B-3C-4D-02"));
+    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Backed up 2 devices to backup.json"));
   }
 
   void rowMenuAndCtrlCCopyTheDevice() {
