@@ -59,7 +59,7 @@ class SortingListView : public NullListView {
   void SetRowTexts(DeviceRowKey key, const DeviceRowTexts&) override { Place({KeyOf(key), m_seq[key], key}, true); }
   void DeleteRow(DeviceRowKey key) override {
     NullListView::DeleteRow(key);
-    std::erase_if(m_items, [&](const Item& item) { return item.key == key; });
+    std::erase_if(m_items, [&](const std::unique_ptr<Item>& item) { return item->key == key; });
     m_seq.erase(key);
   }
   size_t nMoves = 0;
@@ -76,18 +76,31 @@ class SortingListView : public NullListView {
     const CKestoInfo* pEntry = m_finder.FindByMAC(probe);
     return pEntry ? CDeviceColumnSet::SortKey(m_order.GetColumn(), pEntry->GetRecord(), 0) : std::string();
   }
+  bool Before(const Item& a, const Item& b) const { return m_order.Before(a.sKey, a.nSeq, b.sKey, b.nSeq); }
+  // As the window's PlaceItem: a row still between its neighbours stays; any other is
+  // taken out and put back after a binary search (the list holds pointers, as the toolkit's does).
   void Place(Item item, bool bExisting) {
-    if (bExisting) std::erase_if(m_items, [&](const Item& other) { return other.key == item.key; });
-    const auto at = std::partition_point(m_items.begin(), m_items.end(), [&](const Item& other) {
-      return m_order.Before(other.sKey, other.nSeq, item.sKey, item.nSeq);
-    });
-    m_items.insert(at, std::move(item));
+    if (bExisting) {
+      const auto at = std::find_if(m_items.begin(), m_items.end(),
+                                   [&](const std::unique_ptr<Item>& other) { return other->key == item.key; });
+      if (at != m_items.end()) {
+        (*at)->sKey = item.sKey;
+        const bool bAboveOk = at == m_items.begin() || Before(**std::prev(at), **at);
+        const bool bBelowOk = std::next(at) == m_items.end() || !Before(**std::next(at), **at);
+        if (bAboveOk && bBelowOk) return;
+        m_items.erase(at);
+      }
+    }
+    auto pItem = std::make_unique<Item>(std::move(item));
+    const auto at = std::partition_point(m_items.begin(), m_items.end(),
+                                         [&](const std::unique_ptr<Item>& other) { return Before(*other, *pItem); });
+    m_items.insert(at, std::move(pItem));
     ++nMoves;
   }
   const CKestoFinder& m_finder;
   CDeviceSortOrder m_order;
   uint64_t m_nSeq = 0;
-  std::vector<Item> m_items;
+  std::vector<std::unique_ptr<Item>> m_items;
   std::unordered_map<DeviceRowKey, uint64_t> m_seq;
 };
 
