@@ -175,8 +175,8 @@ TEST_F(MainWindowWin32Test, AddedControlsHaveIdsOfTheirOwnAndTakeTabInOrder) {
   } kAdded[] = {
       {IDC_FILTER_LABEL, "Static", "&Filter:", 4, 115, 24, 8},
       {IDC_FILTER, "Edit", "", 30, 113, 198, 14},
-      {IDC_NEWEST_FIRST, "Button", "&Newest first", 274, 95, 55, 14},
-      {IDC_EXPORT, "Button", "E&xport...", 333, 95, 50, 14},
+      {IDC_NEWEST_FIRST, "Button", "&Newest first", 271, 95, 62, 14},
+      {IDC_EXPORT, "Button", "E&xport...", 335, 95, 48, 14},
       {IDC_ADAPTER_LABEL, "Static", "&Adapter:", 234, 115, 30, 8},
       {IDC_ADAPTER, "ComboBox", "All adapters", 266, 113, 70, 0},
       {IDC_TARGETS, "Button", "&Targets", 340, 113, 43, 14},
