@@ -676,4 +676,26 @@ TEST_F(MainWindowWin32Test, ResizingStretchesTheListAndKeepsTheRowsBelowIt) {
   EXPECT_EQ(basicAfter.top - basicBefore.top, 90);
 }
 
+TEST_F(MainWindowWin32Test, AFullListOfDevicesIsListedFilteredAndSorted) {
+  // The finder's whole table: every row found by key, the list view holding no items of its own.
+  constexpr int kDevices = 16384;
+  for (int i = 0; i < kDevices; ++i) {
+    KESTO_RECORD record = MakeRecord(0, "Device", 0x0A000000u + static_cast<uint32_t>(i));
+    record.byMAC[4] = static_cast<uint8_t>(i >> 8);
+    record.byMAC[5] = static_cast<uint8_t>(i);
+    Answer(record);
+  }
+  PassUntilRead();
+  ASSERT_EQ(ListRowCount(hList), kDevices);
+  EXPECT_EQ(CellText(hList, 0, 2), "10.0.63.255");  // newest first
+  SelectListRow(hList, 5);
+  const std::string sSelectedMAC = CellText(hList, 5, 1);
+  SetWindowTextW(Item(IDC_FILTER), L"10.0.63.");
+  EXPECT_EQ(ListRowCount(hList), 256);
+  SetWindowTextW(Item(IDC_FILTER), L"");
+  ClickColumn(2);  // by address, ascending
+  EXPECT_EQ(CellText(hList, 0, 2), "10.0.0.0");
+  EXPECT_EQ(CellText(hList, SelectedListRow(hList), 1), sSelectedMAC);
+}
+
 }  // namespace
