@@ -47,7 +47,6 @@ class CQUORINDlg : private IDeviceListView {
 
   // "Add target...": A.B.C.D[/prefix]; false with the reason when refused.
   bool AddTarget(const std::string& sText, std::string* psError);
-  const std::vector<std::string>& GetTargets() const { return m_targets; }
   // Writes the shown rows, CSV or JSON by the name's ending; false with a message
   // box when it could not be written, a status line entry when it was.
   bool ExportTo(const std::wstring& sPath);

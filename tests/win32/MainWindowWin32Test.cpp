@@ -34,7 +34,9 @@ class MainWindowWin32Test : public ::testing::Test {
     KestoFinderOptions options;
     options.pTicks = &clock;
     options.fnReadInterfaces = nullptr;  // only the one target, whatever this computer's adapters
-    window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)),
+    auto finder = std::make_unique<CKestoFinder>(options, std::move(socket));
+    pFinder = finder.get();
+    window = std::make_unique<CQUORINDlg>(std::move(finder),
                                           [this](const std::string& sUrl) { urls.push_back(sUrl); });
     ASSERT_TRUE(window->Create());
     hList = DeviceListOf(window->GetHwnd());
@@ -101,6 +103,7 @@ class MainWindowWin32Test : public ::testing::Test {
 
   FakeClock clock{5000};
   FakeDatagramSocket* pSocket = nullptr;
+  CKestoFinder* pFinder = nullptr;
   std::unique_ptr<CQUORINDlg> window;
   HWND hList = nullptr;
   std::vector<std::string> urls;
@@ -641,17 +644,18 @@ TEST_F(MainWindowWin32Test, ExportWritesTheShownRowsAndSaysSoInTheStatusLine) {
 }
 
 TEST_F(MainWindowWin32Test, TargetsAreAddedRefusedRemovedAndCleared) {
+  auto Probed = [this] { return pFinder->GetDestinations().vecUnicast; };
   std::string sError;
   EXPECT_TRUE(window->AddTarget(" 10.0.0.9 ", &sError));
-  EXPECT_TRUE(window->AddTarget("10.0.1.0/30", &sError));
+  EXPECT_TRUE(window->AddTarget("10.0.1.0/31", &sError));
   EXPECT_TRUE(window->AddTarget("10.0.0.9", &sError));  // already there
   EXPECT_FALSE(window->AddTarget("10.0.0", &sError));
   EXPECT_FALSE(sError.empty());
-  EXPECT_EQ(window->GetTargets(), (std::vector<std::string>{"10.0.0.9", "10.0.1.0/30"}));
-  Command(IDM_REMOVE_TARGET);
-  EXPECT_EQ(window->GetTargets(), (std::vector<std::string>{"10.0.1.0/30"}));
+  EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000009u, 0x0A000100u, 0x0A000101u}));
+  Command(IDM_REMOVE_TARGET);  // the first one
+  EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000100u, 0x0A000101u}));
   Command(IDM_CLEAR_TARGETS);
-  EXPECT_TRUE(window->GetTargets().empty());
+  EXPECT_TRUE(Probed().empty());
 }
 
 TEST_F(MainWindowWin32Test, ResizingStretchesTheListAndKeepsTheRowsBelowIt) {
