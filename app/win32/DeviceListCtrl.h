@@ -58,6 +58,8 @@ class CDeviceListCtrl {
 
   int GetRowCount() const { return static_cast<int>(m_rows.size()); }
   int GetShownCount() const;
+  // Every row, shown or not.
+  const std::unordered_map<DeviceRowKey, Row>& Rows() const { return m_rows; }
   // The rows as shown, top first.
   const std::vector<Row*>& Shown() const { return m_shown; }
 

@@ -658,6 +658,18 @@ bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const { return m_list.GetSel
 
 bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
   CConfigKestoDlg dialog(model);
+  // The addresses the other listed devices use, for the check before sending.
+  std::vector<CConfigAddressCheck::OtherDevice> others;
+  DeviceRowKey selected = 0;
+  const bool bSelected = m_list.GetSelected(&selected);
+  others.reserve(static_cast<size_t>(m_list.GetRowCount()));
+  for (const auto& [key, row] : m_list.Rows()) {
+    if (bSelected && key == selected) continue;
+    const std::string sName = FieldText(row.record.szName, sizeof row.record.szName);
+    others.push_back({row.record.dwIPAddress,
+                      (sName.empty() ? "" : Utf8FromWide(row.texts[0]) + " ") + "(" + FormatMAC(row.record.byMAC) + ")"});
+  }
+  dialog.SetOtherDevices(std::move(others));
   return dialog.RunModal(
       m_hWnd, [this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); }, m_fnConfigTurn);
 }

@@ -702,4 +702,26 @@ TEST_F(MainWindowWin32Test, AFullListOfDevicesIsListedFilteredAndSorted) {
   EXPECT_EQ(CellText(hList, SelectedListRow(hList), 1), sSelectedMAC);
 }
 
+TEST_F(MainWindowWin32Test, TheDialogQuestionsAnAddressAnotherListedDeviceUses) {
+  Answer(kFirst);
+  Answer(kSecond);
+  PassUntilRead();
+  SelectListRow(hList, 1);  // kFirst
+  std::vector<std::string> asked;
+  window->SetConfigTurnHook([&asked](CConfigKestoDlg& dialog) {
+    dialog.SetAsk([&asked](HWND, const std::string& sText, bool) {
+      asked.push_back(sText);
+      return false;
+    });
+    SendMessageA(dialog.GetItem(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(kSecond.dwIPAddress));
+    SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
+    if (!dialog.IsFinished()) SendMessageA(dialog.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+  });
+  Click(IDC_BASIC_CONFIG);
+  window->SetConfigTurnHook({});
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_NE(asked[0].find("Second (00-1A-2B-3C-4D-02)"), std::string::npos) << asked[0];
+  EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
+}
+
 }  // namespace
