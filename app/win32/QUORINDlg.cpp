@@ -4,9 +4,12 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <string>
 
+#include "app/logic/DeviceColumns.h"
 #include "app/logic/DeviceExport.h"
 #include "app/logic/DeviceListState.h"
 #include "app/logic/PollingLoop.h"
@@ -112,8 +115,10 @@ bool WriteWholeFile(const std::wstring& sPath, const std::string& sBytes, std::s
 
 }  // namespace
 
-CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl)
-    : m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl,
+                       platform::Registry* pSettings)
+    : m_settings(pSettings != nullptr ? *pSettings : platform::SystemRegistry()),
+      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       m_hSmallIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                  LR_DEFAULTCOLOR))),
@@ -123,6 +128,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::O
           fnOpenUrl ? std::move(fnOpenUrl) : CQUORINPresenter::OpenUrl(&OpenWithShell)) {}
 
 CQUORINDlg::~CQUORINDlg() {
+  if (m_hWnd != nullptr) SaveSettings();
   if (m_hWnd != nullptr) DestroyWindow(m_hWnd);
   if (m_hSmallIcon != nullptr) DestroyIcon(m_hSmallIcon);
 }
@@ -339,6 +345,7 @@ void CQUORINDlg::OnInitDialog() {
   SetWindowPos(m_hWnd, nullptr, 0, 0, m_minTrack.cx, m_minTrack.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   Layout();
+  LoadSettings();
 
   SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All adapters"));
   SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_SETCURSEL, 0, 0);
@@ -403,6 +410,59 @@ void CQUORINDlg::Layout() {
   }
   if (hDefer != nullptr) EndDeferWindowPos(hDefer);
   InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+// The user's settings: "size" is "WIDTH HEIGHT" of the frame in pixels, "widths" the
+// five column widths, "order" CDeviceSortOrder's text; anything unreadable is ignored.
+constexpr const char* kSettingsKey = "Software\\Kesto\\kesto-manager";
+constexpr uint32_t kRegistryText = 1;  // REG_SZ
+
+void CQUORINDlg::LoadSettings() {
+  platform::RegistryKey key;
+  if (!m_settings.OpenKey(platform::RegistryRoot::kCurrentUser, kSettingsKey, &key)) return;
+  auto Read = [&](const char* pszName) {
+    char szValue[128] = {};
+    uint32_t dwType = 0, dwSize = sizeof szValue - 1;
+    if (!m_settings.ReadValue(key, pszName, &dwType, szValue, &dwSize) || dwType != kRegistryText) return std::string();
+    return std::string(szValue, strnlen(szValue, dwSize));
+  };
+  int cx = 0, cy = 0;
+  if (std::sscanf(Read("size").c_str(), "%d %d", &cx, &cy) == 2 && cx >= m_minTrack.cx && cy >= m_minTrack.cy &&
+      cx <= 8192 && cy <= 8192)
+    SetWindowPos(m_hWnd, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  int iWidths[5];
+  if (std::sscanf(Read("widths").c_str(), "%d %d %d %d %d", &iWidths[0], &iWidths[1], &iWidths[2], &iWidths[3],
+                  &iWidths[4]) == 5) {
+    for (int i = 0; i < 5; ++i)
+      if (iWidths[i] >= 10 && iWidths[i] <= 2000)
+        SendMessageW(m_list.GetHwnd(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), iWidths[i]);
+  }
+  CDeviceSortOrder order;
+  if (order.FromText(Read("order"), static_cast<int>(kDeviceColumns.size()))) m_list.SetOrder(order);
+  m_settings.CloseKey(key);
+}
+
+void CQUORINDlg::SaveSettings() const {
+  if (!m_settings.CreateKey(platform::RegistryRoot::kCurrentUser, kSettingsKey)) return;
+  platform::RegistryKey key;
+  if (!m_settings.OpenKey(platform::RegistryRoot::kCurrentUser, kSettingsKey, &key)) return;
+  auto Write = [&](const char* pszName, const std::string& sValue) {
+    m_settings.WriteValue(key, pszName, kRegistryText, sValue.c_str(), static_cast<uint32_t>(sValue.size() + 1));
+  };
+  // The size it would have restored, not a minimised or maximised one.
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(m_hWnd, &placement)) {
+    const RECT& rect = placement.rcNormalPosition;
+    Write("size", std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top));
+  }
+  std::string sWidths;
+  for (int i = 0; i < 5; ++i)
+    sWidths += (i > 0 ? " " : "") +
+               std::to_string(SendMessageW(m_list.GetHwnd(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+  Write("widths", sWidths);
+  Write("order", m_list.GetOrder().ToText());
+  m_settings.CloseKey(key);
 }
 
 void CQUORINDlg::ShowAbout() {

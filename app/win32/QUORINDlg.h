@@ -13,18 +13,21 @@
 #include "app/win32/ConfigKestoDlg.h"
 #include "app/win32/DeviceListCtrl.h"
 #include "discovery/KestoFinder.h"
+#include "platform/Registry.h"
 
 // The main window from dialog resource 102, which gives the list view (control
 // 1028) and the two command buttons their places at the starting size. The
 // filter box, the adapter box, the Targets menu, Export..., "Newest first" and
 // the status line with the device count are added below them; the window is
 // resizable and lays its controls out again on every size. It owns the finder
-// and the presenter. Closing it only raises the quit flag; the start-up loop
-// ends the program when it sees it.
+// and the presenter. Its size, the column widths and the order are kept in the
+// user's part of the registry. Closing it only raises the quit flag; the start-up
+// loop ends the program when it sees it.
 class CQUORINDlg : private IDeviceListView {
  public:
-  // fnOpenUrl null means the shell's "open" verb.
-  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl = {});
+  // fnOpenUrl null means the shell's "open" verb; pSettings null the system's registry.
+  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl = {},
+                      platform::Registry* pSettings = nullptr);
   CQUORINDlg(const CQUORINDlg&) = delete;
   CQUORINDlg& operator=(const CQUORINDlg&) = delete;
   ~CQUORINDlg() override;
@@ -73,6 +76,8 @@ class CQUORINDlg : private IDeviceListView {
   void UpdateState();
   void UpdateAdapterTexts();
   void Flush();
+  void LoadSettings();
+  void SaveSettings() const;
 
   void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) override;
   void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) override;
@@ -87,6 +92,7 @@ class CQUORINDlg : private IDeviceListView {
   bool RunConfigDialog(CConfigKestoModel& model);
 
   bool m_bQuit = false;
+  platform::Registry& m_settings;
   HICON m_hIcon;
   HICON m_hSmallIcon;
   std::unique_ptr<CKestoFinder> m_finder;

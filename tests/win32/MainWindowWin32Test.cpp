@@ -17,6 +17,7 @@
 #include "app/win32/WideText.h"
 #include "discovery/KestoWire.h"
 #include "formats/DeviceCsv.h"
+#include "platform/MemoryRegistry.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "tests/app/AppTestRecords.h"
@@ -36,8 +37,8 @@ class MainWindowWin32Test : public ::testing::Test {
     options.fnReadInterfaces = nullptr;  // only the one target, whatever this computer's adapters
     auto finder = std::make_unique<CKestoFinder>(options, std::move(socket));
     pFinder = finder.get();
-    window = std::make_unique<CQUORINDlg>(std::move(finder),
-                                          [this](const std::string& sUrl) { urls.push_back(sUrl); });
+    window = std::make_unique<CQUORINDlg>(
+        std::move(finder), [this](const std::string& sUrl) { urls.push_back(sUrl); }, &settings);
     ASSERT_TRUE(window->Create());
     hList = DeviceListOf(window->GetHwnd());
     ASSERT_NE(hList, nullptr);
@@ -104,6 +105,7 @@ class MainWindowWin32Test : public ::testing::Test {
   FakeClock clock{5000};
   FakeDatagramSocket* pSocket = nullptr;
   CKestoFinder* pFinder = nullptr;
+  platform::MemoryRegistry settings;  // each test's own, so none sees another's window
   std::unique_ptr<CQUORINDlg> window;
   HWND hList = nullptr;
   std::vector<std::string> urls;
@@ -722,6 +724,29 @@ TEST_F(MainWindowWin32Test, TheDialogQuestionsAnAddressAnotherListedDeviceUses) 
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_NE(asked[0].find("Second (00-1A-2B-3C-4D-02)"), std::string::npos) << asked[0];
   EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
+}
+
+TEST_F(MainWindowWin32Test, SizeColumnWidthsAndOrderComeBackNextTime) {
+  RECT frame;
+  GetWindowRect(window->GetHwnd(), &frame);
+  const int cx = frame.right - frame.left + 100, cy = frame.bottom - frame.top + 50;
+  SetWindowPos(window->GetHwnd(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageW(hList, LVM_SETCOLUMNWIDTH, 1, 170);
+  ClickColumn(2);
+  ClickColumn(2);  // by address, descending
+  window.reset();
+
+  window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(KestoFinderOptions{},
+                                                                       std::make_unique<FakeDatagramSocket>()),
+                                        nullptr, &settings);
+  ASSERT_TRUE(window->Create());
+  hList = DeviceListOf(window->GetHwnd());
+  GetWindowRect(window->GetHwnd(), &frame);
+  EXPECT_EQ(frame.right - frame.left, cx);
+  EXPECT_EQ(frame.bottom - frame.top, cy);
+  EXPECT_EQ(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 1, 0), 170);
+  EXPECT_EQ(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0), 110);
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_NEWEST_FIRST)));  // sorted, not newest first
 }
 
 }  // namespace
