@@ -34,7 +34,7 @@ constexpr int kStartHeight = 145;
 enum Anchor { kFixed = 0, kMoveX = 1, kGrowX = 2, kMoveY = 4, kGrowY = 8 };
 
 // Every control's place at the starting size, in dialog units, in Tab order.
-// The first three are the template's, at the template's places.
+// Those without a class are the template's, at the template's places.
 struct Placed {
   int iId;
   const wchar_t* pszClass;  // null: made by the template
