@@ -15,9 +15,10 @@ void CopyText(const std::wstring& sText, wchar_t* pszOut, int cchOut) {
 
 }  // namespace
 
-void CDeviceListCtrl::Attach(HWND hList, ToolTip fnToolTip) {
+void CDeviceListCtrl::Attach(HWND hList, ToolTip fnToolTip, Age fnAge) {
   m_hList = hList;
   m_fnToolTip = std::move(fnToolTip);
+  m_fnAge = std::move(fnAge);
   for (size_t i = 0; i < kDeviceColumns.size(); ++i) {
     std::wstring sTitle = WideFromUtf8(kDeviceColumns[i].pszTitle);
     LVCOLUMNW column{};
@@ -27,6 +28,7 @@ void CDeviceListCtrl::Attach(HWND hList, ToolTip fnToolTip) {
     column.pszText = sTitle.data();
     column.iSubItem = static_cast<int>(i);
     SendMessageW(m_hList, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    m_columns.push_back(static_cast<int>(i));
   }
   // Whole rows take the click; tooltips come from LVN_GETINFOTIP.
   const DWORD dwExtended = LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER;
@@ -43,8 +45,51 @@ void CDeviceListCtrl::Attach(HWND hList, ToolTip fnToolTip) {
 }
 
 std::string CDeviceListCtrl::SortKeyOf(const Row& row) const {
-  // The five columns shown here do not depend on the time since the last answer.
-  return m_sort.IsNewestFirst() ? std::string() : CDeviceColumnSet::SortKey(m_sort.GetColumn(), row.record, 0);
+  // By "Last Seen" the key is the age when the row last changed or the order was chosen.
+  return m_sort.IsNewestFirst() ? std::string()
+                                : CDeviceColumnSet::SortKey(m_sort.GetColumn(), row.record, m_fnAge ? m_fnAge(row.key) : 0);
+}
+
+void CDeviceListCtrl::ShowColumn(int iColumn, bool bShown) {
+  if (iColumn < CDeviceColumnSet::kDefaultCount || iColumn >= CDeviceColumnSet::kCount ||
+      IsColumnShown(iColumn) == bShown)
+    return;
+  if (bShown) {
+    const CDeviceColumnSet::Column& column = CDeviceColumnSet::Get(iColumn);
+    std::wstring sTitle = WideFromUtf8(column.pszTitle);
+    LVCOLUMNW item{};
+    item.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    item.fmt = LVCFMT_LEFT;
+    item.cx = column.iWidth;
+    item.pszText = sTitle.data();
+    item.iSubItem = static_cast<int>(m_columns.size());
+    SendMessageW(m_hList, LVM_INSERTCOLUMNW, m_columns.size(), reinterpret_cast<LPARAM>(&item));
+    m_columns.push_back(iColumn);
+  } else {
+    const auto at = std::find(m_columns.begin(), m_columns.end(), iColumn);
+    SendMessageW(m_hList, LVM_DELETECOLUMN, static_cast<WPARAM>(at - m_columns.begin()), 0);
+    m_columns.erase(at);
+    if (m_sort.GetColumn() == iColumn) SetOrder(CDeviceSortOrder());
+  }
+  ShowSortIndicator();
+  m_bRepaint = true;
+}
+
+bool CDeviceListCtrl::IsColumnShown(int iColumn) const {
+  return std::find(m_columns.begin(), m_columns.end(), iColumn) != m_columns.end();
+}
+
+int CDeviceListCtrl::ColumnId(int iIndex) const {
+  return iIndex >= 0 && iIndex < static_cast<int>(m_columns.size()) ? m_columns[static_cast<size_t>(iIndex)] : -1;
+}
+
+void CDeviceListCtrl::FitColumns() {
+  for (size_t i = 0; i < m_columns.size(); ++i)
+    SendMessageW(m_hList, LVM_SETCOLUMNWIDTH, i, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+void CDeviceListCtrl::RefreshAges() {
+  if (IsColumnShown(CDeviceColumnSet::kLastSeen) && !m_shown.empty()) m_bRepaint = true;
 }
 
 void CDeviceListCtrl::Insert(DeviceRowKey key, const DeviceRowTexts& texts, const KESTO_RECORD& record, bool bShown) {
@@ -133,7 +178,7 @@ int CDeviceListCtrl::GetShownCount() const {
 }
 
 void CDeviceListCtrl::SetOrder(const CDeviceSortOrder& order) {
-  m_sort = order;
+  m_sort = IsColumnShown(order.GetColumn()) ? order : CDeviceSortOrder();
   for (auto& entry : m_rows) entry.second.sSortKey = SortKeyOf(entry.second);
   m_bOrderDirty = true;
   ShowSortIndicator();
@@ -141,12 +186,12 @@ void CDeviceListCtrl::SetOrder(const CDeviceSortOrder& order) {
 
 void CDeviceListCtrl::ShowSortIndicator() {
   HWND hHeader = reinterpret_cast<HWND>(SendMessageW(m_hList, LVM_GETHEADER, 0, 0));
-  for (int i = 0; i < static_cast<int>(kDeviceColumns.size()); ++i) {
+  for (int i = 0; i < static_cast<int>(m_columns.size()); ++i) {
     HDITEMW item{};
     item.mask = HDI_FORMAT;
     SendMessageW(hHeader, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (i == m_sort.GetColumn()) item.fmt |= m_sort.IsAscending() ? HDF_SORTUP : HDF_SORTDOWN;
+    if (m_columns[static_cast<size_t>(i)] == m_sort.GetColumn()) item.fmt |= m_sort.IsAscending() ? HDF_SORTUP : HDF_SORTDOWN;
     SendMessageW(hHeader, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
 }
@@ -200,8 +245,12 @@ bool CDeviceListCtrl::OnNotify(const NMHDR& header, LRESULT* pResult) {
       LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item;
       if (item.iItem < 0 || item.iItem >= static_cast<int>(m_shown.size())) return true;
       const Row& row = *m_shown[static_cast<size_t>(item.iItem)];
-      if ((item.mask & LVIF_TEXT) && item.iSubItem >= 0 && item.iSubItem < static_cast<int>(row.texts.size()))
-        CopyText(row.texts[static_cast<size_t>(item.iSubItem)], item.pszText, item.cchTextMax);
+      const int iColumn = ColumnId(item.iSubItem);
+      if ((item.mask & LVIF_TEXT) && iColumn >= 0 && iColumn < static_cast<int>(row.texts.size()))
+        CopyText(row.texts[static_cast<size_t>(iColumn)], item.pszText, item.cchTextMax);
+      else if (item.mask & LVIF_TEXT && iColumn >= 0)  // drawn from the record when painted, never kept
+        CopyText(WideFromUtf8(CDeviceColumnSet::Text(iColumn, row.record, m_fnAge ? m_fnAge(row.key) : 0)),
+                 item.pszText, item.cchTextMax);
       if (item.mask & LVIF_IMAGE) item.iImage = item.iSubItem == 0 && row.mark != kNoMark ? row.mark - 1 : I_IMAGENONE;
       return true;
     }

@@ -34,8 +34,10 @@ class CDeviceListCtrl {
   };
   // The tooltip of a row's marks (empty: none).
   using ToolTip = std::function<std::string(DeviceRowKey)>;
+  // The time since a row's device last answered, for the "Last Seen" column.
+  using Age = std::function<uint32_t(DeviceRowKey)>;
 
-  void Attach(HWND hList, ToolTip fnToolTip);
+  void Attach(HWND hList, ToolTip fnToolTip, Age fnAge);
   HWND GetHwnd() const { return m_hList; }
 
   void Insert(DeviceRowKey key, const DeviceRowTexts& texts, const KESTO_RECORD& record, bool bShown);
@@ -47,6 +49,18 @@ class CDeviceListCtrl {
   bool GetSelected(DeviceRowKey* pKey) const;
   void SelectIndex(int iIndex);
 
+  // The columns beyond the first five (CDeviceColumnSet ids), added at the right end.
+  void ShowColumn(int iColumn, bool bShown);
+  bool IsColumnShown(int iColumn) const;
+  // The CDeviceColumnSet id of the list view's column iIndex, or -1.
+  int ColumnId(int iIndex) const;
+  int GetColumnCount() const { return static_cast<int>(m_columns.size()); }
+  // Widens or narrows every column to its longest text.
+  void FitColumns();
+  // Repaints the "Last Seen" texts, when that column is shown.
+  void RefreshAges();
+
+  // By CDeviceColumnSet id; an order by a hidden column falls back to newest first.
   void SetOrder(const CDeviceSortOrder& order);
   const CDeviceSortOrder& GetOrder() const { return m_sort; }
   // Shown when no row is, in the middle of the list.
@@ -76,6 +90,8 @@ class CDeviceListCtrl {
   HWND m_hList = nullptr;
   HIMAGELIST m_hImages = nullptr;
   ToolTip m_fnToolTip;
+  Age m_fnAge;
+  std::vector<int> m_columns;  // the CDeviceColumnSet id of each list view column
   std::unordered_map<DeviceRowKey, Row> m_rows;
   std::vector<Row*> m_shown;  // top first
   CDeviceSortOrder m_sort;

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <sstream>
 #include <string>
 
+#include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceColumns.h"
 #include "app/logic/DeviceExport.h"
 #include "app/logic/DeviceListState.h"
@@ -144,6 +146,11 @@ void CQUORINDlg::PauseForAnswer(int iMs) { CPollingLoop::PauseForAnswer(*m_finde
 
 void CQUORINDlg::PollDevices() {
   m_presenter.PollDevices();
+  const uint32_t dwNow = m_finder->Now();
+  if (static_cast<uint32_t>(dwNow - m_dwAgesShown) >= 500) {
+    m_dwAgesShown = dwNow;
+    m_list.RefreshAges();
+  }
   // The table changes every few seconds at most; its version says when without a comparison.
   if (m_finder->GetInterfaceSnapshot().GetVersion() != m_qwAdapterTableVersion) UpdateAdapterTexts();
   Flush();
@@ -213,7 +220,7 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
           }
           case LVN_COLUMNCLICK: {
             CDeviceSortOrder order = m_list.GetOrder();
-            order.Click(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            order.Click(m_list.ColumnId(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
             m_list.SetOrder(order);
             Flush();
             return TRUE;
@@ -234,7 +241,15 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     }
     case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) == m_list.GetHwnd()) ShowRowMenu(lParam);
+      if (reinterpret_cast<HWND>(wParam) == m_list.GetHwnd()) {
+        RECT header{};
+        GetWindowRect(reinterpret_cast<HWND>(SendMessageW(m_list.GetHwnd(), LVM_GETHEADER, 0, 0)), &header);
+        const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (lParam != -1 && PtInRect(&header, point))
+          ShowHeaderMenu(lParam);
+        else
+          ShowRowMenu(lParam);
+      }
       else if (reinterpret_cast<HWND>(wParam) == GetDlgItem(m_hWnd, IDC_STATUS)) ShowStatusMenu(lParam);
       else return FALSE;
       return TRUE;
@@ -275,7 +290,11 @@ void CQUORINDlg::OnCommand(int iId, int iCode) {
       if (iCode == BN_CLICKED) m_presenter.OnLaunchConfigurator();
       break;
     case IDC_NEWEST_FIRST:
+    case IDM_SORT_NEWEST:
       m_list.SetOrder(CDeviceSortOrder());
+      break;
+    case IDM_FIT_COLUMNS:
+      m_list.FitColumns();
       break;
     case IDC_EXPORT:
       OnExport();
@@ -315,6 +334,8 @@ void CQUORINDlg::OnCommand(int iId, int iCode) {
     default:
       if (iId >= IDM_REMOVE_TARGET && iId <= IDM_REMOVE_TARGET_LAST)
         RemoveTarget(static_cast<size_t>(iId - IDM_REMOVE_TARGET));
+      else if (iId >= IDM_COLUMN + CDeviceColumnSet::kDefaultCount && iId < IDM_COLUMN + CDeviceColumnSet::kCount)
+        m_list.ShowColumn(iId - IDM_COLUMN, !m_list.IsColumnShown(iId - IDM_COLUMN));
       break;
   }
   Flush();
@@ -331,8 +352,14 @@ void CQUORINDlg::OnInitDialog() {
   }
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon ? m_hSmallIcon : m_hIcon));
-  m_list.Attach(GetDlgItem(m_hWnd, IDC_DEVICE_LIST),
-                [this](DeviceRowKey key) { return m_presenter.GetRowToolTip(key); });
+  m_list.Attach(
+      GetDlgItem(m_hWnd, IDC_DEVICE_LIST), [this](DeviceRowKey key) { return m_presenter.GetRowToolTip(key); },
+      [this](DeviceRowKey key) {
+        KESTO_RECORD probe{};
+        MacOfKey(key, probe.byMAC);
+        const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
+        return pEntry != nullptr ? static_cast<uint32_t>(m_finder->Now() - pEntry->dwLastSeen) : 0u;
+      });
   CreateControls();
   // The template's buttons get the mnemonics the Qt window gives them.
   SetDlgItemTextW(m_hWnd, IDC_BASIC_CONFIG, L"&Basic Config...");
@@ -412,8 +439,9 @@ void CQUORINDlg::Layout() {
   InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-// The user's settings: "size" is "WIDTH HEIGHT" of the frame in pixels, "widths" the
-// five column widths, "order" CDeviceSortOrder's text; anything unreadable is ignored.
+// The user's settings: "size" is "WIDTH HEIGHT" of the frame in pixels, "columns" the
+// extra columns' ids, "widths" every shown column's width, "order" CDeviceSortOrder's
+// text; anything unreadable is ignored.
 constexpr const char* kSettingsKey = "Software\\Kesto\\kesto-manager";
 constexpr uint32_t kRegistryText = 1;  // REG_SZ
 
@@ -430,15 +458,14 @@ void CQUORINDlg::LoadSettings() {
   if (std::sscanf(Read("size").c_str(), "%d %d", &cx, &cy) == 2 && cx >= m_minTrack.cx && cy >= m_minTrack.cy &&
       cx <= 8192 && cy <= 8192)
     SetWindowPos(m_hWnd, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  int iWidths[5];
-  if (std::sscanf(Read("widths").c_str(), "%d %d %d %d %d", &iWidths[0], &iWidths[1], &iWidths[2], &iWidths[3],
-                  &iWidths[4]) == 5) {
-    for (int i = 0; i < 5; ++i)
-      if (iWidths[i] >= 10 && iWidths[i] <= 2000)
-        SendMessageW(m_list.GetHwnd(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), iWidths[i]);
-  }
+  std::istringstream extra(Read("columns"));
+  for (int iColumn; extra >> iColumn;) m_list.ShowColumn(iColumn, true);
+  std::istringstream widths(Read("widths"));
+  int iWidth = 0;
+  for (int i = 0; i < m_list.GetColumnCount() && widths >> iWidth; ++i)
+    if (iWidth >= 10 && iWidth <= 2000) SendMessageW(m_list.GetHwnd(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), iWidth);
   CDeviceSortOrder order;
-  if (order.FromText(Read("order"), static_cast<int>(kDeviceColumns.size()))) m_list.SetOrder(order);
+  if (order.FromText(Read("order"), CDeviceColumnSet::kCount)) m_list.SetOrder(order);
   m_settings.CloseKey(key);
 }
 
@@ -456,11 +483,14 @@ void CQUORINDlg::SaveSettings() const {
     const RECT& rect = placement.rcNormalPosition;
     Write("size", std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top));
   }
-  std::string sWidths;
-  for (int i = 0; i < 5; ++i)
+  std::string sWidths, sColumns;
+  for (int i = 0; i < m_list.GetColumnCount(); ++i) {
     sWidths += (i > 0 ? " " : "") +
                std::to_string(SendMessageW(m_list.GetHwnd(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+    if (i >= CDeviceColumnSet::kDefaultCount) sColumns += (sColumns.empty() ? "" : " ") + std::to_string(m_list.ColumnId(i));
+  }
   Write("widths", sWidths);
+  Write("columns", sColumns);
   Write("order", m_list.GetOrder().ToText());
   m_settings.CloseKey(key);
 }
@@ -512,6 +542,20 @@ void CQUORINDlg::ShowRowMenu(LPARAM lPoint) {
   AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_CSV, L"&Copy row as CSV");
   // The chosen command arrives as WM_COMMAND once the menu has closed.
   TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+  DestroyMenu(hMenu);
+}
+
+void CQUORINDlg::ShowHeaderMenu(LPARAM lPoint) {
+  HMENU hMenu = CreatePopupMenu();
+  for (int i = CDeviceColumnSet::kDefaultCount; i < CDeviceColumnSet::kCount; ++i)
+    AppendMenuW(hMenu, MF_STRING | (m_list.IsColumnShown(i) ? MF_CHECKED : MF_UNCHECKED), IDM_COLUMN + i,
+                WideFromUtf8(CDeviceColumnSet::Get(i).pszTitle).c_str());
+  AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(hMenu, MF_STRING, IDM_FIT_COLUMNS, L"Fit columns to contents");
+  AppendMenuW(hMenu, MF_STRING | (m_list.GetOrder().IsNewestFirst() ? MF_GRAYED : MF_ENABLED), IDM_SORT_NEWEST,
+              L"Sort newest first");
+  TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, static_cast<short>(LOWORD(lPoint)),
+                 static_cast<short>(HIWORD(lPoint)), 0, m_hWnd, nullptr);
   DestroyMenu(hMenu);
 }
 

@@ -66,6 +66,7 @@ class CQUORINDlg : private IDeviceListView {
   void OnPaintIconic();
   void ShowAbout();
   void ShowRowMenu(LPARAM lPoint);
+  void ShowHeaderMenu(LPARAM lPoint);
   void ShowTargetsMenu();
   void ShowStatusMenu(LPARAM lPoint);
   void OnAddTarget();
@@ -108,6 +109,7 @@ class CQUORINDlg : private IDeviceListView {
   uint64_t m_qwAdapterTableVersion = ~uint64_t{0};
   bool m_bNoUsableAdapter = false;
   bool m_bAnyAnswer = false;
+  uint32_t m_dwAgesShown = 0;
   CQUORINPresenter m_presenter;
 };
 

@@ -30,8 +30,11 @@
 #define IDM_ADD_TARGET 1110
 #define IDM_CLEAR_TARGETS 1111
 #define IDM_CLEAR_STATUS 1112
+#define IDM_FIT_COLUMNS 1113
+#define IDM_SORT_NEWEST 1114
 #define IDM_REMOVE_TARGET 1120  // one id per target, up to IDM_REMOVE_TARGET_LAST
 #define IDM_REMOVE_TARGET_LAST 1199
+#define IDM_COLUMN 1200  // plus the column's id: shows or hides one of the extra columns
 
 // "Add target".
 #define IDD_ADD_TARGET 139

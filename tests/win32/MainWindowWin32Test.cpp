@@ -14,6 +14,7 @@
 
 #include "app/win32/MessagePump.h"
 #include "app/win32/resource.h"
+#include "app/logic/DeviceColumnSet.h"
 #include "app/win32/WideText.h"
 #include "discovery/KestoWire.h"
 #include "formats/DeviceCsv.h"
@@ -732,8 +733,10 @@ TEST_F(MainWindowWin32Test, SizeColumnWidthsAndOrderComeBackNextTime) {
   const int cx = frame.right - frame.left + 100, cy = frame.bottom - frame.top + 50;
   SetWindowPos(window->GetHwnd(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
   SendMessageW(hList, LVM_SETCOLUMNWIDTH, 1, 170);
-  ClickColumn(2);
-  ClickColumn(2);  // by address, descending
+  Command(IDM_COLUMN + CDeviceColumnSet::kDNS);
+  SendMessageW(hList, LVM_SETCOLUMNWIDTH, 5, 90);
+  ClickColumn(5);
+  ClickColumn(5);  // by DNS, descending
   window.reset();
 
   window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(KestoFinderOptions{},
@@ -746,7 +749,52 @@ TEST_F(MainWindowWin32Test, SizeColumnWidthsAndOrderComeBackNextTime) {
   EXPECT_EQ(frame.bottom - frame.top, cy);
   EXPECT_EQ(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 1, 0), 170);
   EXPECT_EQ(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0), 110);
+  std::string sTitle;
+  int iWidth = 0;
+  ASSERT_TRUE(ListColumn(hList, 5, &sTitle, &iWidth));
+  EXPECT_EQ(sTitle, "DNS");
+  EXPECT_EQ(iWidth, 90);
   EXPECT_TRUE(IsWindowEnabled(Item(IDC_NEWEST_FIRST)));  // sorted, not newest first
+}
+
+TEST_F(MainWindowWin32Test, HeaderMenuAddsSortsAndRemovesTheExtraColumns) {
+  KESTO_RECORD wide = kSecond;
+  wide.dwNetMask = 0xFFFF0000u;
+  Answer(kFirst);
+  Answer(wide);
+  PassUntilRead();
+  const struct {
+    int iColumn;
+    const char* pszTitle;
+    const char* pszTop;  // the top row's cell, kSecond on top
+  } kColumns[] = {
+      {CDeviceColumnSet::kNetMask, "Net Mask", "255.255.0.0"},
+      {CDeviceColumnSet::kGateway, "Gateway", "10.0.0.1"},
+      {CDeviceColumnSet::kLastSeen, "Last Seen", "0.0 s"},
+  };
+  for (const auto& column : kColumns) Command(IDM_COLUMN + column.iColumn);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(kColumns[i].pszTitle);
+    std::string sTitle;
+    int iWidth = 0;
+    ASSERT_TRUE(ListColumn(hList, 5 + i, &sTitle, &iWidth));
+    EXPECT_EQ(sTitle, kColumns[i].pszTitle);
+    EXPECT_EQ(CellText(hList, 0, 5 + i), kColumns[i].pszTop);
+  }
+  ClickColumn(5);  // by net mask, ascending: the /16 first
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Second", "First"}));
+  ClickColumn(5);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"First", "Second"}));
+  Command(IDM_COLUMN + CDeviceColumnSet::kNetMask);  // hiding the sorted column goes back to newest first
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Second", "First"}));
+  std::string sTitle;
+  int iWidth = 0;
+  ASSERT_TRUE(ListColumn(hList, 5, &sTitle, &iWidth));
+  EXPECT_EQ(sTitle, "Gateway");
+  EXPECT_EQ(CellText(hList, 1, 6), "0.0 s");
+  Command(IDM_COLUMN + CDeviceColumnSet::kGateway);
+  Command(IDM_COLUMN + CDeviceColumnSet::kLastSeen);
+  EXPECT_FALSE(ListColumn(hList, 5, &sTitle, &iWidth));
 }
 
 }  // namespace
