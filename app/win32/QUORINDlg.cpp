@@ -586,7 +586,8 @@ void CQUORINDlg::ShowStatusMenu(LPARAM lPoint) {
 void CQUORINDlg::OnAddTarget() {
   std::string sText, sReason;
   // A refused text comes back with the reason, so a typo is mended rather than typed again.
-  while (AskForTarget(m_hWnd, sReason, &sText)) {
+  while (AskForTarget(
+      m_hWnd, sReason, &sText, [this] { PollDevices(); }, [this](int iMs) { PauseForAnswer(iMs); })) {
     if (AddTarget(sText, &sReason)) return;
   }
 }

@@ -797,4 +797,38 @@ TEST_F(MainWindowWin32Test, HeaderMenuAddsSortsAndRemovesTheExtraColumns) {
   EXPECT_FALSE(ListColumn(hList, 5, &sTitle, &iWidth));
 }
 
+TEST_F(MainWindowWin32Test, AddTargetAsksAgainWithTheReasonAndTheListKeepsPolling) {
+  Answer(kFirst);  // read while the box is open
+  // A second thread types into the box as a user would, bounded at 10 s for each step.
+  std::vector<std::string> prompts;
+  std::thread user([this, &prompts] {
+    auto WaitFor = [](const std::function<bool()>& fnDone) {
+      for (int i = 0; i < 1000 && !fnDone(); ++i) Sleep(10);
+    };
+    for (const char* pszText : {"10.0.0", "10.0.0.7"}) {
+      HWND hBox = nullptr;
+      WaitFor([&hBox] {
+        hBox = FindWindowA(nullptr, "Add target");
+        return hBox != nullptr && IsWindowVisible(hBox);
+      });
+      if (hBox == nullptr) return;
+      char szPrompt[512] = {};
+      GetDlgItemTextA(hBox, IDC_TARGET_PROMPT, szPrompt, sizeof szPrompt);
+      prompts.push_back(szPrompt);
+      WaitFor([this] { return ListRowCount(hList) == 1; });
+      SetDlgItemTextA(hBox, IDC_TARGET_TEXT, pszText);
+      PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+      WaitFor([hBox] { return !IsWindow(hBox); });
+    }
+  });
+  Command(IDM_ADD_TARGET);
+  user.join();
+  ASSERT_EQ(prompts.size(), 2u);
+  EXPECT_EQ(prompts[0].find("Address or range to probe"), 0u) << prompts[0];
+  EXPECT_GT(prompts[1].size(), prompts[0].size()) << prompts[1];  // the reason above the prompt
+  EXPECT_EQ(pFinder->GetDestinations().vecUnicast, (std::vector<uint32_t>{0x0A000007u}));
+  EXPECT_EQ(ListRowCount(hList), 1);
+  EXPECT_TRUE(IsWindowEnabled(window->GetHwnd()));
+}
+
 }  // namespace
