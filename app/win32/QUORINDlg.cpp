@@ -202,7 +202,8 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
       LRESULT lResult = 0;
       if (m_list.OnNotify(header, &lResult)) {
-        if (header.code == LVN_ITEMCHANGED) UpdateState();
+        // The commands follow the user's selection; Flush brings them up to date itself.
+        if (header.code == LVN_ITEMCHANGED && !m_list.IsSyncing()) UpdateState();
         return Answer(lResult);
       }
       if (header.hwndFrom == m_list.GetHwnd()) {
