@@ -77,8 +77,6 @@ class CDeviceListCtrl {
   // The rows as shown, top first.
   const std::vector<Row*>& Shown() const { return m_shown; }
 
-  // While Flush puts the selection back, the list view's own notifications of it are not the user's.
-  bool IsSyncing() const { return m_bSyncing; }
   // Notifications from the list view; true when handled, with the answer in *pResult.
   bool OnNotify(const NMHDR& header, LRESULT* pResult);
 

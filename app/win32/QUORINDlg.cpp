@@ -202,8 +202,7 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
       LRESULT lResult = 0;
       if (m_list.OnNotify(header, &lResult)) {
-        // The commands follow the user's selection; Flush brings them up to date itself.
-        if (header.code == LVN_ITEMCHANGED && !m_list.IsSyncing()) UpdateState();
+        if (header.code == LVN_ITEMCHANGED) UpdateState();
         return Answer(lResult);
       }
       if (header.hwndFrom == m_list.GetHwnd()) {
