@@ -158,6 +158,9 @@ bool CDeviceListCtrl::GetSelected(DeviceRowKey* pKey) const {
 
 void CDeviceListCtrl::SelectIndex(int iIndex) {
   if (iIndex < 0 || iIndex >= static_cast<int>(m_shown.size())) return;
+  // Kept here too: the list view's notification is ignored while Flush resyncs it.
+  m_selected = m_shown[static_cast<size_t>(iIndex)]->key;
+  m_bHaveSelection = true;
   LVITEMW item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
