@@ -71,6 +71,15 @@ std::string WideToUtf8(const std::wstring& sText) {
 CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model)
     : m_model(model), m_fnExplain([](HWND hOwner, const std::string& sText) {
         MessageBoxA(hOwner, sText.c_str(), "Kesto Configuration", MB_OK | MB_ICONWARNING);
+      }),
+      m_fnAsk([](HWND hOwner, const std::string& sText, bool bMayAnyway) {
+        // "No", the default, goes back to the dialog to change the address.
+        if (!bMayAnyway) {
+          MessageBoxA(hOwner, (sText + "\n\nNothing was sent.").c_str(), "Kesto Configuration", MB_OK | MB_ICONWARNING);
+          return false;
+        }
+        return MessageBoxA(hOwner, (sText + "\n\nSend anyway?").c_str(), "Kesto Configuration",
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
       }) {}
 
 CConfigKestoDlg::~CConfigKestoDlg() {
@@ -161,11 +170,20 @@ void CConfigKestoDlg::OnSetConfiguration() {
     SetFocus(GetItem(IDC_NAME));
     return;
   }
-  for (int i = 0; i < 4; ++i) {
-    DWORD dwAddress = 0;  // blank fields read as 0
-    SendMessageA(GetItem(kAddressIds[i]), IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&dwAddress));
-    m_model.SetAddress(static_cast<CConfigKestoModel::Address>(i), dwAddress);
+  DWORD dwAddresses[4] = {};  // blank fields read as 0
+  for (int i = 0; i < 4; ++i)
+    SendMessageA(GetItem(kAddressIds[i]), IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&dwAddresses[i]));
+  // Settings that would make the device unreachable are explained before anything is sent.
+  const CConfigAddressCheck::Result check =
+      CConfigAddressCheck::Check(dwAddresses[0], dwAddresses[1], dwAddresses[2], m_others);
+  if (check.problem != CConfigAddressCheck::kNone && !(m_fnAsk && m_fnAsk(m_hWnd, check.sText, check.bMaySendAnyway) &&
+                                                       check.bMaySendAnyway)) {
+    SetFocus(GetItem(check.problem == CConfigAddressCheck::kNetMask   ? IDC_NETMASK
+                     : check.problem == CConfigAddressCheck::kGateway ? IDC_GATEWAY
+                                                                      : IDC_IPADDRESS));
+    return;
   }
+  for (int i = 0; i < 4; ++i) m_model.SetAddress(static_cast<CConfigKestoModel::Address>(i), dwAddresses[i]);
   m_model.SetTypeSelection(Selection(GetItem(IDC_TYPE)));
   // The two lists count whether or not they are enabled.
   m_model.SetProtocolSelection(Selection(GetItem(IDC_PROTOCOL)));

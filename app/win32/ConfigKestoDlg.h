@@ -6,6 +6,9 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "app/logic/ConfigAddressCheck.h"
 
 class CConfigKestoModel;
 
@@ -34,6 +37,12 @@ class CConfigKestoDlg {
   // Shows why a name was refused; a message box unless replaced (tests record it).
   using Explain = std::function<void(HWND hOwner, const std::string& sText)>;
   void SetExplain(Explain fnExplain) { m_fnExplain = std::move(fnExplain); }
+  // Asks whether settings the address check doubts go out anyway (true: send); a
+  // message box unless replaced. bMayAnyway false: it only explains, and nothing is sent.
+  using Ask = std::function<bool(HWND hOwner, const std::string& sText, bool bMayAnyway)>;
+  void SetAsk(Ask fnAsk) { m_fnAsk = std::move(fnAsk); }
+  // The addresses of the other listed devices, for the check before sending.
+  void SetOtherDevices(std::vector<CConfigAddressCheck::OtherDevice> others) { m_others = std::move(others); }
 
   HWND GetHwnd() const { return m_hWnd; }
   HWND GetItem(int iId) const { return GetDlgItem(m_hWnd, iId); }
@@ -53,6 +62,8 @@ class CConfigKestoDlg {
   bool m_bFinished = false;
   bool m_bConfirmed = false;
   Explain m_fnExplain;
+  Ask m_fnAsk;
+  std::vector<CConfigAddressCheck::OtherDevice> m_others;
   std::wstring m_sShownName;  // the name control's text as first shown
 };
 

@@ -5,8 +5,8 @@
 
 // Takes at most one message from the thread's queue without waiting, translates
 // and dispatches it; true when one was taken. When hDialog is given, that
-// dialog's keyboard handling (Tab, Enter, Esc) sees the message first; the main
-// window passes none, so those keys mean nothing there.
+// dialog's keyboard handling (Tab, Shift+Tab, mnemonics, Enter, Esc) sees the
+// message first: the main window passes its own, the configuration dialog its own.
 bool PumpOneMessage(HWND hDialog = nullptr);
 
 #endif

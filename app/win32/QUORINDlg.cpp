@@ -1,45 +1,127 @@
 #include "app/win32/QUORINDlg.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <sstream>
 #include <string>
 
+#include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceColumns.h"
+#include "app/logic/DeviceExport.h"
+#include "app/logic/DeviceListState.h"
 #include "app/logic/PollingLoop.h"
+#include "app/win32/TargetInputDlg.h"
+#include "app/win32/WideText.h"
 #include "app/win32/resource.h"
+#include "discovery/KestoDestinations.h"
+#include "formats/DeviceCsv.h"
 #include "platform/OpenUrl.h"
 #include "version/KestoVersion.h"
 
 namespace {
 
-// Row texts are UTF-8; the list view takes them as UTF-16, whatever the ANSI code page.
-std::wstring WideFromUtf8(const std::string& sText) {
-  const int nChars = MultiByteToWideChar(CP_UTF8, 0, sText.c_str(), -1, nullptr, 0);
-  if (nChars <= 0) return std::wstring();
-  std::wstring sWide(static_cast<size_t>(nChars), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, sText.c_str(), -1, sWide.data(), nChars);
-  sWide.resize(static_cast<size_t>(nChars) - 1);
-  return sWide;
-}
+constexpr const wchar_t* kCaption = L"Tamrel Kesto Manager";
 
-void SetCellText(HWND hList, int iRow, int iColumn, const std::string& sText) {
-  std::wstring sWide = WideFromUtf8(sText);
-  LVITEMW item{};
-  item.iSubItem = iColumn;
-  item.pszText = sWide.data();
-  SendMessageW(hList, LVM_SETITEMTEXTW, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
-}
+// The starting size in dialog units: the template's width, and room below its
+// buttons for the filter row and the status line.
+constexpr int kStartWidth = 387;
+constexpr int kStartHeight = 145;
+
+// Which edges of the window a control follows when it is resized.
+enum Anchor { kFixed = 0, kMoveX = 1, kGrowX = 2, kMoveY = 4, kGrowY = 8 };
+
+// Every control's place at the starting size, in dialog units, in Tab order.
+// Those without a class are the template's, at the template's places.
+struct Placed {
+  int iId;
+  const wchar_t* pszClass;  // null: made by the template
+  const wchar_t* pszText;
+  DWORD dwStyle;
+  int x, y, cx, cy;
+  int iAnchor;
+};
+constexpr Placed kControls[] = {
+    {IDC_FILTER_LABEL, L"STATIC", L"&Filter:", SS_LEFT, 4, 115, 24, 8, kMoveY},
+    {IDC_FILTER, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 30, 113, 198, 14, kGrowX | kMoveY},
+    {IDC_DEVICE_LIST, nullptr, nullptr, 0, 4, 4, 379, 86, kGrowX | kGrowY},
+    {IDC_BASIC_CONFIG, nullptr, nullptr, 0, 4, 95, 119, 14, kMoveY},
+    {IDC_LAUNCH_CONFIGURATOR, nullptr, nullptr, 0, 129, 95, 139, 14, kMoveY},
+    {IDC_NEWEST_FIRST, L"BUTTON", L"&Newest first", BS_PUSHBUTTON | WS_TABSTOP, 271, 95, 62, 14, kMoveX | kMoveY},
+    {IDC_EXPORT, L"BUTTON", L"E&xport...", BS_PUSHBUTTON | WS_TABSTOP, 335, 95, 48, 14, kMoveX | kMoveY},
+    {IDC_ADAPTER_LABEL, L"STATIC", L"&Adapter:", SS_LEFT, 234, 115, 30, 8, kMoveX | kMoveY},
+    {IDC_ADAPTER, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 266, 113, 70, 120, kMoveX | kMoveY},
+    {IDC_TARGETS, L"BUTTON", L"&Targets", BS_PUSHBUTTON | WS_TABSTOP, 340, 113, 43, 14, kMoveX | kMoveY},
+    {IDC_STATUS, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY, 4, 131, 300, 10,
+     kGrowX | kMoveY},
+    {IDC_COUNT, L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, 308, 131, 75, 10, kMoveX | kMoveY},
+};
 
 void OpenWithShell(const std::string& sUrl) {
   // A page that cannot be opened is not reported.
   platform::OpenUrl(sUrl, nullptr);
 }
 
+void MacOfKey(DeviceRowKey key, uint8_t byMAC[6]) {
+  for (int i = 5; i >= 0; --i, key >>= 8) byMAC[i] = static_cast<uint8_t>(key & 0xFF);
+}
+
+RECT DialogRect(HWND hWnd, int x, int y, int cx, int cy) {
+  // Origin and size converted each on their own, as the dialog manager does.
+  RECT rect{x, y, cx, cy};
+  MapDialogRect(hWnd, &rect);
+  return rect;
+}
+
+bool PutOnClipboard(HWND hOwner, const std::wstring& sText) {
+  if (!OpenClipboard(hOwner)) return false;
+  EmptyClipboard();
+  const size_t nBytes = (sText.size() + 1) * sizeof(wchar_t);
+  HGLOBAL hMemory = GlobalAlloc(GMEM_MOVEABLE, nBytes);
+  bool bDone = false;
+  if (hMemory != nullptr) {
+    if (void* p = GlobalLock(hMemory)) {
+      CopyMemory(p, sText.c_str(), nBytes);
+      GlobalUnlock(hMemory);
+      bDone = SetClipboardData(CF_UNICODETEXT, hMemory) != nullptr;
+    }
+    if (!bDone) GlobalFree(hMemory);
+  }
+  CloseClipboard();
+  return bDone;
+}
+
+// Written beside the target and moved over it, so a failed write leaves the old file whole.
+bool WriteWholeFile(const std::wstring& sPath, const std::string& sBytes, std::string* psError) {
+  const std::wstring sTemp = sPath + L".part";
+  HANDLE hFile = CreateFileW(sTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (hFile == INVALID_HANDLE_VALUE) {
+    *psError = "could not be created (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  DWORD dwWritten = 0;
+  const bool bWritten = WriteFile(hFile, sBytes.data(), static_cast<DWORD>(sBytes.size()), &dwWritten, nullptr) &&
+                        dwWritten == sBytes.size();
+  const bool bClosed = CloseHandle(hFile) != 0;
+  if (!bWritten || !bClosed || !MoveFileExW(sTemp.c_str(), sPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    *psError = "could not be written (error " + std::to_string(GetLastError()) + ")";
+    DeleteFileW(sTemp.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl)
-    : m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_hSmallIcon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl,
+                       platform::Registry* pSettings)
+    : m_settings(pSettings != nullptr ? *pSettings : platform::SystemRegistry()),
+      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_hSmallIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                  LR_DEFAULTCOLOR))),
       m_finder(std::move(finder)),
@@ -48,59 +130,135 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::O
           fnOpenUrl ? std::move(fnOpenUrl) : CQUORINPresenter::OpenUrl(&OpenWithShell)) {}
 
 CQUORINDlg::~CQUORINDlg() {
+  if (m_hWnd != nullptr) SaveSettings();
   if (m_hWnd != nullptr) DestroyWindow(m_hWnd);
   if (m_hSmallIcon != nullptr) DestroyIcon(m_hSmallIcon);
 }
 
 bool CQUORINDlg::Create() {
-  m_hWnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_QUORIN_DIALOG), nullptr, &DialogProc,
+  // A Unicode window, so the list view asks for its texts in UTF-16.
+  m_hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_QUORIN_DIALOG), nullptr, &DialogProc,
                               reinterpret_cast<LPARAM>(this));
   return m_hWnd != nullptr;
 }
 
 void CQUORINDlg::PauseForAnswer(int iMs) { CPollingLoop::PauseForAnswer(*m_finder, iMs); }
 
+void CQUORINDlg::PollDevices() {
+  m_presenter.PollDevices();
+  const uint32_t dwNow = m_finder->Now();
+  if (static_cast<uint32_t>(dwNow - m_dwAgesShown) >= 500) {
+    m_dwAgesShown = dwNow;
+    m_list.RefreshAges();
+  }
+  // The table changes every few seconds at most; its version says when without a comparison.
+  if (m_finder->GetInterfaceSnapshot().GetVersion() != m_qwAdapterTableVersion) UpdateAdapterTexts();
+  Flush();
+}
+
 void CQUORINDlg::ReportSocketProblem() {
   if (m_finder->IsSocketOpen()) return;
-  const std::string sText = "The network socket for finding devices could not be opened:\n" +
-                            m_finder->GetSocketError() + "\n\nNo devices will be listed.";
-  MessageBoxA(m_hWnd, sText.c_str(), "Tamrel Kesto Manager", MB_OK | MB_ICONWARNING);
+  const std::wstring sText = L"The network socket for finding devices could not be opened:\n" +
+                             WideFromUtf8(m_finder->GetSocketError()) + L"\n\nNo devices will be listed.";
+  MessageBoxW(m_hWnd, sText.c_str(), kCaption, MB_OK | MB_ICONWARNING);
 }
 
 INT_PTR CALLBACK CQUORINDlg::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   if (uMsg == WM_INITDIALOG) {
     auto* pThis = reinterpret_cast<CQUORINDlg*>(lParam);
-    SetWindowLongPtrA(hWnd, GWLP_USERDATA, lParam);
+    SetWindowLongPtrW(hWnd, GWLP_USERDATA, lParam);
     pThis->m_hWnd = hWnd;
     pThis->OnInitDialog();
+    return FALSE;  // the focus was put on the filter box
+  }
+  if (uMsg == WM_NOTIFYFORMAT) {
+    SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, NFR_UNICODE);
     return TRUE;
   }
-  auto* pThis = reinterpret_cast<CQUORINDlg*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+  auto* pThis = reinterpret_cast<CQUORINDlg*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
   if (pThis == nullptr) return FALSE;
   if (uMsg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-    pThis->m_hWnd = pThis->m_hList = nullptr;
+    SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+    pThis->m_hWnd = nullptr;
     return FALSE;
   }
   return pThis->HandleMessage(uMsg, wParam, lParam);
 }
 
-INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM) {
+INT_PTR CQUORINDlg::Answer(LRESULT lResult) {
+  SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, lResult);
+  return TRUE;
+}
+
+INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
   switch (uMsg) {
+    case WM_CLOSE:  // the close box, the system menu's Close, Alt+F4; Esc is only a Cancel
+      m_bQuit = true;
+      return TRUE;
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDCANCEL:  // the close box, the system menu's Close, Alt+F4
-          m_bQuit = true;
-          return TRUE;
-        case IDC_BASIC_CONFIG:
-          if (HIWORD(wParam) == BN_CLICKED) m_presenter.OnBasicConfig();
-          return TRUE;
-        case IDC_LAUNCH_CONFIGURATOR:
-          if (HIWORD(wParam) == BN_CLICKED) m_presenter.OnLaunchConfigurator();
-          return TRUE;
-        default:
-          return FALSE;
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+      LRESULT lResult = 0;
+      if (m_list.OnNotify(header, &lResult)) {
+        if (header.code == LVN_ITEMCHANGED) UpdateState();
+        return Answer(lResult);
       }
+      if (header.hwndFrom == m_list.GetHwnd()) {
+        switch (header.code) {
+          case NM_DBLCLK:
+          case NM_RETURN:
+            if (m_presenter.GetSelectedRecord() != nullptr) m_presenter.OnBasicConfig();
+            Flush();
+            return TRUE;
+          case NM_SETFOCUS: {
+            // Arriving by Tab on a list without a selection selects its first row.
+            DeviceRowKey key;
+            if (!m_list.GetSelected(&key)) m_list.SelectIndex(0);
+            return TRUE;
+          }
+          case LVN_COLUMNCLICK: {
+            CDeviceSortOrder order = m_list.GetOrder();
+            order.Click(m_list.ColumnId(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
+            m_list.SetOrder(order);
+            Flush();
+            return TRUE;
+          }
+          case LVN_KEYDOWN:
+            if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == 'C' && (GetKeyState(VK_CONTROL) & 0x8000))
+              CopyRow(IDM_ROW_COPY_CSV);
+            return TRUE;
+          default:
+            return FALSE;
+        }
+      }
+      if (header.hwndFrom == m_hToolTip && header.code == TTN_GETDISPINFOW) {
+        auto& info = reinterpret_cast<NMTTDISPINFOW&>(const_cast<NMHDR&>(header));
+        info.lpszText = m_sStatusTip.empty() ? const_cast<wchar_t*>(L"") : m_sStatusTip.data();
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) == m_list.GetHwnd()) {
+        RECT header{};
+        GetWindowRect(reinterpret_cast<HWND>(SendMessageW(m_list.GetHwnd(), LVM_GETHEADER, 0, 0)), &header);
+        const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (lParam != -1 && PtInRect(&header, point))
+          ShowHeaderMenu(lParam);
+        else
+          ShowRowMenu(lParam);
+      }
+      else if (reinterpret_cast<HWND>(wParam) == GetDlgItem(m_hWnd, IDC_STATUS)) ShowStatusMenu(lParam);
+      else return FALSE;
+      return TRUE;
+    case WM_SIZE:
+      Layout();
+      return TRUE;
+    case WM_GETMINMAXINFO:
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{m_minTrack.cx, m_minTrack.cy};
+      return TRUE;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return FALSE;
       ShowAbout();
@@ -116,35 +274,237 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM) {
   }
 }
 
+void CQUORINDlg::OnCommand(int iId, int iCode) {
+  switch (iId) {
+    case IDOK:  // Enter: on a row it opens "Basic Config...", elsewhere it does nothing
+      if (GetFocus() == m_list.GetHwnd() && m_presenter.GetSelectedRecord() != nullptr) m_presenter.OnBasicConfig();
+      break;
+    case IDCANCEL:  // Esc does not close the main window
+      break;
+    case IDC_BASIC_CONFIG:
+    case IDM_ROW_BASIC_CONFIG:
+      if (iCode == BN_CLICKED) m_presenter.OnBasicConfig();
+      break;
+    case IDC_LAUNCH_CONFIGURATOR:
+    case IDM_ROW_OPEN_PAGE:
+      if (iCode == BN_CLICKED) m_presenter.OnLaunchConfigurator();
+      break;
+    case IDC_NEWEST_FIRST:
+    case IDM_SORT_NEWEST:
+      m_list.SetOrder(CDeviceSortOrder());
+      break;
+    case IDM_FIT_COLUMNS:
+      m_list.FitColumns();
+      break;
+    case IDC_EXPORT:
+      OnExport();
+      break;
+    case IDC_TARGETS:
+      ShowTargetsMenu();
+      break;
+    case IDC_FILTER:
+      if (iCode == EN_CHANGE) m_presenter.SetFilterText(Utf8FromWide(WindowTextOf(GetDlgItem(m_hWnd, IDC_FILTER))));
+      break;
+    case IDC_ADAPTER:
+      if (iCode == CBN_SELCHANGE) {
+        const auto iChosen = SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_GETCURSEL, 0, 0);
+        m_presenter.SelectAdapter(iChosen >= 1 && static_cast<size_t>(iChosen) <= m_adapters.size()
+                                      ? m_adapters[static_cast<size_t>(iChosen) - 1]
+                                      : std::string());
+      }
+      break;
+    case IDM_ROW_COPY_MAC:
+    case IDM_ROW_COPY_IP:
+    case IDM_ROW_COPY_CSV:
+      CopyRow(iId);
+      break;
+    case IDM_ADD_TARGET:
+      OnAddTarget();
+      break;
+    case IDM_CLEAR_TARGETS:
+      m_presenter.ClearTargets();
+      m_targets.clear();
+      break;
+    case IDM_CLEAR_STATUS:
+      m_history.Clear();
+      m_presenter.ClearApplyOutcomes();
+      m_history.Clear();  // clearing the outcomes may have reported once more
+      AddStatus(std::string());
+      break;
+    default:
+      if (iId >= IDM_REMOVE_TARGET && iId <= IDM_REMOVE_TARGET_LAST)
+        RemoveTarget(static_cast<size_t>(iId - IDM_REMOVE_TARGET));
+      else if (iId >= IDM_COLUMN + CDeviceColumnSet::kDefaultCount && iId < IDM_COLUMN + CDeviceColumnSet::kCount)
+        m_list.ShowColumn(iId - IDM_COLUMN, !m_list.IsColumnShown(iId - IDM_COLUMN));
+      break;
+  }
+  Flush();
+}
+
 void CQUORINDlg::OnInitDialog() {
-  m_hList = GetDlgItem(m_hWnd, IDC_DEVICE_LIST);
+  // The template's fixed frame becomes a sizing one, with the buttons that go with it.
+  const auto dwStyle = static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_STYLE));
+  SetWindowLongPtrW(m_hWnd, GWL_STYLE, dwStyle | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
   // The template stays as it is: the About entry goes into the system menu.
   if (HMENU hSystemMenu = GetSystemMenu(m_hWnd, FALSE)) {
-    AppendMenuA(hSystemMenu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(hSystemMenu, MF_STRING, IDM_ABOUTBOX, "&About Tamrel Kesto Manager...");
+    AppendMenuW(hSystemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(hSystemMenu, MF_STRING, IDM_ABOUTBOX, L"&About Tamrel Kesto Manager...");
   }
-  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon ? m_hSmallIcon : m_hIcon));
-  for (size_t i = 0; i < kDeviceColumns.size(); ++i) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = kDeviceColumns[i].iWidth;
-    column.pszText = const_cast<char*>(kDeviceColumns[i].pszTitle);
-    column.iSubItem = static_cast<int>(i);
-    SendMessageA(m_hList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon ? m_hSmallIcon : m_hIcon));
+  m_list.Attach(
+      GetDlgItem(m_hWnd, IDC_DEVICE_LIST), [this](DeviceRowKey key) { return m_presenter.GetRowToolTip(key); },
+      [this](DeviceRowKey key) {
+        KESTO_RECORD probe{};
+        MacOfKey(key, probe.byMAC);
+        const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
+        return pEntry != nullptr ? static_cast<uint32_t>(m_finder->Now() - pEntry->dwLastSeen) : 0u;
+      });
+  CreateControls();
+  // The template's buttons get the mnemonics the Qt window gives them.
+  SetDlgItemTextW(m_hWnd, IDC_BASIC_CONFIG, L"&Basic Config...");
+  SetDlgItemTextW(m_hWnd, IDC_LAUNCH_CONFIGURATOR, L"&Lauch Configurator...");
+
+  RECT frame = DialogRect(m_hWnd, 0, 0, kStartWidth, kStartHeight);
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)));
+  m_minTrack = SIZE{frame.right - frame.left, frame.bottom - frame.top};
+  SetWindowPos(m_hWnd, nullptr, 0, 0, m_minTrack.cx, m_minTrack.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  Layout();
+  LoadSettings();
+
+  SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All adapters"));
+  SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_SETCURSEL, 0, 0);
+  SendDlgItemMessageW(m_hWnd, IDC_FILTER, EM_SETCUEBANNER, TRUE,
+                      reinterpret_cast<LPARAM>(L"name, MAC, IP address or version"));
+  // One explicit host (KESTO_TARGET) stays the only destination.
+  const bool bChoose = m_presenter.CanChooseDestinations();
+  for (int iId : {IDC_ADAPTER_LABEL, IDC_ADAPTER, IDC_TARGETS}) EnableWindow(GetDlgItem(m_hWnd, iId), bChoose);
+  UpdateState();
+  SetFocus(GetDlgItem(m_hWnd, IDC_FILTER));
+}
+
+void CQUORINDlg::CreateControls() {
+  const auto hFont = static_cast<WPARAM>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+  HWND hPrevious = HWND_TOP;
+  for (const Placed& placed : kControls) {
+    HWND hControl = GetDlgItem(m_hWnd, placed.iId);
+    if (placed.pszClass != nullptr) {
+      const RECT rect = DialogRect(m_hWnd, placed.x, placed.y, placed.cx, placed.cy);
+      hControl = CreateWindowExW(placed.iId == IDC_FILTER ? WS_EX_CLIENTEDGE : 0, placed.pszClass, placed.pszText,
+                                 WS_CHILD | WS_VISIBLE | (placed.dwStyle & ~WS_BORDER), rect.left, rect.top, rect.right,
+                                 rect.bottom, m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(placed.iId)),
+                                 GetModuleHandleW(nullptr), nullptr);
+      SendMessageW(hControl, WM_SETFONT, hFont, FALSE);
+    }
+    // The children's order is the Tab order.
+    SetWindowPos(hControl, hPrevious, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    hPrevious = hControl;
   }
+  SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(DialogRect(m_hWnd, 0, 0, 160, 0).right),
+                      0);
+  // The status line's tooltip holds its recent history.
+  m_hToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = m_hWnd;
+  tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hWnd, IDC_STATUS));
+  tool.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(m_hToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(m_hToolTip, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+void CQUORINDlg::Layout() {
+  RECT client;
+  if (m_hWnd == nullptr || !GetClientRect(m_hWnd, &client) || GetDlgItem(m_hWnd, IDC_COUNT) == nullptr) return;
+  const RECT start = DialogRect(m_hWnd, 0, 0, kStartWidth, kStartHeight);
+  // Never smaller than the starting layout, so no control covers another.
+  const int dx = std::max<int>(0, client.right - start.right), dy = std::max<int>(0, client.bottom - start.bottom);
+  HDWP hDefer = BeginDeferWindowPos(static_cast<int>(std::size(kControls)));
+  for (const Placed& placed : kControls) {
+    RECT rect = DialogRect(m_hWnd, placed.x, placed.y, placed.cx, placed.cy);
+    if (placed.iAnchor & kMoveX) rect.left += dx;
+    if (placed.iAnchor & kGrowX) rect.right += dx;
+    if (placed.iAnchor & kMoveY) rect.top += dy;
+    if (placed.iAnchor & kGrowY) rect.bottom += dy;
+    if (hDefer != nullptr)
+      hDefer = DeferWindowPos(hDefer, GetDlgItem(m_hWnd, placed.iId), nullptr, rect.left, rect.top, rect.right,
+                              rect.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (hDefer != nullptr) EndDeferWindowPos(hDefer);
+  InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+// The user's settings: "size" is "WIDTH HEIGHT" of the frame in pixels, "columns" the
+// extra columns' ids, "widths" every shown column's width, "order" CDeviceSortOrder's
+// text; anything unreadable is ignored.
+constexpr const char* kSettingsKey = "Software\\Kesto\\kesto-manager";
+constexpr uint32_t kRegistryText = 1;  // REG_SZ
+
+void CQUORINDlg::LoadSettings() {
+  platform::RegistryKey key;
+  if (!m_settings.OpenKey(platform::RegistryRoot::kCurrentUser, kSettingsKey, &key)) return;
+  auto Read = [&](const char* pszName) {
+    char szValue[128] = {};
+    uint32_t dwType = 0, dwSize = sizeof szValue - 1;
+    if (!m_settings.ReadValue(key, pszName, &dwType, szValue, &dwSize) || dwType != kRegistryText) return std::string();
+    return std::string(szValue, strnlen(szValue, dwSize));
+  };
+  int cx = 0, cy = 0;
+  if (std::sscanf(Read("size").c_str(), "%d %d", &cx, &cy) == 2 && cx >= m_minTrack.cx && cy >= m_minTrack.cy &&
+      cx <= 8192 && cy <= 8192)
+    SetWindowPos(m_hWnd, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  std::istringstream extra(Read("columns"));
+  for (int iColumn; extra >> iColumn;) m_list.ShowColumn(iColumn, true);
+  std::istringstream widths(Read("widths"));
+  int iWidth = 0;
+  for (int i = 0; i < m_list.GetColumnCount() && widths >> iWidth; ++i)
+    if (iWidth >= 10 && iWidth <= 2000) SendMessageW(m_list.GetHwnd(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), iWidth);
+  CDeviceSortOrder order;
+  if (order.FromText(Read("order"), CDeviceColumnSet::kCount)) m_list.SetOrder(order);
+  m_settings.CloseKey(key);
+}
+
+void CQUORINDlg::SaveSettings() const {
+  if (!m_settings.CreateKey(platform::RegistryRoot::kCurrentUser, kSettingsKey)) return;
+  platform::RegistryKey key;
+  if (!m_settings.OpenKey(platform::RegistryRoot::kCurrentUser, kSettingsKey, &key)) return;
+  auto Write = [&](const char* pszName, const std::string& sValue) {
+    m_settings.WriteValue(key, pszName, kRegistryText, sValue.c_str(), static_cast<uint32_t>(sValue.size() + 1));
+  };
+  // The size it would have restored, not a minimised or maximised one.
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(m_hWnd, &placement)) {
+    const RECT& rect = placement.rcNormalPosition;
+    Write("size", std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top));
+  }
+  std::string sWidths, sColumns;
+  for (int i = 0; i < m_list.GetColumnCount(); ++i) {
+    sWidths += (i > 0 ? " " : "") +
+               std::to_string(SendMessageW(m_list.GetHwnd(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+    if (i >= CDeviceColumnSet::kDefaultCount) sColumns += (sColumns.empty() ? "" : " ") + std::to_string(m_list.ColumnId(i));
+  }
+  Write("widths", sWidths);
+  Write("columns", sColumns);
+  Write("order", m_list.GetOrder().ToText());
+  m_settings.CloseKey(key);
 }
 
 void CQUORINDlg::ShowAbout() {
   // A message box turns its own loop, so no polling pass runs until it is closed.
-  MessageBoxA(m_hWnd, GetKestoAboutText().c_str(), "About Tamrel Kesto Manager", MB_OK | MB_ICONINFORMATION);
+  MessageBoxW(m_hWnd, WideFromUtf8(GetKestoAboutText()).c_str(), L"About Tamrel Kesto Manager",
+              MB_OK | MB_ICONINFORMATION);
 }
 
 void CQUORINDlg::OnPaintIconic() {
   PAINTSTRUCT paint;
   HDC hDC = BeginPaint(m_hWnd, &paint);
-  SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
+  SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
   RECT rect;
   GetClientRect(m_hWnd, &rect);
   const int x = (rect.right - rect.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
@@ -153,120 +513,268 @@ void CQUORINDlg::OnPaintIconic() {
   EndPaint(m_hWnd, &paint);
 }
 
-void CQUORINDlg::InsertListRow(int iIndex, const DeviceRowTexts& texts) {
-  std::wstring sName = WideFromUtf8(texts[0]);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;  // text only: no image, no state
-  item.iItem = iIndex;
-  item.pszText = sName.data();
-  const int iRow = static_cast<int>(SendMessageW(m_hList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (iRow < 0) return;
-  for (int i = 1; i < static_cast<int>(texts.size()); ++i) SetCellText(m_hList, iRow, i, texts[i]);
-}
-
-size_t CQUORINDlg::SlotOf(DeviceRowKey key) const {
-  for (size_t i = 0; i < m_slots.size(); ++i) {
-    if (m_slots[i].key == key) return i;
-  }
-  return m_slots.size();
-}
-
-int CQUORINDlg::ListIndexOf(size_t nSlot) const {
-  if (nSlot >= m_slots.size() || !m_slots[nSlot].bShown) return -1;
-  int iIndex = 0;
-  for (size_t i = 0; i < nSlot; ++i) iIndex += m_slots[i].bShown ? 1 : 0;
-  return iIndex;
-}
-
-void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) {
-  m_slots.insert(m_slots.begin(), Slot{key, texts, bShown});
-  if (bShown) InsertListRow(0, texts);
-}
-
-void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) {
-  const size_t nSlot = SlotOf(key);
-  if (nSlot == m_slots.size()) return;
-  m_slots[nSlot].texts = texts;
-  const int iIndex = ListIndexOf(nSlot);
-  if (iIndex < 0) return;
-  for (int i = 0; i < static_cast<int>(texts.size()); ++i) SetCellText(m_hList, iIndex, i, texts[i]);
-}
-
-void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) {
-  const size_t nSlot = SlotOf(key);
-  if (nSlot == m_slots.size() || m_slots[nSlot].bShown == bShown) return;
-  if (bShown) {
-    m_slots[nSlot].bShown = true;
-    InsertListRow(ListIndexOf(nSlot), m_slots[nSlot].texts);
+void CQUORINDlg::ShowRowMenu(LPARAM lPoint) {
+  HWND hList = m_list.GetHwnd();
+  POINT point{static_cast<short>(LOWORD(lPoint)), static_cast<short>(HIWORD(lPoint))};
+  if (lPoint == -1) {  // from the keyboard: under the selected row, or the list's corner
+    RECT rect{};
+    const auto iSelected = static_cast<int>(SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    rect.left = LVIR_BOUNDS;
+    if (iSelected < 0 || !SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(iSelected), reinterpret_cast<LPARAM>(&rect)))
+      rect = RECT{};
+    point = POINT{rect.left + 8, rect.bottom};
+    ClientToScreen(hList, &point);
   } else {
-    SendMessageA(m_hList, LVM_DELETEITEM, static_cast<WPARAM>(ListIndexOf(nSlot)), 0);
-    m_slots[nSlot].bShown = false;
+    // A right click selects the row under it first.
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    ScreenToClient(hList, &hit.pt);
+    const auto iRow = static_cast<int>(SendMessageW(hList, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (iRow >= 0) m_list.SelectIndex(iRow);
+  }
+  const UINT uRow = m_presenter.GetSelectedRecord() != nullptr ? MF_ENABLED : MF_GRAYED;
+  HMENU hMenu = CreatePopupMenu();
+  AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_BASIC_CONFIG, L"&Basic Config...");
+  AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_OPEN_PAGE, L"&Open web page");
+  AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_MAC, L"Copy &MAC address");
+  AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_IP, L"Copy &IP address");
+  AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_CSV, L"&Copy row as CSV");
+  // The chosen command arrives as WM_COMMAND once the menu has closed.
+  TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+  DestroyMenu(hMenu);
+}
+
+void CQUORINDlg::ShowHeaderMenu(LPARAM lPoint) {
+  HMENU hMenu = CreatePopupMenu();
+  for (int i = CDeviceColumnSet::kDefaultCount; i < CDeviceColumnSet::kCount; ++i)
+    AppendMenuW(hMenu, MF_STRING | (m_list.IsColumnShown(i) ? MF_CHECKED : MF_UNCHECKED), IDM_COLUMN + i,
+                WideFromUtf8(CDeviceColumnSet::Get(i).pszTitle).c_str());
+  AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(hMenu, MF_STRING, IDM_FIT_COLUMNS, L"Fit columns to contents");
+  AppendMenuW(hMenu, MF_STRING | (m_list.GetOrder().IsNewestFirst() ? MF_GRAYED : MF_ENABLED), IDM_SORT_NEWEST,
+              L"Sort newest first");
+  TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, static_cast<short>(LOWORD(lPoint)),
+                 static_cast<short>(HIWORD(lPoint)), 0, m_hWnd, nullptr);
+  DestroyMenu(hMenu);
+}
+
+void CQUORINDlg::ShowTargetsMenu() {
+  HMENU hMenu = CreatePopupMenu();
+  AppendMenuW(hMenu, MF_STRING, IDM_ADD_TARGET, L"&Add target...");
+  AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+  if (m_targets.empty()) AppendMenuW(hMenu, MF_STRING | MF_GRAYED, 0, L"No targets: broadcasts only");
+  for (size_t i = 0; i < m_targets.size() && IDM_REMOVE_TARGET + static_cast<int>(i) <= IDM_REMOVE_TARGET_LAST; ++i)
+    AppendMenuW(hMenu, MF_STRING, IDM_REMOVE_TARGET + i, (L"Remove " + WideFromUtf8(m_targets[i])).c_str());
+  AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(hMenu, MF_STRING | (m_targets.empty() ? MF_GRAYED : MF_ENABLED), IDM_CLEAR_TARGETS, L"&Clear targets");
+  RECT button;
+  GetWindowRect(GetDlgItem(m_hWnd, IDC_TARGETS), &button);
+  TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom, 0, m_hWnd, nullptr);
+  DestroyMenu(hMenu);
+}
+
+void CQUORINDlg::ShowStatusMenu(LPARAM lPoint) {
+  HMENU hMenu = CreatePopupMenu();
+  AppendMenuW(hMenu, MF_STRING | (m_history.IsEmpty() ? MF_GRAYED : MF_ENABLED), IDM_CLEAR_STATUS,
+              L"Clear status history");
+  TrackPopupMenu(hMenu, TPM_LEFTALIGN, static_cast<short>(LOWORD(lPoint)), static_cast<short>(HIWORD(lPoint)), 0,
+                 m_hWnd, nullptr);
+  DestroyMenu(hMenu);
+}
+
+void CQUORINDlg::OnAddTarget() {
+  std::string sText, sReason;
+  // A refused text comes back with the reason, so a typo is mended rather than typed again.
+  while (AskForTarget(
+      m_hWnd, sReason, &sText, [this] { PollDevices(); }, [this](int iMs) { PauseForAnswer(iMs); })) {
+    if (AddTarget(sText, &sReason)) return;
   }
 }
 
-void CQUORINDlg::DeleteRow(DeviceRowKey key) {
-  const size_t nSlot = SlotOf(key);
-  if (nSlot == m_slots.size()) return;
-  const int iIndex = ListIndexOf(nSlot);
-  if (iIndex >= 0) SendMessageA(m_hList, LVM_DELETEITEM, static_cast<WPARAM>(iIndex), 0);
-  m_slots.erase(m_slots.begin() + static_cast<std::ptrdiff_t>(nSlot));
-}
-
-bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const {
-  const int nRows = GetListRowCount();
-  for (int i = 0; i < nRows; ++i) {
-    if (!(SendMessageA(m_hList, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED)) continue;
-    int iShown = 0;
-    for (const Slot& slot : m_slots) {
-      if (slot.bShown && iShown++ == i) {
-        *pKey = slot.key;
-        return true;
-      }
-    }
-    return false;
-  }
-  return false;
-}
-
-int CQUORINDlg::GetListRowCount() const {
-  return m_hList != nullptr ? static_cast<int>(SendMessageA(m_hList, LVM_GETITEMCOUNT, 0, 0)) : 0;
-}
-
-std::string CQUORINDlg::GetCellText(int iRow, int iColumn) const {
-  // Read back as UTF-16 and handed out in UTF-8, the form the row texts came in.
-  wchar_t szText[256] = {};
-  LVITEMW item{};
-  item.iSubItem = iColumn;
-  item.pszText = szText;
-  item.cchTextMax = static_cast<int>(sizeof szText / sizeof szText[0]);
-  SendMessageW(m_hList, LVM_GETITEMTEXTW, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
-  char szUtf8[1024] = {};
-  WideCharToMultiByte(CP_UTF8, 0, szText, -1, szUtf8, sizeof szUtf8, nullptr, nullptr);
-  return szUtf8;
-}
-
-bool CQUORINDlg::GetColumn(int iColumn, std::string* psTitle, int* piWidth) const {
-  char szTitle[64] = {};
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT | LVCF_WIDTH;
-  column.pszText = szTitle;
-  column.cchTextMax = sizeof szTitle;
-  if (!SendMessageA(m_hList, LVM_GETCOLUMNA, static_cast<WPARAM>(iColumn), reinterpret_cast<LPARAM>(&column)))
-    return false;
-  *psTitle = szTitle;
-  *piWidth = column.cx;
+bool CQUORINDlg::AddTarget(const std::string& sText, std::string* psError) {
+  const size_t nFirst = sText.find_first_not_of(" \t");
+  const std::string sTrimmed =
+      nFirst == std::string::npos ? std::string() : sText.substr(nFirst, sText.find_last_not_of(" \t") - nFirst + 1);
+  for (const std::string& sTarget : m_targets)
+    if (sTarget == sTrimmed) return true;
+  if (!m_presenter.AddTarget(sTrimmed, psError)) return false;
+  m_targets.push_back(sTrimmed);
+  UpdateState();
   return true;
 }
 
-void CQUORINDlg::SelectRow(int iRow) {
-  LVITEMA item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
+void CQUORINDlg::RemoveTarget(size_t nIndex) {
+  if (nIndex >= m_targets.size()) return;
+  m_targets.erase(m_targets.begin() + static_cast<std::ptrdiff_t>(nIndex));
+  m_presenter.ClearTargets();
+  std::string sError;
+  for (const std::string& sTarget : m_targets) m_presenter.AddTarget(sTarget, &sError);
 }
+
+void CQUORINDlg::OnExport() {
+  wchar_t szPath[MAX_PATH] = L"kesto-devices.csv";
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = m_hWnd;
+  dialog.lpstrFilter = L"CSV files (*.csv)\0*.csv\0JSON files (*.json)\0*.json\0";
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = szPath;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrTitle = L"Export";
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (!GetSaveFileNameW(&dialog)) return;
+  std::wstring sPath = szPath;
+  // A name without a known ending takes the one of the chosen file type.
+  ExportFormat format;
+  if (!ExportFormatForPath(Utf8FromWide(sPath), &format)) sPath += dialog.nFilterIndex == 2 ? L".json" : L".csv";
+  ExportTo(sPath);
+}
+
+bool CQUORINDlg::ExportTo(const std::wstring& sPath) {
+  ExportFormat format;
+  if (!ExportFormatForPath(Utf8FromWide(sPath), &format)) {
+    MessageBoxW(m_hWnd, (L"Choose a file name ending in .csv or .json:\n" + sPath).c_str(), kCaption,
+                MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  const std::vector<ListedDevice> devices = m_presenter.ShownDevices();
+  std::string sError;
+  if (!WriteWholeFile(sPath, ExportDevices(devices, format), &sError)) {
+    MessageBoxW(m_hWnd, (L"The device list could not be written to " + sPath + L":\n" + WideFromUtf8(sError)).c_str(),
+                kCaption, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  const size_t nSlash = sPath.find_last_of(L"\\/");
+  AddStatus("Exported " + std::to_string(devices.size()) + (devices.size() == 1 ? " device" : " devices") + " to " +
+            Utf8FromWide(nSlash == std::wstring::npos ? sPath : sPath.substr(nSlash + 1)));
+  return true;
+}
+
+void CQUORINDlg::CopyRow(int iWhat) {
+  DeviceRowKey key;
+  if (m_presenter.GetSelectedRecord() == nullptr || !m_list.GetSelected(&key)) return;
+  const CDeviceListCtrl::Row* pRow = m_list.Find(key);
+  if (pRow == nullptr) return;
+  std::string sText;
+  if (iWhat == IDM_ROW_COPY_MAC)
+    sText = FormatMAC(pRow->record.byMAC);
+  else if (iWhat == IDM_ROW_COPY_IP)
+    sText = FormatAddress(pRow->record.dwIPAddress);
+  else
+    sText = DeviceCsvHeader() + DeviceToCsvRow(pRow->record, pRow->mark == CDeviceListCtrl::kWarning);
+  PutOnClipboard(m_hWnd, WideFromUtf8(sText));
+}
+
+void CQUORINDlg::AddStatus(const std::string& sText) {
+  m_history.Add(sText);
+  SetDlgItemTextW(m_hWnd, IDC_STATUS, WideFromUtf8(m_history.Latest()).c_str());
+  m_sStatusTip = m_history.IsEmpty() ? std::wstring() : WideFromUtf8(m_history.AllLines()) + L"\n\n(right-click to clear)";
+}
+
+void CQUORINDlg::UpdateState() {
+  DeviceListFacts facts;
+  facts.nRows = m_list.GetRowCount();
+  facts.nShown = m_list.GetShownCount();
+  facts.bAnyAnswer = m_bAnyAnswer;
+  facts.bFiltering = WindowTextOf(GetDlgItem(m_hWnd, IDC_FILTER)).find_first_not_of(L" \t") != std::wstring::npos;
+  facts.bNoBroadcastAdapter = m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() &&
+                              m_bNoUsableAdapter && m_targets.empty();
+  const std::wstring sCount = WideFromUtf8(CDeviceListState::CountText(facts));
+  if (WindowTextOf(GetDlgItem(m_hWnd, IDC_COUNT)) != sCount) SetDlgItemTextW(m_hWnd, IDC_COUNT, sCount.c_str());
+  m_list.SetEmptyText(WideFromUtf8(CDeviceListState::EmptyText(facts)));
+  const bool bRow = m_presenter.GetSelectedRecord() != nullptr;
+  for (int iId : {IDC_BASIC_CONFIG, IDC_LAUNCH_CONFIGURATOR}) {
+    HWND hButton = GetDlgItem(m_hWnd, iId);
+    // The focus leaves a button before it is greyed, so the keyboard is never stranded.
+    if (!bRow && GetFocus() == hButton) SetFocus(m_list.GetHwnd());
+    EnableWindow(hButton, bRow);
+  }
+  EnableWindow(GetDlgItem(m_hWnd, IDC_NEWEST_FIRST), !m_list.GetOrder().IsNewestFirst());
+}
+
+void CQUORINDlg::Flush() {
+  if (m_hWnd == nullptr) return;
+  m_list.Flush();
+  UpdateState();
+}
+
+void CQUORINDlg::SetAdapterNames(const std::vector<std::string>& names) {
+  m_adapters = names;
+  UpdateAdapterTexts();
+}
+
+void CQUORINDlg::UpdateAdapterTexts() {
+  m_qwAdapterTableVersion = m_finder->GetInterfaceSnapshot().GetVersion();
+  const std::vector<platform::NetInterface>& table = m_presenter.GetInterfaces();
+  m_bNoUsableAdapter = UsableInterfaceNames(table).empty();
+  HWND hBox = GetDlgItem(m_hWnd, IDC_ADAPTER);
+  SendMessageW(hBox, CB_RESETCONTENT, 0, 0);
+  SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All adapters"));
+  int iSelected = 0;
+  // "eth0  192.168.1.5/24": which network each choice reaches.
+  for (size_t i = 0; i < m_adapters.size(); ++i) {
+    std::string sText = m_adapters[i];
+    std::string sAddresses;
+    for (const platform::NetInterface& entry : table) {
+      if (entry.sName != m_adapters[i]) continue;
+      int iPrefix = 0;
+      for (uint32_t dwMask = entry.dwMask; dwMask & 0x80000000u; dwMask <<= 1) ++iPrefix;
+      sAddresses += (sAddresses.empty() ? "" : ", ") + FormatAddress(entry.dwAddress) + "/" + std::to_string(iPrefix);
+    }
+    sText += sAddresses.empty() ? "  (gone)" : "  " + sAddresses;
+    SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(sText).c_str()));
+    if (m_adapters[i] == m_presenter.GetSelectedAdapter()) iSelected = static_cast<int>(i) + 1;
+  }
+  SendMessageW(hBox, CB_SETCURSEL, static_cast<WPARAM>(iSelected), 0);
+}
+
+void CQUORINDlg::SetStatusText(const std::string& sText) { AddStatus(sText); }
+
+KESTO_RECORD CQUORINDlg::RecordOf(DeviceRowKey key) const {
+  KESTO_RECORD probe{};
+  MacOfKey(key, probe.byMAC);
+  const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
+  return pEntry != nullptr ? pEntry->GetRecord() : probe;
+}
+
+void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) {
+  m_bAnyAnswer = true;
+  m_list.Insert(key, texts, RecordOf(key), bShown);
+}
+
+void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) { m_list.SetTexts(key, texts, RecordOf(key)); }
+
+void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) { m_list.SetShown(key, bShown); }
+
+void CQUORINDlg::SetRowMarks(DeviceRowKey key, bool bWarning) {
+  // Settings that were sent but never showed up in an answer must not look settled.
+  uint8_t byMAC[6];
+  MacOfKey(key, byMAC);
+  const ApplyState* pState = m_presenter.GetApplyTracker().Find(byMAC);
+  const bool bUnsettled = pState != nullptr && (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kNotSent);
+  m_list.SetMark(key, bWarning ? CDeviceListCtrl::kWarning : bUnsettled ? CDeviceListCtrl::kUnsettled
+                                                                         : CDeviceListCtrl::kNoMark);
+}
+
+void CQUORINDlg::DeleteRow(DeviceRowKey key) { m_list.Delete(key); }
+
+bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const { return m_list.GetSelected(pKey); }
 
 bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
   CConfigKestoDlg dialog(model);
+  // The addresses the other listed devices use, for the check before sending.
+  std::vector<CConfigAddressCheck::OtherDevice> others;
+  DeviceRowKey selected = 0;
+  const bool bSelected = m_list.GetSelected(&selected);
+  others.reserve(static_cast<size_t>(m_list.GetRowCount()));
+  for (const auto& [key, row] : m_list.Rows()) {
+    if (bSelected && key == selected) continue;
+    const std::string sName = FieldText(row.record.szName, sizeof row.record.szName);
+    others.push_back({row.record.dwIPAddress,
+                      (sName.empty() ? "" : Utf8FromWide(row.texts[0]) + " ") + "(" + FormatMAC(row.record.byMAC) + ")"});
+  }
+  dialog.SetOtherDevices(std::move(others));
   return dialog.RunModal(
       m_hWnd, [this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); }, m_fnConfigTurn);
 }

@@ -9,17 +9,25 @@
 
 #include "app/logic/DeviceListView.h"
 #include "app/logic/QUORINPresenter.h"
+#include "app/logic/StatusHistory.h"
 #include "app/win32/ConfigKestoDlg.h"
+#include "app/win32/DeviceListCtrl.h"
 #include "discovery/KestoFinder.h"
+#include "platform/Registry.h"
 
-// The main window from dialog resource 102: the system list view (control 1028)
-// showing the presenter's rows and the two command buttons. It owns the finder
-// and the presenter. Closing it only raises the quit flag; the start-up loop
-// ends the program when it sees it.
+// The main window from dialog resource 102, which gives the list view (control
+// 1028) and the two command buttons their places at the starting size. The
+// filter box, the adapter box, the Targets menu, Export..., "Newest first" and
+// the status line with the device count are added below them; the window is
+// resizable and lays its controls out again on every size. It owns the finder
+// and the presenter. Its size, the column widths and the order are kept in the
+// user's part of the registry. Closing it only raises the quit flag; the start-up
+// loop ends the program when it sees it.
 class CQUORINDlg : private IDeviceListView {
  public:
-  // fnOpenUrl null means the shell's "open" verb.
-  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl = {});
+  // fnOpenUrl null means the shell's "open" verb; pSettings null the system's registry.
+  explicit CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl = {},
+                      platform::Registry* pSettings = nullptr);
   CQUORINDlg(const CQUORINDlg&) = delete;
   CQUORINDlg& operator=(const CQUORINDlg&) = delete;
   ~CQUORINDlg() override;
@@ -27,9 +35,9 @@ class CQUORINDlg : private IDeviceListView {
   // Creates the window modeless from the resource; false when that failed.
   bool Create();
   HWND GetHwnd() const { return m_hWnd; }
-  HWND GetList() const { return m_hList; }
 
-  void PollDevices() { m_presenter.PollDevices(); }
+  // The presenter's pass, then the list view, the count and the commands.
+  void PollDevices();
   // Waits for an answer at most iMs, or just sleeps when there is no socket.
   void PauseForAnswer(int iMs);
   bool IsQuitRequested() const { return m_bQuit; }
@@ -40,55 +48,68 @@ class CQUORINDlg : private IDeviceListView {
   // Called on every turn while the configuration dialog is open.
   void SetConfigTurnHook(CConfigKestoDlg::TurnHook fnTurn) { m_fnConfigTurn = std::move(fnTurn); }
 
-  CQUORINPresenter& GetPresenter() { return m_presenter; }
-  HICON GetIcon() const { return m_hIcon; }
-
-  // The text of one cell as the list view holds it, in UTF-8.
-  std::string GetCellText(int iRow, int iColumn) const;
-  int GetListRowCount() const;
-  // A column's title and width as the list view holds them; false past the last.
-  bool GetColumn(int iColumn, std::string* psTitle, int* piWidth) const;
-  void SelectRow(int iRow);
+  // "Add target...": A.B.C.D[/prefix]; false with the reason when refused.
+  bool AddTarget(const std::string& sText, std::string* psError);
+  // Writes the shown rows, CSV or JSON by the name's ending; false with a message
+  // box when it could not be written, a status line entry when it was.
+  bool ExportTo(const std::wstring& sPath);
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+  // Answers through the dialog's message result.
+  INT_PTR Answer(LRESULT lResult);
   void OnInitDialog();
+  void CreateControls();
+  void Layout();
+  void OnCommand(int iId, int iCode);
   void OnPaintIconic();
   void ShowAbout();
+  void ShowRowMenu(LPARAM lPoint);
+  void ShowHeaderMenu(LPARAM lPoint);
+  void ShowTargetsMenu();
+  void ShowStatusMenu(LPARAM lPoint);
+  void OnAddTarget();
+  void OnExport();
+  void CopyRow(int iWhat);
+  void RemoveTarget(size_t nIndex);
+  void AddStatus(const std::string& sText);
+  void UpdateState();
+  void UpdateAdapterTexts();
+  void Flush();
+  void LoadSettings();
+  void SaveSettings() const;
 
   void InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) override;
   void SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) override;
   void SetRowShown(DeviceRowKey key, bool bShown) override;
-  // This window has no room for marks, a status line or an adapter box.
-  void SetRowMarks(DeviceRowKey, bool) override {}
+  void SetRowMarks(DeviceRowKey key, bool bWarning) override;
   void DeleteRow(DeviceRowKey key) override;
   bool GetSelectedRow(DeviceRowKey* pKey) const override;
-  void SetStatusText(const std::string&) override {}
-  void SetAdapterNames(const std::vector<std::string>&) override {}
+  void SetStatusText(const std::string& sText) override;
+  void SetAdapterNames(const std::vector<std::string>& names) override;
 
-  // The position of a slot's row in the list view, or -1 when it is hidden.
-  int ListIndexOf(size_t nSlot) const;
-  // The slot of a key, or m_slots.size() when there is none.
-  size_t SlotOf(DeviceRowKey key) const;
-  void InsertListRow(int iIndex, const DeviceRowTexts& texts);
-
+  KESTO_RECORD RecordOf(DeviceRowKey key) const;
   bool RunConfigDialog(CConfigKestoModel& model);
 
   bool m_bQuit = false;
+  platform::Registry& m_settings;
   HICON m_hIcon;
   HICON m_hSmallIcon;
   std::unique_ptr<CKestoFinder> m_finder;
   HWND m_hWnd = nullptr;
-  HWND m_hList = nullptr;
+  HWND m_hToolTip = nullptr;
+  SIZE m_minTrack{};
   CConfigKestoDlg::TurnHook m_fnConfigTurn;
-  // Every row the presenter keeps, top first; hidden ones are not in the list view.
-  struct Slot {
-    DeviceRowKey key;
-    DeviceRowTexts texts;
-    bool bShown;
-  };
-  std::vector<Slot> m_slots;
+  CDeviceListCtrl m_list;
+  CStatusHistory m_history;
+  std::wstring m_sStatusTip;
+  std::vector<std::string> m_targets;
+  std::vector<std::string> m_adapters;  // the adapter box's entries after "All adapters"
+  uint64_t m_qwAdapterTableVersion = ~uint64_t{0};
+  bool m_bNoUsableAdapter = false;
+  bool m_bAnyAnswer = false;
+  uint32_t m_dwAgesShown = 0;
   CQUORINPresenter m_presenter;
 };
 

@@ -11,6 +11,35 @@
 #define IDC_BASIC_CONFIG 1023
 #define IDC_DEVICE_LIST 1028
 #define IDC_LAUNCH_CONFIGURATOR 1030
+// The main window's controls beyond its template, made at start-up.
+#define IDC_FILTER_LABEL 1040
+#define IDC_FILTER 1041
+#define IDC_ADAPTER_LABEL 1042
+#define IDC_ADAPTER 1043
+#define IDC_TARGETS 1044
+#define IDC_EXPORT 1045
+#define IDC_NEWEST_FIRST 1046
+#define IDC_STATUS 1047
+#define IDC_COUNT 1048
+// Its menus' commands.
+#define IDM_ROW_BASIC_CONFIG 1100
+#define IDM_ROW_OPEN_PAGE 1101
+#define IDM_ROW_COPY_MAC 1102
+#define IDM_ROW_COPY_IP 1103
+#define IDM_ROW_COPY_CSV 1104
+#define IDM_ADD_TARGET 1110
+#define IDM_CLEAR_TARGETS 1111
+#define IDM_CLEAR_STATUS 1112
+#define IDM_FIT_COLUMNS 1113
+#define IDM_SORT_NEWEST 1114
+#define IDM_REMOVE_TARGET 1120  // one id per target, up to IDM_REMOVE_TARGET_LAST
+#define IDM_REMOVE_TARGET_LAST 1199
+#define IDM_COLUMN 1200  // plus the column's id: shows or hides one of the extra columns
+
+// "Add target".
+#define IDD_ADD_TARGET 139
+#define IDC_TARGET_PROMPT 1050
+#define IDC_TARGET_TEXT 1051
 // Its system menu's About entry: the system's own commands use only the top
 // 12 bits of the id, so this one keeps the low 4 bits clear.
 #define IDM_ABOUTBOX 0x0010

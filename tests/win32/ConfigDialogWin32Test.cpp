@@ -49,9 +49,17 @@ class ConfigDialogWin32Test : public ::testing::Test {
     // A refused name is explained here rather than in a message box that would wait.
     explained.clear();
     dialog->SetExplain([this](HWND, const std::string& sText) { explained.push_back(sText); });
+    // The address check's questions too, answered with bSendAnyway.
+    asked.clear();
+    dialog->SetAsk([this](HWND, const std::string& sText, bool bMayAnyway) {
+      asked.push_back(sText);
+      return bMayAnyway && bSendAnyway;
+    });
     ASSERT_NE(dialog->Create(nullptr), nullptr);
   }
   std::vector<std::string> explained;
+  std::vector<std::string> asked;
+  bool bSendAnyway = false;
   HWND Item(int iId) const { return dialog->GetItem(iId); }
   void ChooseType(int iIndex) {
     SendMessageA(Item(IDC_TYPE), CB_SETCURSEL, iIndex, 0);
@@ -217,6 +225,40 @@ TEST_F(ConfigDialogWin32Test, SetConfigurationHandsBackWhatTheControlsHold) {
   EXPECT_EQ(values.iType, 5);
   EXPECT_EQ(values.iProtocol, 0);
   EXPECT_EQ(values.iBaud, 115200);
+}
+
+TEST_F(ConfigDialogWin32Test, AddressesThatCutTheDeviceOffAreQuestionedBeforeSending) {
+  const struct {
+    DWORD dwIP, dwMask, dwGateway;
+    bool bSendAnyway;
+    bool bAsked, bConfirmed;
+    int iFocus;  // where the focus goes back to when nothing was sent
+  } kCases[] = {
+      {0xC0A8010Bu, 0xFFFFFF00u, 0xC0A80101u, false, false, true, 0},            // fine
+      {0xC0A8010Bu, 0xFF00FF00u, 0xC0A80101u, true, true, false, IDC_NETMASK},   // not a mask
+      {0xC0A8010Bu, 0xFFFFFF00u, 0x0A000001u, true, true, false, IDC_GATEWAY},   // gateway elsewhere
+      {0xC0A801FFu, 0xFFFFFF00u, 0, true, true, false, IDC_IPADDRESS},           // broadcast address
+      {0xC0A80114u, 0xFFFFFF00u, 0, false, true, false, IDC_IPADDRESS},          // another device's, kept
+      {0xC0A80114u, 0xFFFFFF00u, 0, true, true, true, 0},                        // another device's, sent anyway
+  };
+  for (const auto& test : kCases) {
+    SCOPED_TRACE(std::to_string(test.dwIP) + " " + std::to_string(test.dwMask) + " " + std::to_string(test.dwGateway));
+    Open(kBase);
+    bSendAnyway = test.bSendAnyway;
+    dialog->SetOtherDevices({{0xC0A80114u, "Pump house (00-1A-2B-3C-4D-09)"}});
+    SendMessageA(Item(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwIP));
+    SendMessageA(Item(IDC_NETMASK), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwMask));
+    SendMessageA(Item(IDC_GATEWAY), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwGateway));
+    SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(asked.size(), test.bAsked ? 1u : 0u);
+    EXPECT_EQ(dialog->IsConfirmed(), test.bConfirmed);
+    EXPECT_EQ(dialog->IsFinished(), test.bConfirmed);
+    if (test.iFocus != 0) {
+      const HWND hFocus = GetFocus();
+      EXPECT_TRUE(hFocus == Item(test.iFocus) || IsChild(Item(test.iFocus), hFocus));
+    }
+  }
+  EXPECT_NE(asked.back().find("Pump house (00-1A-2B-3C-4D-09)"), std::string::npos) << asked.back();
 }
 
 TEST_F(ConfigDialogWin32Test, DisabledListsAndTheOnlyTypeStillCount) {

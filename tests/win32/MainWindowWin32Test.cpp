@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,11 +14,16 @@
 
 #include "app/win32/MessagePump.h"
 #include "app/win32/resource.h"
+#include "app/logic/DeviceColumnSet.h"
+#include "app/win32/WideText.h"
 #include "discovery/KestoWire.h"
+#include "formats/DeviceCsv.h"
+#include "platform/MemoryRegistry.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "tests/app/AppTestRecords.h"
 #include "tests/win32/DialogTemplateCheck.h"
+#include "tests/win32/ListViewAccess.h"
 #include "version/KestoVersion.h"
 
 namespace {
@@ -30,10 +36,12 @@ class MainWindowWin32Test : public ::testing::Test {
     KestoFinderOptions options;
     options.pTicks = &clock;
     options.fnReadInterfaces = nullptr;  // only the one target, whatever this computer's adapters
-    window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)),
-                                          [this](const std::string& sUrl) { urls.push_back(sUrl); });
+    auto finder = std::make_unique<CKestoFinder>(options, std::move(socket));
+    pFinder = finder.get();
+    window = std::make_unique<CQUORINDlg>(
+        std::move(finder), [this](const std::string& sUrl) { urls.push_back(sUrl); }, &settings);
     ASSERT_TRUE(window->Create());
-    hList = window->GetList();
+    hList = DeviceListOf(window->GetHwnd());
     ASSERT_NE(hList, nullptr);
   }
 
@@ -41,10 +49,51 @@ class MainWindowWin32Test : public ::testing::Test {
   void PassUntilRead() {
     for (int i = 0; i < 100 && pSocket->Waiting() > 0; ++i) window->PollDevices();
   }
-  // Handles what the queue holds, bounded.
-  static void PumpAll() {
-    for (int i = 0; i < 1000 && PumpOneMessage(); ++i) {
+  // Handles what the queue holds, bounded, through the main window's keyboard handling as the program does.
+  void PumpAll() {
+    for (int i = 0; i < 1000 && PumpOneMessage(window->GetHwnd()); ++i) {
     }
+  }
+  void Key(HWND hTo, WPARAM wKey) {
+    PostMessageW(hTo, WM_KEYDOWN, wKey, 1);
+    PostMessageW(hTo, WM_KEYUP, wKey, 0xC0000001);
+    PumpAll();
+  }
+  static void SetShift(bool bDown) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = bDown ? 0x80 : 0;
+    SetKeyboardState(keys);
+  }
+  HWND Item(int iId) const { return GetDlgItem(window->GetHwnd(), iId); }
+  void Command(int iId) { SendMessageW(window->GetHwnd(), WM_COMMAND, MAKEWPARAM(iId, BN_CLICKED), 0); }
+  void Notify(NMHDR& header) {
+    header.hwndFrom = hList;
+    header.idFrom = IDC_DEVICE_LIST;
+    SendMessageW(window->GetHwnd(), WM_NOTIFY, IDC_DEVICE_LIST, reinterpret_cast<LPARAM>(&header));
+  }
+  void ClickColumn(int iColumn) {
+    NMLISTVIEW click{};
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = iColumn;
+    Notify(click.hdr);
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < ListRowCount(hList); ++i) names.push_back(CellText(hList, i, 0));
+    return names;
+  }
+  // Opens "Basic Config..." through fnOpen and counts the dialog's turns, cancelling it at once.
+  int ConfigTurns(const std::function<void()>& fnOpen) {
+    int nTurns = 0;
+    window->SetConfigTurnHook([&nTurns](CConfigKestoDlg& dialog) {
+      ++nTurns;
+      SendMessageA(dialog.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+    });
+    fnOpen();
+    window->SetConfigTurnHook({});
+    return nTurns;
   }
   void Click(int iId) { SendMessageA(GetDlgItem(window->GetHwnd(), iId), BM_CLICK, 0, 0); }
   std::vector<FakeDatagramSocket::Sent> SentOfSize(size_t nSize) const {
@@ -56,6 +105,8 @@ class MainWindowWin32Test : public ::testing::Test {
 
   FakeClock clock{5000};
   FakeDatagramSocket* pSocket = nullptr;
+  CKestoFinder* pFinder = nullptr;
+  platform::MemoryRegistry settings;  // each test's own, so none sees another's window
   std::unique_ptr<CQUORINDlg> window;
   HWND hList = nullptr;
   std::vector<std::string> urls;
@@ -70,7 +121,9 @@ TEST_F(MainWindowWin32Test, WindowFollowsTheTemplate) {
   const auto dwStyle = static_cast<DWORD>(GetWindowLongPtrA(hWnd, GWL_STYLE));
   const DWORD dwWanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   EXPECT_EQ(dwStyle & dwWanted, dwWanted) << std::hex << dwStyle;
-  EXPECT_EQ(dwStyle & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
+  // The template's fixed frame is made a sizing one at start-up.
+  const DWORD dwSizing = WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+  EXPECT_EQ(dwStyle & dwSizing, dwSizing);
   EXPECT_TRUE(GetWindowLongPtrA(hWnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
   EXPECT_EQ(FontFace(hWnd), "MS Shell Dlg");
 
@@ -88,13 +141,14 @@ TEST_F(MainWindowWin32Test, WindowFollowsTheTemplate) {
 
   RECT client;
   GetClientRect(hWnd, &client);
-  const RECT expected = DialogUnitsToPixels(hWnd, 0, 0, 387, 113);
+  // The template's width, and room for the filter row and the status line below its buttons.
+  const RECT expected = DialogUnitsToPixels(hWnd, 0, 0, 387, 145);
   EXPECT_EQ(client.right, expected.right);
   EXPECT_EQ(client.bottom, expected.bottom);
 
   EXPECT_NE(SendMessageA(hWnd, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageA(hWnd, WM_GETICON, ICON_SMALL, 0), 0);
-  EXPECT_EQ(SendMessageA(hWnd, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(window->GetIcon()));
+  EXPECT_EQ(SendMessageA(hWnd, WM_QUERYDRAGICON, 0, 0), SendMessageA(hWnd, WM_GETICON, ICON_BIG, 0));
 }
 
 TEST_F(MainWindowWin32Test, ControlsFollowTheTemplate) {
@@ -104,14 +158,61 @@ TEST_F(MainWindowWin32Test, ControlsFollowTheTemplate) {
   ExpectControls(
       window->GetHwnd(), IDD_QUORIN_DIALOG,
       {
-          {IDC_BASIC_CONFIG, "Button", "Basic Config...", dwButtonMask, BS_PUSHBUTTON | WS_TABSTOP, 4, 95, 119, 14},
+          // The template's texts, with the mnemonics the Qt window has.
+          {IDC_BASIC_CONFIG, "Button", "Basic Config...", dwButtonMask, BS_PUSHBUTTON | WS_TABSTOP, 4, 95, 119, 14,
+           false, "&Basic Config..."},
           {IDC_DEVICE_LIST, "SysListView32", nullptr, dwListMask,
            LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 4, 4, 379, 86},
           {IDC_LAUNCH_CONFIGURATOR, "Button", "Lauch Configurator...", dwButtonMask, BS_PUSHBUTTON | WS_TABSTOP, 129,
-           95, 139, 14},
-      });
-  EXPECT_EQ(SendMessageA(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0);
-  EXPECT_EQ(SendMessageA(hList, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
+           95, 139, 14, false, "&Lauch Configurator..."},
+      },
+      false);
+  // Owner data: the list view asks for the texts of the rows it shows.
+  EXPECT_TRUE(GetWindowLongPtrA(hList, GWL_STYLE) & LVS_OWNERDATA);
+  EXPECT_NE(SendMessageA(hList, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);  // the marks' icons
+}
+
+TEST_F(MainWindowWin32Test, AddedControlsHaveIdsOfTheirOwnAndTakeTabInOrder) {
+  const struct {
+    int iId;
+    const char* pszClass;
+    const char* pszText;
+    int x, y, cx, cy;
+  } kAdded[] = {
+      {IDC_FILTER_LABEL, "Static", "&Filter:", 4, 115, 24, 8},
+      {IDC_FILTER, "Edit", "", 30, 113, 198, 14},
+      {IDC_NEWEST_FIRST, "Button", "&Newest first", 271, 95, 62, 14},
+      {IDC_EXPORT, "Button", "E&xport...", 335, 95, 48, 14},
+      {IDC_ADAPTER_LABEL, "Static", "&Adapter:", 234, 115, 30, 8},
+      {IDC_ADAPTER, "ComboBox", "All adapters", 266, 113, 70, 0},
+      {IDC_TARGETS, "Button", "&Targets", 340, 113, 43, 14},
+      {IDC_STATUS, "Static", "", 4, 131, 300, 10},
+      {IDC_COUNT, "Static", "Searching...", 308, 131, 75, 10},
+  };
+  HWND hWnd = window->GetHwnd();
+  for (const auto& want : kAdded) {
+    SCOPED_TRACE(want.iId);
+    HWND hControl = GetDlgItem(hWnd, want.iId);
+    ASSERT_NE(hControl, nullptr);
+    EXPECT_TRUE(SameText(ClassName(hControl), want.pszClass)) << ClassName(hControl);
+    EXPECT_EQ(WindowText(hControl), want.pszText);
+    RECT actual;
+    GetWindowRect(hControl, &actual);
+    MapWindowPoints(nullptr, hWnd, reinterpret_cast<POINT*>(&actual), 2);
+    const RECT expected = DialogUnitsToPixels(hWnd, want.x, want.y, want.cx, want.cy);
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.top, expected.top);
+    EXPECT_EQ(actual.right, expected.right);
+    if (want.cy > 0) {
+      EXPECT_EQ(actual.bottom, expected.bottom);
+    }
+  }
+  const std::vector<int> kTabOrder = {IDC_FILTER_LABEL, IDC_FILTER,    IDC_DEVICE_LIST,   IDC_BASIC_CONFIG,
+                                      IDC_LAUNCH_CONFIGURATOR, IDC_NEWEST_FIRST, IDC_EXPORT, IDC_ADAPTER_LABEL,
+                                      IDC_ADAPTER, IDC_TARGETS, IDC_STATUS, IDC_COUNT};
+  std::vector<int> order;
+  for (HWND hChild : Children(hWnd)) order.push_back(GetDlgCtrlID(hChild));
+  EXPECT_EQ(order, kTabOrder);
 }
 
 TEST_F(MainWindowWin32Test, FiveLeftAlignedColumnsWithTheirWidths) {
@@ -134,19 +235,19 @@ TEST_F(MainWindowWin32Test, FiveLeftAlignedColumnsWithTheirWidths) {
   LVCOLUMNA extra{};
   extra.mask = LVCF_WIDTH;
   EXPECT_FALSE(SendMessageA(hList, LVM_GETCOLUMNA, 5, reinterpret_cast<LPARAM>(&extra)));
-  EXPECT_EQ(window->GetListRowCount(), 0);
+  EXPECT_EQ(ListRowCount(hList), 0);
 }
 
 TEST_F(MainWindowWin32Test, RowsShowTheDevicesNewestFirst) {
   Answer(kFirst);
   Answer(kSecond);
   PassUntilRead();
-  ASSERT_EQ(window->GetListRowCount(), 2);
+  ASSERT_EQ(ListRowCount(hList), 2);
   const std::vector<std::string> kTop = {"Second", "00-1A-2B-3C-4D-02", "10.0.0.5", "10002", "FW 2.17"};
   const std::vector<std::string> kBottom = {"First", "00-1A-2B-3C-4D-01", "10.0.0.1", "10001", "FW 2.17"};
   for (int iColumn = 0; iColumn < 5; ++iColumn) {
-    EXPECT_EQ(window->GetCellText(0, iColumn), kTop[iColumn]);
-    EXPECT_EQ(window->GetCellText(1, iColumn), kBottom[iColumn]);
+    EXPECT_EQ(CellText(hList, 0, iColumn), kTop[iColumn]);
+    EXPECT_EQ(CellText(hList, 1, iColumn), kBottom[iColumn]);
   }
 }
 
@@ -161,7 +262,7 @@ TEST_F(MainWindowWin32Test, PortColumnShowsADashBelowOne) {
     record.iPort = test.iPort;
     Answer(record);
     PassUntilRead();
-    EXPECT_EQ(window->GetCellText(0, 3), test.pszText) << test.iPort;
+    EXPECT_EQ(CellText(hList, 0, 3), test.pszText) << test.iPort;
   }
 }
 
@@ -174,13 +275,13 @@ TEST_F(MainWindowWin32Test, SilentDeviceLosesItsRowAndComesBackOnTop) {
   PassUntilRead();
   clock.Advance(501);  // kSecond silent for 2001 ms, kFirst for 501
   window->PollDevices();
-  ASSERT_EQ(window->GetListRowCount(), 1);
-  EXPECT_EQ(window->GetCellText(0, 0), "First");
+  ASSERT_EQ(ListRowCount(hList), 1);
+  EXPECT_EQ(CellText(hList, 0, 0), "First");
 
   Answer(kSecond);
   PassUntilRead();
-  ASSERT_EQ(window->GetListRowCount(), 2);
-  EXPECT_EQ(window->GetCellText(0, 0), "Second");
+  ASSERT_EQ(ListRowCount(hList), 2);
+  EXPECT_EQ(CellText(hList, 0, 0), "Second");
 }
 
 TEST_F(MainWindowWin32Test, ChangedRecordRewritesEveryColumnTheNameToo) {
@@ -193,11 +294,11 @@ TEST_F(MainWindowWin32Test, ChangedRecordRewritesEveryColumnTheNameToo) {
   std::strncpy(changed.szVersion, "FW 3.0", sizeof changed.szVersion);
   Answer(changed);
   PassUntilRead();
-  ASSERT_EQ(window->GetListRowCount(), 1);
-  EXPECT_EQ(window->GetCellText(0, 0), "Renamed");
-  EXPECT_EQ(window->GetCellText(0, 2), "192.168.1.100");
-  EXPECT_EQ(window->GetCellText(0, 3), "-");
-  EXPECT_EQ(window->GetCellText(0, 4), "FW 3.0");
+  ASSERT_EQ(ListRowCount(hList), 1);
+  EXPECT_EQ(CellText(hList, 0, 0), "Renamed");
+  EXPECT_EQ(CellText(hList, 0, 2), "192.168.1.100");
+  EXPECT_EQ(CellText(hList, 0, 3), "-");
+  EXPECT_EQ(CellText(hList, 0, 4), "FW 3.0");
 }
 
 TEST_F(MainWindowWin32Test, LaunchOpensTheSelectedDevicesPageOnly) {
@@ -209,9 +310,9 @@ TEST_F(MainWindowWin32Test, LaunchOpensTheSelectedDevicesPageOnly) {
   EXPECT_TRUE(urls.empty());
   EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
 
-  window->SelectRow(0);  // kSecond, at 10.0.0.5
+  SelectListRow(hList, 0);  // kSecond, at 10.0.0.5
   Click(IDC_LAUNCH_CONFIGURATOR);
-  window->SelectRow(1);  // single selection: this replaces row 0
+  SelectListRow(hList, 1);  // single selection: this replaces row 0
   Click(IDC_LAUNCH_CONFIGURATOR);
   EXPECT_EQ(urls, (std::vector<std::string>{"http://10.0.0.5/config.htm", "http://10.0.0.1/config.htm"}));
 }
@@ -265,7 +366,7 @@ TEST_F(MainWindowWin32Test, EscEnterAndAQuitMessageDoNotEndTheProgram) {
 TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) {
   Answer(kFirst);
   PassUntilRead();
-  window->SelectRow(0);
+  SelectListRow(hList, 0);
   const size_t nProbesBefore = SentOfSize(kesto_wire::kDiscoverSize).size();
   // A new device answers while the dialog is open: it is read but gets no row yet.
   Answer(kSecond);
@@ -293,7 +394,7 @@ TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) 
   EXPECT_TRUE(IsWindowEnabled(window->GetHwnd()));
   EXPECT_GT(SentOfSize(kesto_wire::kDiscoverSize).size(), nProbesBefore);
   EXPECT_EQ(pSocket->Waiting(), 0u);
-  EXPECT_EQ(window->GetListRowCount(), 1);
+  EXPECT_EQ(ListRowCount(hList), 1);
 
   // Broadcast, and straight to the address the device answered from: the same bytes.
   const auto configs = SentOfSize(kesto_wire::kSetConfigSize);
@@ -307,16 +408,16 @@ TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) 
   EXPECT_EQ(0, std::memcmp(sent.byMAC, kFirst.byMAC, 6));
 
   // The row keeps its texts until the device answers; the next pass lists kSecond.
-  EXPECT_EQ(window->GetCellText(0, 0), "First");
+  EXPECT_EQ(CellText(hList, 0, 0), "First");
   window->PollDevices();
-  ASSERT_EQ(window->GetListRowCount(), 2);
-  EXPECT_EQ(window->GetCellText(0, 0), "Second");
+  ASSERT_EQ(ListRowCount(hList), 2);
+  EXPECT_EQ(CellText(hList, 0, 0), "Second");
 }
 
 TEST_F(MainWindowWin32Test, EscInTheDialogCancelsAndNothingIsSent) {
   Answer(kFirst);
   PassUntilRead();
-  window->SelectRow(0);
+  SelectListRow(hList, 0);
   int nTurns = 0;
   window->SetConfigTurnHook([&](CConfigKestoDlg& dialog) {
     // Esc reaches the dialog through its keyboard handling, as a Cancel.
@@ -328,6 +429,407 @@ TEST_F(MainWindowWin32Test, EscInTheDialogCancelsAndNothingIsSent) {
   EXPECT_LT(nTurns, 50);
   EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
   EXPECT_FALSE(window->IsQuitRequested());
+}
+
+TEST_F(MainWindowWin32Test, TabAndShiftTabWalkTheEnabledControls) {
+  Answer(kFirst);
+  PassUntilRead();
+  SelectListRow(hList, 0);  // the row commands are enabled with a row; "Newest first" is not while it is the order
+  const std::vector<int> kForward = {IDC_DEVICE_LIST, IDC_BASIC_CONFIG, IDC_LAUNCH_CONFIGURATOR, IDC_EXPORT,
+                                     IDC_ADAPTER,     IDC_TARGETS,      IDC_FILTER};
+  SetFocus(Item(IDC_FILTER));
+  for (int iId : kForward) {
+    Key(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), iId);
+  }
+  SetShift(true);
+  for (auto it = kForward.rbegin() + 1; it != kForward.rend(); ++it) {
+    Key(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), *it);
+  }
+  Key(GetFocus(), VK_TAB);
+  SetShift(false);
+  EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_FILTER);
+}
+
+TEST_F(MainWindowWin32Test, TabOntoTheListSelectsItsFirstRow) {
+  Answer(kFirst);
+  Answer(kSecond);
+  PassUntilRead();
+  SetFocus(Item(IDC_FILTER));
+  Key(GetFocus(), VK_TAB);
+  EXPECT_EQ(GetFocus(), hList);
+  EXPECT_EQ(SelectedListRow(hList), 0);
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_BASIC_CONFIG)));
+}
+
+TEST_F(MainWindowWin32Test, EnterOnARowOpensBasicConfigAndNowhereElse) {
+  Answer(kFirst);
+  PassUntilRead();
+  SelectListRow(hList, 0);
+  const struct {
+    int iFocus;
+    int nTurns;
+  } kCases[] = {{IDC_DEVICE_LIST, 1}, {IDC_FILTER, 0}, {IDC_EXPORT, 0}};
+  for (const auto& test : kCases) {
+    SetFocus(Item(test.iFocus));
+    EXPECT_EQ(ConfigTurns([&] { Key(GetFocus(), VK_RETURN); }), test.nTurns) << test.iFocus;
+  }
+  NMHDR doubleClick{};
+  doubleClick.code = NM_DBLCLK;
+  EXPECT_EQ(ConfigTurns([&] { Notify(doubleClick); }), 1);
+  EXPECT_FALSE(window->IsQuitRequested());
+}
+
+TEST_F(MainWindowWin32Test, MnemonicsReachTheirControls) {
+  Answer(kFirst);
+  PassUntilRead();
+  SelectListRow(hList, 0);
+  const struct {
+    wchar_t cKey;
+    int iFocus;  // where the focus goes, or 0 when the key clicks "Basic Config..."
+  } kCases[] = {{L'f', IDC_FILTER}, {L'a', IDC_ADAPTER}, {L'b', 0}, {L'B', 0}};
+  for (const auto& test : kCases) {
+    SetFocus(hList);
+    const int nTurns = ConfigTurns([&] {
+      PostMessageW(GetFocus(), WM_SYSCHAR, test.cKey, 1 << 29);  // with Alt
+      PumpAll();
+    });
+    if (test.iFocus != 0) {
+      EXPECT_EQ(GetDlgCtrlID(GetFocus()), test.iFocus) << static_cast<char>(test.cKey);
+    }
+    EXPECT_EQ(nTurns, test.iFocus == 0 ? 1 : 0) << static_cast<char>(test.cKey);
+  }
+}
+
+TEST_F(MainWindowWin32Test, FilterBoxShowsTheMatchingRowsAndTheCountSaysSo) {
+  Answer(kFirst);
+  Answer(kSecond);
+  PassUntilRead();
+  const struct {
+    const wchar_t* pszFilter;
+    std::vector<std::string> names;
+    const char* pszCount;
+  } kCases[] = {
+      {L"sec", {"Second"}, "1 of 2 shown"},
+      {L"10.0.0.1", {"First"}, "1 of 2 shown"},
+      {L"nothing", {}, "0 of 2 shown"},
+      {L"  ", {"Second", "First"}, "2 devices"},
+  };
+  for (const auto& test : kCases) {
+    SetWindowTextW(Item(IDC_FILTER), test.pszFilter);
+    EXPECT_EQ(Names(), test.names) << Utf8FromWide(test.pszFilter);
+    EXPECT_EQ(WindowText(Item(IDC_COUNT)), test.pszCount);
+  }
+}
+
+TEST_F(MainWindowWin32Test, HeaderClicksSortAscendingDescendingThenNewestFirst) {
+  const KESTO_RECORD kThird = MakeRecord(3, "Alpha", 0x0A000003u);
+  for (const KESTO_RECORD& record : {kFirst, kSecond, kThird}) Answer(record);
+  PassUntilRead();
+  SelectListRow(hList, 1);  // "Second"
+  const struct {
+    int iColumn;
+    std::vector<std::string> names;
+    bool bNewestFirstEnabled;
+  } kClicks[] = {
+      {0, {"Alpha", "First", "Second"}, true},
+      {0, {"Second", "First", "Alpha"}, true},
+      {0, {"Alpha", "Second", "First"}, false},  // newest first again
+      {2, {"First", "Alpha", "Second"}, true},   // 10.0.0.1, .3, .5: by number
+  };
+  for (const auto& test : kClicks) {
+    ClickColumn(test.iColumn);
+    EXPECT_EQ(Names(), test.names);
+    EXPECT_EQ(IsWindowEnabled(Item(IDC_NEWEST_FIRST)) != 0, test.bNewestFirstEnabled);
+    EXPECT_EQ(CellText(hList, SelectedListRow(hList), 0), "Second");  // the selection stays on its device
+  }
+  Click(IDC_NEWEST_FIRST);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Second", "First"}));
+}
+
+TEST_F(MainWindowWin32Test, SelectionStaysOnItsDeviceWhenRowsComeAndGo) {
+  Answer(kFirst);
+  PassUntilRead();
+  SelectListRow(hList, 0);
+  Answer(kSecond);  // a new row on top
+  PassUntilRead();
+  EXPECT_EQ(SelectedListRow(hList), 1);
+  Click(IDC_LAUNCH_CONFIGURATOR);
+  EXPECT_EQ(urls, (std::vector<std::string>{"http://10.0.0.1/config.htm"}));
+  SetFocus(Item(IDC_FILTER));  // where the user types
+  SetWindowTextW(Item(IDC_FILTER), L"Second");  // hidden rows are no longer selected
+  SetWindowTextW(Item(IDC_FILTER), L"");
+  EXPECT_EQ(SelectedListRow(hList), -1);
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_LAUNCH_CONFIGURATOR)));
+}
+
+TEST_F(MainWindowWin32Test, SharedAddressesCarryTheWarningIconAndTooltip) {
+  KESTO_RECORD twin = kSecond;
+  twin.dwIPAddress = kFirst.dwIPAddress;
+  const KESTO_RECORD kAlone = MakeRecord(3, "Alone", 0x0A000009u);
+  for (const KESTO_RECORD& record : {kFirst, twin, kAlone}) Answer(record);
+  PassUntilRead();
+  const struct {
+    const char* pszName;
+    bool bMarked;
+  } kRows[] = {{"Alone", false}, {"Second", true}, {"First", true}};
+  for (int iRow = 0; iRow < 3; ++iRow) {
+    SCOPED_TRACE(kRows[iRow].pszName);
+    ASSERT_EQ(CellText(hList, iRow, 0), kRows[iRow].pszName);
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = iRow;
+    ASSERT_TRUE(SendMessageW(hList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_EQ(item.iImage, kRows[iRow].bMarked ? 0 : I_IMAGENONE);
+    wchar_t szTip[512] = L"";
+    NMLVGETINFOTIPW tip{};
+    tip.hdr.code = LVN_GETINFOTIPW;
+    tip.dwFlags = LVGIT_UNFOLDED;
+    tip.pszText = szTip;
+    tip.cchTextMax = 512;
+    tip.iItem = iRow;
+    Notify(tip.hdr);
+    EXPECT_EQ(szTip[0] != L'\0', kRows[iRow].bMarked) << Utf8FromWide(szTip);
+  }
+}
+
+TEST_F(MainWindowWin32Test, RowMenuCommandsCopyTheSelectedDevice) {
+  Answer(kFirst);
+  PassUntilRead();
+  SelectListRow(hList, 0);
+  const struct {
+    int iCommand;
+    std::string sText;
+  } kCases[] = {
+      {IDM_ROW_COPY_MAC, "00-1A-2B-3C-4D-01"},
+      {IDM_ROW_COPY_IP, "10.0.0.1"},
+      {IDM_ROW_COPY_CSV, DeviceCsvHeader() + DeviceToCsvRow(kFirst, false)},
+  };
+  for (const auto& test : kCases) {
+    Command(test.iCommand);
+    ASSERT_TRUE(OpenClipboard(window->GetHwnd()));
+    HANDLE hData = GetClipboardData(CF_UNICODETEXT);
+    const std::wstring sCopied = hData != nullptr ? static_cast<const wchar_t*>(GlobalLock(hData)) : L"";
+    if (hData != nullptr) GlobalUnlock(hData);
+    CloseClipboard();
+    EXPECT_EQ(Utf8FromWide(sCopied), test.sText) << test.iCommand;
+  }
+  Command(IDM_ROW_OPEN_PAGE);
+  EXPECT_EQ(urls, (std::vector<std::string>{"http://10.0.0.1/config.htm"}));
+}
+
+TEST_F(MainWindowWin32Test, ExportWritesTheShownRowsAndSaysSoInTheStatusLine) {
+  Answer(kFirst);
+  Answer(kSecond);
+  PassUntilRead();
+  SetWindowTextW(Item(IDC_FILTER), L"First");
+  wchar_t szDir[MAX_PATH];
+  GetTempPathW(MAX_PATH, szDir);
+  const struct {
+    const wchar_t* pszName;
+    const char* pszStart;
+  } kCases[] = {{L"kesto-export-test.csv", "name,mac,ip"}, {L"kesto-export-test.JSON", "["}};
+  for (const auto& test : kCases) {
+    const std::wstring sPath = std::wstring(szDir) + test.pszName;
+    ASSERT_TRUE(window->ExportTo(sPath));
+    std::string sBytes;
+    if (FILE* pFile = _wfopen(sPath.c_str(), L"rb")) {
+      char szBuffer[4096];
+      sBytes.assign(szBuffer, fread(szBuffer, 1, sizeof szBuffer, pFile));
+      fclose(pFile);
+    }
+    DeleteFileW(sPath.c_str());
+    EXPECT_EQ(sBytes.rfind(test.pszStart, 0), 0u) << sBytes;
+    EXPECT_NE(sBytes.find("00-1A-2B-3C-4D-01"), std::string::npos);
+    EXPECT_EQ(sBytes.find("00-1A-2B-3C-4D-02"), std::string::npos);  // filtered out
+    EXPECT_EQ(WindowText(Item(IDC_STATUS)), "Exported 1 device to " + Utf8FromWide(test.pszName));
+  }
+}
+
+TEST_F(MainWindowWin32Test, TargetsAreAddedRefusedRemovedAndCleared) {
+  auto Probed = [this] { return pFinder->GetDestinations().vecUnicast; };
+  std::string sError;
+  EXPECT_TRUE(window->AddTarget(" 10.0.0.9 ", &sError));
+  EXPECT_TRUE(window->AddTarget("10.0.1.0/31", &sError));
+  EXPECT_TRUE(window->AddTarget("10.0.0.9", &sError));  // already there
+  EXPECT_FALSE(window->AddTarget("10.0.0", &sError));
+  EXPECT_FALSE(sError.empty());
+  EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000009u, 0x0A000100u, 0x0A000101u}));
+  Command(IDM_REMOVE_TARGET);  // the first one
+  EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000100u, 0x0A000101u}));
+  Command(IDM_CLEAR_TARGETS);
+  EXPECT_TRUE(Probed().empty());
+}
+
+TEST_F(MainWindowWin32Test, ResizingStretchesTheListAndKeepsTheRowsBelowIt) {
+  HWND hWnd = window->GetHwnd();
+  auto Place = [hWnd](int iId) {
+    RECT rect;
+    GetWindowRect(GetDlgItem(hWnd, iId), &rect);
+    MapWindowPoints(nullptr, hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  };
+  const RECT listBefore = Place(IDC_DEVICE_LIST), exportBefore = Place(IDC_EXPORT), basicBefore = Place(IDC_BASIC_CONFIG);
+  RECT frame;
+  GetWindowRect(hWnd, &frame);
+  SetWindowPos(hWnd, nullptr, 0, 0, frame.right - frame.left + 120, frame.bottom - frame.top + 90,
+               SWP_NOMOVE | SWP_NOZORDER);
+  const RECT listAfter = Place(IDC_DEVICE_LIST), exportAfter = Place(IDC_EXPORT), basicAfter = Place(IDC_BASIC_CONFIG);
+  EXPECT_EQ(listAfter.right - listBefore.right, 120);
+  EXPECT_EQ(listAfter.bottom - listBefore.bottom, 90);
+  EXPECT_EQ(exportAfter.left - exportBefore.left, 120);
+  EXPECT_EQ(exportAfter.top - exportBefore.top, 90);
+  EXPECT_EQ(basicAfter.left, basicBefore.left);
+  EXPECT_EQ(basicAfter.top - basicBefore.top, 90);
+}
+
+TEST_F(MainWindowWin32Test, AFullListOfDevicesIsListedFilteredAndSorted) {
+  // The finder's whole table: every row found by key, the list view holding no items of its own.
+  constexpr int kDevices = 16384;
+  for (int i = 0; i < kDevices; ++i) {
+    KESTO_RECORD record = MakeRecord(0, "Device", 0x0A000000u + static_cast<uint32_t>(i));
+    record.byMAC[4] = static_cast<uint8_t>(i >> 8);
+    record.byMAC[5] = static_cast<uint8_t>(i);
+    Answer(record);
+  }
+  PassUntilRead();
+  ASSERT_EQ(ListRowCount(hList), kDevices);
+  EXPECT_EQ(CellText(hList, 0, 2), "10.0.63.255");  // newest first
+  SelectListRow(hList, 5);
+  const std::string sSelectedMAC = CellText(hList, 5, 1);
+  SetWindowTextW(Item(IDC_FILTER), L"10.0.63.");
+  EXPECT_EQ(ListRowCount(hList), 256);
+  SetWindowTextW(Item(IDC_FILTER), L"");
+  ClickColumn(2);  // by address, ascending
+  EXPECT_EQ(CellText(hList, 0, 2), "10.0.0.0");
+  EXPECT_EQ(CellText(hList, SelectedListRow(hList), 1), sSelectedMAC);
+}
+
+TEST_F(MainWindowWin32Test, TheDialogQuestionsAnAddressAnotherListedDeviceUses) {
+  Answer(kFirst);
+  Answer(kSecond);
+  PassUntilRead();
+  SelectListRow(hList, 1);  // kFirst
+  std::vector<std::string> asked;
+  window->SetConfigTurnHook([&asked](CConfigKestoDlg& dialog) {
+    dialog.SetAsk([&asked](HWND, const std::string& sText, bool) {
+      asked.push_back(sText);
+      return false;
+    });
+    SendMessageA(dialog.GetItem(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(kSecond.dwIPAddress));
+    SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
+    if (!dialog.IsFinished()) SendMessageA(dialog.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+  });
+  Click(IDC_BASIC_CONFIG);
+  window->SetConfigTurnHook({});
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_NE(asked[0].find("Second (00-1A-2B-3C-4D-02)"), std::string::npos) << asked[0];
+  EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
+}
+
+TEST_F(MainWindowWin32Test, SizeColumnWidthsAndOrderComeBackNextTime) {
+  RECT frame;
+  GetWindowRect(window->GetHwnd(), &frame);
+  const int cx = frame.right - frame.left + 100, cy = frame.bottom - frame.top + 50;
+  SetWindowPos(window->GetHwnd(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageW(hList, LVM_SETCOLUMNWIDTH, 1, 170);
+  Command(IDM_COLUMN + CDeviceColumnSet::kDNS);
+  SendMessageW(hList, LVM_SETCOLUMNWIDTH, 5, 90);
+  ClickColumn(5);
+  ClickColumn(5);  // by DNS, descending
+  window.reset();
+
+  window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(KestoFinderOptions{},
+                                                                       std::make_unique<FakeDatagramSocket>()),
+                                        nullptr, &settings);
+  ASSERT_TRUE(window->Create());
+  hList = DeviceListOf(window->GetHwnd());
+  GetWindowRect(window->GetHwnd(), &frame);
+  EXPECT_EQ(frame.right - frame.left, cx);
+  EXPECT_EQ(frame.bottom - frame.top, cy);
+  EXPECT_EQ(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 1, 0), 170);
+  EXPECT_EQ(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0), 110);
+  std::string sTitle;
+  int iWidth = 0;
+  ASSERT_TRUE(ListColumn(hList, 5, &sTitle, &iWidth));
+  EXPECT_EQ(sTitle, "DNS");
+  EXPECT_EQ(iWidth, 90);
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_NEWEST_FIRST)));  // sorted, not newest first
+}
+
+TEST_F(MainWindowWin32Test, HeaderMenuAddsSortsAndRemovesTheExtraColumns) {
+  KESTO_RECORD wide = kSecond;
+  wide.dwNetMask = 0xFFFF0000u;
+  Answer(kFirst);
+  Answer(wide);
+  PassUntilRead();
+  const struct {
+    int iColumn;
+    const char* pszTitle;
+    const char* pszTop;  // the top row's cell, kSecond on top
+  } kColumns[] = {
+      {CDeviceColumnSet::kNetMask, "Net Mask", "255.255.0.0"},
+      {CDeviceColumnSet::kGateway, "Gateway", "10.0.0.1"},
+      {CDeviceColumnSet::kLastSeen, "Last Seen", "0.0 s"},
+  };
+  for (const auto& column : kColumns) Command(IDM_COLUMN + column.iColumn);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(kColumns[i].pszTitle);
+    std::string sTitle;
+    int iWidth = 0;
+    ASSERT_TRUE(ListColumn(hList, 5 + i, &sTitle, &iWidth));
+    EXPECT_EQ(sTitle, kColumns[i].pszTitle);
+    EXPECT_EQ(CellText(hList, 0, 5 + i), kColumns[i].pszTop);
+  }
+  ClickColumn(5);  // by net mask, ascending: the /16 first
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Second", "First"}));
+  ClickColumn(5);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"First", "Second"}));
+  Command(IDM_COLUMN + CDeviceColumnSet::kNetMask);  // hiding the sorted column goes back to newest first
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Second", "First"}));
+  std::string sTitle;
+  int iWidth = 0;
+  ASSERT_TRUE(ListColumn(hList, 5, &sTitle, &iWidth));
+  EXPECT_EQ(sTitle, "Gateway");
+  EXPECT_EQ(CellText(hList, 1, 6), "0.0 s");
+  Command(IDM_COLUMN + CDeviceColumnSet::kGateway);
+  Command(IDM_COLUMN + CDeviceColumnSet::kLastSeen);
+  EXPECT_FALSE(ListColumn(hList, 5, &sTitle, &iWidth));
+}
+
+TEST_F(MainWindowWin32Test, AddTargetAsksAgainWithTheReasonAndTheListKeepsPolling) {
+  Answer(kFirst);  // read while the box is open
+  // A second thread types into the box as a user would, bounded at 10 s for each step.
+  std::vector<std::string> prompts;
+  std::thread user([this, &prompts] {
+    auto WaitFor = [](const std::function<bool()>& fnDone) {
+      for (int i = 0; i < 1000 && !fnDone(); ++i) Sleep(10);
+    };
+    for (const char* pszText : {"10.0.0", "10.0.0.7"}) {
+      HWND hBox = nullptr;
+      WaitFor([&hBox] {
+        hBox = FindWindowA(nullptr, "Add target");
+        return hBox != nullptr && IsWindowVisible(hBox);
+      });
+      if (hBox == nullptr) return;
+      char szPrompt[512] = {};
+      GetDlgItemTextA(hBox, IDC_TARGET_PROMPT, szPrompt, sizeof szPrompt);
+      prompts.push_back(szPrompt);
+      WaitFor([this] { return ListRowCount(hList) == 1; });
+      SetDlgItemTextA(hBox, IDC_TARGET_TEXT, pszText);
+      PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+      WaitFor([hBox] { return !IsWindow(hBox); });
+    }
+  });
+  Command(IDM_ADD_TARGET);
+  user.join();
+  ASSERT_EQ(prompts.size(), 2u);
+  EXPECT_EQ(prompts[0].find("Address or range to probe"), 0u) << prompts[0];
+  EXPECT_GT(prompts[1].size(), prompts[0].size()) << prompts[1];  // the reason above the prompt
+  EXPECT_EQ(pFinder->GetDestinations().vecUnicast, (std::vector<uint32_t>{0x0A000007u}));
+  EXPECT_EQ(ListRowCount(hList), 1);
+  EXPECT_TRUE(IsWindowEnabled(window->GetHwnd()));
 }
 
 }  // namespace

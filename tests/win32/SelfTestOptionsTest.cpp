@@ -1,6 +1,6 @@
 // The self-test mode's arguments: what is taken, and that anything else stops
 // the program instead of being ignored.
-#include "app/win32/SelfTestOptions.h"
+#include "tests/win32/SelfTestOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ TEST(SelfTestOptionsTest, TakesEveryOption) {
   SelfTestOptions options;
   std::string sError;
   ASSERT_TRUE(Parse({"--self-test=C:\\r.txt", "--expect=3", "--timeout=600000", "--screenshot=m.bmp",
-                     "--config-screenshot=c.bmp", "--set-ip=10.77.0.99"},
+                     "--config-screenshot=c.bmp", "--set-ip=10.77.0.99", "--share-ip", "--filter=Boiler"},
                     &options, &sError))
       << sError;
   EXPECT_TRUE(options.IsOn());
@@ -39,6 +39,8 @@ TEST(SelfTestOptionsTest, TakesEveryOption) {
   EXPECT_EQ(options.sConfigShot, "c.bmp");
   EXPECT_TRUE(options.bSetIP);
   EXPECT_EQ(options.dwSetIP, 0x0A4D0063u);
+  EXPECT_TRUE(options.bShareIP);
+  EXPECT_EQ(options.sFilter, "Boiler");
 }
 
 TEST(SelfTestOptionsTest, RefusesWhatItDoesNotKnow) {
@@ -55,6 +57,10 @@ TEST(SelfTestOptionsTest, RefusesWhatItDoesNotKnow) {
       {"--screenshot=m.bmp"},  // captures only in the self-test
       {"--config-screenshot=c.bmp", "--set-ip=10.77.0.99"},
       {"--set-ip=10.0.0.1"},
+      {"--share-ip"},
+      {"--filter=x"},
+      {"--self-test=r", "--filter="},
+      {"--self-test=r", "--share-ip=1"},
       {"--self-test=r", "--set-ip=10.0.0"},
       {"--self-test=r", "--set-ip=10.0.0.256"},
   };

@@ -1,6 +1,5 @@
-#include "app/win32/SelfTest.h"
+#include "tests/win32/SelfTest.h"
 
-#include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
@@ -8,9 +7,11 @@
 #include <utility>
 
 #include "app/win32/QUORINDlg.h"
+#include "app/win32/WideText.h"
 #include "app/win32/resource.h"
-#include "app/win32/WindowCapture.h"
 #include "platform/TickCount.h"
+#include "tests/win32/ListViewAccess.h"
+#include "tests/win32/WindowCapture.h"
 
 namespace {
 
@@ -25,68 +26,93 @@ std::string Caption(HWND hWnd) {
 
 }  // namespace
 
-CSelfTest::CSelfTest(CQUORINDlg& window, SelfTestOptions options)
-    : m_window(window), m_options(std::move(options)), m_dwStart(platform::GetTickCount32()) {}
+CSelfTest::CSelfTest(SelfTestOptions options)
+    : m_options(std::move(options)), m_dwStart(platform::GetTickCount32()) {}
+
+void CSelfTest::Started(CQUORINDlg& window) {
+  m_pWindow = &window;
+  m_hWnd = window.GetHwnd();
+}
+
+HWND CSelfTest::List() const { return DeviceListOf(m_hWnd); }
 
 bool CSelfTest::TimedOut() const { return platform::GetTickCount32() - m_dwStart > m_options.dwTimeoutMs; }
 
-void CSelfTest::AfterPass() {
+bool CSelfTest::AfterPass() {
   switch (m_state) {
     case State::kWaiting:
-      if (m_window.GetListRowCount() >= m_options.nExpect) {
-        m_state = State::kSettling;
-        m_dwSettleStart = platform::GetTickCount32();
+      if (ListRowCount(List()) >= m_options.nExpect) {
+        if (m_options.bSetIP || m_options.bShareIP)
+          StartSetIP();
+        else
+          StartSettling();
       } else if (TimedOut()) {
         m_iExitCode = 1;
         WriteReport("timeout");
         m_state = State::kDone;
       }
-      return;
-    case State::kSettling:
-      if (platform::GetTickCount32() - m_dwSettleStart >= kSettleMs) Finish();
-      return;
+      break;
     case State::kFollowing:
       CheckFollowed();
-      return;
+      break;
+    case State::kSettling:
+      if (platform::GetTickCount32() - m_dwSettleStart >= kSettleMs) Finish();
+      break;
     case State::kDone:
-      return;
+      break;
   }
+  return m_state == State::kDone;
+}
+
+void CSelfTest::StartSettling() {
+  if (!m_options.sFilter.empty()) SetDlgItemTextW(m_hWnd, IDC_FILTER, WideFromUtf8(m_options.sFilter).c_str());
+  m_state = State::kSettling;
+  m_dwSettleStart = platform::GetTickCount32();
 }
 
 void CSelfTest::Finish() {
   m_state = State::kDone;
   std::string sError;
-  if (!m_options.sMainShot.empty() && !SaveWindowBitmap(m_window.GetHwnd(), m_options.sMainShot, &sError))
+  if (!m_options.sMainShot.empty() && !SaveWindowBitmap(m_hWnd, m_options.sMainShot, &sError))
     Fail("main window capture: " + sError);
   if (!m_options.sConfigShot.empty()) {
     // The dialog on the top row, captured once painted, then cancelled.
-    m_window.SelectRow(0);
-    m_window.SetConfigTurnHook([this](CConfigKestoDlg& dialog) { OnConfigTurn(dialog); });
-    m_window.GetPresenter().OnBasicConfig();
-    m_window.SetConfigTurnHook({});
+    SelectListRow(List(), 0);
+    m_pWindow->SetConfigTurnHook([this](CConfigKestoDlg& dialog) { OnConfigTurn(dialog); });
+    SendMessageW(GetDlgItem(m_hWnd, IDC_BASIC_CONFIG), BM_CLICK, 0, 0);
+    m_pWindow->SetConfigTurnHook({});
     if (!m_bDialogSeen) Fail("the configuration dialog did not open");
-  }
-  if (m_options.bSetIP && m_iExitCode == 0) {
-    StartSetIP();
-    return;
   }
   WriteReport(m_iExitCode == 0 ? "ok" : "failed");
 }
 
 void CSelfTest::StartSetIP() {
-  m_window.SelectRow(0);
-  m_sEditedMAC = m_window.GetCellText(0, 1);
+  HWND hList = List();
+  if (m_options.bShareIP && (ListRowCount(hList) < 2 || !ParseAddress(CellText(hList, 1, 2), &m_options.dwSetIP))) {
+    Fail("--share-ip: no second row to share an address with");
+    WriteReport("failed");
+    m_state = State::kDone;
+    return;
+  }
+  SelectListRow(hList, 0);
+  m_sEditedMAC = CellText(hList, 0, 1);
   bool bSent = false;
-  m_window.SetConfigTurnHook([this, &bSent](CConfigKestoDlg& dialog) {
+  m_pWindow->SetConfigTurnHook([this, &bSent](CConfigKestoDlg& dialog) {
+    // A shared address is sent on purpose: the check's question is answered "send anyway".
+    dialog.SetAsk([this](HWND, const std::string& sText, bool bMayAnyway) {
+      m_sNotes += "asked\t" + sText + "\n";
+      return bMayAnyway && m_options.bShareIP;
+    });
     SendMessageA(dialog.GetItem(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(m_options.dwSetIP));
     SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
     bSent = dialog.IsConfirmed();
   });
-  m_window.GetPresenter().OnBasicConfig();
-  m_window.SetConfigTurnHook({});
+  SendMessageW(GetDlgItem(m_hWnd, IDC_BASIC_CONFIG), BM_CLICK, 0, 0);
+  m_pWindow->SetConfigTurnHook({});
   if (!bSent) {
     Fail("--set-ip: the configuration dialog was not confirmed");
     WriteReport("failed");
+    m_state = State::kDone;
     return;
   }
   m_state = State::kFollowing;
@@ -94,12 +120,12 @@ void CSelfTest::StartSetIP() {
 
 void CSelfTest::CheckFollowed() {
   const std::string sWanted = CKestoInfo::FormatAddress(m_options.dwSetIP);
-  const int nRows = m_window.GetListRowCount();
+  HWND hList = List();
+  const int nRows = ListRowCount(hList);
   for (int iRow = 0; iRow < nRows; ++iRow) {
-    if (m_window.GetCellText(iRow, 1) == m_sEditedMAC && m_window.GetCellText(iRow, 2) == sWanted) {
+    if (CellText(hList, iRow, 1) == m_sEditedMAC && CellText(hList, iRow, 2) == sWanted) {
       m_sNotes += "set-ip\t" + m_sEditedMAC + "\t" + sWanted + "\n";
-      WriteReport("ok");
-      m_state = State::kDone;
+      StartSettling();
       return;
     }
   }
@@ -137,17 +163,20 @@ bool CSelfTest::WriteReport(const std::string& sOutcome) {
     return false;
   }
   std::fprintf(pFile.get(), "outcome\t%s\n", sOutcome.c_str());
-  std::fprintf(pFile.get(), "caption\t%s\n", Caption(m_window.GetHwnd()).c_str());
+  std::fprintf(pFile.get(), "caption\t%s\n", Caption(m_hWnd).c_str());
+  HWND hList = List();
   std::string sTitle;
   int iWidth = 0;
-  for (int i = 0; m_window.GetColumn(i, &sTitle, &iWidth); ++i)
+  for (int i = 0; ListColumn(hList, i, &sTitle, &iWidth); ++i)
     std::fprintf(pFile.get(), "column\t%s\t%d\n", sTitle.c_str(), iWidth);
-  const int nRows = m_window.GetListRowCount();
+  const int nRows = ListRowCount(hList);
   for (int iRow = 0; iRow < nRows; ++iRow) {
     std::string sLine = "row";
-    for (int iColumn = 0; iColumn < 5; ++iColumn) sLine += "\t" + m_window.GetCellText(iRow, iColumn);
+    for (int iColumn = 0; iColumn < 5; ++iColumn) sLine += "\t" + CellText(hList, iRow, iColumn);
     std::fprintf(pFile.get(), "%s\n", sLine.c_str());
   }
+  std::fprintf(pFile.get(), "status\t%s\n", Utf8FromWide(WindowTextOf(GetDlgItem(m_hWnd, IDC_STATUS))).c_str());
+  std::fprintf(pFile.get(), "count\t%s\n", Utf8FromWide(WindowTextOf(GetDlgItem(m_hWnd, IDC_COUNT))).c_str());
   std::fputs(m_sNotes.c_str(), pFile.get());
   return true;
 }

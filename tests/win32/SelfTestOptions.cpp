@@ -1,4 +1,4 @@
-#include "app/win32/SelfTestOptions.h"
+#include "tests/win32/SelfTestOptions.h"
 
 #include <charconv>
 #include <string_view>
@@ -37,13 +37,18 @@ bool ParseSelfTestOptions(int argc, char** argv, SelfTestOptions* pOptions, std:
       pOptions->sConfigShot = value;
     } else if (name == "--set-ip" && ParseAddress(value, &pOptions->dwSetIP)) {
       pOptions->bSetIP = true;
+    } else if (arg == "--share-ip") {
+      pOptions->bShareIP = true;
+    } else if (name == "--filter" && !value.empty()) {
+      pOptions->sFilter = value;
     } else {
       *psError = "unknown or incomplete argument \"" + std::string(arg) + "\"";
       return false;
     }
   }
-  if (!pOptions->IsOn() && (!pOptions->sMainShot.empty() || !pOptions->sConfigShot.empty() || pOptions->bSetIP)) {
-    *psError = "--screenshot, --config-screenshot and --set-ip need --self-test=FILE";
+  if (!pOptions->IsOn() && (!pOptions->sMainShot.empty() || !pOptions->sConfigShot.empty() || pOptions->bSetIP ||
+                              pOptions->bShareIP || !pOptions->sFilter.empty())) {
+    *psError = "--screenshot, --config-screenshot, --set-ip, --share-ip and --filter need --self-test=FILE";
     return false;
   }
   return true;

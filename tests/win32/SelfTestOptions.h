@@ -1,13 +1,13 @@
-#ifndef KESTO_APP_WIN32_SELFTESTOPTIONS_H
-#define KESTO_APP_WIN32_SELFTESTOPTIONS_H
+#ifndef KESTO_TESTS_WIN32_SELFTESTOPTIONS_H
+#define KESTO_TESTS_WIN32_SELFTESTOPTIONS_H
 
 #include <cstdint>
 #include <string>
 
-// The developer's self-test mode of kesto-manager.exe: run until the list shows
+// The self-test harness of the native front end (kesto-manager-selftest.exe): run until the list shows
 // nExpect rows (or dwTimeoutMs passed), write what the list view holds to
 // sReport, optionally capture both windows, then end. Used by the Wine tests
-// and the screenshot script; a normal start passes no arguments.
+// and the screenshot script; the shipped program has none of it.
 struct SelfTestOptions {
   std::string sReport;           // --self-test=FILE; empty: the mode is off
   int nExpect = 1;               // --expect=N
@@ -18,6 +18,9 @@ struct SelfTestOptions {
   // Config..." and wait (within the timeout) until its row shows it.
   bool bSetIP = false;
   uint32_t dwSetIP = 0;
+  // --share-ip: the same with the second row's address, so both rows carry the shared-address mark.
+  bool bShareIP = false;
+  std::string sFilter;  // --filter=TEXT: typed into the filter box before the captures
 
   bool IsOn() const { return !sReport.empty(); }
 };

@@ -1,4 +1,4 @@
-#include "app/win32/WindowCapture.h"
+#include "tests/win32/WindowCapture.h"
 
 #include <cstdio>
 #include <memory>
