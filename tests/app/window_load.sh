@@ -64,8 +64,8 @@ PY
   sweep)
     secs=${3:-60}
     [ "$(id -u)" -eq 0 ] || { echo "SKIP: network namespaces need root"; exit 77; }
-    # shellcheck source=/dev/null
-    . "$here/../../scripts/lab_netns.sh"
+    # shellcheck source=scripts/lib/lab_netns.sh
+    . "$here/../../scripts/lib/lab_netns.sh"
     lab_create "w$$" || { echo "SKIP: the test namespaces could not be made"; exit 77; }
     # A second, unused /24 on the client's own link: nobody answers address resolution there.
     ip -n "$LAB_CLI" addr add 10.201.1.1/24 dev "kcw$$"
