@@ -7,7 +7,7 @@
 # 77 (CTest: skipped) when not root or the namespaces cannot be made.
 # fail MESSAGE: prints "FAIL [LABEL]: MESSAGE" and the tail of the simulators'
 # logs ($work/sim_*.log) and of $work/err.txt, and exits 1.
-# lab_start_sim NAME NAMESPACE SECONDS ARGS...: kesto-sim on port 1444 in
+# lab_start_sim NAME NAMESPACE SECONDS ARGS...: $bin/kesto-sim on port 1444 in
 # NAMESPACE for at most SECONDS, its output in $work/sim_NAME.log; fails unless
 # it is listening within 5 s.
 lab_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
