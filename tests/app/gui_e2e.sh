@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end test of the desktop program: the real main window in one test
 # network namespace, kesto-sim in another, real broadcasts between them only.
-# Usage: gui_e2e.sh GUI_TEST_BIN KESTO_SIM_BIN LAB_LIB
+# Usage: gui_e2e.sh GUI_TEST_BIN KESTO_SIM_BIN
 # Exits 0 on success, 1 on failure, 77 when the namespaces cannot be made.
 set -uo pipefail
-gui=$1 sim=$2 lab_lib=$3
+gui=$1 sim=$2
 work=$(mktemp -d /tmp/kesto-gui-e2e.XXXXXX)
 sim_pid=
 
-# shellcheck source=/dev/null
-. "$lab_lib"
+# shellcheck source=scripts/lib/lab_netns.sh
+. "$(dirname "$0")/../../scripts/lib/lab_netns.sh"
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
   lab_destroy

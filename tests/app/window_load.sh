@@ -10,6 +10,8 @@
 set -uo pipefail
 build=$1 mode=$2
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/lib/wait_for.sh
+. "$here/../../scripts/lib/wait_for.sh"
 load=$build/tests/app/app_window_load sim=$build/tools/kesto-sim kesto=$build/tools/kesto
 work=$(mktemp -d /tmp/kesto-window-load.XXXXXX)
 sim_pid=
@@ -27,11 +29,13 @@ export XDG_CONFIG_HOME=$work/config
 stamp() { python3 -u -c 'import sys, time
 for line in sys.stdin: print("%.3f %s" % (time.monotonic(), line), end="", flush=True)'; }
 start_sim() {  # command...; its lines stamped with the time they arrived
+  # A fresh log: the previous simulator's "listening on" line, read before the new
+  # one has emptied the file, would pass for this one's.
+  rm -f "$work/sim.log"
   # Its own process group, so that stopping it stops the simulator and the stamper together.
   setsid bash -c "$(declare -f stamp); \"\$@\" 2>&1 | stamp" _ "$@" >"$work/sim.log" &
   sim_pid=$!
-  for _ in $(seq 200); do grep -q 'listening on' "$work/sim.log" && break; sleep 0.05; done
-  grep -q 'listening on' "$work/sim.log" || { echo "kesto-sim did not start"; cat "$work/sim.log"; exit 1; }
+  wait_for "$work/sim.log" 'listening on' 10 || { echo "kesto-sim did not start"; cat "$work/sim.log"; exit 1; }
 }
 # The requests' arrival intervals at the simulator: count, smallest, largest, and how many in 1000-1100 ms.
 intervals() {
@@ -67,8 +71,8 @@ PY
   sweep)
     secs=${3:-60}
     [ "$(id -u)" -eq 0 ] || { echo "SKIP: network namespaces need root"; exit 77; }
-    # shellcheck source=/dev/null
-    . "$here/../../scripts/lab_netns.sh"
+    # shellcheck source=scripts/lib/lab_netns.sh
+    . "$here/../../scripts/lib/lab_netns.sh"
     lab_create "w$$" || { echo "SKIP: the test namespaces could not be made"; exit 77; }
     # A second, unused /24 on the client's own link: nobody answers address resolution there.
     ip -n "$LAB_CLI" addr add 10.201.1.1/24 dev "kcw$$"

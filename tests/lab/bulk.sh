@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # kesto apply, backup and restore over 200 simulated devices, inside network
 # namespaces the test makes and removes.
-#   bulk.sh CASE BIN_DIR LAB_LIB
+#   bulk.sh CASE BIN_DIR
 # CASE: apply | assign | restore | faults.
 # Uses the two-subnet lab: simulator A answers on the client's link with the
 # default route, simulator B on the second link (reached by its directed broadcast).
@@ -11,40 +11,10 @@
 set -uo pipefail
 exec 3>&1  # the timings reach the log whatever the timed command's output goes to
 
-case=$1 bin=$2 lab_lib=$3
-work=$(mktemp -d /tmp/kesto-bulk.XXXXXX)
-pids=()
-
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  declare -F lab2_destroy >/dev/null && lab2_destroy
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-fail() {
-  echo "FAIL [bulk/$case]: $*" >&2
-  for log in "$work"/sim_*.log; do
-    [ -f "$log" ] && { echo "--- $(basename "$log"):" >&2; tail -n 5 "$log" >&2; }
-  done
-  exit 1
-}
-
-# shellcheck source=../support/wait_for.sh
-. "$(dirname "$0")/../support/wait_for.sh"
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "SKIP: the bulk lab needs root to create network namespaces"
-  exit 77
-fi
-# shellcheck source=/dev/null
-. "$lab_lib"
-if ! lab2_create "b$$" 2>"$work/lab.err"; then
-  echo "SKIP: network namespaces cannot be made here: $(cat "$work/lab.err")"
-  exit 77
-fi
+case=$1 bin=$2
+# shellcheck source=scripts/lib/lab_test.sh
+. "$(dirname "$0")/../../scripts/lib/lab_test.sh"
+lab_test_begin "bulk/$case" lab2 "b$$"
 
 # devices FILE PREFIX COUNT: COUNT devices with MACs 02-00-00-PREFIX-00-01.., as kesto-sim --from reads them.
 devices() {
@@ -61,9 +31,7 @@ PY
 start_sim() {  # NAME NAMESPACE ARGS...
   local name=$1 ns=$2
   shift 2
-  ip netns exec "$ns" timeout 150 "$bin/kesto-sim" --port 1444 --per-source-rate 0 "$@" >"$work/sim_$name.log" 2>&1 &
-  pids+=("$!")
-  wait_for "$work/sim_$name.log" 'listening on' 5 || fail "kesto-sim $name did not start"
+  lab_start_sim "$name" "$ns" 150 --per-source-rate 0 "$@"
 }
 
 kesto() { timeout 60 ip netns exec "$LAB2_CLI" "$bin/kesto" "$@"; }

@@ -1,26 +1,17 @@
 #!/usr/bin/env bash
 # Reliability of the finder loop under hostile and heavy traffic, with real
 # broadcasts inside two network namespaces the test makes and removes.
-#   reliability.sh CASE TOOLS_BIN LAB_BIN LAB_LIB
+#   reliability.sh CASE TOOLS_BIN LAB_BIN
 # CASE: lengths | flood | reflection | scale1000 | scale5000 | scale16384 | drop | soak.
 # Exits 0 on success, 1 on failure, 77 when namespaces cannot be made (CTest: skipped).
 # Every wait is bounded; every sender is bounded in count and time.
 set -uo pipefail
 
-case=$1 bin=$2 labbin=$3 lab_lib=$4
-work=$(mktemp -d /tmp/kesto-rel.XXXXXX)
-pids=()
+case=$1 bin=$2 labbin=$3
 sim_pid=
 sim_log=
-
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  declare -F lab_destroy >/dev/null && lab_destroy
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=scripts/lib/lab_test.sh
+. "$(dirname "$0")/../../scripts/lib/lab_test.sh"
 
 fail() {
   echo "FAIL [$case]: $*" >&2
@@ -29,20 +20,8 @@ fail() {
   exit 1
 }
 
-# shellcheck source=../support/wait_for.sh
-. "$(dirname "$0")/../support/wait_for.sh"
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "SKIP: the reliability tests need root to create network namespaces"
-  exit 77
-fi
-# shellcheck source=/dev/null
-. "$lab_lib"
 id=r$$
-if ! lab_create "$id" 2>"$work/lab.err"; then
-  echo "SKIP: network namespaces cannot be made here: $(cat "$work/lab.err")"
-  exit 77
-fi
+lab_test_begin "reliability/$case" lab "$id"
 # No IPv6 chatter on the pair, so what leaves the client can be counted.
 for ns in "$LAB_CLI" "$LAB_SIM"; do
   ip netns exec "$ns" sh -c 'echo 1 >/proc/sys/net/ipv6/conf/all/disable_ipv6' 2>/dev/null

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A third host answering for a device's MAC, inside network namespaces the test makes
 # and removes.
-#   senders.sh CASE BIN_DIR LAB_LIB
+#   senders.sh CASE BIN_DIR
 # CASE: list | set | set_spoofed | open.
 # The client, the device (10.203.0.2) and another host (10.203.0.66) share one link;
 # both others run kesto-sim with the same record, as a host answering for the device
@@ -10,40 +10,10 @@
 # Every wait and every kesto run is bounded; nothing leaves the test's namespaces.
 set -uo pipefail
 
-case=$1 bin=$2 lab_lib=$3
-work=$(mktemp -d /tmp/kesto-senders.XXXXXX)
-pids=()
-
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  declare -F lab3_destroy >/dev/null && lab3_destroy
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-fail() {
-  echo "FAIL [senders/$case]: $*" >&2
-  for log in "$work"/sim_*.log "$work"/err.txt; do
-    [ -f "$log" ] && { echo "--- $(basename "$log"):" >&2; tail -n 8 "$log" >&2; }
-  done
-  exit 1
-}
-
-# shellcheck source=../support/wait_for.sh
-. "$(dirname "$0")/../support/wait_for.sh"
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "SKIP: the shared-link lab needs root to create network namespaces"
-  exit 77
-fi
-# shellcheck source=/dev/null
-. "$lab_lib"
-if ! lab3_create "p$$" 2>"$work/lab.err"; then
-  echo "SKIP: network namespaces cannot be made here: $(cat "$work/lab.err")"
-  exit 77
-fi
+case=$1 bin=$2
+# shellcheck source=scripts/lib/lab_test.sh
+. "$(dirname "$0")/../../scripts/lib/lab_test.sh"
+lab_test_begin "senders/$case" lab3 "p$$"
 
 mac=02-00-00-0E-00-01
 device_at=$LAB3_DEV_ADDR:1444 other_at=$LAB3_OTH_ADDR:1444
@@ -53,10 +23,7 @@ echo "[{\"mac\":\"$mac\",\"name\":\"Real one\",\"ip\":\"$LAB3_DEV_ADDR\",\"netma
 start_sim() {  # NAME NAMESPACE ARGS...
   local name=$1 ns=$2
   shift 2
-  ip netns exec "$ns" timeout 120 "$bin/kesto-sim" --port 1444 --from "$work/device.json" "$@" \
-    >"$work/sim_$name.log" 2>&1 &
-  pids+=("$!")
-  wait_for "$work/sim_$name.log" 'listening on' 5 || fail "kesto-sim $name did not start"
+  lab_start_sim "$name" "$ns" 120 --from "$work/device.json" "$@"
 }
 
 # kesto ARGS...: the client's kesto, bounded in time; never run outside the namespace.

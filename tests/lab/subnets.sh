@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # kesto across two subnets, inside network namespaces the test makes and removes.
-#   subnets.sh CASE BIN_DIR LAB_LIB
+#   subnets.sh CASE BIN_DIR
 # CASE: both | interface | unicast | duplicate | set.
 # The client has two links (10.202.1.0/24 with the default route, 10.202.2.0/24);
 # a kesto-sim answers on each. Device set A lives behind link A, set B behind link B,
@@ -10,40 +10,10 @@
 # Every wait and every kesto run is bounded; nothing leaves the test's namespaces.
 set -uo pipefail
 
-case=$1 bin=$2 lab_lib=$3
-work=$(mktemp -d /tmp/kesto-subnets.XXXXXX)
-pids=()
-
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  declare -F lab2_destroy >/dev/null && lab2_destroy
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-fail() {
-  echo "FAIL [subnets/$case]: $*" >&2
-  for log in "$work"/sim_*.log; do
-    [ -f "$log" ] && { echo "--- $(basename "$log"):" >&2; tail -n 8 "$log" >&2; }
-  done
-  exit 1
-}
-
-# shellcheck source=../support/wait_for.sh
-. "$(dirname "$0")/../support/wait_for.sh"
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "SKIP: the subnet lab needs root to create network namespaces"
-  exit 77
-fi
-# shellcheck source=/dev/null
-. "$lab_lib"
-if ! lab2_create "s$$" 2>"$work/lab.err"; then
-  echo "SKIP: network namespaces cannot be made here: $(cat "$work/lab.err")"
-  exit 77
-fi
+case=$1 bin=$2
+# shellcheck source=scripts/lib/lab_test.sh
+. "$(dirname "$0")/../../scripts/lib/lab_test.sh"
+lab_test_begin "subnets/$case" lab2 "s$$"
 
 mac_a1=02-00-00-0A-00-01 mac_a2=02-00-00-0A-00-02
 mac_b1=02-00-00-0B-00-01 mac_b2=02-00-00-0B-00-02
@@ -56,16 +26,9 @@ echo "[$(device $mac_a1 "A one" 10.202.1.50),$(device $mac_a2 "A two" 10.202.1.5
 echo "[$(device $mac_b1 "B one" 10.202.1.50),$(device $mac_b2 "B two" 192.168.77.5)]" >"$work/b.json"
 echo "[$(device $mac_c1 "C one" 10.202.9.2)]" >"$work/c.json"
 
-start_sim() {  # NAME NAMESPACE ARGS...
-  local name=$1 ns=$2
-  shift 2
-  ip netns exec "$ns" timeout 120 "$bin/kesto-sim" --port 1444 "$@" >"$work/sim_$name.log" 2>&1 &
-  pids+=("$!")
-  wait_for "$work/sim_$name.log" 'listening on' 5 || fail "kesto-sim $name did not start"
-}
-start_sim a "$LAB2_A" --from "$work/a.json"
-start_sim b "$LAB2_B" --from "$work/b.json"
-start_sim c "$LAB2_C" --from "$work/c.json"
+lab_start_sim a "$LAB2_A" 120 --from "$work/a.json"
+lab_start_sim b "$LAB2_B" 120 --from "$work/b.json"
+lab_start_sim c "$LAB2_C" 120 --from "$work/c.json"
 
 # kesto ARGS...: the client's kesto, bounded in time; never run outside the namespace.
 kesto() { timeout 30 ip netns exec "$LAB2_CLI" "$bin/kesto" "$@"; }

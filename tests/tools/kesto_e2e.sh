@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end tests of the real kesto against the real kesto-sim.
 #   kesto_e2e.sh loopback CASE BIN_DIR DATA_DIR   kesto --broadcast 127.0.0.1 --port N
-#   kesto_e2e.sh lab CASE BIN_DIR DATA_DIR LAB_LIB  default target, inside two test namespaces
+#   kesto_e2e.sh lab CASE BIN_DIR DATA_DIR          default target, inside two test namespaces
 # CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast | apply | bound
 #       | hostile | options | sim_input (loopback only) | noroute (lab only).
 # Exits 0 on success, 1 on failure, 77 when the lab cannot be made (CTest: skipped).
 # Every wait is bounded; nothing is sent outside loopback or the test's namespaces.
 set -uo pipefail
 
-mode=$1 case=$2 bin=$3 data=$4 lab_lib=${5:-}
+mode=$1 case=$2 bin=$3 data=$4
 work=$(mktemp -d /tmp/kesto-e2e.XXXXXX)
 pids=()
 sim_pid=
@@ -31,8 +31,8 @@ fail() {
 }
 
 # wait_for FILE PATTERN SECONDS: true once FILE holds a line matching PATTERN.
-# shellcheck source=../support/wait_for.sh
-. "$(dirname "$0")/../support/wait_for.sh"
+# shellcheck source=scripts/lib/wait_for.sh
+. "$(dirname "$0")/../../scripts/lib/wait_for.sh"
 
 # start_sim ARGS...: starts kesto-sim and sets sim_pid, sim_log and the kesto target.
 start_sim() {
@@ -81,8 +81,8 @@ case $mode in
       echo "SKIP: the lab tests need root to create network namespaces"
       exit 77
     fi
-    # shellcheck source=/dev/null
-    . "$lab_lib"
+    # shellcheck source=scripts/lib/lab_netns.sh
+    . "$(dirname "$0")/../../scripts/lib/lab_netns.sh"
     if ! lab_create "e$$" 2>"$work/lab.err"; then
       echo "SKIP: network namespaces cannot be made here: $(cat "$work/lab.err")"
       exit 77

@@ -1,4 +1,4 @@
-# Network namespaces for the lab: sourced by scripts/lab and the lab tests.
+# Network namespaces for the lab: sourced by scripts/lab, scripts/measure-* and the lab tests.
 # Two namespaces joined by a veth pair; the addresses exist only inside them,
 # so a broadcast to 255.255.255.255 from the client reaches the simulator and
 # nothing else.
