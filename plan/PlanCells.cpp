@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "COMMON/ZNFail.h"
 #include "formats/DeviceJson.h"
 #include "formats/MacText.h"
 
@@ -12,23 +13,16 @@ constexpr const char* kSettingColumns[] = {"name", "ip", "netmask", "gateway", "
 constexpr const char* kReadOnlyColumns[] = {"port",      "version",   "type_name", "duplicate_ip",
                                             "reachable", "reserved1", "reserved2"};
 
-bool Fail(std::string* psError, const std::string& sMessage) {
-  if (psError) *psError = sMessage;
-  return false;
-}
-
 // The list prints the type as its code; the options take the dialog's names.
 std::string TypeOption(const std::string& sCell) {
-  if (sCell == "2") return "master";
-  if (sCell == "3") return "slave";
-  if (sCell == "4") return "aprilaire";
-  if (sCell == "5") return "passthrough";
+  for (int8_t cType : kDialogTypes)
+    if (sCell == std::to_string(cType)) return TypeOptionWord(cType);
   return sCell;
 }
 
 std::string ProtocolOption(const std::string& sCell) {
-  if (sCell == "0") return "rs232";
-  if (sCell == "1") return "rs485";
+  for (int16_t shProtocol : kDialogProtocols)
+    if (sCell == std::to_string(shProtocol)) return ProtocolOptionWord(shProtocol);
   return sCell;
 }
 

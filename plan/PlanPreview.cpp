@@ -15,9 +15,8 @@ std::string TypeValueText(int8_t cType) {
 }
 
 std::string ProtocolValueText(int16_t shProtocol) {
-  if (shProtocol == 0) return "RS232";
-  if (shProtocol == 1) return "RS485";
-  return std::to_string(shProtocol);
+  const bool bDialogCode = shProtocol == kProtocolRS232 || shProtocol == kProtocolRS485;
+  return bDialogCode ? std::string(ProtocolText(shProtocol)) : std::to_string(shProtocol);
 }
 
 std::string BaudValueText(uint16_t wBaud) { return std::to_string(BaudFromWire(wBaud)); }

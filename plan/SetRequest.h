@@ -1,12 +1,13 @@
 #ifndef KESTO_PLAN_SETREQUEST_H
 #define KESTO_PLAN_SETREQUEST_H
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "discovery/KestoRecord.h"
+#include "discovery/KestoRecordRules.h"
 
 // The options of `kesto set` as typed, before they are checked.
 struct SetOptionsText {
@@ -20,8 +21,12 @@ struct SetOptionsText {
   std::optional<std::string> sBaud;
 };
 
-// The rates the configuration dialog offers, in its order.
-constexpr std::array<int32_t, 9> kDialogBaudRates = {115200, 57600, 38400, 19200, 9600, 4800, 1200, 600, 300};
+// The words --type and --protocol take: the dialog's texts in lower case.
+std::string TypeOptionWord(int8_t cType);
+std::string ProtocolOptionWord(int16_t shProtocol);
+// Every word an option takes, joined by ", ", the last by sLastJoin (", " or " or ").
+std::string TypeOptionWords(std::string_view sLastJoin);
+std::string ProtocolOptionWords(std::string_view sLastJoin);
 
 // Checked settings for one device: only the fields given are written, each the
 // way the configuration dialog hands it back (type code, protocol 0 or 1, the

@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "formats/HexText.h"
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
 #include "plan/AddressAssignment.h"
@@ -32,11 +33,10 @@ constexpr uint32_t kProgressEveryMs = 250;
 
 // Messages quote plan cells, which may be device texts copied from a list: control bytes are shown, not sent.
 std::string WithoutControls(const std::string& sText) {
-  static const char kDigits[] = "0123456789ABCDEF";
   std::string sSafe;
   for (char c : sText) {
     const auto by = static_cast<unsigned char>(c);
-    if (by < 0x20 || by == 0x7F) sSafe += std::string("\\x") + kDigits[by >> 4] + kDigits[by & 15];
+    if (by < 0x20 || by == 0x7F) sSafe += "\\x" + HexNumber(by, 2);
     else sSafe += c;
   }
   return sSafe;

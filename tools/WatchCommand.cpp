@@ -6,6 +6,7 @@
 
 #include "formats/DeviceJson.h"
 #include "formats/DeviceList.h"
+#include "formats/DeviceRowTexts.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
 
@@ -49,7 +50,7 @@ void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const Shown
     out << line.dump(-1, ' ', true) << "\n";
   } else {
     out << pszEvent;
-    for (const std::string& sColumn : DeviceColumns(record)) out << '\t' << sColumn;
+    for (const std::string& sColumn : RowTextsOf(record)) out << '\t' << sColumn;
     if (shown.senders.bSeveralSenders) {
       out << '\t' << kNoteSeveralSenders << ':';
       for (const std::string& sSender : shown.senders.vecSenders) out << ' ' << sSender;

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "discovery/ReceiveRoomNotice.h"
-#include "formats/TerminalText.h"
 #include "formats/DeviceList.h"
 
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
@@ -179,12 +178,6 @@ std::string CQUORINPresenter::GetRowToolTip(DeviceRowKey key) const {
   return found == m_rowByKey.end() ? std::string() : ToolTipFor(*found->second);
 }
 
-DeviceRowTexts CQUORINPresenter::RowTexts(const CKestoInfo& info) {
-  // The device's own texts as UTF-8 with control characters escaped, as a terminal gets them.
-  return {TerminalText(info.GetName()), info.GetMACText(), info.GetIPText(), info.GetPortText(),
-          TerminalText(info.GetVersion())};
-}
-
 std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) { return ConfigPageUrl(dwIPAddress); }
 CQUORINPresenter::Row* CQUORINPresenter::FindRow(const CKestoInfo& entry) {
   return FindRow(RowKeyOf(entry.GetRecord()));
@@ -202,7 +195,7 @@ void CQUORINPresenter::InsertRow(const CKestoInfo& entry) {
   row.key = RowKeyOf(entry.GetRecord());
   row.pCopy.reset(entry.Copy(m_finder.Now()));
   row.shown = entry.GetRecord();
-  row.texts = RowTexts(*row.pCopy);
+  row.texts = RowTextsOf(row.pCopy->GetRecord());
   row.bShown = m_filter.Matches(row.texts);
   m_rows.push_front(std::move(row));
   m_rowByKey[m_rows.front().key] = m_rows.begin();
@@ -215,7 +208,7 @@ void CQUORINPresenter::RewriteRow(Row& row, const KESTO_RECORD& record) {
   const KESTO_RECORD old = row.shown;
   row.pCopy->SetRecord(record);
   row.shown = record;
-  row.texts = RowTexts(*row.pCopy);
+  row.texts = RowTextsOf(row.pCopy->GetRecord());
   m_view.SetRowTexts(row.key, row.texts);
   ApplyFilter(row);
   if (old.dwIPAddress != record.dwIPAddress) {
