@@ -64,15 +64,7 @@ DevicePlan RestorePlan(const std::vector<KESTO_RECORD>& records) {
     PlanEntry entry;
     std::memcpy(entry.mac.data(), record.byMAC, entry.mac.size());
     entry.nRow = plan.entries.size() + 1;
-    SetRequest& request = entry.request;
-    request.sName = FieldText(record.szName, sizeof record.szName);
-    request.dwIPAddress = record.dwIPAddress;
-    request.dwNetMask = record.dwNetMask;
-    request.dwGateway = record.dwGateway;
-    request.dwDNS = record.dwDNS;
-    request.cType = record.cType;
-    request.shProtocol = record.shProtocol;
-    request.wBaudRate = record.wBaudRate;
+    entry.request = CKestoSettingsChange::AllOf(record);
     plan.entries.push_back(std::move(entry));
   }
   return plan;

@@ -5,6 +5,7 @@
 #include "COMMON/ZNFail.h"
 #include "formats/DeviceJson.h"
 #include "formats/MacText.h"
+#include "plan/SetRequest.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ bool ParseChoice(const std::string& sColumn, const std::string& sCell, PlanEntry
   std::optional<std::string>* pText =
       sColumn == "type" ? &text.sType : sColumn == "protocol" ? &text.sProtocol : &text.sBaud;
   *pText = sColumn == "type" ? TypeOption(sCell) : sColumn == "protocol" ? ProtocolOption(sCell) : sCell;
-  SetRequest one;
+  CKestoSettingsChange one;
   std::string sError;
   if (SetRequest::Parse(text, &one, &sError)) {
     if (one.cType) pEntry->request.cType = one.cType;
@@ -118,7 +119,7 @@ bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* 
   if (!bMac) return Fail(psError, "mac: missing; every row names its device");
   if (text.sIPAddress || text.sNetMask || text.sGateway || text.sDNS) {
     std::string sError;
-    SetRequest addresses;
+    CKestoSettingsChange addresses;
     if (!SetRequest::Parse(text, &addresses, &sError)) {
       // The option checks name their option ("--ip: ..."); a plan names its column.
       if (sError.rfind("--", 0) == 0) sError.erase(0, 2);

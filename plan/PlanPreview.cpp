@@ -35,8 +35,8 @@ PreviewDevice Preview(const PlanEntry& entry, const KESTO_RECORD* pRecord) {
   if (pRecord == nullptr) return device;
   device.bFound = true;
   device.current = *pRecord;
-  const SetRequest& want = entry.request;
-  SetRequest& change = device.change;
+  const CKestoSettingsChange& want = entry.request;
+  CKestoSettingsChange& change = device.change;
   auto* pChanges = &device.changes;
   const KESTO_RECORD& now = *pRecord;
   auto same = [](const std::string& s) { return s; };

@@ -54,8 +54,8 @@ std::string ProtocolOptionWords(std::string_view sLastJoin) {
   return Words(kDialogProtocols, ProtocolOptionWord, sLastJoin);
 }
 
-bool SetRequest::Parse(const SetOptionsText& text, SetRequest* pRequest, std::string* psError) {
-  SetRequest request;
+bool SetRequest::Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError) {
+  CKestoSettingsChange request;
   if (text.sName) {
     // A name given is a new one, so it must leave room for the NUL; one left out stays
     // byte for byte, a full 28-byte name included.
@@ -81,29 +81,9 @@ bool SetRequest::Parse(const SetOptionsText& text, SetRequest* pRequest, std::st
       return Fail(psError, "--baud: \"" + *text.sBaud + "\" is not one of " + BaudRatesText(", "));
     request.wBaudRate = BaudToWire(*found);
   }
-  if (!request.sName && !request.dwIPAddress && !request.dwNetMask && !request.dwGateway && !request.dwDNS &&
-      !request.cType && !request.shProtocol && !request.wBaudRate)
+  if (request.IsEmpty())
     return Fail(psError,
                 "no setting given: use --name, --ip, --netmask, --gateway, --dns, --type, --protocol or --baud");
-  *pRequest = std::move(request);
+  *pChange = std::move(request);
   return true;
-}
-
-void SetRequest::ApplyTo(KESTO_RECORD& record) const {
-  if (sName) SetRecordNameField(record, *sName);
-  if (dwIPAddress) record.dwIPAddress = *dwIPAddress;
-  if (dwNetMask) record.dwNetMask = *dwNetMask;
-  if (dwGateway) record.dwGateway = *dwGateway;
-  if (dwDNS) record.dwDNS = *dwDNS;
-  if (cType) record.cType = *cType;
-  if (shProtocol) record.shProtocol = *shProtocol;
-  if (wBaudRate) record.wBaudRate = *wBaudRate;
-}
-
-bool SetRequest::IsAppliedIn(const KESTO_RECORD& record) const {
-  return (!sName || RecordNameBytes(record) == *sName) &&
-         (!dwIPAddress || record.dwIPAddress == *dwIPAddress) && (!dwNetMask || record.dwNetMask == *dwNetMask) &&
-         (!dwGateway || record.dwGateway == *dwGateway) && (!dwDNS || record.dwDNS == *dwDNS) &&
-         (!cType || record.cType == *cType) && (!shProtocol || record.shProtocol == *shProtocol) &&
-         (!wBaudRate || record.wBaudRate == *wBaudRate);
 }

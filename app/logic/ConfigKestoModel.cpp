@@ -103,33 +103,18 @@ void CConfigKestoModel::Confirm() {
   m_bConfirmed = true;
 }
 
-KestoConfigValues CConfigKestoModel::GetValues() const {
-  KestoConfigValues values;
-  values.dwIPAddress = m_dwAddress[kIPAddress];
-  values.dwNetMask = m_dwAddress[kNetMask];
-  values.dwGateway = m_dwAddress[kGateway];
-  values.dwDNS = m_dwAddress[kDNS];
+CKestoSettingsChange CConfigKestoModel::GetChange() const {
+  CKestoSettingsChange change;
+  change.dwIPAddress = m_dwAddress[kIPAddress];
+  change.dwNetMask = m_dwAddress[kNetMask];
+  change.dwGateway = m_dwAddress[kGateway];
+  change.dwDNS = m_dwAddress[kDNS];
   // Index 0 is "Master" (2) even when the list holds only "Solvane/Duravex";
   // with nothing chosen the record keeps its own code.
-  values.iType = m_iType >= 0 ? kDialogTypes[static_cast<size_t>(m_iType)] : m_iRecordType;
-  values.sName = m_sName;
-  values.iProtocol = m_iProtocol;
-  values.iBaud = m_iBaud;
-  return values;
-}
-
-void CConfigKestoModel::WriteValues(const KestoConfigValues& values, KESTO_RECORD& record) {
-  // A name left as the record holds it goes back whole, even all 28 bytes; any other
-  // keeps room for its NUL.
-  if (values.sName == RecordNameBytes(record))
-    SetRecordNameField(record, values.sName);
-  else
-    SetRecordName(record, values.sName);
-  record.dwIPAddress = values.dwIPAddress;
-  record.dwNetMask = values.dwNetMask;
-  record.dwGateway = values.dwGateway;
-  record.dwDNS = values.dwDNS;
-  record.cType = static_cast<int8_t>(values.iType & 0xFF);
-  record.shProtocol = static_cast<int16_t>(values.iProtocol & 0xFFFF);
-  record.wBaudRate = BaudToWire(values.iBaud);
+  change.cType = static_cast<int8_t>(m_iType >= 0 ? kDialogTypes[static_cast<size_t>(m_iType)] : m_iRecordType);
+  // SetName keeps a new name within 27 bytes; the record's own may fill all 28.
+  change.sName = m_sName;
+  change.shProtocol = static_cast<int16_t>(m_iProtocol);
+  change.wBaudRate = BaudToWire(m_iBaud);
+  return change;
 }

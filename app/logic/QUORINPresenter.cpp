@@ -83,7 +83,7 @@ void CQUORINPresenter::OnBasicConfig() {
   if (pCopy == nullptr || !m_fnRunDialog) return;
   CConfigKestoModel model(*pCopy);
   if (!m_fnRunDialog(model) || !model.IsConfirmed()) return;
-  CConfigKestoModel::WriteValues(model.GetValues(), pCopy->GetRecord());
+  model.GetChange().ApplyTo(pCopy->GetRecord());
   // The row's texts stay until the device answers with its new record; the
   // status line and the row's tooltip follow the outcome meanwhile.
   std::vector<platform::Ipv4Endpoint> vecSentTo;

@@ -211,12 +211,12 @@ TEST_F(ApplyFeedbackTest, ASecondSendToOneDeviceStartsOver) {
 // Each of the fields the dialog sets must come back before the send counts as applied.
 TEST(ApplyTracker, EveryFieldTheDialogSetsIsCompared) {
   const KESTO_RECORD sent = kA;
-  EXPECT_TRUE(CApplyTracker::CarriesSettings(sent, sent));
+  EXPECT_TRUE(CKestoSettingsChange::AllOf(sent).IsAppliedIn(sent));
   KESTO_RECORD other = sent;
   other.iPort = 1;  // not set by the dialog
   std::strncpy(other.szVersion, "FW 9", sizeof other.szVersion);
   other.byReserved1 = 0x77;
-  EXPECT_TRUE(CApplyTracker::CarriesSettings(other, sent));
+  EXPECT_TRUE(CKestoSettingsChange::AllOf(sent).IsAppliedIn(other));
 
   using Change = void (*)(KESTO_RECORD&);
   const Change changes[] = {
@@ -228,7 +228,7 @@ TEST(ApplyTracker, EveryFieldTheDialogSetsIsCompared) {
   for (size_t i = 0; i < std::size(changes); ++i) {
     KESTO_RECORD answer = sent;
     changes[i](answer);
-    EXPECT_FALSE(CApplyTracker::CarriesSettings(answer, sent)) << "change " << i;
+    EXPECT_FALSE(CKestoSettingsChange::AllOf(sent).IsAppliedIn(answer)) << "change " << i;
   }
 }
 

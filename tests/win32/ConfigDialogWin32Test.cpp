@@ -14,6 +14,7 @@
 #include "app/win32/MessagePump.h"
 #include "app/win32/resource.h"
 #include "discovery/KestoInfo.h"
+#include "discovery/KestoRecordRules.h"
 #include "tests/app/AppTestRecords.h"
 #include "tests/win32/DialogTemplateCheck.h"
 
@@ -208,15 +209,15 @@ TEST_F(ConfigDialogWin32Test, SetConfigurationHandsBackWhatTheControlsHold) {
   ASSERT_TRUE(dialog->IsFinished());
   ASSERT_TRUE(dialog->IsConfirmed());
 
-  const KestoConfigValues values = model->GetValues();
-  EXPECT_EQ(values.sName, "Pump house");
-  EXPECT_EQ(values.dwIPAddress, 0x0A000005u);
-  EXPECT_EQ(values.dwNetMask, 0xFFFFFF00u);
-  EXPECT_EQ(values.dwGateway, 0x0A000001u);
-  EXPECT_EQ(values.dwDNS, 0u);
-  EXPECT_EQ(values.iType, 5);
-  EXPECT_EQ(values.iProtocol, 0);
-  EXPECT_EQ(values.iBaud, 115200);
+  const CKestoSettingsChange values = model->GetChange();
+  EXPECT_EQ(*values.sName, "Pump house");
+  EXPECT_EQ(*values.dwIPAddress, 0x0A000005u);
+  EXPECT_EQ(*values.dwNetMask, 0xFFFFFF00u);
+  EXPECT_EQ(*values.dwGateway, 0x0A000001u);
+  EXPECT_EQ(*values.dwDNS, 0u);
+  EXPECT_EQ(*values.cType, 5);
+  EXPECT_EQ(*values.shProtocol, 0);
+  EXPECT_EQ(BaudFromWire(*values.wBaudRate), 115200);
 }
 
 TEST_F(ConfigDialogWin32Test, DisabledListsAndTheOnlyTypeStillCount) {
@@ -235,11 +236,11 @@ TEST_F(ConfigDialogWin32Test, DisabledListsAndTheOnlyTypeStillCount) {
   SetWindowTextA(Item(IDC_NAME), std::string(KESTO_NAME_MAX, 'n').c_str());
   SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(dialog->IsConfirmed());
-  const KestoConfigValues values = model->GetValues();
-  EXPECT_EQ(values.iType, 2);  // index 0 is type code 2 even for "Solvane/Duravex"
-  EXPECT_EQ(values.iProtocol, 1);
-  EXPECT_EQ(values.iBaud, 4800);
-  EXPECT_EQ(values.sName, std::string(KESTO_NAME_MAX, 'n'));
+  const CKestoSettingsChange values = model->GetChange();
+  EXPECT_EQ(*values.cType, 2);  // index 0 is type code 2 even for "Solvane/Duravex"
+  EXPECT_EQ(*values.shProtocol, 1);
+  EXPECT_EQ(BaudFromWire(*values.wBaudRate), 4800);
+  EXPECT_EQ(*values.sName, std::string(KESTO_NAME_MAX, 'n'));
   EXPECT_EQ(SendMessageA(Item(IDC_NAME), EM_GETLIMITTEXT, 0, 0), static_cast<LRESULT>(KESTO_NAME_MAX));
 }
 
@@ -253,7 +254,7 @@ TEST_F(ConfigDialogWin32Test, ANameLeftAloneGoesBackByteForByte) {
     SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(dialog->IsConfirmed());
     EXPECT_TRUE(explained.empty());
-    EXPECT_EQ(model->GetValues().sName, sName);
+    EXPECT_EQ(*model->GetChange().sName, sName);
   }
 }
 
