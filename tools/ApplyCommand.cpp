@@ -51,14 +51,6 @@ int RefusePlan(const char* pszCommand, const std::vector<std::string>& errors, s
   return kExitBadInput;
 }
 
-std::vector<KESTO_RECORD> ListedRecords(const CKestoFinder& finder) {
-  std::vector<KESTO_RECORD> records;
-  const CZNObList& devices = finder.GetDevices();
-  for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;)
-    records.push_back(static_cast<CKestoInfo*>(devices.GetNext(pos))->GetRecord());
-  return records;
-}
-
 bool ParseOptionalAddress(const std::optional<std::string>& sText, const char* pszOption,
                           std::optional<uint32_t>* pdwValue, std::string* psError) {
   if (!sText) return true;
@@ -192,7 +184,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   if (options.source == ApplyOptions::Source::kAssignIP) {
     // Which devices match, and which addresses are held, takes everyone's answer: the whole wait.
     pSession->RunPasses(dwWaitMs, nullptr, pbStop);
-    const std::vector<KESTO_RECORD> listed = ListedRecords(finder);
+    const std::vector<KESTO_RECORD> listed = finder.GetRecords();
     if (!BuildAssignmentPlan(assignment, listed, &plan, &sError)) {
       err << "kesto apply: " << sError << "; nothing sent\n";
       const bool bAnyMatch = std::any_of(listed.begin(), listed.end(), [&](const KESTO_RECORD& record) {
@@ -222,7 +214,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
     return kExitNotConfirmed;
   }
 
-  const PlanPreview preview = PreviewPlan(plan, ListedRecords(finder));
+  const PlanPreview preview = PreviewPlan(plan, finder.GetRecords());
   if (!preview.Errors().empty()) return RefusePlan(pszCommand, preview.Errors(), err);
   const bool bReportJson = options.bJson && options.bYes;
   if (!bReportJson) out << (options.bJson ? PreviewToJson(preview).dump(2) + "\n" : FormatPreview(preview));

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <utility>
 
+#include "discovery/KestoDeviceDiff.h"
 #include "discovery/ReceiveRoomNotice.h"
 #include "formats/DeviceList.h"
 
@@ -26,25 +27,23 @@ void CQUORINPresenter::PollDevices() {
   // Sweeps of single addresses come round more slowly than a probe, so the
   // finder may keep entries longer; the rows go by the same limit.
   const uint32_t dwAgeLimit = m_finder.GetAgeLimitMs();
-  const CZNObList& devices = m_finder.GetDevices();
-  for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
-    auto* pEntry = static_cast<CKestoInfo*>(devices.GetNext(pos));
-    if (!pEntry->bListed) {
-      pEntry->bListed = 1;
-      InsertRow(*pEntry);
+  CKestoDeviceDiff::Pass(m_finder, dwNow, dwAgeLimit, false, [this](CKestoDeviceDiff::Event event, CKestoInfo& entry) {
+    switch (event) {
+      case CKestoDeviceDiff::Event::kAdded:
+        InsertRow(entry);
+        break;
+      case CKestoDeviceDiff::Event::kChanged:
+        // An edited copy that the device then applied equals the entry, yet the
+        // texts still show the old record: either difference rewrites the row.
+        if (Row* pRow = FindRow(entry);
+            pRow && (pRow->pCopy->IsDifferent(entry.GetRecord()) || !(pRow->shown == entry.GetRecord())))
+          RewriteRow(*pRow, entry.GetRecord());
+        break;
+      case CKestoDeviceDiff::Event::kRemoved:
+        if (Row* pRow = FindRow(entry)) DeleteRow(pRow);
+        break;
     }
-    if (pEntry->bChanged) {
-      // An edited copy that the device then applied equals the entry, yet the
-      // texts still show the old record: either difference rewrites the row.
-      Row* pRow = FindRow(*pEntry);
-      if (pRow && (pRow->pCopy->IsDifferent(pEntry->GetRecord()) || !(pRow->shown == pEntry->GetRecord())))
-        RewriteRow(*pRow, pEntry->GetRecord());
-    }
-    if (pEntry->IsAged(dwNow, dwAgeLimit)) {
-      if (Row* pRow = FindRow(*pEntry)) DeleteRow(pRow);
-    }
-  }
-  m_finder.RemoveAged(dwNow, dwAgeLimit);
+  });
 
   const bool bInterfacesChanged = RefreshInterfaces();
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
