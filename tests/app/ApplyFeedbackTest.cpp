@@ -11,8 +11,8 @@
 
 namespace {
 
-const KESTO_RECORD kA = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
-const KESTO_RECORD kB = MakeRecord(0x02, "Attic", 0xC0A8010Bu);
+const KESTO_RECORD kA = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
+const KESTO_RECORD kB = MakeDeviceRecord(0x02, "Attic", 0xC0A8010Bu);
 
 class ApplyFeedbackTest : public PresenterTest {
  protected:
@@ -83,7 +83,7 @@ TEST_F(ApplyFeedbackTest, OnlyTheAddressesSentToConfirmAndEachMust) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pszWhat);
     // A device of its own per case; the previous case's rows age out meanwhile.
-    const KESTO_RECORD record = MakeRecord(byMAC++, "Boiler room", device.dwAddress);
+    const KESTO_RECORD record = MakeDeviceRecord(byMAC++, "Boiler room", device.dwAddress);
     pSocket->Queue(RecordBytes(record), device);
     if (c.bSpooferBeforeSend) pSocket->Queue(RecordBytes(record), spoofer);
     PassUntilRead();
@@ -234,11 +234,11 @@ TEST(ApplyTracker, EveryFieldTheDialogSetsIsCompared) {
 
 TEST(ApplyTracker, KeepsAtMost16AndNamesThreeInTheStatusLine) {
   CApplyTracker tracker;
-  for (uint8_t i = 1; i <= 20; ++i) tracker.OnSent(MakeRecord(i, "x", 0x0A000000u + i), 100, false);
+  for (uint8_t i = 1; i <= 20; ++i) tracker.OnSent(MakeDeviceRecord(i, "x", 0x0A000000u + i), 100, false);
   EXPECT_EQ(tracker.StatusText(),
             "x (00-1A-2B-3C-4D-14): not sent   x (00-1A-2B-3C-4D-13): not sent   x (00-1A-2B-3C-4D-12): not sent   (+13 more)");
-  EXPECT_EQ(tracker.Find(MakeRecord(4, "x", 0).byMAC), nullptr);  // the oldest went
-  EXPECT_NE(tracker.Find(MakeRecord(5, "x", 0).byMAC), nullptr);
+  EXPECT_EQ(tracker.Find(MakeDeviceRecord(4, "x", 0).byMAC), nullptr);  // the oldest went
+  EXPECT_NE(tracker.Find(MakeDeviceRecord(5, "x", 0).byMAC), nullptr);
   EXPECT_FALSE(tracker.HasPending());
 }
 

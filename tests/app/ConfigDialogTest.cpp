@@ -18,12 +18,12 @@
 #include "app/IPAddressEdit.h"
 #include "app/logic/ConfigKestoModel.h"
 #include "discovery/KestoRecordRules.h"
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 
 namespace {
 
 CKestoInfo Entry(int8_t cType, uint16_t wBaudRate = 9600) {
-  KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
+  KESTO_RECORD record = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
   record.cType = cType;
   record.wBaudRate = wBaudRate;
   return CKestoInfo(record, 0);

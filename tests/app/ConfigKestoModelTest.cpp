@@ -9,12 +9,12 @@
 #include "discovery/KestoName.h"
 #include "discovery/KestoRecordRules.h"
 #include "support/NameCases.h"
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 
 namespace {
 
 CKestoInfo Entry(int8_t cType, int16_t shProtocol = 0, uint16_t wBaudRate = 9600) {
-  KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
+  KESTO_RECORD record = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
   record.cType = cType;
   record.shProtocol = shProtocol;
   record.wBaudRate = wBaudRate;
@@ -198,7 +198,7 @@ TEST(ConfigKestoModelTest, AddressesComeFromTheRecordAndGoBackUnchanged) {
 }
 
 TEST(ConfigKestoModelTest, TheChangeLeavesMacVersionPortAndReservedBytes) {
-  KESTO_RECORD record = MakeRecord(0x07, "Old name that is rather long", 0x01020304u);
+  KESTO_RECORD record = MakeDeviceRecord(0x07, "Old name that is rather long", 0x01020304u);
   record.byReserved1 = 0x11;
   record.byReserved2[3] = 0x22;
   const KESTO_RECORD before = record;

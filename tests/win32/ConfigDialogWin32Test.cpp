@@ -15,7 +15,7 @@
 #include "app/win32/resource.h"
 #include "discovery/KestoInfo.h"
 #include "discovery/KestoRecordRules.h"
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 #include "tests/win32/DialogTemplateCheck.h"
 
 namespace {
@@ -65,7 +65,7 @@ class ConfigDialogWin32Test : public ::testing::Test {
     return bProtocol;
   }
 
-  const KESTO_RECORD kBase = MakeRecord(7, "Boiler room", 0xC0A8010Au);  // 192.168.1.10, type 5
+  const KESTO_RECORD kBase = MakeDeviceRecord(7, "Boiler room", 0xC0A8010Au);  // 192.168.1.10, type 5
   std::unique_ptr<CKestoInfo> info;
   std::unique_ptr<CConfigKestoModel> model;
   std::unique_ptr<CConfigKestoDlg> dialog;
