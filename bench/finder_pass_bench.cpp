@@ -25,12 +25,10 @@ struct Fixture {
   // What a window's pass does besides Poll: look at every entry's flags and age.
   int Walk(uint32_t dwNow) {
     int nAged = 0;
-    const CZNObList& list = finder->GetDevices();
-    for (ZNPOSITION pos = list.GetHeadPosition(); pos != nullptr;) {
-      auto* pInfo = static_cast<CKestoInfo*>(list.GetNext(pos));
-      if (!pInfo->bListed) pInfo->bListed = 1;
-      nAged += pInfo->IsAged(dwNow) ? 1 : 0;
-    }
+    finder->VisitDevices([&](CKestoInfo& entry) {
+      if (!entry.bListed) entry.bListed = 1;
+      nAged += entry.IsAged(dwNow) ? 1 : 0;
+    });
     return nAged;
   }
 

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
+#include "COMMON/ZNFail.h"
 #include "discovery/KestoRecord.h"
 
 namespace {
-
-bool Fail(std::string* psError, const std::string& sMessage) {
-  if (psError != nullptr) *psError = sMessage;
-  return false;
-}
 
 bool ParsePrefix(const std::string& sText, int* piPrefix) {
   if (sText.empty() || sText.size() > 2) return false;

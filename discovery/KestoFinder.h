@@ -145,6 +145,24 @@ class CKestoFinder {
 
   // The entries, head first; callers may change bListed but never add or remove.
   const CZNObList& GetDevices() const { return m_listDevices; }
+  // Calls visit(CKestoInfo&) for each entry, head first, under the same rule.
+  template <typename Visit>
+  void VisitDevices(Visit visit) {
+    for (ZNPOSITION pos = m_listDevices.GetHeadPosition(); pos != nullptr;)
+      visit(*static_cast<CKestoInfo*>(m_listDevices.GetNext(pos)));
+  }
+  template <typename Visit>
+  void VisitDevices(Visit visit) const {
+    for (ZNPOSITION pos = m_listDevices.GetHeadPosition(); pos != nullptr;)
+      visit(*static_cast<const CKestoInfo*>(m_listDevices.GetNext(pos)));
+  }
+  // Every entry's record, head first.
+  std::vector<KESTO_RECORD> GetRecords() const {
+    std::vector<KESTO_RECORD> records;
+    records.reserve(static_cast<size_t>(m_listDevices.GetCount()));
+    VisitDevices([&](const CKestoInfo& entry) { records.push_back(entry.GetRecord()); });
+    return records;
+  }
   uint32_t Now() const { return m_pTicks->Now(); }
 
   bool IsSocketOpen() const { return m_hSocket != nullptr; }

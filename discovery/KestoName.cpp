@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "COMMON/ZNFail.h"
+
 std::string Latin1ToUtf8(std::string_view bytes) {
   std::string sText;
   sText.reserve(bytes.size());
@@ -37,11 +39,6 @@ bool Utf8ToLatin1(std::string_view text, std::string* psBytes) {
 }
 
 namespace {
-
-bool Fail(std::string* psError, const std::string& sMessage) {
-  if (psError) *psError = sMessage;
-  return false;
-}
 
 // The first character of the text that Latin-1 has no byte for, as "U+XXXX", or "" when
 // the text is not valid UTF-8 there.

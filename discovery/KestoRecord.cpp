@@ -52,15 +52,4 @@ std::string FormatMAC(const uint8_t byMAC[6]) {
 
 std::string FormatPort(int32_t iPort) { return iPort >= 1 ? std::to_string(iPort) : std::string("-"); }
 
-std::string_view TypeText(int iType) {
-  switch (iType) {
-    case 1: return "Solvane/Duravex";
-    case 2: return "Master";
-    case 3: return "Slave";
-    case 4: return "Aprilaire";
-    case 5: return "Passthrough";
-    default: return {};
-  }
-}
-
 std::string ConfigPageUrl(uint32_t dwIPAddress) { return "http://" + FormatAddress(dwIPAddress) + "/config.htm"; }

@@ -26,7 +26,7 @@ struct KESTO_RECORD {
   char szVersion[36] = {};
   int8_t cType = 0;
   uint8_t byReserved1 = 0;
-  int16_t shProtocol = 0;  // 0 RS232, anything else RS485
+  int16_t shProtocol = 0;  // 0 RS232, anything else RS485 (codes and texts: KestoRecordRules.h)
   uint16_t wBaudRate = 0;  // bit/s, low 16 bits (115200 travels as 49664)
   uint8_t byReserved2[4] = {};
 
@@ -65,8 +65,5 @@ std::string ConfigPageUrl(uint32_t dwIPAddress);
 
 // The device-list text of a port: the number when 1 or more, else "-".
 std::string FormatPort(int32_t iPort);
-
-// The configuration dialog's text for a type code, or empty for codes outside 1-5.
-std::string_view TypeText(int iType);
 
 #endif

@@ -41,22 +41,6 @@ void EncodeSetConfig(const KESTO_RECORD& record, uint8_t out[kSetConfigSize]);
 // The command word at the front of a request datagram; false when it is shorter than 4 bytes.
 bool DecodeCommand(const uint8_t* pData, size_t nSize, uint32_t* pdwCommand);
 
-inline void EncodeU32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-inline uint32_t DecodeU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-inline void EncodeU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline uint16_t DecodeU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
 }  // namespace kesto_wire
 
 #endif

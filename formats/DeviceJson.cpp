@@ -3,9 +3,9 @@
 #include <cstring>
 #include <limits>
 
+#include "COMMON/ZNFail.h"
+#include "formats/HexText.h"
 #include "formats/MacText.h"
-
-int32_t BaudFromWire(uint16_t wBaudRate) { return wBaudRate == 49664 ? 115200 : wBaudRate; }
 
 DeviceJson DeviceToJson(const KESTO_RECORD& record) {
   DeviceJson object = DeviceJson::object();
@@ -20,7 +20,7 @@ DeviceJson DeviceToJson(const KESTO_RECORD& record) {
   object["type"] = static_cast<int>(record.cType);
   const std::string_view typeName = TypeText(record.cType);
   object["type_name"] = typeName.empty() ? DeviceJson(nullptr) : DeviceJson(std::string(typeName));
-  object["protocol"] = ProtocolText(record.shProtocol);
+  object["protocol"] = std::string(ProtocolText(record.shProtocol));
   object["baud"] = BaudFromWire(record.wBaudRate);
   return object;
 }
@@ -31,14 +31,7 @@ DeviceJson DeviceToJson(const KESTO_RECORD& record, bool bDuplicateIP) {
   return object;
 }
 
-std::string ProtocolText(int16_t shProtocol) { return shProtocol == 0 ? "RS232" : "RS485"; }
-
 namespace {
-
-bool Fail(std::string* psError, const std::string& sMessage) {
-  if (psError) *psError = sMessage;
-  return false;
-}
 
 bool ReadText(const DeviceJson& object, const char* pszKey, char* pField, size_t nSize, std::string* psError) {
   if (!object.contains(pszKey)) return true;
@@ -77,13 +70,6 @@ bool ReadInteger(const DeviceJson& object, const char* pszKey, long long llMin, 
   return true;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 bool DeviceFromJson(const DeviceJson& object, KESTO_RECORD* pRecord, std::string* psError) {
@@ -112,18 +98,19 @@ bool DeviceFromJson(const DeviceJson& object, KESTO_RECORD* pRecord, std::string
   }
   if (object.contains("protocol")) {
     const DeviceJson& value = object["protocol"];
-    if (value == "RS232") {
-      record.shProtocol = 0;
-    } else if (value == "RS485") {
-      record.shProtocol = 1;
+    if (value == ProtocolText(kProtocolRS232)) {
+      record.shProtocol = kProtocolRS232;
+    } else if (value == ProtocolText(kProtocolRS485)) {
+      record.shProtocol = kProtocolRS485;
     } else {
       if (!ReadInteger(object, "protocol", -32768, 32767, &llValue, psError)) return false;
       record.shProtocol = static_cast<int16_t>(llValue);
     }
   }
   if (object.contains("baud")) {
-    if (object["baud"].is_number_integer() && object["baud"] == 115200) {
-      record.wBaudRate = 49664;
+    // The one offered rate above 16 bits is read as the rate, the rest as the field holds them.
+    if (object["baud"].is_number_integer() && object["baud"] == kDialogBaudRates[0]) {
+      record.wBaudRate = BaudToWire(kDialogBaudRates[0]);
     } else {
       if (!ReadInteger(object, "baud", 0, 65535, &llValue, psError)) return false;
       record.wBaudRate = static_cast<uint16_t>(llValue);
@@ -138,8 +125,8 @@ bool DeviceFromJson(const DeviceJson& object, KESTO_RECORD* pRecord, std::string
     const std::string sHex = value.is_string() ? value.get<std::string>() : std::string();
     bool bValid = sHex.size() == 8;
     for (size_t i = 0; bValid && i < 4; ++i) {
-      const int iHigh = HexValue(sHex[2 * i]);
-      const int iLow = HexValue(sHex[2 * i + 1]);
+      const int iHigh = HexDigitValue(sHex[2 * i]);
+      const int iLow = HexDigitValue(sHex[2 * i + 1]);
       bValid = iHigh >= 0 && iLow >= 0;
       if (bValid) record.byReserved2[i] = static_cast<uint8_t>(iHigh << 4 | iLow);
     }

@@ -9,6 +9,7 @@
 
 #include "discovery/KestoName.h"
 #include "discovery/KestoRecord.h"
+#include "discovery/KestoRecordRules.h"
 
 // The JSON form of a device record that `kesto list --json` prints and
 // `kesto-sim --from` reads. Keys keep the order in which they are written.
@@ -17,18 +18,12 @@ using DeviceJson = nlohmann::ordered_json;
 // Record texts are 8-bit; JSON wants UTF-8, so every byte is taken as the
 // Latin-1 character of the same number and comes back unchanged (KestoName.h).
 
-// The bit rate a stored wBaudRate stands for: 49664 is 115200 cut to 16 bits.
-int32_t BaudFromWire(uint16_t wBaudRate);
-
 // The keys name, mac, ip, netmask, gateway, dns, port, version, type,
 // type_name (null outside 1-5), protocol ("RS232" for 0, else "RS485") and baud.
 DeviceJson DeviceToJson(const KESTO_RECORD& record);
 // The same, ending with "duplicate_ip": true when another device reports the same IP
 // (the key is left out otherwise, so unflagged objects keep their plain form).
 DeviceJson DeviceToJson(const KESTO_RECORD& record, bool bDuplicateIP);
-
-// The texts the JSON form gives the protocol and the type name ("" outside 1-5).
-std::string ProtocolText(int16_t shProtocol);
 
 // Builds a record from that form. "mac" is required; missing fields are zero.
 // Beyond the printed form it also takes a numeric "protocol" (the raw code),

@@ -1,7 +1,8 @@
 #include "formats/TerminalText.h"
 
+#include "formats/HexText.h"
+
 std::string TerminalText(std::string_view bytes) {
-  static const char kHex[] = "0123456789abcdef";
   std::string sText;
   sText.reserve(bytes.size());
   for (char c : bytes) {
@@ -15,9 +16,7 @@ std::string TerminalText(std::string_view bytes) {
     } else if (c == '\r') {
       sText += "\\r";
     } else if (byChar < 0x20 || (byChar >= 0x7F && byChar < 0xA0)) {
-      sText += "\\x";
-      sText += kHex[byChar >> 4];
-      sText += kHex[byChar & 15];
+      sText += "\\x" + HexBytes(&byChar, 1);
     } else if (byChar < 0x80) {
       sText += c;
     } else {

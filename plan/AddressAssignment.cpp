@@ -4,12 +4,9 @@
 #include <cstring>
 #include <unordered_set>
 
-namespace {
+#include "COMMON/ZNFail.h"
 
-bool Fail(std::string* psError, const std::string& sMessage) {
-  if (psError) *psError = sMessage;
-  return false;
-}
+namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

@@ -4,17 +4,15 @@
 #include <unordered_set>
 
 #include "formats/DeviceJson.h"
+#include "formats/HexText.h"
 
 std::string BackupToJson(const std::vector<KESTO_RECORD>& records, const std::string& sTime) {
-  static const char kDigits[] = "0123456789abcdef";
   DeviceJson devices = DeviceJson::array();
   for (const KESTO_RECORD& record : records) {
     DeviceJson object = DeviceToJson(record);
     if (record.shProtocol != 0 && record.shProtocol != 1) object["protocol"] = record.shProtocol;
     object["reserved1"] = record.byReserved1;
-    std::string sHex;
-    for (uint8_t by : record.byReserved2) sHex += std::string{kDigits[by >> 4], kDigits[by & 15]};
-    object["reserved2"] = sHex;
+    object["reserved2"] = HexBytes(record.byReserved2, sizeof record.byReserved2);
     devices.push_back(std::move(object));
   }
   DeviceJson backup = {{"format", kBackupFormat}, {"version", kBackupVersion}, {"time", sTime}};
@@ -66,15 +64,7 @@ DevicePlan RestorePlan(const std::vector<KESTO_RECORD>& records) {
     PlanEntry entry;
     std::memcpy(entry.mac.data(), record.byMAC, entry.mac.size());
     entry.nRow = plan.entries.size() + 1;
-    SetRequest& request = entry.request;
-    request.sName = FieldText(record.szName, sizeof record.szName);
-    request.dwIPAddress = record.dwIPAddress;
-    request.dwNetMask = record.dwNetMask;
-    request.dwGateway = record.dwGateway;
-    request.dwDNS = record.dwDNS;
-    request.cType = record.cType;
-    request.shProtocol = record.shProtocol;
-    request.wBaudRate = record.wBaudRate;
+    entry.request = CKestoSettingsChange::AllOf(record);
     plan.entries.push_back(std::move(entry));
   }
   return plan;

@@ -8,14 +8,14 @@
 #include <utility>
 #include <vector>
 
-#include "plan/SetRequest.h"
+#include "discovery/KestoSettingsChange.h"
 
 // One device of a plan: which device (by MAC, the only thing a broadcast
 // set-configuration names) and which of its settings should change. A request
 // with no field leaves the device as it is.
 struct PlanEntry {
   std::array<uint8_t, 6> mac{};
-  SetRequest request;
+  CKestoSettingsChange request;
   size_t nRow = 0;  // where it came from (CSV row, JSON element, both from 1), for messages
   // Type, protocol or baud codes outside the dialog's choices and 28-byte names, as (column,
   // message): `kesto list` prints whatever a device holds, so such a value is

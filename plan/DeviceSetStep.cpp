@@ -12,7 +12,7 @@ CKestoInfo* FindEntry(const CKestoFinder& finder, const std::array<uint8_t, 6>& 
 
 }  // namespace
 
-DeviceSetStep::DeviceSetStep(const uint8_t byMAC[6], SetRequest request) : m_request(std::move(request)) {
+DeviceSetStep::DeviceSetStep(const uint8_t byMAC[6], CKestoSettingsChange request) : m_request(std::move(request)) {
   std::memcpy(m_mac.data(), byMAC, m_mac.size());
 }
 

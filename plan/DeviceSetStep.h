@@ -7,7 +7,7 @@
 
 #include "discovery/KestoConfirmation.h"
 #include "discovery/KestoFinder.h"
-#include "plan/SetRequest.h"
+#include "discovery/KestoSettingsChange.h"
 
 // One device's set-configuration: the request written over the device's last
 // answer (so every field it does not name goes back unchanged), sent once, then
@@ -18,7 +18,7 @@ class DeviceSetStep {
  public:
   enum class SendResult { kSent, kNoEntry, kSendFailed };
 
-  DeviceSetStep(const uint8_t byMAC[6], SetRequest request);
+  DeviceSetStep(const uint8_t byMAC[6], CKestoSettingsChange request);
 
   // Sends the datagram built from the finder's entry for the device; kNoEntry
   // (nothing sent) when the finder holds none.
@@ -36,7 +36,7 @@ class DeviceSetStep {
 
  private:
   std::array<uint8_t, 6> m_mac;
-  SetRequest m_request;
+  CKestoSettingsChange m_request;
   KESTO_RECORD m_sent{};
   CKestoConfirmation m_confirmation;
 };

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "COMMON/ZNFail.h"
 #include "formats/DeviceJson.h"
 #include "formats/MacText.h"
+#include "plan/SetRequest.h"
 
 namespace {
 
@@ -12,23 +14,16 @@ constexpr const char* kSettingColumns[] = {"name", "ip", "netmask", "gateway", "
 constexpr const char* kReadOnlyColumns[] = {"port",      "version",   "type_name", "duplicate_ip",
                                             "reachable", "reserved1", "reserved2"};
 
-bool Fail(std::string* psError, const std::string& sMessage) {
-  if (psError) *psError = sMessage;
-  return false;
-}
-
 // The list prints the type as its code; the options take the dialog's names.
 std::string TypeOption(const std::string& sCell) {
-  if (sCell == "2") return "master";
-  if (sCell == "3") return "slave";
-  if (sCell == "4") return "aprilaire";
-  if (sCell == "5") return "passthrough";
+  for (int8_t cType : kDialogTypes)
+    if (sCell == std::to_string(cType)) return TypeOptionWord(cType);
   return sCell;
 }
 
 std::string ProtocolOption(const std::string& sCell) {
-  if (sCell == "0") return "rs232";
-  if (sCell == "1") return "rs485";
+  for (int16_t shProtocol : kDialogProtocols)
+    if (sCell == std::to_string(shProtocol)) return ProtocolOptionWord(shProtocol);
   return sCell;
 }
 
@@ -50,7 +45,7 @@ bool ParseChoice(const std::string& sColumn, const std::string& sCell, PlanEntry
   std::optional<std::string>* pText =
       sColumn == "type" ? &text.sType : sColumn == "protocol" ? &text.sProtocol : &text.sBaud;
   *pText = sColumn == "type" ? TypeOption(sCell) : sColumn == "protocol" ? ProtocolOption(sCell) : sCell;
-  SetRequest one;
+  CKestoSettingsChange one;
   std::string sError;
   if (SetRequest::Parse(text, &one, &sError)) {
     if (one.cType) pEntry->request.cType = one.cType;
@@ -124,7 +119,7 @@ bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* 
   if (!bMac) return Fail(psError, "mac: missing; every row names its device");
   if (text.sIPAddress || text.sNetMask || text.sGateway || text.sDNS) {
     std::string sError;
-    SetRequest addresses;
+    CKestoSettingsChange addresses;
     if (!SetRequest::Parse(text, &addresses, &sError)) {
       // The option checks name their option ("--ip: ..."); a plan names its column.
       if (sError.rfind("--", 0) == 0) sError.erase(0, 2);

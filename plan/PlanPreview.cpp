@@ -16,9 +16,8 @@ std::string TypeValueText(int8_t cType) {
 }
 
 std::string ProtocolValueText(int16_t shProtocol) {
-  if (shProtocol == 0) return "RS232";
-  if (shProtocol == 1) return "RS485";
-  return std::to_string(shProtocol);
+  const bool bDialogCode = shProtocol == kProtocolRS232 || shProtocol == kProtocolRS485;
+  return bDialogCode ? std::string(ProtocolText(shProtocol)) : std::to_string(shProtocol);
 }
 
 std::string BaudValueText(uint16_t wBaud) { return std::to_string(BaudFromWire(wBaud)); }
@@ -37,8 +36,8 @@ PreviewDevice Preview(const PlanEntry& entry, const KESTO_RECORD* pRecord) {
   if (pRecord == nullptr) return device;
   device.bFound = true;
   device.current = *pRecord;
-  const SetRequest& want = entry.request;
-  SetRequest& change = device.change;
+  const CKestoSettingsChange& want = entry.request;
+  CKestoSettingsChange& change = device.change;
   auto* pChanges = &device.changes;
   const KESTO_RECORD& now = *pRecord;
   auto same = [](const std::string& s) { return s; };

@@ -23,7 +23,7 @@ struct PreviewDevice {
   std::array<uint8_t, 6> mac{};
   bool bFound = false;         // it answered
   KESTO_RECORD current;        // its last answer, when found
-  SetRequest change;           // only the planned fields that differ from that answer
+  CKestoSettingsChange change;           // only the planned fields that differ from that answer
   std::vector<FieldChange> changes;
   std::vector<std::string> errors;  // values outside the dialog's choices that would change
   bool HasChanges() const { return !changes.empty(); }

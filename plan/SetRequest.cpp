@@ -3,18 +3,35 @@
 #include <algorithm>
 #include <cctype>
 
+#include "COMMON/ZNFail.h"
 #include "discovery/KestoName.h"
 
 namespace {
 
-std::string Lower(std::string sText) {
+std::string Lower(std::string_view text) {
+  std::string sText(text);
   std::transform(sText.begin(), sText.end(), sText.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return sText;
 }
 
-bool Fail(std::string* psError, const std::string& sMessage) {
-  if (psError) *psError = sMessage;
+template <typename Codes, typename Word>
+std::string Words(const Codes& codes, Word word, std::string_view sLastJoin) {
+  std::string sText;
+  for (size_t i = 0; i < codes.size(); ++i)
+    sText += (i == 0 ? "" : i + 1 == codes.size() ? std::string(sLastJoin) : ", ") + word(codes[i]);
+  return sText;
+}
+
+// The code whose word is the text typed, in any case.
+template <typename Codes, typename Word, typename Code>
+bool FindWord(const Codes& codes, Word word, const std::string& sText, std::optional<Code>* pCode) {
+  const std::string sLower = Lower(sText);
+  for (auto code : codes)
+    if (word(code) == sLower) {
+      *pCode = code;
+      return true;
+    }
   return false;
 }
 
@@ -30,8 +47,15 @@ bool ParseAddressOption(const std::optional<std::string>& sText, const char* psz
 
 }  // namespace
 
-bool SetRequest::Parse(const SetOptionsText& text, SetRequest* pRequest, std::string* psError) {
-  SetRequest request;
+std::string TypeOptionWord(int8_t cType) { return Lower(TypeText(cType)); }
+std::string ProtocolOptionWord(int16_t shProtocol) { return Lower(ProtocolText(shProtocol)); }
+std::string TypeOptionWords(std::string_view sLastJoin) { return Words(kDialogTypes, TypeOptionWord, sLastJoin); }
+std::string ProtocolOptionWords(std::string_view sLastJoin) {
+  return Words(kDialogProtocols, ProtocolOptionWord, sLastJoin);
+}
+
+bool SetRequest::Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError) {
+  CKestoSettingsChange request;
   if (text.sName) {
     // A name given is a new one, so it must leave room for the NUL; one left out stays
     // byte for byte, a full 28-byte name included.
@@ -45,52 +69,21 @@ bool SetRequest::Parse(const SetOptionsText& text, SetRequest* pRequest, std::st
       !ParseAddressOption(text.sGateway, "--gateway", &request.dwGateway, psError) ||
       !ParseAddressOption(text.sDNS, "--dns", &request.dwDNS, psError))
     return false;
-  if (text.sType) {
-    // The dialog's four choices and the codes it hands back for them.
-    const std::string sType = Lower(*text.sType);
-    if (sType == "master") request.cType = 2;
-    else if (sType == "slave") request.cType = 3;
-    else if (sType == "aprilaire") request.cType = 4;
-    else if (sType == "passthrough") request.cType = 5;
-    else return Fail(psError, "--type: \"" + *text.sType + "\" is not one of master, slave, aprilaire, passthrough");
-  }
-  if (text.sProtocol) {
-    const std::string sProtocol = Lower(*text.sProtocol);
-    if (sProtocol == "rs232") request.shProtocol = 0;
-    else if (sProtocol == "rs485") request.shProtocol = 1;
-    else return Fail(psError, "--protocol: \"" + *text.sProtocol + "\" is not one of rs232, rs485");
-  }
+  // The dialog's choices and the codes it hands back for them.
+  if (text.sType && !FindWord(kDialogTypes, TypeOptionWord, *text.sType, &request.cType))
+    return Fail(psError, "--type: \"" + *text.sType + "\" is not one of " + TypeOptionWords(", "));
+  if (text.sProtocol && !FindWord(kDialogProtocols, ProtocolOptionWord, *text.sProtocol, &request.shProtocol))
+    return Fail(psError, "--protocol: \"" + *text.sProtocol + "\" is not one of " + ProtocolOptionWords(", "));
   if (text.sBaud) {
     const auto found = std::find_if(kDialogBaudRates.begin(), kDialogBaudRates.end(),
                                     [&](int32_t iRate) { return std::to_string(iRate) == *text.sBaud; });
     if (found == kDialogBaudRates.end())
-      return Fail(psError, "--baud: \"" + *text.sBaud +
-                               "\" is not one of 115200, 57600, 38400, 19200, 9600, 4800, 1200, 600, 300");
-    request.wBaudRate = static_cast<uint16_t>(*found & 0xFFFF);
+      return Fail(psError, "--baud: \"" + *text.sBaud + "\" is not one of " + BaudRatesText(", "));
+    request.wBaudRate = BaudToWire(*found);
   }
-  if (!request.sName && !request.dwIPAddress && !request.dwNetMask && !request.dwGateway && !request.dwDNS &&
-      !request.cType && !request.shProtocol && !request.wBaudRate)
+  if (request.IsEmpty())
     return Fail(psError,
                 "no setting given: use --name, --ip, --netmask, --gateway, --dns, --type, --protocol or --baud");
-  *pRequest = std::move(request);
+  *pChange = std::move(request);
   return true;
-}
-
-void SetRequest::ApplyTo(KESTO_RECORD& record) const {
-  if (sName) SetRecordNameField(record, *sName);
-  if (dwIPAddress) record.dwIPAddress = *dwIPAddress;
-  if (dwNetMask) record.dwNetMask = *dwNetMask;
-  if (dwGateway) record.dwGateway = *dwGateway;
-  if (dwDNS) record.dwDNS = *dwDNS;
-  if (cType) record.cType = *cType;
-  if (shProtocol) record.shProtocol = *shProtocol;
-  if (wBaudRate) record.wBaudRate = *wBaudRate;
-}
-
-bool SetRequest::IsAppliedIn(const KESTO_RECORD& record) const {
-  return (!sName || RecordNameBytes(record) == *sName) &&
-         (!dwIPAddress || record.dwIPAddress == *dwIPAddress) && (!dwNetMask || record.dwNetMask == *dwNetMask) &&
-         (!dwGateway || record.dwGateway == *dwGateway) && (!dwDNS || record.dwDNS == *dwDNS) &&
-         (!cType || record.cType == *cType) && (!shProtocol || record.shProtocol == *shProtocol) &&
-         (!wBaudRate || record.wBaudRate == *wBaudRate);
 }

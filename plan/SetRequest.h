@@ -1,12 +1,14 @@
 #ifndef KESTO_PLAN_SETREQUEST_H
 #define KESTO_PLAN_SETREQUEST_H
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "discovery/KestoRecord.h"
+#include "discovery/KestoRecordRules.h"
+#include "discovery/KestoSettingsChange.h"
 
 // The options of `kesto set` as typed, before they are checked.
 struct SetOptionsText {
@@ -20,31 +22,21 @@ struct SetOptionsText {
   std::optional<std::string> sBaud;
 };
 
-// The rates the configuration dialog offers, in its order.
-constexpr std::array<int32_t, 9> kDialogBaudRates = {115200, 57600, 38400, 19200, 9600, 4800, 1200, 600, 300};
+// The words --type and --protocol take: the dialog's texts in lower case.
+std::string TypeOptionWord(int8_t cType);
+std::string ProtocolOptionWord(int16_t shProtocol);
+// Every word an option takes, joined by ", ", the last by sLastJoin (", " or " or ").
+std::string TypeOptionWords(std::string_view sLastJoin);
+std::string ProtocolOptionWords(std::string_view sLastJoin);
 
-// Checked settings for one device: only the fields given are written, each the
-// way the configuration dialog hands it back (type code, protocol 0 or 1, the
-// baud rate cut to 16 bits).
+// Reads the typed options into a settings change, each field the way the
+// configuration dialog hands it back (type code, protocol 0 or 1, the baud rate
+// cut to 16 bits); the name typed in UTF-8 becomes the record's Latin-1 bytes.
 class SetRequest {
  public:
   // Checks every option; on the first bad one returns false with a message
   // that names it. Refuses a request with no field at all.
-  static bool Parse(const SetOptionsText& text, SetRequest* pRequest, std::string* psError);
-
-  // Writes the given fields over the record; every other byte stays as it was.
-  void ApplyTo(KESTO_RECORD& record) const;
-  // True when the record already holds every given field.
-  bool IsAppliedIn(const KESTO_RECORD& record) const;
-
-  std::optional<std::string> sName;  // the record's Latin-1 bytes, converted from the UTF-8 typed
-  std::optional<uint32_t> dwIPAddress;
-  std::optional<uint32_t> dwNetMask;
-  std::optional<uint32_t> dwGateway;
-  std::optional<uint32_t> dwDNS;
-  std::optional<int8_t> cType;
-  std::optional<int16_t> shProtocol;
-  std::optional<uint16_t> wBaudRate;
+  static bool Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError);
 };
 
 #endif

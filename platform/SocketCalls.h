@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Ipv4Endpoint.h"
+
 namespace platform {
 
 // A socket handle of the platform; kInvalidSocket is none.
@@ -22,6 +24,10 @@ struct SocketAddress {
   uint8_t byZero[8] = {};
 };
 static_assert(sizeof(SocketAddress) == 16, "SocketAddress must keep the sockaddr_in layout");
+
+// The same address as an endpoint (host-order address and port) and back.
+SocketAddress ToSocketAddress(const Ipv4Endpoint& endpoint);
+Ipv4Endpoint ToEndpoint(const SocketAddress& address);
 
 uint16_t HostToNetwork16(uint16_t shValue);
 uint16_t NetworkToHost16(uint16_t shValue);

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <vector>
 
+#include "formats/HexText.h"
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
 #include "plan/AddressAssignment.h"
@@ -31,11 +32,10 @@ constexpr uint32_t kProgressEveryMs = 250;
 
 // Messages quote plan cells, which may be device texts copied from a list: control bytes are shown, not sent.
 std::string WithoutControls(const std::string& sText) {
-  static const char kDigits[] = "0123456789ABCDEF";
   std::string sSafe;
   for (char c : sText) {
     const auto by = static_cast<unsigned char>(c);
-    if (by < 0x20 || by == 0x7F) sSafe += std::string("\\x") + kDigits[by >> 4] + kDigits[by & 15];
+    if (by < 0x20 || by == 0x7F) sSafe += "\\x" + HexNumber(by, 2);
     else sSafe += c;
   }
   return sSafe;
@@ -48,14 +48,6 @@ int RefusePlan(const char* pszCommand, const std::vector<std::string>& errors, s
     err << "kesto " << pszCommand << ": and " << errors.size() - kMaxErrorsShown << " more problems\n";
   err << "kesto " << pszCommand << ": the plan was refused; nothing sent\n";
   return kExitBadInput;
-}
-
-std::vector<KESTO_RECORD> ListedRecords(const CKestoFinder& finder) {
-  std::vector<KESTO_RECORD> records;
-  const CZNObList& devices = finder.GetDevices();
-  for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;)
-    records.push_back(static_cast<CKestoInfo*>(devices.GetNext(pos))->GetRecord());
-  return records;
 }
 
 bool ParseOptionalAddress(const std::optional<std::string>& sText, const char* pszOption,
@@ -180,7 +172,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   if (options.source == ApplyOptions::Source::kAssignIP) {
     // Which devices match, and which addresses are held, takes everyone's answer: the whole wait.
     pSession->RunPasses(dwWaitMs, nullptr, pbStop);
-    const std::vector<KESTO_RECORD> listed = ListedRecords(finder);
+    const std::vector<KESTO_RECORD> listed = finder.GetRecords();
     if (!BuildAssignmentPlan(assignment, listed, &plan, &sError)) {
       err << "kesto apply: " << sError << "; nothing sent\n";
       const bool bAnyMatch = std::any_of(listed.begin(), listed.end(), [&](const KESTO_RECORD& record) {
@@ -210,7 +202,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
     return kExitNotConfirmed;
   }
 
-  const PlanPreview preview = PreviewPlan(plan, ListedRecords(finder));
+  const PlanPreview preview = PreviewPlan(plan, finder.GetRecords());
   if (!preview.Errors().empty()) return RefusePlan(pszCommand, preview.Errors(), err);
   const bool bReportJson = options.bJson && options.bYes;
   if (!bReportJson) out << (options.bJson ? PreviewToJson(preview).dump(2) + "\n" : FormatPreview(preview));

@@ -32,10 +32,7 @@ int RunBackup(const BackupOptions& options, std::ostream& out, std::ostream& err
   if (!pSession->ProbeNow(err)) return kExitNetwork;
   pSession->RunPasses(pSession->WaitMs(options.iWaitMs, options.bWaitGiven), nullptr);
 
-  std::vector<KESTO_RECORD> records;
-  const CZNObList& devices = pSession->Finder().GetDevices();
-  for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;)
-    records.push_back(static_cast<CKestoInfo*>(devices.GetNext(pos))->GetRecord());
+  std::vector<KESTO_RECORD> records = pSession->Finder().GetRecords();
   if (records.empty()) {
     err << "kesto backup: no device answered; nothing written\n";
     return kExitNotFound;

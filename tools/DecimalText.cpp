@@ -2,12 +2,9 @@
 
 #include <cstdlib>
 
-namespace {
+#include "COMMON/ZNFail.h"
 
-bool Fail(std::string* psError, std::string sMessage) {
-  *psError = std::move(sMessage);
-  return false;
-}
+namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

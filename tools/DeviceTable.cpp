@@ -2,13 +2,8 @@
 
 #include <algorithm>
 
+#include "formats/DeviceRowTexts.h"
 #include "formats/TerminalText.h"
-
-std::array<std::string, 5> DeviceColumns(const KESTO_RECORD& record) {
-  return {TerminalText(FieldText(record.szName, sizeof record.szName)), FormatMAC(record.byMAC),
-          FormatAddress(record.dwIPAddress), FormatPort(record.iPort),
-          TerminalText(FieldText(record.szVersion, sizeof record.szVersion))};
-}
 
 std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records) { return FormatDeviceTable(records, {}); }
 
@@ -18,7 +13,7 @@ std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records, const st
   rows.push_back({"Name", "MAC Address", "IP Address", "Port", "Version"});
   if (bNotes) rows.back().push_back("Note");
   for (size_t i = 0; i < records.size(); ++i) {
-    const auto columns = DeviceColumns(records[i]);
+    const auto columns = RowTextsOf(records[i]);
     rows.emplace_back(columns.begin(), columns.end());
     if (bNotes) rows.back().push_back(i < vecNotes.size() ? vecNotes[i] : std::string());
   }

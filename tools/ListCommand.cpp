@@ -51,10 +51,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
   if (bProgress) showProgress(true);
 
   // Nothing ages out here: every device that answered during the wait is listed.
-  std::vector<KESTO_RECORD> records;
-  const CZNObList& devices = finder.GetDevices();
-  for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;)
-    records.push_back(static_cast<CKestoInfo*>(devices.GetNext(pos))->GetRecord());
+  std::vector<KESTO_RECORD> records = finder.GetRecords();
   CKestoAddressCheck check;
   check.Rebuild(records);
   const bool bJudgeSubnets = pSession->CanJudgeSubnets();

@@ -15,7 +15,7 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     err << "kesto set: MAC: \"" << options.sMAC << "\" is not a MAC address such as 00-1A-2B-3C-4D-5E\n";
     return kExitBadInput;
   }
-  SetRequest request;
+  CKestoSettingsChange request;
   std::string sError;
   if (!SetRequest::Parse(options.fields, &request, &sError)) {
     err << "kesto set: " << sError << "\n";

@@ -4,8 +4,10 @@
 #include <ostream>
 #include <unordered_map>
 
+#include "discovery/KestoDeviceDiff.h"
 #include "formats/DeviceJson.h"
 #include "formats/DeviceList.h"
+#include "formats/DeviceRowTexts.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
 
@@ -49,7 +51,7 @@ void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const Shown
     out << line.dump(-1, ' ', true) << "\n";
   } else {
     out << pszEvent;
-    for (const std::string& sColumn : DeviceColumns(record)) out << '\t' << sColumn;
+    for (const std::string& sColumn : RowTextsOf(record)) out << '\t' << sColumn;
     if (shown.senders.bSeveralSenders) {
       out << '\t' << kNoteSeveralSenders << ':';
       for (const std::string& sSender : shown.senders.vecSenders) out << ' ' << sSender;
@@ -117,20 +119,18 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
     bSweepBehindShown = bBehind;
     const bool bSendersChanged = finder.GetSenderChanges() != qwSenderChangesSeen;
     qwSenderChangesSeen = finder.GetSenderChanges();
-    const CZNObList& devices = finder.GetDevices();
-    for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
-      auto* pInfo = static_cast<CKestoInfo*>(devices.GetNext(pos));
-      const KESTO_RECORD& record = pInfo->GetRecord();
-      // Only an entry whose record ever changed, or any entry after a change of senders,
-      // can differ from what was shown: the others skip the look-up, which adds up over
-      // thousands of entries a pass.
-      if (!pInfo->bListed) {
-        pInfo->bListed = 1;
+    // Only an entry whose record ever changed, or any entry after a change of senders,
+    // can differ from what was shown: the others skip the look-up, which adds up over
+    // thousands of entries a pass.
+    using Event = CKestoDeviceDiff::Event;
+    CKestoDeviceDiff::Pass(finder, dwNow, dwAgeLimitMs, bSendersChanged, [&](Event event, const CKestoInfo& entry) {
+      const KESTO_RECORD& record = entry.GetRecord();
+      if (event == Event::kAdded) {
         Shown now = ShownOf(finder, record);
         PrintEvent(out, options.bJson, "added", now);
         if (now.senders.bSeveralSenders) WarnSeveralSenders(finder, record.byMAC, "kesto watch", err);
         shown[MacKey(record.byMAC)] = std::move(now);
-      } else if (pInfo->bChanged || bSendersChanged) {
+      } else if (event == Event::kChanged) {
         Shown now = ShownOf(finder, record);
         if (Shown& last = shown[MacKey(record.byMAC)]; !(last == now)) {
           const bool bNewWarning = now.senders.bSeveralSenders && !last.senders.bSeveralSenders;
@@ -138,14 +138,11 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
           PrintEvent(out, options.bJson, "changed", now);
           if (bNewWarning) WarnSeveralSenders(finder, record.byMAC, "kesto watch", err);
         }
-      }
-      if (pInfo->IsAged(dwNow, dwAgeLimitMs)) {
+      } else {
         shown.erase(MacKey(record.byMAC));
         PrintEvent(out, options.bJson, "removed", ShownOf(finder, record));
       }
-    }
-    // Same tick as the test above, so an entry is removed exactly when it was reported.
-    finder.RemoveAged(dwNow, dwAgeLimitMs);
+    });
     return false;
   };
 

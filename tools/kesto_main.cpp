@@ -115,10 +115,9 @@ int Run(int argc, char** argv) {
   netmask.pOption = pSet->add_option("--netmask", netmask.sValue, "Net mask a.b.c.d");
   gateway.pOption = pSet->add_option("--gateway", gateway.sValue, "Gateway a.b.c.d");
   dns.pOption = pSet->add_option("--dns", dns.sValue, "DNS server a.b.c.d");
-  type.pOption = pSet->add_option("--type", type.sValue, "master, slave, aprilaire or passthrough");
-  protocol.pOption = pSet->add_option("--protocol", protocol.sValue, "Pass-through protocol: rs232 or rs485");
-  baud.pOption = pSet->add_option("--baud", baud.sValue,
-                                  "Pass-through rate: 115200, 57600, 38400, 19200, 9600, 4800, 1200, 600 or 300");
+  type.pOption = pSet->add_option("--type", type.sValue, TypeOptionWords(" or "));
+  protocol.pOption = pSet->add_option("--protocol", protocol.sValue, "Pass-through protocol: " + ProtocolOptionWords(" or "));
+  baud.pOption = pSet->add_option("--baud", baud.sValue, "Pass-through rate: " + BaudRatesText(" or "));
   CLI::Option* pSetWait =
       AddWaitOption(pSet, "--wait", &setOptions.iWaitMs,
                     "Bound in ms for finding the device and, again, for the confirmation (default 3000, plus the "

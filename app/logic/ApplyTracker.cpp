@@ -26,7 +26,7 @@ void CApplyTracker::OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSen
   m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
                                [&](const Item& item) { return std::memcmp(item.sent.byMAC, record.byMAC, 6) == 0; }),
                 m_items.end());
-  m_items.insert(m_items.begin(), Item{record, dwNow, bSent ? ApplyState::kSent : ApplyState::kNotSent,
+  m_items.insert(m_items.begin(), Item{record, CKestoSettingsChange::AllOf(record), dwNow, bSent ? ApplyState::kSent : ApplyState::kNotSent,
                                        CKestoConfirmation(record, std::move(vecSentTo), dwNow)});
   while (m_items.size() > kMaxTracked) {
     // Drop the oldest finished outcome; only when every one is pending, the oldest of all.
@@ -46,7 +46,7 @@ bool CApplyTracker::Update(const CKestoFinder& finder, uint32_t dwNow) {
     // after the send, even if this pass runs later than that; and only from the
     // addresses the settings went to, each of which must show them.
     item.confirmation.Update(
-        finder, [&](const KESTO_RECORD& answer) { return CarriesSettings(answer, item.sent); }, kConfirmWindowMs);
+        finder, [&](const KESTO_RECORD& answer) { return item.settings.IsAppliedIn(answer); }, kConfirmWindowMs);
     if (item.confirmation.IsConfirmed()) {
       item.state = ApplyState::kConfirmed;
       bChanged = true;
@@ -96,11 +96,4 @@ std::string CApplyTracker::StatusText() const {
   }
   if (m_items.size() > kStatusItems) sText += "   (+" + std::to_string(m_items.size() - kStatusItems) + " more)";
   return sText;
-}
-
-bool CApplyTracker::CarriesSettings(const KESTO_RECORD& answer, const KESTO_RECORD& sent) {
-  return RecordNameBytes(answer) == RecordNameBytes(sent) &&
-         answer.dwIPAddress == sent.dwIPAddress && answer.dwNetMask == sent.dwNetMask &&
-         answer.dwGateway == sent.dwGateway && answer.dwDNS == sent.dwDNS && answer.cType == sent.cType &&
-         answer.shProtocol == sent.shProtocol && answer.wBaudRate == sent.wBaudRate;
 }

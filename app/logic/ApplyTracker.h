@@ -9,6 +9,7 @@
 #include "discovery/KestoConfirmation.h"
 #include "discovery/KestoFinder.h"
 #include "discovery/KestoRecord.h"
+#include "discovery/KestoSettingsChange.h"
 
 // What became of a set-configuration datagram, per device.
 enum class ApplyState { kSent, kConfirmed, kNotConfirmed, kNotSent };
@@ -48,12 +49,10 @@ class CApplyTracker {
   // sent; empty when nothing is followed.
   std::string StatusText() const;
 
-  // The fields the configuration dialog sets, compared between what was sent and an answer.
-  static bool CarriesSettings(const KESTO_RECORD& answer, const KESTO_RECORD& sent);
-
  private:
   struct Item {
     KESTO_RECORD sent;
+    CKestoSettingsChange settings;  // the fields of sent the dialog sets: an answer must show them all
     uint32_t dwSent;
     ApplyState state;
     CKestoConfirmation confirmation;

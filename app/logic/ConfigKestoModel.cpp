@@ -1,26 +1,17 @@
 #include "app/logic/ConfigKestoModel.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "discovery/KestoName.h"
+#include "discovery/KestoRecordRules.h"
 
 namespace {
 
+// The list entry a type code selects; a type-1 device's one entry stands for Master.
 int TypeIndexFor(int iType) {
-  switch (iType) {
-    case 1:
-    case 2:
-      return 0;
-    case 3:
-      return 1;
-    case 4:
-      return 2;
-    case 5:
-      return 3;
-    default:
-      return -1;
-  }
+  if (iType == kTypeSolvane) iType = kTypeMaster;
+  const auto found = std::find(kDialogTypes.begin(), kDialogTypes.end(), iType);
+  return found == kDialogTypes.end() ? -1 : static_cast<int>(found - kDialogTypes.begin());
 }
 
 }  // namespace
@@ -32,26 +23,22 @@ CConfigKestoModel::CConfigKestoModel(const CKestoInfo& record)
   m_dwAddress[kGateway] = record.GetGateway();
   m_dwAddress[kDNS] = record.GetDNS();
 
-  if (m_iRecordType == 1)
-    m_typeItems = {std::string(TypeText(1))};
+  if (m_iRecordType == kTypeSolvane)
+    m_typeItems = {std::string(TypeText(kTypeSolvane))};
   else
-    m_typeItems = {std::string(TypeText(2)), std::string(TypeText(3)), std::string(TypeText(4)),
-                   std::string(TypeText(5))};
+    for (int8_t cType : kDialogTypes) m_typeItems.emplace_back(TypeText(cType));
   m_iType = TypeIndexFor(m_iRecordType);
 
   m_sRecordName = RecordNameBytes(record.GetRecord());
   m_sName = m_sRecordName;
 
   m_shRecordProtocol = record.GetRecord().shProtocol;
-  m_iProtocolSelection = m_shRecordProtocol != 0 ? 1 : 0;
+  m_iProtocolSelection = m_shRecordProtocol != kProtocolRS232 ? 1 : 0;
   m_iRecordProtocolSelection = m_iProtocolSelection;
 
-  // The rates are compared in 16 bits, which is how 49664 finds "115200".
-  const auto& baudItems = GetBaudItems();
-  for (int i = 0; i < static_cast<int>(baudItems.size()) && m_iBaudSelection < 0; ++i) {
-    const int iRate = std::atoi(baudItems[i].c_str());
-    if (static_cast<uint16_t>(iRate) == m_wRecordBaud) m_iBaudSelection = i;
-  }
+  // The rates are compared as the field holds them, which is how 49664 finds "115200".
+  for (size_t i = 0; i < kDialogBaudRates.size() && m_iBaudSelection < 0; ++i)
+    if (BaudToWire(kDialogBaudRates[i]) == m_wRecordBaud) m_iBaudSelection = static_cast<int>(i);
 }
 
 bool CConfigKestoModel::SetName(std::string_view text, std::string* psError) {
@@ -72,15 +59,17 @@ void CConfigKestoModel::SetTypeSelection(int iIndex) {
 
 std::string CConfigKestoModel::TypeToolTip() const {
   if (m_iType < 0) return "Sends the device's own type code " + std::to_string(m_iRecordType) + " unchanged";
-  const int iCode = m_iType + 2;
+  const int iCode = kDialogTypes[static_cast<size_t>(m_iType)];
   std::string sText = "Sends type code " + std::to_string(iCode) + " (" + std::string(TypeText(iCode)) + ")";
   // The one entry of a type-1 device stands for "Master" on the wire.
-  if (m_iRecordType == 1) sText += "; the device now reports code 1 (" + std::string(TypeText(1)) + ")";
+  if (m_iRecordType == kTypeSolvane)
+    sText += "; the device now reports code 1 (" + std::string(TypeText(kTypeSolvane)) + ")";
   return sText;
 }
 
 const std::vector<std::string>& CConfigKestoModel::GetProtocolItems() {
-  static const std::vector<std::string> items{"RS232", "RS485"};
+  static const std::vector<std::string> items{std::string(ProtocolText(kDialogProtocols[0])),
+                                              std::string(ProtocolText(kDialogProtocols[1]))};
   return items;
 }
 
@@ -90,8 +79,11 @@ void CConfigKestoModel::SetProtocolSelection(int iIndex) {
 }
 
 const std::vector<std::string>& CConfigKestoModel::GetBaudItems() {
-  static const std::vector<std::string> items{"115200", "57600", "38400", "19200", "9600",
-                                              "4800",   "1200",  "600",   "300"};
+  static const std::vector<std::string> items = [] {
+    std::vector<std::string> texts;
+    for (int32_t iRate : kDialogBaudRates) texts.push_back(std::to_string(iRate));
+    return texts;
+  }();
   return items;
 }
 
@@ -104,41 +96,25 @@ void CConfigKestoModel::Confirm() {
   if (m_iProtocolSelection == m_iRecordProtocolSelection)
     m_iProtocol = m_shRecordProtocol;
   else
-    m_iProtocol = m_iProtocolSelection == 0 ? 0 : 1;
+    m_iProtocol = kDialogProtocols[static_cast<size_t>(m_iProtocolSelection)];
   // A rate the list does not offer (2400, say) goes back unchanged rather than
   // as 0, so saving a name does not wreck the serial port's setting.
-  m_iBaud = m_iBaudSelection >= 0 ? std::atoi(GetBaudItems()[m_iBaudSelection].c_str()) : m_wRecordBaud;
+  m_iBaud = m_iBaudSelection >= 0 ? kDialogBaudRates[static_cast<size_t>(m_iBaudSelection)] : m_wRecordBaud;
   m_bConfirmed = true;
 }
 
-KestoConfigValues CConfigKestoModel::GetValues() const {
-  KestoConfigValues values;
-  values.dwIPAddress = m_dwAddress[kIPAddress];
-  values.dwNetMask = m_dwAddress[kNetMask];
-  values.dwGateway = m_dwAddress[kGateway];
-  values.dwDNS = m_dwAddress[kDNS];
+CKestoSettingsChange CConfigKestoModel::GetChange() const {
+  CKestoSettingsChange change;
+  change.dwIPAddress = m_dwAddress[kIPAddress];
+  change.dwNetMask = m_dwAddress[kNetMask];
+  change.dwGateway = m_dwAddress[kGateway];
+  change.dwDNS = m_dwAddress[kDNS];
   // Index 0 is "Master" (2) even when the list holds only "Solvane/Duravex";
   // with nothing chosen the record keeps its own code.
-  values.iType = m_iType >= 0 ? m_iType + 2 : m_iRecordType;
-  values.sName = m_sName;
-  values.iProtocol = m_iProtocol;
-  values.iBaud = m_iBaud;
-  return values;
-}
-
-void CConfigKestoModel::WriteValues(const KestoConfigValues& values, KESTO_RECORD& record) {
-  // A name left as the record holds it goes back whole, even all 28 bytes; any other
-  // keeps room for its NUL.
-  if (values.sName == RecordNameBytes(record))
-    SetRecordNameField(record, values.sName);
-  else
-    SetRecordName(record, values.sName);
-  record.dwIPAddress = values.dwIPAddress;
-  record.dwNetMask = values.dwNetMask;
-  record.dwGateway = values.dwGateway;
-  record.dwDNS = values.dwDNS;
-  record.cType = static_cast<int8_t>(values.iType & 0xFF);
-  record.shProtocol = static_cast<int16_t>(values.iProtocol & 0xFFFF);
-  // 115200 does not fit in 16 bits and travels as 49664.
-  record.wBaudRate = static_cast<uint16_t>(values.iBaud & 0xFFFF);
+  change.cType = static_cast<int8_t>(m_iType >= 0 ? kDialogTypes[static_cast<size_t>(m_iType)] : m_iRecordType);
+  // SetName keeps a new name within 27 bytes; the record's own may fill all 28.
+  change.sName = m_sName;
+  change.shProtocol = static_cast<int16_t>(m_iProtocol);
+  change.wBaudRate = BaudToWire(m_iBaud);
+  return change;
 }

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/logic/KestoConfigValues.h"
 #include "discovery/KestoInfo.h"
+#include "discovery/KestoSettingsChange.h"
 
 // The configuration dialog's values and rules, without any widgets: what the
 // lists hold and select for a record, when the pass-through lists are enabled,
@@ -57,13 +57,11 @@ class CConfigKestoModel {
   void Confirm();
   bool IsConfirmed() const { return m_bConfirmed; }
 
-  // Meaningful after Confirm().
-  KestoConfigValues GetValues() const;
-
-  // Writes the edited fields into a record; MAC, version, port and the reserved
-  // bytes stay as they are. A name equal to the record's own stays byte for byte,
-  // any other is cut to 27 bytes.
-  static void WriteValues(const KestoConfigValues& values, KESTO_RECORD& record);
+  // What the dialog hands back, meaningful after Confirm(): every field it shows,
+  // a field the user did not touch as the record holds it, so that written over the
+  // record (ApplyTo) it leaves MAC, version, port and the reserved bytes as they are
+  // and an untouched name byte for byte.
+  CKestoSettingsChange GetChange() const;
 
  private:
   static constexpr int kPassthroughIndex = 3;

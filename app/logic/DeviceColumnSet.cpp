@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "app/logic/ConfigKestoModel.h"
+#include "discovery/KestoRecordRules.h"
+#include "formats/HexText.h"
 
 namespace {
 
@@ -21,14 +22,8 @@ constexpr std::array<CDeviceColumnSet::Column, CDeviceColumnSet::kCount> kColumn
     {CDeviceColumnSet::kLastSeen, "Last Seen", 70, false, "10.0 s"},
 }};
 
-std::string Hex(uint64_t value, int nDigits) {
-  std::string sText(static_cast<size_t>(nDigits), '0');
-  for (int i = nDigits - 1; i >= 0 && value != 0; --i, value >>= 4) sText[static_cast<size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
-  return sText;
-}
-
 // Signed values shifted so that their order survives the unsigned hex form.
-std::string SignedKey(int32_t iValue) { return Hex(static_cast<uint32_t>(iValue) ^ 0x80000000u, 8); }
+std::string SignedKey(int32_t iValue) { return HexNumber(static_cast<uint32_t>(iValue) ^ 0x80000000u, 8); }
 
 std::string TextKey(const std::string& sText) {
   std::string sKey = sText;
@@ -42,11 +37,7 @@ std::string TextKey(const std::string& sText) {
 const CDeviceColumnSet::Column& CDeviceColumnSet::Get(int iColumn) { return kColumns.at(static_cast<size_t>(iColumn)); }
 
 uint32_t CDeviceColumnSet::BaudRateOf(uint16_t wBaudRate) {
-  for (const std::string& sRate : CConfigKestoModel::GetBaudItems()) {
-    const uint32_t dwRate = static_cast<uint32_t>(std::stoul(sRate));
-    if (static_cast<uint16_t>(dwRate) == wBaudRate) return dwRate;
-  }
-  return wBaudRate;
+  return static_cast<uint32_t>(BaudFromWire(wBaudRate));
 }
 
 std::string CDeviceColumnSet::AgeText(uint32_t dwAgeMs) {
@@ -78,7 +69,7 @@ std::string CDeviceColumnSet::Text(int iColumn, const KESTO_RECORD& record, uint
       return text.empty() ? "code " + std::to_string(record.cType) : std::string(text);
     }
     case kProtocol:
-      return record.shProtocol != 0 ? "RS485" : "RS232";
+      return std::string(ProtocolText(record.shProtocol));
     case kBaud:
       return std::to_string(BaudRateOf(record.wBaudRate));
     case kLastSeen:
@@ -94,28 +85,28 @@ std::string CDeviceColumnSet::SortKey(int iColumn, const KESTO_RECORD& record, u
     case kName:
       return TextKey(FieldText(record.szName, sizeof record.szName));
     case kMAC:
-      return Hex(MacKey(record.byMAC), 12);
+      return HexNumber(MacKey(record.byMAC), 12);
     case kIP:
-      return Hex(record.dwIPAddress, 8);
+      return HexNumber(record.dwIPAddress, 8);
     case kPort:
       // "-" (0 or less) sorts before every port.
       return SignedKey(record.iPort > 0 ? record.iPort : 0);
     case kVersion:
       return TextKey(FieldText(record.szVersion, sizeof record.szVersion));
     case kNetMask:
-      return Hex(record.dwNetMask, 8);
+      return HexNumber(record.dwNetMask, 8);
     case kGateway:
-      return Hex(record.dwGateway, 8);
+      return HexNumber(record.dwGateway, 8);
     case kDNS:
-      return Hex(record.dwDNS, 8);
+      return HexNumber(record.dwDNS, 8);
     case kType:
       return SignedKey(record.cType);
     case kProtocol:
-      return record.shProtocol != 0 ? "1" : "0";
+      return record.shProtocol != kProtocolRS232 ? "1" : "0";
     case kBaud:
-      return Hex(BaudRateOf(record.wBaudRate), 8);
+      return HexNumber(BaudRateOf(record.wBaudRate), 8);
     case kLastSeen:
-      return Hex(dwAgeMs, 8);
+      return HexNumber(dwAgeMs, 8);
     case kCount:
       break;
   }

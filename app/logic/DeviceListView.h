@@ -1,16 +1,12 @@
 #ifndef KESTO_APP_LOGIC_DEVICELISTVIEW_H
 #define KESTO_APP_LOGIC_DEVICELISTVIEW_H
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "discovery/KestoRecord.h"
-
-// The five texts of one device-list row: name, MAC address, IP address, port, version,
-// in UTF-8 (the device's texts with control characters escaped, see TerminalText).
-using DeviceRowTexts = std::array<std::string, 5>;
+#include "formats/DeviceRowTexts.h"
 
 // Names a row for as long as it lives: its device's MAC address in the low 48 bits.
 using DeviceRowKey = uint64_t;

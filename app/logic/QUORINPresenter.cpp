@@ -4,6 +4,7 @@
 #include <iterator>
 #include <utility>
 
+#include "discovery/KestoDeviceDiff.h"
 #include "discovery/ReceiveRoomNotice.h"
 #include "plan/DeviceBackup.h"
 #include "plan/PlanReader.h"
@@ -37,25 +38,23 @@ void CQUORINPresenter::PollDevices() {
   // Sweeps of single addresses come round more slowly than a probe, so the
   // finder may keep entries longer; the rows go by the same limit.
   const uint32_t dwAgeLimit = m_finder.GetAgeLimitMs();
-  const CZNObList& devices = m_finder.GetDevices();
-  for (ZNPOSITION pos = devices.GetHeadPosition(); pos != nullptr;) {
-    auto* pEntry = static_cast<CKestoInfo*>(devices.GetNext(pos));
-    if (!pEntry->bListed) {
-      pEntry->bListed = 1;
-      InsertRow(*pEntry);
+  CKestoDeviceDiff::Pass(m_finder, dwNow, dwAgeLimit, false, [this](CKestoDeviceDiff::Event event, CKestoInfo& entry) {
+    switch (event) {
+      case CKestoDeviceDiff::Event::kAdded:
+        InsertRow(entry);
+        break;
+      case CKestoDeviceDiff::Event::kChanged:
+        // An edited copy that the device then applied equals the entry, yet the
+        // texts still show the old record: either difference rewrites the row.
+        if (Row* pRow = FindRow(entry);
+            pRow && (pRow->pCopy->IsDifferent(entry.GetRecord()) || !(pRow->shown == entry.GetRecord())))
+          RewriteRow(*pRow, entry.GetRecord());
+        break;
+      case CKestoDeviceDiff::Event::kRemoved:
+        if (Row* pRow = FindRow(entry)) DeleteRow(pRow);
+        break;
     }
-    if (pEntry->bChanged) {
-      // An edited copy that the device then applied equals the entry, yet the
-      // texts still show the old record: either difference rewrites the row.
-      Row* pRow = FindRow(*pEntry);
-      if (pRow && (pRow->pCopy->IsDifferent(pEntry->GetRecord()) || !(pRow->shown == pEntry->GetRecord())))
-        RewriteRow(*pRow, pEntry->GetRecord());
-    }
-    if (pEntry->IsAged(dwNow, dwAgeLimit)) {
-      if (Row* pRow = FindRow(*pEntry)) DeleteRow(pRow);
-    }
-  }
-  m_finder.RemoveAged(dwNow, dwAgeLimit);
+  });
 
   const bool bInterfacesChanged = RefreshInterfaces();
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);
@@ -245,7 +244,7 @@ void CQUORINPresenter::OnBasicConfig() {
   if (pCopy == nullptr || !m_fnRunDialog) return;
   CConfigKestoModel model(*pCopy);
   if (!m_fnRunDialog(model) || !model.IsConfirmed()) return;
-  CConfigKestoModel::WriteValues(model.GetValues(), pCopy->GetRecord());
+  model.GetChange().ApplyTo(pCopy->GetRecord());
   // The row's texts stay until the device answers with its new record; the
   // status line and the row's tooltip follow the outcome meanwhile.
   std::vector<platform::Ipv4Endpoint> vecSentTo;
@@ -340,12 +339,6 @@ std::string CQUORINPresenter::GetRowToolTip(DeviceRowKey key) const {
   return found == m_rowByKey.end() ? std::string() : ToolTipFor(*found->second);
 }
 
-DeviceRowTexts CQUORINPresenter::RowTexts(const CKestoInfo& info) {
-  // The device's own texts as UTF-8 with control characters escaped, as a terminal gets them.
-  return {TerminalText(info.GetName()), info.GetMACText(), info.GetIPText(), info.GetPortText(),
-          TerminalText(info.GetVersion())};
-}
-
 std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) { return ConfigPageUrl(dwIPAddress); }
 CQUORINPresenter::Row* CQUORINPresenter::FindRow(const CKestoInfo& entry) {
   return FindRow(RowKeyOf(entry.GetRecord()));
@@ -363,7 +356,7 @@ void CQUORINPresenter::InsertRow(const CKestoInfo& entry) {
   row.key = RowKeyOf(entry.GetRecord());
   row.pCopy.reset(entry.Copy(m_finder.Now()));
   row.shown = entry.GetRecord();
-  row.texts = RowTexts(*row.pCopy);
+  row.texts = RowTextsOf(row.pCopy->GetRecord());
   row.bShown = m_filter.Matches(row.texts);
   m_rows.push_front(std::move(row));
   m_rowByKey[m_rows.front().key] = m_rows.begin();
@@ -376,7 +369,7 @@ void CQUORINPresenter::RewriteRow(Row& row, const KESTO_RECORD& record) {
   const KESTO_RECORD old = row.shown;
   row.pCopy->SetRecord(record);
   row.shown = record;
-  row.texts = RowTexts(*row.pCopy);
+  row.texts = RowTextsOf(row.pCopy->GetRecord());
   m_view.SetRowTexts(row.key, row.texts);
   ApplyFilter(row);
   if (old.dwIPAddress != record.dwIPAddress) {

@@ -130,7 +130,6 @@ class CQUORINPresenter {
   // The line under the list: settings' outcomes, a full list, a sweep falling behind.
   const std::string& GetStatusText() const { return m_sStatus; }
 
-  static DeviceRowTexts RowTexts(const CKestoInfo& info);
   static std::string ConfiguratorUrl(uint32_t dwIPAddress);
 
  private:

@@ -11,10 +11,9 @@
 #include <cstring>
 
 #include "platform/SocketCalls.h"
+#include "platform/posix/SockaddrPosix.h"
 
 namespace platform {
-
-namespace {
 
 sockaddr_in ToSockaddr(const SocketAddress& address) {
   sockaddr_in native{};
@@ -33,6 +32,8 @@ SocketAddress FromSockaddr(const sockaddr_in& native) {
   std::memcpy(address.byZero, native.sin_zero, 8);
   return address;
 }
+
+namespace {
 
 int Fd(SocketHandle s) { return static_cast<int>(s); }
 

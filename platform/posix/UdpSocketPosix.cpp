@@ -1,8 +1,4 @@
-#include <arpa/inet.h>
 #include <errno.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #ifdef __linux__
 #include <linux/sockios.h>
@@ -15,35 +11,22 @@
 #include <memory>
 
 #include "platform/UdpSocket.h"
+#include "platform/posix/SockaddrPosix.h"
 
 namespace platform {
 
 namespace {
-
-sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(endpoint.wPort);
-  address.sin_addr.s_addr = htonl(endpoint.dwAddress);
-  return address;
-}
-
-Ipv4Endpoint FromSockaddr(const sockaddr_in& address) {
-  return Ipv4Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
-}
 
 constexpr size_t kQueuedDatagramOverhead = 924;
 
 class PosixUdpSocket : public DatagramSocket {
  public:
   explicit PosixUdpSocket(int fd) : m_fd(fd) {}
-  ~PosixUdpSocket() override { ::close(m_fd); }
+  ~PosixUdpSocket() override { CloseSocketHandle(m_fd); }
 
   int SendTo(const void* pData, size_t nSize, const Ipv4Endpoint& to) override {
-    sockaddr_in address = ToSockaddr(to);
-    ssize_t sent = ::sendto(m_fd, pData, nSize, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
-                            sizeof address);
-    return sent < 0 ? -1 : static_cast<int>(sent);
+    const long lSent = SendToSocket(m_fd, pData, nSize, ToSocketAddress(to));
+    return lSent < 0 ? -1 : static_cast<int>(lSent);
   }
 
   int SendToNoWait(const void* pData, size_t nSize, const Ipv4Endpoint& to) override {
@@ -99,10 +82,7 @@ class PosixUdpSocket : public DatagramSocket {
       *pulBytes = m_pAhead->messages[m_pAhead->nNext].msg_len;
       return true;
     }
-    int pending = 0;
-    if (::ioctl(m_fd, FIONREAD, &pending) != 0) return false;
-    *pulBytes = static_cast<unsigned long>(pending);
-    return true;
+    return GetSocketPendingBytes(m_fd, pulBytes);
   }
 
   bool IsDatagramWaiting() override { return ReadAhead(); }
@@ -112,12 +92,7 @@ class PosixUdpSocket : public DatagramSocket {
     // already holds the next datagrams, so a drain loop makes no call per datagram.
     if (iTimeoutMs <= 0) return ReadAhead();
     if (m_pAhead && m_pAhead->nNext < m_pAhead->nHeld) return true;
-    pollfd entry{m_fd, POLLIN, 0};
-    int ready;
-    do {
-      ready = ::poll(&entry, 1, iTimeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    return ready > 0 && (entry.revents & POLLIN) != 0;
+    return WaitSocketReadable(m_fd, iTimeoutMs);
   }
 
   long ReceiveFrom(void* pBuffer, size_t nCapacity, Ipv4Endpoint* pFrom) override {
@@ -130,16 +105,15 @@ class PosixUdpSocket : public DatagramSocket {
     const size_t nLength = message.msg_len;
     const size_t nCopy = std::min({nLength, nCapacity, kReadAheadBytes});
     if (nCopy > 0) std::memcpy(pBuffer, ahead.bytes + ahead.nNext * kReadAheadBytes, nCopy);
-    if (pFrom != nullptr) *pFrom = FromSockaddr(ahead.from[ahead.nNext]);
+    if (pFrom != nullptr) *pFrom = EndpointOf(ahead.from[ahead.nNext]);
     ++ahead.nNext;
     return static_cast<long>(nLength);
   }
 
   bool GetLocalEndpoint(Ipv4Endpoint* pLocal) override {
-    sockaddr_in address{};
-    socklen_t addressSize = sizeof address;
-    if (::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &addressSize) != 0) return false;
-    *pLocal = FromSockaddr(address);
+    SocketAddress address;
+    if (!GetSocketName(m_fd, &address)) return false;
+    *pLocal = ToEndpoint(address);
     return true;
   }
 
@@ -189,7 +163,7 @@ class PosixUdpSocket : public DatagramSocket {
     ssize_t length = ::recvfrom(m_fd, pBuffer, nCapacity, MSG_DONTWAIT | MSG_TRUNC,
                                 reinterpret_cast<sockaddr*>(&address), &addressSize);
     if (length < 0) return -1;
-    if (pFrom != nullptr) *pFrom = FromSockaddr(address);
+    if (pFrom != nullptr) *pFrom = EndpointOf(address);
     return static_cast<long>(length);
   }
 
@@ -202,14 +176,14 @@ std::string ErrnoText(const char* what) { return std::string(what) + ": " + std:
 }  // namespace
 
 std::unique_ptr<DatagramSocket> OpenUdpSocket(const UdpSocketOptions& options, std::string* psError) {
-  int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  const int fd = static_cast<int>(OpenDatagramSocket());
   if (fd < 0) {
     if (psError) *psError = ErrnoText("socket");
     return nullptr;
   }
   auto fail = [&](const char* what) -> std::unique_ptr<DatagramSocket> {
     if (psError) *psError = ErrnoText(what);
-    ::close(fd);
+    CloseSocketHandle(fd);
     return nullptr;
   };
   int bTrue = 1;
@@ -224,8 +198,7 @@ std::unique_ptr<DatagramSocket> OpenUdpSocket(const UdpSocketOptions& options, s
       ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
   }
   if (options.bBind) {
-    sockaddr_in address = ToSockaddr(options.endpBind);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return fail("bind");
+    if (!BindSocket(fd, ToSocketAddress(options.endpBind))) return fail("bind");
   }
   return std::make_unique<PosixUdpSocket>(fd);
 }

@@ -1,56 +1,46 @@
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/SocketCalls.h"
 #include "platform/UdpSocket.h"
 
 namespace platform {
 
 namespace {
 
-sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(endpoint.wPort);
-  address.sin_addr.s_addr = htonl(endpoint.dwAddress);
-  return address;
-}
-
 constexpr size_t kQueuedDatagramOverhead = 100;
 
 class WinUdpSocket : public DatagramSocket {
  public:
-  explicit WinUdpSocket(SOCKET s) : m_s(s) {}
-  ~WinUdpSocket() override { closesocket(m_s); }
+  explicit WinUdpSocket(SocketHandle s) : m_s(s) {}
+  ~WinUdpSocket() override { CloseSocketHandle(m_s); }
 
   // The socket is non-blocking from its opening, so a read never needs a wait before
   // it; a send that finds the buffer full waits for room here instead.
   int SendTo(const void* pData, size_t nSize, const Ipv4Endpoint& to) override {
     for (;;) {
       const int sent = SendOnce(pData, nSize, to);
-      if (sent != SOCKET_ERROR) return sent;
+      if (sent >= 0) return sent;
       if (WSAGetLastError() != WSAEWOULDBLOCK) return -1;
-      fd_set writable;
-      FD_ZERO(&writable);
-      FD_SET(m_s, &writable);
-      if (select(0, nullptr, &writable, nullptr, nullptr) == SOCKET_ERROR) return -1;
+      // Waits in steps of a second for as long as the buffer stays full.
+      if (WaitSocketWritable(m_s, 1000000) < 0) return -1;
     }
   }
 
   int SendToNoWait(const void* pData, size_t nSize, const Ipv4Endpoint& to) override {
     const int sent = SendOnce(pData, nSize, to);
-    if (sent == SOCKET_ERROR) return WSAGetLastError() == WSAEWOULDBLOCK ? kSendWouldBlock : -1;
+    if (sent < 0) return WSAGetLastError() == WSAEWOULDBLOCK ? kSendWouldBlock : -1;
     return sent;
   }
 
   bool GetPendingBytes(unsigned long* pulBytes) override {
-    u_long pending = 0;
-    if (ioctlsocket(m_s, FIONREAD, &pending) != 0) return false;
-    *pulBytes = pending + (m_lHeld >= 0 ? static_cast<unsigned long>(m_lHeld) : 0);
+    unsigned long ulPending = 0;
+    if (!GetSocketPendingBytes(m_s, &ulPending)) return false;
+    *pulBytes = ulPending + (m_lHeld >= 0 ? static_cast<unsigned long>(m_lHeld) : 0);
     return true;
   }
 
@@ -61,11 +51,7 @@ class WinUdpSocket : public DatagramSocket {
   bool WaitReadable(int iTimeoutMs) override {
     if (iTimeoutMs <= 0) return ReadAhead();
     if (m_lHeld >= 0) return true;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(m_s, &readable);
-    timeval timeout{iTimeoutMs / 1000, (iTimeoutMs % 1000) * 1000};
-    return select(0, &readable, nullptr, nullptr, &timeout) > 0;
+    return WaitSocketReadable(m_s, iTimeoutMs);
   }
 
   long ReceiveFrom(void* pBuffer, size_t nCapacity, Ipv4Endpoint* pFrom) override {
@@ -78,20 +64,17 @@ class WinUdpSocket : public DatagramSocket {
   }
 
   bool GetLocalEndpoint(Ipv4Endpoint* pLocal) override {
-    sockaddr_in address{};
-    int addressSize = sizeof address;
-    if (getsockname(m_s, reinterpret_cast<sockaddr*>(&address), &addressSize) != 0) return false;
-    *pLocal = Ipv4Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
+    SocketAddress address;
+    if (!GetSocketName(m_s, &address)) return false;
+    *pLocal = ToEndpoint(address);
     return true;
   }
 
-  SOCKET Handle() const { return m_s; }
+  SOCKET Handle() const { return static_cast<SOCKET>(m_s); }
 
  private:
   int SendOnce(const void* pData, size_t nSize, const Ipv4Endpoint& to) {
-    sockaddr_in address = ToSockaddr(to);
-    return sendto(m_s, static_cast<const char*>(pData), static_cast<int>(nSize), 0,
-                  reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    return static_cast<int>(SendToSocket(m_s, pData, nSize, ToSocketAddress(to)));
   }
 
   // True when a datagram is held, reading one ahead when none is. Windows has no
@@ -100,19 +83,17 @@ class WinUdpSocket : public DatagramSocket {
   bool ReadAhead() {
     if (m_lHeld >= 0) return true;
     if (m_byLarge.empty()) m_byLarge.resize(kLargestDatagram);
-    sockaddr_in address{};
-    int addressSize = sizeof address;
-    const int length = recvfrom(m_s, m_byLarge.data(), static_cast<int>(m_byLarge.size()), 0,
-                                reinterpret_cast<sockaddr*>(&address), &addressSize);
-    if (length == SOCKET_ERROR) return false;
-    m_lHeld = length;
-    m_fromHeld = Ipv4Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
+    SocketAddress address;
+    const long lLength = ReceiveFromSocket(m_s, m_byLarge.data(), m_byLarge.size(), &address, nullptr);
+    if (lLength < 0) return false;
+    m_lHeld = lLength;
+    m_fromHeld = ToEndpoint(address);
     return true;
   }
 
   // The largest UDP payload over IPv4 (65,535 less the IP and UDP headers) fits.
   static constexpr size_t kLargestDatagram = 65536;
-  SOCKET m_s;
+  SocketHandle m_s;
   std::vector<char> m_byLarge;
   long m_lHeld = -1;  // the length of the datagram read ahead, or -1 for none
   Ipv4Endpoint m_fromHeld;
@@ -123,33 +104,31 @@ std::string WsaText(const char* what) { return std::string(what) + ": WSA error 
 }  // namespace
 
 std::unique_ptr<DatagramSocket> OpenUdpSocket(const UdpSocketOptions& options, std::string* psError) {
-  SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
-  if (s == INVALID_SOCKET) {
+  const SocketHandle s = OpenDatagramSocket();
+  if (s == kInvalidSocket) {
     if (psError) *psError = WsaText("socket");
     return nullptr;
   }
   auto fail = [&](const char* what) -> std::unique_ptr<DatagramSocket> {
     if (psError) *psError = WsaText(what);
-    closesocket(s);
+    CloseSocketHandle(s);
     return nullptr;
   };
   BOOL bTrue = TRUE;
   if (options.bBroadcast &&
-      setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&bTrue), sizeof bTrue) != 0)
+      setsockopt(static_cast<SOCKET>(s), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&bTrue), sizeof bTrue) != 0)
     return fail("setsockopt(SO_BROADCAST)");
   if (options.bReuseAddress &&
-      setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&bTrue), sizeof bTrue) != 0)
+      setsockopt(static_cast<SOCKET>(s), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&bTrue), sizeof bTrue) != 0)
     return fail("setsockopt(SO_REUSEADDR)");
   if (options.iReceiveBufferBytes > 0) {
     int bytes = options.iReceiveBufferBytes;
-    setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
+    setsockopt(static_cast<SOCKET>(s), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
   }
   if (options.bBind) {
-    sockaddr_in address = ToSockaddr(options.endpBind);
-    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return fail("bind");
+    if (!BindSocket(s, ToSocketAddress(options.endpBind))) return fail("bind");
   }
-  u_long ulOn = 1;
-  if (ioctlsocket(s, FIONBIO, &ulOn) != 0) return fail("ioctlsocket(FIONBIO)");
+  if (!SetSocketNonBlocking(s, true)) return fail("ioctlsocket(FIONBIO)");
   return std::make_unique<WinUdpSocket>(s);
 }
 

@@ -11,8 +11,8 @@
 
 namespace {
 
-const KESTO_RECORD kA = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
-const KESTO_RECORD kB = MakeRecord(0x02, "Attic", 0xC0A8010Bu);
+const KESTO_RECORD kA = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
+const KESTO_RECORD kB = MakeDeviceRecord(0x02, "Attic", 0xC0A8010Bu);
 
 class ApplyFeedbackTest : public PresenterTest {
  protected:
@@ -83,7 +83,7 @@ TEST_F(ApplyFeedbackTest, OnlyTheAddressesSentToConfirmAndEachMust) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pszWhat);
     // A device of its own per case; the previous case's rows age out meanwhile.
-    const KESTO_RECORD record = MakeRecord(byMAC++, "Boiler room", device.dwAddress);
+    const KESTO_RECORD record = MakeDeviceRecord(byMAC++, "Boiler room", device.dwAddress);
     pSocket->Queue(RecordBytes(record), device);
     if (c.bSpooferBeforeSend) pSocket->Queue(RecordBytes(record), spoofer);
     PassUntilRead();
@@ -211,12 +211,12 @@ TEST_F(ApplyFeedbackTest, ASecondSendToOneDeviceStartsOver) {
 // Each of the fields the dialog sets must come back before the send counts as applied.
 TEST(ApplyTracker, EveryFieldTheDialogSetsIsCompared) {
   const KESTO_RECORD sent = kA;
-  EXPECT_TRUE(CApplyTracker::CarriesSettings(sent, sent));
+  EXPECT_TRUE(CKestoSettingsChange::AllOf(sent).IsAppliedIn(sent));
   KESTO_RECORD other = sent;
   other.iPort = 1;  // not set by the dialog
   std::strncpy(other.szVersion, "FW 9", sizeof other.szVersion);
   other.byReserved1 = 0x77;
-  EXPECT_TRUE(CApplyTracker::CarriesSettings(other, sent));
+  EXPECT_TRUE(CKestoSettingsChange::AllOf(sent).IsAppliedIn(other));
 
   using Change = void (*)(KESTO_RECORD&);
   const Change changes[] = {
@@ -228,17 +228,17 @@ TEST(ApplyTracker, EveryFieldTheDialogSetsIsCompared) {
   for (size_t i = 0; i < std::size(changes); ++i) {
     KESTO_RECORD answer = sent;
     changes[i](answer);
-    EXPECT_FALSE(CApplyTracker::CarriesSettings(answer, sent)) << "change " << i;
+    EXPECT_FALSE(CKestoSettingsChange::AllOf(sent).IsAppliedIn(answer)) << "change " << i;
   }
 }
 
 TEST(ApplyTracker, KeepsAtMost16AndNamesThreeInTheStatusLine) {
   CApplyTracker tracker;
-  for (uint8_t i = 1; i <= 20; ++i) tracker.OnSent(MakeRecord(i, "x", 0x0A000000u + i), 100, false);
+  for (uint8_t i = 1; i <= 20; ++i) tracker.OnSent(MakeDeviceRecord(i, "x", 0x0A000000u + i), 100, false);
   EXPECT_EQ(tracker.StatusText(),
             "x (00-1A-2B-3C-4D-14): not sent   x (00-1A-2B-3C-4D-13): not sent   x (00-1A-2B-3C-4D-12): not sent   (+13 more)");
-  EXPECT_EQ(tracker.Find(MakeRecord(4, "x", 0).byMAC), nullptr);  // the oldest went
-  EXPECT_NE(tracker.Find(MakeRecord(5, "x", 0).byMAC), nullptr);
+  EXPECT_EQ(tracker.Find(MakeDeviceRecord(4, "x", 0).byMAC), nullptr);  // the oldest went
+  EXPECT_NE(tracker.Find(MakeDeviceRecord(5, "x", 0).byMAC), nullptr);
   EXPECT_FALSE(tracker.HasPending());
 }
 

@@ -17,12 +17,13 @@
 #include "app/ConfigKestoDlg.h"
 #include "app/IPAddressEdit.h"
 #include "app/logic/ConfigKestoModel.h"
-#include "tests/app/AppTestRecords.h"
+#include "discovery/KestoRecordRules.h"
+#include "support/RecordBuilder.h"
 
 namespace {
 
 CKestoInfo Entry(int8_t cType, uint16_t wBaudRate = 9600) {
-  KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
+  KESTO_RECORD record = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
   record.cType = cType;
   record.wBaudRate = wBaudRate;
   return CKestoInfo(record, 0);
@@ -153,7 +154,7 @@ class ConfigDialogTest : public QObject {
     if (pSend == nullptr) return;
     pSend->click();
     QVERIFY(model.IsConfirmed());
-    QCOMPARE(model.GetValues().dwIPAddress, ip);
+    QCOMPARE(*model.GetChange().dwIPAddress, ip);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
   }
 
@@ -217,12 +218,12 @@ class ConfigDialogTest : public QObject {
     dialog.GetSetButton()->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(model.IsConfirmed());
-    const KestoConfigValues values = model.GetValues();
-    QCOMPARE(values.sName, std::string(27, 'z'));
-    QCOMPARE(values.dwIPAddress, 0x0A000005u);
-    QCOMPARE(values.iType, 5);
-    QCOMPARE(values.iProtocol, 0);
-    QCOMPARE(values.iBaud, 115200);
+    const CKestoSettingsChange values = model.GetChange();
+    QCOMPARE(*values.sName, std::string(27, 'z'));
+    QCOMPARE(*values.dwIPAddress, 0x0A000005u);
+    QCOMPARE(int(*values.cType), 5);
+    QCOMPARE(int(*values.shProtocol), 0);
+    QCOMPARE(BaudFromWire(*values.wBaudRate), 115200);
   }
 
   // Names are Latin-1 whatever the locale: shown one character per byte, a name left
@@ -239,7 +240,7 @@ class ConfigDialogTest : public QObject {
       QCOMPARE(dialog.GetNameEdit()->text(), QString::fromLatin1(sName.data(), static_cast<qsizetype>(sName.size())));
       dialog.GetSetButton()->click();
       QCOMPARE(dialog.result(), int(QDialog::Accepted));
-      QCOMPARE(model.GetValues().sName, sName);
+      QCOMPARE(*model.GetChange().sName, sName);
     }
     const CKestoInfo entry = Entry(2);
     CConfigKestoModel model(entry);
@@ -252,7 +253,7 @@ class ConfigDialogTest : public QObject {
     dialog.GetNameEdit()->setText(QStringLiteral("Caf\u00E9"));
     dialog.GetSetButton()->click();
     QVERIFY(model.IsConfirmed());
-    QCOMPARE(model.GetValues().sName, std::string("Caf\xE9"));
+    QCOMPARE(*model.GetChange().sName, std::string("Caf\xE9"));
   }
 
   void cancelAndEscapeHandBackNothing() {

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "discovery/KestoName.h"
+#include "discovery/KestoRecordRules.h"
 #include "support/NameCases.h"
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 
 namespace {
 
 CKestoInfo Entry(int8_t cType, int16_t shProtocol = 0, uint16_t wBaudRate = 9600) {
-  KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
+  KESTO_RECORD record = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
   record.cType = cType;
   record.shProtocol = shProtocol;
   record.wBaudRate = wBaudRate;
@@ -41,7 +42,7 @@ TEST_P(TypeRuleTest, ListSelectionEnablingAndCodeHandedBack) {
   EXPECT_EQ(model.GetTypeSelection(), c.iSelected);
   EXPECT_EQ(model.IsPassThroughEnabled(), c.bPassThrough);
   model.Confirm();
-  EXPECT_EQ(model.GetValues().iType, c.iHandedBack);
+  EXPECT_EQ(*model.GetChange().cType, c.iHandedBack);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -76,7 +77,7 @@ TEST(ConfigKestoModelTest, SolvaneListHandsBackMasterAndNeverEnablesPassThrough)
   EXPECT_EQ(model.GetTypeSelection(), 0);
   EXPECT_FALSE(model.IsPassThroughEnabled());
   model.Confirm();
-  EXPECT_EQ(model.GetValues().iType, 2);
+  EXPECT_EQ(*model.GetChange().cType, 2);
 }
 
 TEST(ConfigKestoModelTest, ProtocolSelectionAndValueHandedBack) {
@@ -89,15 +90,15 @@ TEST(ConfigKestoModelTest, ProtocolSelectionAndValueHandedBack) {
     EXPECT_EQ(model.GetProtocolSelection(), c.iSelected) << c.shProtocol;
     model.Confirm();
     // Left as it was, the list sends the device's own code back byte for byte.
-    EXPECT_EQ(model.GetValues().iProtocol, c.shProtocol) << c.shProtocol;
+    EXPECT_EQ(*model.GetChange().shProtocol, c.shProtocol) << c.shProtocol;
     KESTO_RECORD record = Entry(5, c.shProtocol).GetRecord();
-    CConfigKestoModel::WriteValues(model.GetValues(), record);
+    model.GetChange().ApplyTo(record);
     EXPECT_EQ(record.shProtocol, c.shProtocol);
     // A choice made sends 0 or 1.
     CConfigKestoModel changed(Entry(5, c.shProtocol));
     changed.SetProtocolSelection(1 - c.iSelected);
     changed.Confirm();
-    EXPECT_EQ(changed.GetValues().iProtocol, 1 - c.iSelected) << c.shProtocol;
+    EXPECT_EQ(*changed.GetChange().shProtocol, 1 - c.iSelected) << c.shProtocol;
   }
   EXPECT_EQ(CConfigKestoModel::GetProtocolItems(), (std::vector<std::string>{"RS232", "RS485"}));
 }
@@ -118,9 +119,9 @@ TEST(ConfigKestoModelTest, BaudSelectionFromTheRecordsSixteenBitRate) {
     CConfigKestoModel model(Entry(5, 0, c.wBaudRate));
     EXPECT_EQ(model.GetBaudSelection(), c.iSelected) << c.wBaudRate;
     model.Confirm();
-    EXPECT_EQ(model.GetValues().iBaud, c.iHandedBack) << c.wBaudRate;
+    EXPECT_EQ(BaudFromWire(*model.GetChange().wBaudRate), c.iHandedBack) << c.wBaudRate;
     KESTO_RECORD record;
-    CConfigKestoModel::WriteValues(model.GetValues(), record);
+    model.GetChange().ApplyTo(record);
     EXPECT_EQ(record.wBaudRate, c.wBaudRate) << "an untouched dialog must not change the rate";
   }
 }
@@ -129,9 +130,9 @@ TEST(ConfigKestoModelTest, Choosing115200StoresItsLowSixteenBits) {
   CConfigKestoModel model(Entry(5, 0, 9600));
   model.SetBaudSelection(0);
   model.Confirm();
-  EXPECT_EQ(model.GetValues().iBaud, 115200);
+  EXPECT_EQ(BaudFromWire(*model.GetChange().wBaudRate), 115200);
   KESTO_RECORD record;
-  CConfigKestoModel::WriteValues(model.GetValues(), record);
+  model.GetChange().ApplyTo(record);
   EXPECT_EQ(record.wBaudRate, 49664);
 }
 
@@ -162,7 +163,7 @@ TEST(ConfigKestoModelTest, NamesFollowTheOneNameRule) {
     }
     model.Confirm();
     KESTO_RECORD written = record;
-    CConfigKestoModel::WriteValues(model.GetValues(), written);
+    model.GetChange().ApplyTo(written);
     EXPECT_EQ(std::string(written.szName, sizeof written.szName),
               c.sStored + std::string(sizeof written.szName - c.sStored.size(), '\0'));
     EXPECT_EQ(written.iPort, record.iPort);
@@ -178,7 +179,7 @@ TEST(ConfigKestoModelTest, ANameLeftAloneGoesBackByteForByte) {
   // Written back into the record it came from, as "Basic Config..." does with the row copy.
   KESTO_RECORD written = record;
   written.cType = 2;
-  CConfigKestoModel::WriteValues(model.GetValues(), written);
+  model.GetChange().ApplyTo(written);
   EXPECT_EQ(std::memcmp(written.szName, record.szName, sizeof record.szName), 0);
   EXPECT_EQ(CConfigKestoModel(Entry(5)).GetNameLimit(), KESTO_NAME_MAX);
 }
@@ -191,22 +192,22 @@ TEST(ConfigKestoModelTest, AddressesComeFromTheRecordAndGoBackUnchanged) {
   EXPECT_EQ(model.GetAddress(CConfigKestoModel::kDNS), 0x08080808u);
   model.SetAddress(CConfigKestoModel::kDNS, 0);
   model.Confirm();
-  const KestoConfigValues values = model.GetValues();
-  EXPECT_EQ(values.dwIPAddress, 0xC0A8010Au);
-  EXPECT_EQ(values.dwDNS, 0u);
+  const CKestoSettingsChange values = model.GetChange();
+  EXPECT_EQ(*values.dwIPAddress, 0xC0A8010Au);
+  EXPECT_EQ(*values.dwDNS, 0u);
 }
 
-TEST(ConfigKestoModelTest, WriteValuesLeavesMacVersionPortAndReservedBytes) {
-  KESTO_RECORD record = MakeRecord(0x07, "Old name that is rather long", 0x01020304u);
+TEST(ConfigKestoModelTest, TheChangeLeavesMacVersionPortAndReservedBytes) {
+  KESTO_RECORD record = MakeDeviceRecord(0x07, "Old name that is rather long", 0x01020304u);
   record.byReserved1 = 0x11;
   record.byReserved2[3] = 0x22;
   const KESTO_RECORD before = record;
-  KestoConfigValues values;
-  values.sName = std::string(30, 'n');
-  values.iType = 0x105;       // low 8 bits: 5
-  values.iProtocol = 0x10001;  // low 16 bits: 1
-  values.iBaud = 0;
-  CConfigKestoModel::WriteValues(values, record);
+  CConfigKestoModel model(CKestoInfo(record, 0));
+  ASSERT_TRUE(model.SetName(std::string(27, 'n')));  // the longest new name
+  model.SetTypeSelection(3);                         // Passthrough: 5
+  model.SetProtocolSelection(1);                     // RS485: 1
+  model.Confirm();
+  model.GetChange().ApplyTo(record);
   EXPECT_EQ(std::string(record.szName, 27), std::string(27, 'n'));
   EXPECT_EQ(record.szName[27], '\0');
   EXPECT_EQ(record.iPort, before.iPort);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 #include "formats/DeviceCsv.h"
 
 namespace {
@@ -45,7 +45,7 @@ TEST(DeviceExport, AnEmptyListIsAHeaderOrAnEmptyArray) {
 }
 
 TEST(DeviceExport, FlagsAppearOnlyWhereSet) {
-  const KESTO_RECORD record = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);
+  const KESTO_RECORD record = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
   const std::vector<ListedDevice> devices{{record, false, false, {}, false}, {record, true, true, {}, false}};
   const std::string sCsv = ExportDevices(devices, ExportFormat::kCsv);
   EXPECT_EQ(sCsv, DeviceCsvHeader() + DeviceToCsvRow(record, false) + DeviceToCsvRow(record, true));

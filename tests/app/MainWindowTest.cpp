@@ -34,7 +34,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/InterfaceBuilder.h"
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 #include "version/KestoVersion.h"
 
 class MainWindowTest : public QObject {
@@ -100,9 +100,9 @@ class MainWindowTest : public QObject {
   }
 
   void aCutCellShowsItsTextInTheTooltip() {
-    KESTO_RECORD record = MakeRecord(1, std::string(27, 'W'), 0x0A000001u);
+    KESTO_RECORD record = MakeDeviceRecord(1, std::string(27, 'W'), 0x0A000001u);
     std::memset(record.szVersion, 'V', sizeof record.szVersion);
-    auto window = MakeWindow({record, MakeRecord(2, "Shed", 0x0A000001u)});
+    auto window = MakeWindow({record, MakeDeviceRecord(2, "Shed", 0x0A000001u)});
     QTreeWidget* pList = window->GetList();
     QTreeWidgetItem* pLong = pList->topLevelItem(1);
     QCOMPARE(window->CellToolTip(pLong, 0).section(u'\n', 0, 0), QString(27, u'W'));
@@ -152,7 +152,7 @@ class MainWindowTest : public QObject {
   }
 
   void rowsAreThePresentersRowsNewestFirst() {
-    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000001u), MakeRecord(2, "Second", 0x0A000002u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000001u), MakeDeviceRecord(2, "Second", 0x0A000002u)});
     QTreeWidget* pList = window->GetList();
     QCOMPARE(pList->topLevelItemCount(), 2);
     QCOMPARE(pList->topLevelItem(0)->text(0), QStringLiteral("Second"));
@@ -166,7 +166,7 @@ class MainWindowTest : public QObject {
   }
 
   void escapeEnterAndCloseOnlyRaiseTheFlag() {
-    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000001u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000001u)});
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QSignalSpy basicClicks(window->GetBasicConfigButton(), &QPushButton::clicked);
@@ -189,7 +189,7 @@ class MainWindowTest : public QObject {
   }
 
   void tabGoesFilterListCommandsAndSelectsTheFirstRow() {
-    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000001u), MakeRecord(2, "Second", 0x0A000002u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000001u), MakeDeviceRecord(2, "Second", 0x0A000002u)});
     QList<QWidget*> chain;
     QWidget* pWidget = window->GetFilterEdit();
     for (int i = 0; i < 200 && chain.size() < 4; ++i, pWidget = pWidget->nextInFocusChain())
@@ -212,7 +212,7 @@ class MainWindowTest : public QObject {
   void launchOpensThePageInTheBrowser() {
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "handleUrl");
     m_urls.clear();
-    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u), MakeRecord(2, "Second", 0x0A000006u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u), MakeDeviceRecord(2, "Second", 0x0A000006u)});
     window->GetLaunchButton()->click();  // nothing selected
     QVERIFY(m_urls.isEmpty());
     window->GetList()->topLevelItem(1)->setSelected(true);
@@ -222,7 +222,7 @@ class MainWindowTest : public QObject {
   }
 
   void basicConfigSendsWhatTheDialogConfirmed() {
-    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
     window->show();
     window->GetList()->topLevelItem(0)->setSelected(true);
     bool bSawDialog = false;
@@ -256,7 +256,7 @@ class MainWindowTest : public QObject {
   void filterBoxHidesRowsAndTheCommandsFollow() {
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "handleUrl");
     m_urls.clear();
-    auto window = MakeWindow({MakeRecord(1, "Boiler", 0x0A000005u), MakeRecord(2, "Attic", 0x0A000006u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u), MakeDeviceRecord(2, "Attic", 0x0A000006u)});
     QLineEdit* pFilter = window->GetFilterEdit();
     QCOMPARE(pFilter->placeholderText(), QStringLiteral("Filter"));
     QTreeWidget* pList = window->GetList();
@@ -277,7 +277,7 @@ class MainWindowTest : public QObject {
   }
 
   void exportWritesTheShownRowsAndReportsFailures() {
-    auto window = MakeWindow({MakeRecord(1, "Boiler", 0x0A000005u), MakeRecord(2, "Attic", 0x0A000006u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u), MakeDeviceRecord(2, "Attic", 0x0A000006u)});
     window->show();
     QVERIFY(window->GetExportButton() != nullptr);
     QCOMPARE(window->GetExportButton()->text(), QStringLiteral("E&xport..."));
@@ -320,8 +320,8 @@ class MainWindowTest : public QObject {
   }
 
   void sharedAddressesGetTheWarningIcon() {
-    auto window = MakeWindow({MakeRecord(1, "Boiler", 0x0A000005u), MakeRecord(2, "Attic", 0x0A000005u),
-                              MakeRecord(3, "Shed", 0x0A000007u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u), MakeDeviceRecord(2, "Attic", 0x0A000005u),
+                              MakeDeviceRecord(3, "Shed", 0x0A000007u)});
     QTreeWidget* pList = window->GetList();
     QCOMPARE(pList->topLevelItemCount(), 3);
     // Every row keeps room for the icon, so the names line up.
@@ -418,9 +418,9 @@ class MainWindowTest : public QObject {
   }
 
   void headerClicksSortByValueAndNewestFirstComesBack() {
-    KESTO_RECORD a = MakeRecord(1, "alpha", 0x0A00000Au);  // 10.0.0.10
-    KESTO_RECORD b = MakeRecord(2, "Bravo", 0x0A000009u);  // 10.0.0.9
-    KESTO_RECORD c = MakeRecord(3, "charlie", 0x0A000064u);  // 10.0.0.100
+    KESTO_RECORD a = MakeDeviceRecord(1, "alpha", 0x0A00000Au);  // 10.0.0.10
+    KESTO_RECORD b = MakeDeviceRecord(2, "Bravo", 0x0A000009u);  // 10.0.0.9
+    KESTO_RECORD c = MakeDeviceRecord(3, "charlie", 0x0A000064u);  // 10.0.0.100
     auto window = MakeWindow({a, b, c});
     QTreeWidget* pList = window->GetList();
     auto names = [pList] {
@@ -438,7 +438,7 @@ class MainWindowTest : public QObject {
     emit pList->header()->sectionClicked(2);
     QCOMPARE(names(), (QStringList{"charlie", "alpha", "Bravo"}));
     // A new device takes its place in the sort, and a changed one moves.
-    m_pSocket->Queue(RecordBytes(MakeRecord(4, "delta", 0x0A00000Bu)));
+    m_pSocket->Queue(RecordBytes(MakeDeviceRecord(4, "delta", 0x0A00000Bu)));
     window->PollDevices();
     QCOMPARE(names(), (QStringList{"charlie", "delta", "alpha", "Bravo"}));
     emit pList->header()->sectionClicked(0);  // names, case folded
@@ -468,7 +468,7 @@ class MainWindowTest : public QObject {
   }
 
   void extraColumnsFromTheHeaderMenu() {
-    KESTO_RECORD record = MakeRecord(1, "Boiler", 0x0A000005u);
+    KESTO_RECORD record = MakeDeviceRecord(1, "Boiler", 0x0A000005u);
     record.wBaudRate = 49664;
     auto window = MakeWindow({record});
     std::unique_ptr<QMenu> menu(window->CreateHeaderMenu());
@@ -492,8 +492,8 @@ class MainWindowTest : public QObject {
     auto window = MakeWindow({});
     QCOMPARE(window->GetCountLabel()->text(), QStringLiteral("Searching..."));
     QVERIFY(window->GetEmptyLabel()->text().contains(QStringLiteral("No device has answered yet")));
-    m_pSocket->Queue(RecordBytes(MakeRecord(1, "Boiler", 0x0A000005u)));
-    m_pSocket->Queue(RecordBytes(MakeRecord(2, "Attic", 0x0A000006u)));
+    m_pSocket->Queue(RecordBytes(MakeDeviceRecord(1, "Boiler", 0x0A000005u)));
+    m_pSocket->Queue(RecordBytes(MakeDeviceRecord(2, "Attic", 0x0A000006u)));
     window->PollDevices();
     window->PollDevices();
     QCOMPARE(window->GetCountLabel()->text(), QStringLiteral("2 devices"));
@@ -526,7 +526,7 @@ class MainWindowTest : public QObject {
   }
 
   void commandsNeedASelectionAndDoubleClickOrEnterOpensTheDialog() {
-    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
     window->show();
     QVERIFY(!window->GetBasicConfigButton()->isEnabled());
     QVERIFY(!window->GetLaunchButton()->isEnabled());
@@ -624,7 +624,7 @@ class MainWindowTest : public QObject {
   }
 
   void rowMenuAndCtrlCCopyTheDevice() {
-    auto window = MakeWindow({MakeRecord(1, "Boiler", 0x0A000005u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u)});
     window->GetList()->topLevelItem(0)->setSelected(true);
     std::unique_ptr<QMenu> menu(window->CreateRowMenu());
     QHash<QString, QAction*> actions;
@@ -652,7 +652,7 @@ class MainWindowTest : public QObject {
   }
 
   void statusLineKeepsExportsAndOutcomesAndClears() {
-    auto window = MakeWindow({MakeRecord(1, "Boiler", 0x0A000005u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u)});
     QTemporaryDir dir;
     QVERIFY(window->ExportTo(dir.filePath(QStringLiteral("list.csv"))));
     QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Exported 1 device to list.csv"));
@@ -669,7 +669,7 @@ class MainWindowTest : public QObject {
     // No answer carries the settings: the row says so with a mark of its own.
     for (int i = 0; i < 2; ++i) {
       m_clock.Advance(1501);
-      m_pSocket->Queue(RecordBytes(MakeRecord(1, "Boiler", 0x0A000005u)));  // the old values
+      m_pSocket->Queue(RecordBytes(MakeDeviceRecord(1, "Boiler", 0x0A000005u)));  // the old values
       window->PollDevices();
     }
     QTreeWidgetItem* pItem = window->GetList()->topLevelItem(0);

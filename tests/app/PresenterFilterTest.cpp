@@ -54,9 +54,9 @@ TEST(FilterMatch, EightBitNamesMatchByteForByte) {
   EXPECT_FALSE(filter.Matches(row));
 }
 
-const KESTO_RECORD kA = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);  // 192.168.1.10
-const KESTO_RECORD kB = MakeRecord(0x02, "Attic", 0xC0A8010Bu);
-const KESTO_RECORD kC = MakeRecord(0x03, "Garage", 0xC0A8010Cu);
+const KESTO_RECORD kA = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);  // 192.168.1.10
+const KESTO_RECORD kB = MakeDeviceRecord(0x02, "Attic", 0xC0A8010Bu);
+const KESTO_RECORD kC = MakeDeviceRecord(0x03, "Garage", 0xC0A8010Cu);
 
 std::vector<std::string> Names(const RecordingView& view) {
   std::vector<std::string> names;
@@ -90,7 +90,7 @@ TEST_F(PresenterTest, NewRowsEnterAtTheTopWhileFiltered) {
   presenter->PollDevices();
   EXPECT_EQ(Names(view), (Names_{"Attic", "Boiler room"}));
 
-  Answer(MakeRecord(0x04, "Shed", 0x0A000004u));  // does not match
+  Answer(MakeDeviceRecord(0x04, "Shed", 0x0A000004u));  // does not match
   presenter->PollDevices();
   EXPECT_EQ(Names(view), (Names_{"Attic", "Boiler room"}));
   ASSERT_EQ(view.all.size(), 3u);

@@ -12,7 +12,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/InterfaceBuilder.h"
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 
 // Records what the presenter does to the list, as the widget would show it.
 // rows are the shown rows, top first; iSelected is an index into them. A row's

@@ -30,7 +30,7 @@ TEST_F(PresenterTest, RowsShowDeviceTextsWithoutControlCharacters) {
   uint8_t byLast = 0x40;
   for (const Case& c : cases) {
     ++byLast;
-    KESTO_RECORD record = MakeRecord(byLast, "", 0xC0A80100u + byLast);
+    KESTO_RECORD record = MakeDeviceRecord(byLast, "", 0xC0A80100u + byLast);
     std::memcpy(record.szName, c.sName.data(), c.sName.size());
     std::memset(record.szVersion, 0, sizeof record.szVersion);
     std::memcpy(record.szVersion, c.sVersion.data(), c.sVersion.size());

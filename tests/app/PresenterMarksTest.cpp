@@ -10,10 +10,10 @@
 
 namespace {
 
-const KESTO_RECORD kA = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);  // 192.168.1.10
-const KESTO_RECORD kB = MakeRecord(0x02, "Attic", 0xC0A8010Au);        // the same address
-const KESTO_RECORD kC = MakeRecord(0x03, "Garage", 0xC0A8010Au);       // and again
-const KESTO_RECORD kFar = MakeRecord(0x04, "Shed", 0x0A000005u);       // 10.0.0.5, no local subnet
+const KESTO_RECORD kA = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);  // 192.168.1.10
+const KESTO_RECORD kB = MakeDeviceRecord(0x02, "Attic", 0xC0A8010Au);        // the same address
+const KESTO_RECORD kC = MakeDeviceRecord(0x03, "Garage", 0xC0A8010Au);       // and again
+const KESTO_RECORD kFar = MakeDeviceRecord(0x04, "Shed", 0x0A000005u);       // 10.0.0.5, no local subnet
 
 bool HasLine(const std::string& sToolTip, const std::string& sLine) {
   return ("\n" + sToolTip + "\n").find("\n" + sLine + "\n") != std::string::npos;

@@ -20,9 +20,9 @@ class CreepingClock : public platform::TickSource {
   uint32_t m_dwNow = 0;
 };
 
-const KESTO_RECORD kA = MakeRecord(0x01, "Boiler room", 0xC0A8010Au);  // 192.168.1.10
-const KESTO_RECORD kB = MakeRecord(0x02, "Attic", 0xC0A8010Bu);
-const KESTO_RECORD kC = MakeRecord(0x03, "Garage", 0xC0A8010Cu);
+const KESTO_RECORD kA = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);  // 192.168.1.10
+const KESTO_RECORD kB = MakeDeviceRecord(0x02, "Attic", 0xC0A8010Bu);
+const KESTO_RECORD kC = MakeDeviceRecord(0x03, "Garage", 0xC0A8010Cu);
 
 TEST_F(PresenterTest, NewDevicesAreInsertedAtTheTopInOrderOfDiscovery) {
   for (const auto& record : {kA, kB, kC}) Answer(record);

@@ -26,7 +26,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/InterfaceBuilder.h"
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ void AddDevices(CQUORINDlg& window, FakeDatagramSocket& socket, FakeClock& clock
   for (int i = 0; i < 30; ++i) {
     std::string sName = i < 10 ? kPlaces[i] : std::string(kShort[i % 10]) + " " + std::to_string(i / 10 + 1);
     if (i == 7) sName = "North wing irrigation valve3";  // the full 28 bytes of the field
-    KESTO_RECORD record = MakeRecord(static_cast<uint8_t>(0x21 + i), sName, 0xC0A8010Au + static_cast<uint32_t>(i));
+    KESTO_RECORD record = MakeDeviceRecord(static_cast<uint8_t>(0x21 + i), sName, 0xC0A8010Au + static_cast<uint32_t>(i));
     if (i == 7) std::memcpy(record.szName, sName.data(), sizeof record.szName);
     if (i == 12) record.dwIPAddress = 0xC0A8010Au + 3;  // shares the pool pump's address
     record.iPort = i % 3 == 0 ? 10000 : (i % 3 == 1 ? 4001 : 0);

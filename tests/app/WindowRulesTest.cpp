@@ -31,7 +31,7 @@ TEST(DeviceColumnSet, FiveDefaultColumnsThenTheOptionalOnes) {
 }
 
 TEST(DeviceColumnSet, TextsOfTheOptionalColumns) {
-  KESTO_RECORD record = MakeRecord(1, "Boiler", 0xC0A8010Au);
+  KESTO_RECORD record = MakeDeviceRecord(1, "Boiler", 0xC0A8010Au);
   record.wBaudRate = 49664;
   record.shProtocol = -3;
   const struct {
@@ -59,7 +59,7 @@ TEST(DeviceColumnSet, TextsOfTheOptionalColumns) {
 // Each pair must sort a before b by that column, whatever their texts say.
 TEST(DeviceColumnSet, SortKeysOrderByValue) {
   auto with = [](auto fnSet) {
-    KESTO_RECORD record = MakeRecord(1, "x", 0);
+    KESTO_RECORD record = MakeDeviceRecord(1, "x", 0);
     fnSet(record);
     return record;
   };
@@ -91,8 +91,8 @@ TEST(DeviceColumnSet, SortKeysOrderByValue) {
   };
   for (const auto& c : cases)
     EXPECT_LT(Cols::SortKey(c.iColumn, c.a, 0), Cols::SortKey(c.iColumn, c.b, 0)) << c.pszWhy;
-  EXPECT_LT(Cols::SortKey(Cols::kLastSeen, MakeRecord(1, "x", 0), 900),
-            Cols::SortKey(Cols::kLastSeen, MakeRecord(1, "x", 0), 1500));
+  EXPECT_LT(Cols::SortKey(Cols::kLastSeen, MakeDeviceRecord(1, "x", 0), 900),
+            Cols::SortKey(Cols::kLastSeen, MakeDeviceRecord(1, "x", 0), 1500));
 }
 
 TEST(DeviceSortOrder, ClicksCycleAscendingDescendingNewest) {
@@ -211,7 +211,7 @@ TEST(ConfigKestoModelTypeToolTip, SaysWhatIsSent) {
       {7, "Sends the device's own type code 7 unchanged"},
   };
   for (const auto& c : cases) {
-    KESTO_RECORD record = MakeRecord(1, "x", 0x0A000001u);
+    KESTO_RECORD record = MakeDeviceRecord(1, "x", 0x0A000001u);
     record.cType = c.cType;
     EXPECT_EQ(CConfigKestoModel(CKestoInfo(record, 0)).TypeToolTip(), c.pszToolTip);
   }
@@ -229,7 +229,7 @@ TEST_F(UntouchedFieldsTest, AreSentBackByteForByte) {
   } cases[] = {{0, 0, 2400}, {7, 5, 0}, {-3, -1, 65535}, {5, 2, 49664}, {3, 1, 9600}, {4, 0, 1}};
   uint8_t byLast = 1;
   for (const auto& c : cases) {
-    KESTO_RECORD record = MakeRecord(byLast++, "Boiler", 0xC0A8010Au);
+    KESTO_RECORD record = MakeDeviceRecord(byLast++, "Boiler", 0xC0A8010Au);
     record.cType = c.cType;
     record.shProtocol = c.shProtocol;
     record.wBaudRate = c.wBaudRate;
@@ -253,7 +253,7 @@ TEST_F(UntouchedFieldsTest, AreSentBackByteForByte) {
 }
 
 TEST_F(UntouchedFieldsTest, TypeCodeOneGoesBackAsTwoOnPurpose) {
-  KESTO_RECORD record = MakeRecord(1, "Boiler", 0xC0A8010Au);
+  KESTO_RECORD record = MakeDeviceRecord(1, "Boiler", 0xC0A8010Au);
   record.cType = 1;
   Answer(record);
   presenter->PollDevices();
@@ -269,7 +269,7 @@ TEST_F(UntouchedFieldsTest, TypeCodeOneGoesBackAsTwoOnPurpose) {
 }
 
 TEST_F(UntouchedFieldsTest, ClearingTheOutcomesEmptiesTheStatusAndTooltips) {
-  Answer(MakeRecord(1, "Boiler", 0xC0A8010Au));
+  Answer(MakeDeviceRecord(1, "Boiler", 0xC0A8010Au));
   presenter->PollDevices();
   view.iSelected = 0;
   fnDialog = [](CConfigKestoModel& model) {

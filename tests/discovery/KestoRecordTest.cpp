@@ -8,6 +8,7 @@
 
 #include "discovery/KestoInfo.h"
 #include "discovery/KestoName.h"
+#include "discovery/KestoRecordRules.h"
 #include "discovery/KestoWire.h"
 #include "support/RecordBuilder.h"
 

@@ -55,7 +55,7 @@ TEST(PlanPreviewTest, ShowsEachChangeAgainstWhatTheDeviceSays) {
 TEST(PlanPreviewTest, SendsOnlyTheFieldsThatDiffer) {
   if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   const PlanPreview preview = PreviewPlan(Plan("mac,name,ip,type\n00-1A-00-00-00-01,One,10.0.0.7,2\n"), Devices());
-  const SetRequest& change = preview.devices[0].change;
+  const CKestoSettingsChange& change = preview.devices[0].change;
   EXPECT_FALSE(change.sName);
   EXPECT_FALSE(change.cType);
   EXPECT_EQ(change.dwIPAddress, 0x0A000007u);

@@ -44,7 +44,7 @@ TEST(PlanReaderTest, ReadsWhatTheListPrintsAndEmptyCellsLeaveSettings) {
     std::vector<std::string> errors;
     ASSERT_TRUE(ReadPlan(c.sText, &plan, &errors)) << c.pszWhat << ": " << (errors.empty() ? "" : errors[0]);
     ASSERT_EQ(plan.entries.size(), 1u) << c.pszWhat;
-    const SetRequest& request = plan.entries[0].request;
+    const CKestoSettingsChange& request = plan.entries[0].request;
     EXPECT_EQ(plan.entries[0].mac[5], 1) << c.pszWhat;
     EXPECT_EQ(request.sName, c.sName) << c.pszWhat;
     EXPECT_EQ(request.dwIPAddress, c.dwIP) << c.pszWhat;

@@ -34,7 +34,7 @@ TEST(SetRequestTest, RefusesBadOptionsNamingThem) {
       {SetOptionsText{}, "no setting"},
   };
   for (const Case& c : cases) {
-    SetRequest request;
+    CKestoSettingsChange request;
     std::string sError;
     EXPECT_FALSE(SetRequest::Parse(c.text, &request, &sError)) << c.pszNamed;
     EXPECT_NE(sError.find(c.pszNamed), std::string::npos) << sError;
@@ -49,7 +49,7 @@ TEST(SetRequestTest, AcceptsTheDialogsChoices) {
   text.sType = "PassThrough";
   text.sProtocol = "RS485";
   text.sBaud = "115200";
-  SetRequest request;
+  CKestoSettingsChange request;
   std::string sError;
   ASSERT_TRUE(SetRequest::Parse(text, &request, &sError)) << sError;
   EXPECT_EQ(request.dwIPAddress, 0u);
@@ -91,7 +91,7 @@ TEST(SetRequestTest, ApplyWritesOnlyTheGivenFields) {
   text.sName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0";
   text.sIPAddress = "10.0.0.5";
   text.sBaud = "9600";
-  SetRequest request;
+  CKestoSettingsChange request;
   std::string sError;
   ASSERT_TRUE(SetRequest::Parse(text, &request, &sError)) << sError;
   EXPECT_FALSE(request.IsAppliedIn(record));
@@ -113,7 +113,7 @@ TEST(SetRequestTest, NamesFollowTheOneNameRule) {
     record.iPort = 0x01020304;
     SetOptionsText text;
     text.sName = c.sTyped;
-    SetRequest request;
+    CKestoSettingsChange request;
     std::string sError;
     ASSERT_EQ(SetRequest::Parse(text, &request, &sError), c.bCommandLineTakes) << sError;
     if (!c.bCommandLineTakes) {
@@ -135,7 +135,7 @@ TEST(SetRequestTest, ANameNotGivenStaysByteForByteEvenWhenFull) {
   const KESTO_RECORD before = record;
   SetOptionsText text;
   text.sType = "slave";
-  SetRequest request;
+  CKestoSettingsChange request;
   std::string sError;
   ASSERT_TRUE(SetRequest::Parse(text, &request, &sError)) << sError;
   request.ApplyTo(record);

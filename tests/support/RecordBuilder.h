@@ -25,6 +25,25 @@ inline KESTO_RECORD MakeRecord(uint32_t dwId, const std::string& name = "dev") {
   return record;
 }
 
+// A device record with a distinct MAC 00-1A-2B-3C-4D-byLast and readable fields: the
+// window's tests show and edit these.
+inline KESTO_RECORD MakeDeviceRecord(uint8_t byLast, const std::string& sName, uint32_t dwIP) {
+  KESTO_RECORD record;
+  record.dwIPAddress = dwIP;
+  record.dwNetMask = 0xFFFFFF00u;
+  record.dwGateway = (dwIP & 0xFFFFFF00u) | 1u;
+  record.dwDNS = 0x08080808u;
+  const uint8_t byMAC[6] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, byLast};
+  std::memcpy(record.byMAC, byMAC, 6);
+  SetRecordName(record, sName);
+  record.iPort = 10000 + byLast;
+  std::strncpy(record.szVersion, "FW 2.17", sizeof record.szVersion);
+  record.cType = 5;
+  record.shProtocol = 1;
+  record.wBaudRate = 9600;
+  return record;
+}
+
 // A record with the given name bytes (not NUL-ended when they fill the field) and version.
 inline KESTO_RECORD NamedRecord(const char* pszName, size_t nNameBytes, const char* pszVersion = "1.0") {
   KESTO_RECORD record;

@@ -14,7 +14,8 @@
 #include "app/win32/MessagePump.h"
 #include "app/win32/resource.h"
 #include "discovery/KestoInfo.h"
-#include "tests/app/AppTestRecords.h"
+#include "discovery/KestoRecordRules.h"
+#include "support/RecordBuilder.h"
 #include "tests/win32/DialogTemplateCheck.h"
 
 namespace {
@@ -72,7 +73,7 @@ class ConfigDialogWin32Test : public ::testing::Test {
     return bProtocol;
   }
 
-  const KESTO_RECORD kBase = MakeRecord(7, "Boiler room", 0xC0A8010Au);  // 192.168.1.10, type 5
+  const KESTO_RECORD kBase = MakeDeviceRecord(7, "Boiler room", 0xC0A8010Au);  // 192.168.1.10, type 5
   std::unique_ptr<CKestoInfo> info;
   std::unique_ptr<CConfigKestoModel> model;
   std::unique_ptr<CConfigKestoDlg> dialog;
@@ -216,15 +217,15 @@ TEST_F(ConfigDialogWin32Test, SetConfigurationHandsBackWhatTheControlsHold) {
   ASSERT_TRUE(dialog->IsFinished());
   ASSERT_TRUE(dialog->IsConfirmed());
 
-  const KestoConfigValues values = model->GetValues();
-  EXPECT_EQ(values.sName, "Pump house");
-  EXPECT_EQ(values.dwIPAddress, 0x0A000005u);
-  EXPECT_EQ(values.dwNetMask, 0xFFFFFF00u);
-  EXPECT_EQ(values.dwGateway, 0x0A000001u);
-  EXPECT_EQ(values.dwDNS, 0u);
-  EXPECT_EQ(values.iType, 5);
-  EXPECT_EQ(values.iProtocol, 0);
-  EXPECT_EQ(values.iBaud, 115200);
+  const CKestoSettingsChange values = model->GetChange();
+  EXPECT_EQ(*values.sName, "Pump house");
+  EXPECT_EQ(*values.dwIPAddress, 0x0A000005u);
+  EXPECT_EQ(*values.dwNetMask, 0xFFFFFF00u);
+  EXPECT_EQ(*values.dwGateway, 0x0A000001u);
+  EXPECT_EQ(*values.dwDNS, 0u);
+  EXPECT_EQ(*values.cType, 5);
+  EXPECT_EQ(*values.shProtocol, 0);
+  EXPECT_EQ(BaudFromWire(*values.wBaudRate), 115200);
 }
 
 TEST_F(ConfigDialogWin32Test, AddressesThatCutTheDeviceOffAreQuestionedBeforeSending) {
@@ -277,11 +278,11 @@ TEST_F(ConfigDialogWin32Test, DisabledListsAndTheOnlyTypeStillCount) {
   SetWindowTextA(Item(IDC_NAME), std::string(KESTO_NAME_MAX, 'n').c_str());
   SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(dialog->IsConfirmed());
-  const KestoConfigValues values = model->GetValues();
-  EXPECT_EQ(values.iType, 2);  // index 0 is type code 2 even for "Solvane/Duravex"
-  EXPECT_EQ(values.iProtocol, 1);
-  EXPECT_EQ(values.iBaud, 4800);
-  EXPECT_EQ(values.sName, std::string(KESTO_NAME_MAX, 'n'));
+  const CKestoSettingsChange values = model->GetChange();
+  EXPECT_EQ(*values.cType, 2);  // index 0 is type code 2 even for "Solvane/Duravex"
+  EXPECT_EQ(*values.shProtocol, 1);
+  EXPECT_EQ(BaudFromWire(*values.wBaudRate), 4800);
+  EXPECT_EQ(*values.sName, std::string(KESTO_NAME_MAX, 'n'));
   EXPECT_EQ(SendMessageA(Item(IDC_NAME), EM_GETLIMITTEXT, 0, 0), static_cast<LRESULT>(KESTO_NAME_MAX));
 }
 
@@ -295,7 +296,7 @@ TEST_F(ConfigDialogWin32Test, ANameLeftAloneGoesBackByteForByte) {
     SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(dialog->IsConfirmed());
     EXPECT_TRUE(explained.empty());
-    EXPECT_EQ(model->GetValues().sName, sName);
+    EXPECT_EQ(*model->GetChange().sName, sName);
   }
 }
 

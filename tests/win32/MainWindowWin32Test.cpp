@@ -21,7 +21,7 @@
 #include "platform/MemoryRegistry.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
-#include "tests/app/AppTestRecords.h"
+#include "support/RecordBuilder.h"
 #include "tests/win32/DialogTemplateCheck.h"
 #include "tests/win32/ListViewAccess.h"
 #include "version/KestoVersion.h"
@@ -112,8 +112,8 @@ class MainWindowWin32Test : public ::testing::Test {
   std::vector<std::string> urls;
 };
 
-const KESTO_RECORD kFirst = MakeRecord(1, "First", 0x0A000001u);
-const KESTO_RECORD kSecond = MakeRecord(2, "Second", 0x0A000005u);
+const KESTO_RECORD kFirst = MakeDeviceRecord(1, "First", 0x0A000001u);
+const KESTO_RECORD kSecond = MakeDeviceRecord(2, "Second", 0x0A000005u);
 
 TEST_F(MainWindowWin32Test, WindowFollowsTheTemplate) {
   HWND hWnd = window->GetHwnd();
@@ -258,7 +258,7 @@ TEST_F(MainWindowWin32Test, PortColumnShowsADashBelowOne) {
   } kCases[] = {{0, "-"}, {-1, "-"}, {-70000, "-"}, {1, "1"}, {1444, "1444"}, {65535, "65535"}};
   uint8_t byLast = 10;
   for (const auto& test : kCases) {
-    KESTO_RECORD record = MakeRecord(byLast++, "Port", 0x0A000009u);
+    KESTO_RECORD record = MakeDeviceRecord(byLast++, "Port", 0x0A000009u);
     record.iPort = test.iPort;
     Answer(record);
     PassUntilRead();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "discovery/KestoWire.h"
+#include "formats/HexText.h"
 #include "platform/SleepMs.h"
 
 namespace {
@@ -26,17 +27,6 @@ void FillJunk(uint8_t (&byJunk)[kJunkBytes]) {
   std::memset(bogus.byMAC, 0xEE, sizeof bogus.byMAC);
   SetRecordName(bogus, "junk");
   kesto_wire::EncodeRecord(bogus, byJunk);
-}
-
-std::string HexText(const uint8_t* pData, size_t nLength) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string sText;
-  sText.reserve(nLength * 2);
-  for (size_t i = 0; i < nLength; ++i) {
-    sText += kDigits[pData[i] >> 4];
-    sText += kDigits[pData[i] & 15];
-  }
-  return sText;
 }
 
 std::string EndpointText(const platform::Ipv4Endpoint& endpoint) {
@@ -150,7 +140,7 @@ void DeviceSimulator::SendBurst(size_t nDevices, const platform::Ipv4Endpoint& t
 void DeviceSimulator::ApplySet(const uint8_t* pData) {
   const uint8_t* pRecord = pData + 4;
   const std::string sMAC = FormatMAC(pRecord + kesto_wire::kOffMAC);
-  const std::string sHex = HexText(pData, kesto_wire::kSetConfigSize);
+  const std::string sHex = HexBytes(pData, kesto_wire::kSetConfigSize);
   auto found = m_indexByMAC.find(MacKey(pRecord + kesto_wire::kOffMAC));
   if (found == m_indexByMAC.end()) {
     m_log << "set " << sMAC << " unknown " << sHex << std::endl;

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "formats/DeviceJson.h"
-#include "plan/SetRequest.h"
+#include "discovery/KestoRecordRules.h"
 
 std::vector<KESTO_RECORD> MakeSimDevices(int nCount, uint32_t dwSeed) {
   static const char* const kPlaces[] = {"Boiler Room", "Lobby", "Roof Unit", "Pump House", "Office", "Cellar",
@@ -38,7 +38,7 @@ std::vector<KESTO_RECORD> MakeSimDevices(int nCount, uint32_t dwSeed) {
     std::snprintf(record.szVersion, sizeof record.szVersion, "KST-%u.%u.%u", dwMajor, dwMinor, dwPatch);
     record.cType = static_cast<int8_t>(1 + random() % 5);
     record.shProtocol = static_cast<int16_t>(random() % 2);
-    record.wBaudRate = static_cast<uint16_t>(kDialogBaudRates[random() % kDialogBaudRates.size()] & 0xFFFF);
+    record.wBaudRate = BaudToWire(kDialogBaudRates[random() % kDialogBaudRates.size()]);
     record.byReserved1 = static_cast<uint8_t>(random());
     for (uint8_t& byByte : record.byReserved2) byByte = static_cast<uint8_t>(random());
     devices.push_back(record);

@@ -1,0 +1,16 @@
+#ifndef KESTO_FORMATS_DEVICEROWTEXTS_H
+#define KESTO_FORMATS_DEVICEROWTEXTS_H
+
+#include <array>
+#include <string>
+
+#include "discovery/KestoRecord.h"
+
+// The five texts of one device-list row: name, MAC address, IP address, port, version,
+// in UTF-8 (the device's texts with control characters escaped, see TerminalText).
+using DeviceRowTexts = std::array<std::string, 5>;
+
+// The row texts of a record, as the window's list and `kesto list` show them.
+DeviceRowTexts RowTextsOf(const KESTO_RECORD& record);
+
+#endif
