@@ -8,11 +8,10 @@
 #include <QPushButton>
 
 #include "app/DialogUnits.h"
-#include "app/EventPump.h"
+#include "app/ModalRun.h"
 #include "app/IPAddressEdit.h"
 #include "app/ProgramIcon.h"
 #include "app/logic/ConfigKestoModel.h"
-#include "app/logic/PollingLoop.h"
 
 namespace {
 
@@ -106,14 +105,7 @@ CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model, QWidget* pParent) : Q
 }
 
 bool CConfigKestoDlg::RunModal(const std::function<void()>& fnPass, const std::function<void(int)>& fnPause) {
-  bool bFinished = false;
-  const auto connection = connect(this, &QDialog::finished, this, [&bFinished] { bFinished = true; });
-  setWindowModality(Qt::ApplicationModal);
-  show();
-  m_pName->setFocus(Qt::OtherFocusReason);
-  CPollingLoop::Run({[&bFinished] { return bFinished; }, &ProcessWaitingEvents, fnPause, fnPass});
-  disconnect(connection);
-  return result() == QDialog::Accepted;
+  return RunModalWithPasses(*this, m_pName, fnPass, fnPause);
 }
 
 void CConfigKestoDlg::OnSelchangeType(int iIndex) {

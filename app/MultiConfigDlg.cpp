@@ -9,12 +9,11 @@
 #include <QVBoxLayout>
 
 #include "app/DialogUnits.h"
-#include "app/EventPump.h"
+#include "app/ModalRun.h"
 #include "app/PlanPreviewList.h"
 #include "app/ProgramIcon.h"
 #include "app/logic/MultiConfigForm.h"
 #include "app/logic/PlanPreviewTable.h"
-#include "app/logic/PollingLoop.h"
 
 namespace {
 
@@ -143,12 +142,5 @@ void CMultiConfigDlg::OnEdited() {
 }
 
 bool CMultiConfigDlg::RunModal(const std::function<void()>& fnPass, const std::function<void(int)>& fnPause) {
-  bool bFinished = false;
-  const auto connection = connect(this, &QDialog::finished, this, [&bFinished] { bFinished = true; });
-  setWindowModality(Qt::ApplicationModal);
-  show();
-  m_pName->setFocus(Qt::OtherFocusReason);
-  CPollingLoop::Run({[&bFinished] { return bFinished; }, &ProcessWaitingEvents, fnPause, fnPass});
-  disconnect(connection);
-  return result() == QDialog::Accepted;
+  return RunModalWithPasses(*this, m_pName, fnPass, fnPause);
 }

@@ -152,11 +152,11 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QComboBox* m_pAdapter;
   QToolButton* m_pTargets;
   QPushButton* m_pExport;
-  QToolButton* m_pPlans;
   QTreeWidget* m_ctlList;
   QLabel* m_pEmpty;
   QPushButton* m_pBasicConfig;
   QPushButton* m_pLaunch;
+  QToolButton* m_pPlans;
   QPushButton* m_pNewestFirst;
   QPushButton* m_pAbout;
   QLabel* m_pStatus;

@@ -554,8 +554,8 @@ class MainWindowTest : public QObject {
   }
 
   void severalSelectedRowsOpenTheFormWithItsPlan() {
-    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u), MakeRecord(2, "Second", 0x0A000006u),
-                              MakeRecord(3, "Third", 0x0A000007u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u), MakeDeviceRecord(2, "Second", 0x0A000006u),
+                              MakeDeviceRecord(3, "Third", 0x0A000007u)});
     window->show();
     QTreeWidget* pList = window->GetList();
     QCOMPARE(pList->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -592,7 +592,7 @@ class MainWindowTest : public QObject {
   }
 
   void applyPlanPreviewsThenSendsAndBackUpWritesEveryDevice() {
-    auto window = MakeWindow({MakeRecord(1, "First", 0x0A000005u), MakeRecord(2, "Second", 0x0A000006u)});
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u), MakeDeviceRecord(2, "Second", 0x0A000006u)});
     QTemporaryDir dir;
     const QString sPlan = dir.filePath(QStringLiteral("plan.json"));
     QFile plan(sPlan);

@@ -18,7 +18,7 @@ namespace {
 // A holds what no dialog can show: a full 28-byte name, type 7, protocol 5, baud
 // 12345 and reserved bytes; none of it may change unless its field is filled in.
 KESTO_RECORD Odd() {
-  KESTO_RECORD record = MakeRecord(0x01, "", 0xC0A8010Au);
+  KESTO_RECORD record = MakeDeviceRecord(0x01, "", 0xC0A8010Au);
   SetRecordNameField(record, "ABCDEFGHIJKLMNOPQRSTUVWXYZ01");
   record.cType = 7;
   record.shProtocol = 5;
@@ -28,9 +28,9 @@ KESTO_RECORD Odd() {
   return record;
 }
 const KESTO_RECORD kA = Odd();
-const KESTO_RECORD kB = MakeRecord(0x02, "Attic", 0xC0A8010Bu);
-const KESTO_RECORD kC = MakeRecord(0x03, "Cellar", 0x0A010002u);  // holds 10.1.0.2
-const KESTO_RECORD kD = MakeRecord(0x04, "Office", 0xC0A8010Du);
+const KESTO_RECORD kB = MakeDeviceRecord(0x02, "Attic", 0xC0A8010Bu);
+const KESTO_RECORD kC = MakeDeviceRecord(0x03, "Cellar", 0x0A010002u);  // holds 10.1.0.2
+const KESTO_RECORD kD = MakeDeviceRecord(0x04, "Office", 0xC0A8010Du);
 
 class MultiConfigTest : public PresenterTest {
  protected:
@@ -167,7 +167,7 @@ TEST_F(MultiConfigTest, PreviewSaysOldAndNewPerDevice) {
 TEST_F(MultiConfigTest, OutcomesPerDeviceInTheStatusLineAndTheRows) {
   // Ten devices, so the run keeps at most eight awaiting their answers at once.
   std::vector<KESTO_RECORD> devices;
-  for (uint8_t i = 1; i <= 10; ++i) devices.push_back(MakeRecord(i, "dev " + std::to_string(i), 0xC0A80100u | i));
+  for (uint8_t i = 1; i <= 10; ++i) devices.push_back(MakeDeviceRecord(i, "dev " + std::to_string(i), 0xC0A80100u | i));
   for (const KESTO_RECORD& record : devices) Answer(record);
   PassUntilRead();
   for (int i = 0; i < 10; ++i) view.selectedRows.push_back(i);
