@@ -19,7 +19,7 @@ size_t Width(const std::string& sText) {
 
 }  // namespace
 
-std::vector<ReportLine> ReportLines(const PlanPreview& preview, const PlanRun* pRun) {
+std::vector<ReportLine> ReportLines(const PlanPreview& preview, const CPlanRun* pRun) {
   std::vector<ReportLine> lines;
   size_t nStep = 0;
   for (const PreviewDevice& device : preview.devices) {

@@ -21,7 +21,7 @@ struct ReportLine {
 // One line per device of the preview, in its order: not found, unchanged, or
 // the outcome of its step in the run (step i is the preview's i-th device with
 // changes); without a run those are "not sent".
-std::vector<ReportLine> ReportLines(const PlanPreview& preview, const PlanRun* pRun);
+std::vector<ReportLine> ReportLines(const PlanPreview& preview, const CPlanRun* pRun);
 
 // A table "MAC Address  Name  Result" (names made safe for a terminal, a
 // refusal as "refused: reason") and a line counting each outcome.

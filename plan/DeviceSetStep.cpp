@@ -12,11 +12,11 @@ CKestoInfo* FindEntry(const CKestoFinder& finder, const std::array<uint8_t, 6>& 
 
 }  // namespace
 
-DeviceSetStep::DeviceSetStep(const uint8_t byMAC[6], CKestoSettingsChange request) : m_request(std::move(request)) {
+CDeviceSetStep::CDeviceSetStep(const uint8_t byMAC[6], CKestoSettingsChange request) : m_request(std::move(request)) {
   std::memcpy(m_mac.data(), byMAC, m_mac.size());
 }
 
-DeviceSetStep::SendResult DeviceSetStep::Send(CKestoFinder& finder) {
+CDeviceSetStep::SendResult CDeviceSetStep::Send(CKestoFinder& finder) {
   const CKestoInfo* pInfo = FindEntry(finder, m_mac);
   if (pInfo == nullptr) return SendResult::kNoEntry;
   KESTO_RECORD record = pInfo->GetRecord();
@@ -28,7 +28,7 @@ DeviceSetStep::SendResult DeviceSetStep::Send(CKestoFinder& finder) {
   return SendResult::kSent;
 }
 
-bool DeviceSetStep::IsConfirmed(const CKestoFinder& finder, uint32_t dwWindowMs) {
+bool CDeviceSetStep::IsConfirmed(const CKestoFinder& finder, uint32_t dwWindowMs) {
   if (m_confirmation.GetSentTo().empty()) return false;
   m_confirmation.Update(
       finder, [this](const KESTO_RECORD& answer) { return m_request.IsAppliedIn(answer); }, dwWindowMs);

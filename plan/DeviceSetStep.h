@@ -14,11 +14,11 @@
 // confirmed only by answers from the addresses it went to directly, every one of
 // them showing every requested value. `kesto set` and `kesto apply` both go
 // through here, so the confirmation rule lives in one place.
-class DeviceSetStep {
+class CDeviceSetStep {
  public:
   enum class SendResult { kSent, kNoEntry, kSendFailed };
 
-  DeviceSetStep(const uint8_t byMAC[6], CKestoSettingsChange request);
+  CDeviceSetStep(const uint8_t byMAC[6], CKestoSettingsChange request);
 
   // Sends the datagram built from the finder's entry for the device; kNoEntry
   // (nothing sent) when the finder holds none.

@@ -47,7 +47,7 @@ bool ParseChoice(const std::string& sColumn, const std::string& sCell, PlanEntry
   *pText = sColumn == "type" ? TypeOption(sCell) : sColumn == "protocol" ? ProtocolOption(sCell) : sCell;
   CKestoSettingsChange one;
   std::string sError;
-  if (SetRequest::Parse(text, &one, &sError)) {
+  if (CSetRequest::Parse(text, &one, &sError)) {
     if (one.cType) pEntry->request.cType = one.cType;
     if (one.shProtocol) pEntry->request.shProtocol = one.shProtocol;
     if (one.wBaudRate) pEntry->request.wBaudRate = one.wBaudRate;
@@ -120,7 +120,7 @@ bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* 
   if (text.sIPAddress || text.sNetMask || text.sGateway || text.sDNS) {
     std::string sError;
     CKestoSettingsChange addresses;
-    if (!SetRequest::Parse(text, &addresses, &sError)) {
+    if (!CSetRequest::Parse(text, &addresses, &sError)) {
       // The option checks name their option ("--ip: ..."); a plan names its column.
       if (sError.rfind("--", 0) == 0) sError.erase(0, 2);
       return Fail(psError, sError);

@@ -14,18 +14,18 @@ const char* DeviceOutcomeText(DeviceOutcome outcome) {
   return "?";
 }
 
-PlanRun::PlanRun(size_t nSteps, size_t nParallel, uint32_t dwWaitMs)
+CPlanRun::CPlanRun(size_t nSteps, size_t nParallel, uint32_t dwWaitMs)
     : m_nParallel(std::max<size_t>(nParallel, 1)),
       m_dwWaitMs(dwWaitMs),
       m_outcomes(nSteps, DeviceOutcome::kNotSent),
       m_reasons(nSteps) {}
 
-void PlanRun::Finish(size_t i, DeviceOutcome outcome) {
+void CPlanRun::Finish(size_t i, DeviceOutcome outcome) {
   m_outcomes[i] = outcome;
   ++m_nDone;
 }
 
-size_t PlanRun::Pump(uint32_t dwNow, const SendFn& fnSend, const ConfirmedFn& fnConfirmed) {
+size_t CPlanRun::Pump(uint32_t dwNow, const SendFn& fnSend, const ConfirmedFn& fnConfirmed) {
   std::erase_if(m_awaiting, [&](const Awaiting& item) {
     if (fnConfirmed(item.nStep)) Finish(item.nStep, DeviceOutcome::kConfirmed);
     else if (static_cast<uint32_t>(dwNow - item.dwSent) >= m_dwWaitMs) Finish(item.nStep, DeviceOutcome::kNotConfirmed);
@@ -47,7 +47,7 @@ size_t PlanRun::Pump(uint32_t dwNow, const SendFn& fnSend, const ConfirmedFn& fn
   return nStarted;
 }
 
-void PlanRun::Stop() {
+void CPlanRun::Stop() {
   for (const Awaiting& item : m_awaiting) Finish(item.nStep, DeviceOutcome::kNotConfirmed);
   m_awaiting.clear();
   for (; m_nNext < m_outcomes.size(); ++m_nNext) Finish(m_nNext, DeviceOutcome::kNotSent);

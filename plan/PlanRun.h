@@ -16,14 +16,14 @@ const char* DeviceOutcomeText(DeviceOutcome outcome);
 // confirmation at once; each has dwWaitMs from its send to be confirmed. It
 // holds no socket: the caller's loop calls Pump once per pass with the clock
 // and two callbacks, so any loop (the command line's, a window's timer) drives it.
-class PlanRun {
+class CPlanRun {
  public:
   // Sends step i: empty when sent, else why not (the step is then refused).
   using SendFn = std::function<std::string(size_t)>;
   // True when step i's device now shows its new values.
   using ConfirmedFn = std::function<bool(size_t)>;
 
-  PlanRun(size_t nSteps, size_t nParallel, uint32_t dwWaitMs);
+  CPlanRun(size_t nSteps, size_t nParallel, uint32_t dwWaitMs);
 
   // Settles the steps awaiting confirmation (confirmed, or their wait is over),
   // then starts steps in order while fewer than nParallel await. Returns how

@@ -54,7 +54,7 @@ std::string ProtocolOptionWords(std::string_view sLastJoin) {
   return Words(kDialogProtocols, ProtocolOptionWord, sLastJoin);
 }
 
-bool SetRequest::Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError) {
+bool CSetRequest::Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError) {
   CKestoSettingsChange request;
   if (text.sName) {
     // A name given is a new one, so it must leave room for the NUL; one left out stays

@@ -32,7 +32,7 @@ std::string ProtocolOptionWords(std::string_view sLastJoin);
 // Reads the typed options into a settings change, each field the way the
 // configuration dialog hands it back (type code, protocol 0 or 1, the baud rate
 // cut to 16 bits); the name typed in UTF-8 becomes the record's Latin-1 bytes.
-class SetRequest {
+class CSetRequest {
  public:
   // Checks every option; on the first bad one returns false with a message
   // that names it. Refuses a request with no field at all.

@@ -78,16 +78,16 @@ bool ParseAssignment(const ApplyOptions& options, AddressAssignment* pAssignment
 }
 
 // Sends the changed devices' settings and follows them until each is settled.
-void SendChanges(FinderSession& session, const std::vector<const PreviewDevice*>& changed, const ApplyOptions& options,
-                 uint32_t dwWaitMs, PlanRun* pRun, std::ostream& err, const volatile std::sig_atomic_t* pbStop) {
+void SendChanges(CFinderSession& session, const std::vector<const PreviewDevice*>& changed, const ApplyOptions& options,
+                 uint32_t dwWaitMs, CPlanRun* pRun, std::ostream& err, const volatile std::sig_atomic_t* pbStop) {
   CKestoFinder& finder = session.Finder();
-  std::vector<DeviceSetStep> steps;
+  std::vector<CDeviceSetStep> steps;
   for (const PreviewDevice* pDevice : changed) steps.emplace_back(pDevice->mac.data(), pDevice->change);
   auto send = [&](size_t i) -> std::string {
     switch (steps[i].Send(finder)) {
-      case DeviceSetStep::SendResult::kSent: return {};
-      case DeviceSetStep::SendResult::kNoEntry: return "no answer to build the datagram from";
-      case DeviceSetStep::SendResult::kSendFailed: return "the set-configuration datagram could not be sent";
+      case CDeviceSetStep::SendResult::kSent: return {};
+      case CDeviceSetStep::SendResult::kNoEntry: return "no answer to build the datagram from";
+      case CDeviceSetStep::SendResult::kSendFailed: return "the set-configuration datagram could not be sent";
     }
     return "?";
   };
@@ -164,7 +164,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   }
 
   int iExitCode = kExitOk;
-  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  auto pSession = CFinderSession::Open(options.target, err, &iExitCode);
   if (!pSession) return iExitCode;
   CKestoFinder& finder = pSession->Finder();
   const uint32_t dwWaitMs = pSession->WaitMs(options.iWaitMs, options.bWaitGiven);
@@ -216,7 +216,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   std::vector<const PreviewDevice*> changed;
   for (const PreviewDevice& device : preview.devices)
     if (device.HasChanges()) changed.push_back(&device);
-  PlanRun run(changed.size(), static_cast<size_t>(options.iParallel), dwWaitMs);
+  CPlanRun run(changed.size(), static_cast<size_t>(options.iParallel), dwWaitMs);
   if (!changed.empty()) SendChanges(*pSession, changed, options, dwWaitMs, &run, err, pbStop);
 
   const std::vector<ReportLine> lines = ReportLines(preview, &run);

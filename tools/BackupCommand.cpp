@@ -27,7 +27,7 @@ int RunBackup(const BackupOptions& options, std::ostream& out, std::ostream& err
     return kExitBadInput;
   }
   int iExitCode = kExitOk;
-  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  auto pSession = CFinderSession::Open(options.target, err, &iExitCode);
   if (!pSession) return iExitCode;
   if (!pSession->ProbeNow(err)) return kExitNetwork;
   pSession->RunPasses(pSession->WaitMs(options.iWaitMs, options.bWaitGiven), nullptr);

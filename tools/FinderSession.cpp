@@ -58,7 +58,7 @@ bool BuildDestinations(const TargetOptions& target, bool bDefaultTarget, KestoDe
 
 }  // namespace
 
-std::unique_ptr<FinderSession> FinderSession::Open(const TargetOptions& target, std::ostream& err,
+std::unique_ptr<CFinderSession> CFinderSession::Open(const TargetOptions& target, std::ostream& err,
                                                    int* piExitCode) {
   KestoFinderOptions options;
   if (!ParseAddress(target.sBroadcast, &options.endpTarget.dwAddress)) {
@@ -103,10 +103,10 @@ std::unique_ptr<FinderSession> FinderSession::Open(const TargetOptions& target, 
   // Said once, before any answer: a listing cut short by the OS would otherwise look complete.
   const std::string sNotice = ReceiveRoomNotice(pFinder->GetSocket(), pFinder->GetMaxEntries());
   if (!sNotice.empty()) err << "kesto: note: " << sNotice << "\n";
-  return std::unique_ptr<FinderSession>(new FinderSession(std::move(pFinder)));
+  return std::unique_ptr<CFinderSession>(new CFinderSession(std::move(pFinder)));
 }
 
-bool FinderSession::ProbeNow(std::ostream& err) {
+bool CFinderSession::ProbeNow(std::ostream& err) {
   if (m_pFinder->SendProbe() >= 0) return true;
   const platform::Ipv4Endpoint& target = m_pFinder->GetTarget();
   if (m_pFinder->GetDestinations().bLimitedBroadcast && m_pFinder->GetDestinations().vecInterfaces.empty()) {
@@ -118,15 +118,15 @@ bool FinderSession::ProbeNow(std::ostream& err) {
   return false;
 }
 
-bool FinderSession::CanJudgeSubnets() const {
+bool CFinderSession::CanJudgeSubnets() const {
   return m_pFinder->GetTarget().dwAddress == platform::kLimitedBroadcast && m_pFinder->HasInterfaceTable();
 }
 
-bool FinderSession::IsOnLocalSubnet(uint32_t dwIP) const {
+bool CFinderSession::IsOnLocalSubnet(uint32_t dwIP) const {
   return CKestoAddressCheck::IsOnLocalSubnet(dwIP, m_pFinder->GetInterfaces());
 }
 
-bool FinderSession::RunPasses(uint32_t dwDurationMs, const std::function<bool()>& afterPass,
+bool CFinderSession::RunPasses(uint32_t dwDurationMs, const std::function<bool()>& afterPass,
                               const volatile std::sig_atomic_t* pbStop) {
   CKestoFinder& finder = *m_pFinder;
   const uint32_t dwStart = finder.Now();

@@ -24,11 +24,11 @@ struct TargetOptions {
 
 // A finder for one command, and the loop that drives it: probes at once and
 // then as the finder does, and takes every waiting answer as it arrives.
-class FinderSession {
+class CFinderSession {
  public:
   // Checks the target and opens the socket; on failure writes the reason to
   // err and returns null with *piExitCode set (bad input or network error).
-  static std::unique_ptr<FinderSession> Open(const TargetOptions& target, std::ostream& err, int* piExitCode);
+  static std::unique_ptr<CFinderSession> Open(const TargetOptions& target, std::ostream& err, int* piExitCode);
 
   CKestoFinder& Finder() { return *m_pFinder; }
 
@@ -53,7 +53,7 @@ class FinderSession {
                  const volatile std::sig_atomic_t* pbStop = nullptr);
 
  private:
-  explicit FinderSession(std::unique_ptr<CKestoFinder> pFinder) : m_pFinder(std::move(pFinder)) {}
+  explicit CFinderSession(std::unique_ptr<CKestoFinder> pFinder) : m_pFinder(std::move(pFinder)) {}
 
   std::unique_ptr<CKestoFinder> m_pFinder;
 };

@@ -29,7 +29,7 @@ void WarnDuplicates(const CKestoAddressCheck& check, std::ostream& err) {
 
 int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
   int iExitCode = kExitOk;
-  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  auto pSession = CFinderSession::Open(options.target, err, &iExitCode);
   if (!pSession) return iExitCode;
   if (!pSession->ProbeNow(err)) return kExitNetwork;
   CKestoFinder& finder = pSession->Finder();

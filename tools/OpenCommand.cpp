@@ -14,7 +14,7 @@ int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err) {
     return kExitBadInput;
   }
   int iExitCode = kExitOk;
-  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  auto pSession = CFinderSession::Open(options.target, err, &iExitCode);
   if (!pSession) return iExitCode;
   CKestoFinder& finder = pSession->Finder();
   if (!pSession->ProbeNow(err)) return kExitNetwork;

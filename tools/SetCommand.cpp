@@ -17,12 +17,12 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   }
   CKestoSettingsChange request;
   std::string sError;
-  if (!SetRequest::Parse(options.fields, &request, &sError)) {
+  if (!CSetRequest::Parse(options.fields, &request, &sError)) {
     err << "kesto set: " << sError << "\n";
     return kExitBadInput;
   }
   int iExitCode = kExitOk;
-  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  auto pSession = CFinderSession::Open(options.target, err, &iExitCode);
   if (!pSession) return iExitCode;
   CKestoFinder& finder = pSession->Finder();
   const std::string sMAC = FormatMAC(byMAC);
@@ -42,8 +42,8 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   WarnSeveralSenders(finder, byMAC, "kesto set", err);
 
   // Built from the bytes the device sent, so whatever we do not set goes back unchanged.
-  DeviceSetStep step(byMAC, request);
-  if (step.Send(finder) != DeviceSetStep::SendResult::kSent) {
+  CDeviceSetStep step(byMAC, request);
+  if (step.Send(finder) != CDeviceSetStep::SendResult::kSent) {
     err << "kesto set: the set-configuration datagram for " << sMAC << " could not be sent\n";
     return kExitNetwork;
   }

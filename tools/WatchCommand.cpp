@@ -83,7 +83,7 @@ void PrintRefused(std::ostream& out, std::ostream& err, bool bJson, const CKesto
 int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
              const volatile std::sig_atomic_t* pbStop) {
   int iExitCode = kExitOk;
-  auto pSession = FinderSession::Open(options.target, err, &iExitCode);
+  auto pSession = CFinderSession::Open(options.target, err, &iExitCode);
   if (!pSession) return iExitCode;
   if (!pSession->ProbeNow(err)) return kExitNetwork;
   CKestoFinder& finder = pSession->Finder();

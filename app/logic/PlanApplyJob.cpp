@@ -17,9 +17,9 @@ void CPlanApplyJob::Pump(CKestoFinder& finder, std::vector<uint64_t>* pSettled) 
   if (m_run.IsDone()) return;
   auto send = [&](size_t i) -> std::string {
     switch (m_steps[i].Send(finder)) {
-      case DeviceSetStep::SendResult::kSent: return {};
-      case DeviceSetStep::SendResult::kNoEntry: return "no answer to build the datagram from";
-      case DeviceSetStep::SendResult::kSendFailed: return "the set-configuration datagram could not be sent";
+      case CDeviceSetStep::SendResult::kSent: return {};
+      case CDeviceSetStep::SendResult::kNoEntry: return "no answer to build the datagram from";
+      case CDeviceSetStep::SendResult::kSendFailed: return "the set-configuration datagram could not be sent";
     }
     return "?";
   };

@@ -50,10 +50,10 @@ class CPlanApplyJob {
   void Settle(size_t nStep, std::vector<uint64_t>* pSettled);
 
   PlanPreview m_preview;
-  std::vector<DeviceSetStep> m_steps;
+  std::vector<CDeviceSetStep> m_steps;
   std::vector<size_t> m_lineOfStep;
   std::vector<bool> m_settled;
-  PlanRun m_run;
+  CPlanRun m_run;
   std::vector<ReportLine> m_lines;
   std::unordered_map<uint64_t, size_t> m_lineByKey;
   bool m_bProbeDue = false;

@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(AddressToText, ListsTheBytesLowestFirst) {
+TEST(AddressToTextTest, ListsTheBytesLowestFirst) {
   // Memory bytes 192, 168, 0, 10 in network order.
   uint32_t dwValue = 192u | 168u << 8 | 0u << 16 | 10u << 24;
   EXPECT_EQ(AddressToText(dwValue), "192.168.0.10");
@@ -20,7 +20,7 @@ TEST(AddressToText, ListsTheBytesLowestFirst) {
   EXPECT_EQ(AddressToText(0xFFFFFFFFu), "255.255.255.255");
 }
 
-TEST(SockAddr, MakeFillsFamilyBytesAndNetworkOrderPortAndLeavesTheRest) {
+TEST(SockAddrTest, MakeFillsFamilyBytesAndNetworkOrderPortAndLeavesTheRest) {
   platform::SocketAddress address;
   std::memset(address.byZero, 0x5A, sizeof address.byZero);
   MakeSockAddr(address, 10, 1, 2, 3, 8080);
@@ -47,13 +47,13 @@ struct IsAddressCase {
 
 void PrintTo(const IsAddressCase& c, std::ostream* pOut) { *pOut << '"' << c.pszText << '"'; }
 
-class IsAddressTextCases : public testing::TestWithParam<IsAddressCase> {};
+class IsAddressTextTableTest : public testing::TestWithParam<IsAddressCase> {};
 
-TEST_P(IsAddressTextCases, TestsOnlyTheCharactersAroundTheDots) {
+TEST_P(IsAddressTextTableTest, TestsOnlyTheCharactersAroundTheDots) {
   EXPECT_EQ(IsAddressText(GetParam().pszText), GetParam().bExpected) << '"' << GetParam().pszText << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, IsAddressTextCases,
+INSTANTIATE_TEST_SUITE_P(Texts, IsAddressTextTableTest,
                          testing::Values(IsAddressCase{"10.0.0.1", true}, IsAddressCase{"1a2.3b4.5.6", true},
                                          IsAddressCase{"999.999.999.999", true},
                                          IsAddressCase{"1.2.3.4.5.6", true}, IsAddressCase{"x1.2.3.4junk", true},
@@ -81,9 +81,9 @@ struct ParseCase {
 
 void PrintTo(const ParseCase& c, std::ostream* pOut) { *pOut << c.pszName; }
 
-class ParseAddressTextCases : public testing::TestWithParam<ParseCase> {};
+class ParseAddressTextTableTest : public testing::TestWithParam<ParseCase> {};
 
-TEST_P(ParseAddressTextCases, ReadsTheNumbersAndBlanksTheSeparators) {
+TEST_P(ParseAddressTextTableTest, ReadsTheNumbersAndBlanksTheSeparators) {
   const ParseCase& c = GetParam();
   std::string sText = c.pszText;
   uint8_t by[4] = {0xEE, 0xEE, 0xEE, 0xEE};
@@ -103,7 +103,7 @@ TEST_P(ParseAddressTextCases, ReadsTheNumbersAndBlanksTheSeparators) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, ParseAddressTextCases,
+    Texts, ParseAddressTextTableTest,
     testing::Values(
         ParseCase{"MarkerAndPort", "IP=10.1.2.3:80\r", "IP=", true, true, {10, 1, 2, 3}, 80, "IP=10 1 2 3 80 "},
         ParseCase{"MarkerWithoutPortStopsAtColon", "IP=10.1.2.3:80\r", "IP=", false, true, {10, 1, 2, 3}, 0,
@@ -131,7 +131,7 @@ std::unique_ptr<char[]> Unterminated(const char* pszText, size_t* pnSize) {
   return pText;
 }
 
-TEST(ParseAddressText, StaysInsideATextWithoutTerminator) {
+TEST(ParseAddressTextTest, StaysInsideATextWithoutTerminator) {
   size_t nSize = 0;
   auto pText = Unterminated("1.2.3.4", &nSize);
   uint8_t by[4] = {};
@@ -151,7 +151,7 @@ TEST(ParseAddressText, StaysInsideATextWithoutTerminator) {
   EXPECT_FALSE(ParseAddressText(pText.get(), nSize, "IP=", nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
-TEST(ParseAddressText, SizeShorterThanTheStringEndsTheText) {
+TEST(ParseAddressTextTest, SizeShorterThanTheStringEndsTheText) {
   char szText[] = "10.1.2.3:80";
   uint8_t by4 = 0;
   // Only "10.1.2" is the text: two dots, so the third is missing.
@@ -163,7 +163,7 @@ TEST(ParseAddressText, SizeShorterThanTheStringEndsTheText) {
   EXPECT_STREQ(szFour, "10 1 2 3:80");
 }
 
-TEST(ParseAddressText, NulInsideTheSizeEndsTheText) {
+TEST(ParseAddressTextTest, NulInsideTheSizeEndsTheText) {
   char szText[] = "1.2.3.4\0:80";
   int32_t iPort = 0;
   EXPECT_FALSE(ParseAddressText(szText, sizeof szText, nullptr, nullptr, nullptr, nullptr, nullptr, &iPort));

@@ -98,7 +98,7 @@ std::string ReadStream(SocketHandle s, size_t nSize) {
   return sData;
 }
 
-TEST(SocketHelpers, NonBlockingReceiveReturnsAtOnceAndBlockingWaitsForData) {
+TEST(SocketHelpersTest, NonBlockingReceiveReturnsAtOnceAndBlockingWaitsForData) {
   OwnedSocket receiver(BoundUdp());
   OwnedSocket sender(BoundUdp());
   ASSERT_NE(receiver.Get(), kInvalidSocket);
@@ -115,7 +115,7 @@ TEST(SocketHelpers, NonBlockingReceiveReturnsAtOnceAndBlockingWaitsForData) {
   EXPECT_FALSE(SetBlocking(kInvalidSocket));
 }
 
-TEST(SocketHelpers, PendingBytesCountsWaitingDataAndClearsOnFailure) {
+TEST(SocketHelpersTest, PendingBytesCountsWaitingDataAndClearsOnFailure) {
   OwnedSocket receiver(BoundUdp());
   OwnedSocket sender(BoundUdp());
   unsigned long ulQue = 99;
@@ -140,7 +140,7 @@ TEST(SocketHelpers, PendingBytesCountsWaitingDataAndClearsOnFailure) {
   EXPECT_EQ(ulQue, 0u);
 }
 
-TEST(SocketHelpers, ReadyToSendUntilTheSendBufferIsFull) {
+TEST(SocketHelpersTest, ReadyToSendUntilTheSendBufferIsFull) {
   EXPECT_FALSE(IsReadyToSend(kInvalidSocket));
   OwnedSocket udp(BoundUdp());
   EXPECT_TRUE(IsReadyToSend(udp.Get()));
@@ -158,7 +158,7 @@ TEST(SocketHelpers, ReadyToSendUntilTheSendBufferIsFull) {
   EXPECT_FALSE(IsReadyToSend(pair.client.Get()));
 }
 
-TEST(SocketHelpers, ReceiveExactIsTrueOnlyForTheWholeSize) {
+TEST(SocketHelpersTest, ReceiveExactIsTrueOnlyForTheWholeSize) {
   OwnedSocket receiver(BoundUdp());
   OwnedSocket sender(BoundUdp());
   SocketAddress to = Loopback(PortOf(receiver.Get()));
@@ -187,7 +187,7 @@ TEST(SocketHelpers, ReceiveExactIsTrueOnlyForTheWholeSize) {
   EXPECT_FALSE(ReceiveExact(receiver.Get(), byBuffer, sizeof byBuffer, nullptr)) << "nothing left waiting";
 }
 
-TEST(SocketHelpers, ReceiveDatagramGivesTheCountOrMinusOne) {
+TEST(SocketHelpersTest, ReceiveDatagramGivesTheCountOrMinusOne) {
   OwnedSocket receiver(BoundUdp());
   OwnedSocket sender(BoundUdp());
   SocketAddress to = Loopback(PortOf(receiver.Get()));
@@ -209,7 +209,7 @@ TEST(SocketHelpers, ReceiveDatagramGivesTheCountOrMinusOne) {
   EXPECT_EQ(ReceiveDatagram(kInvalidSocket, byBuffer, sizeof byBuffer, nullptr), -1);
 }
 
-TEST(SocketHelpers, SendStringSendsTheCharactersWithoutTerminator) {
+TEST(SocketHelpersTest, SendStringSendsTheCharactersWithoutTerminator) {
   TcpPair pair;
   MakeTcpPair(&pair);
   EXPECT_TRUE(SendString(pair.client.Get(), "GET /\r\n"));
@@ -223,7 +223,7 @@ TEST(SocketHelpers, SendStringSendsTheCharactersWithoutTerminator) {
   EXPECT_FALSE(SendString(unconnected.Get(), "abc"));
 }
 
-TEST(SocketHelpers, CloseSocketEndsTheConnection) {
+TEST(SocketHelpersTest, CloseSocketEndsTheConnection) {
   TcpPair pair;
   MakeTcpPair(&pair);
   CloseSocket(pair.server.Release());
@@ -232,7 +232,7 @@ TEST(SocketHelpers, CloseSocketEndsTheConnection) {
   EXPECT_EQ(ReceiveDatagram(pair.client.Get(), byBuffer, sizeof byBuffer, nullptr), 0) << "the peer saw the close";
 }
 
-TEST(ServiceHost, ConnectUsesTheLowSixteenBitsOfThePort) {
+TEST(ServiceHostTest, ConnectUsesTheLowSixteenBitsOfThePort) {
   OwnedSocket listener(platform::OpenStreamSocket());
   ASSERT_TRUE(platform::BindSocket(listener.Get(), Loopback(0)));
   ASSERT_TRUE(platform::ListenSocket(listener.Get(), 1));
@@ -242,19 +242,19 @@ TEST(ServiceHost, ConnectUsesTheLowSixteenBitsOfThePort) {
   EXPECT_NE(server.Get(), kInvalidSocket);
 }
 
-TEST(ServiceHost, RefusedConnectionGivesMinusOne) {
+TEST(ServiceHostTest, RefusedConnectionGivesMinusOne) {
   // Bound but not listening: the connection is refused at once.
   OwnedSocket bound(platform::OpenStreamSocket());
   ASSERT_TRUE(platform::BindSocket(bound.Get(), Loopback(0)));
   EXPECT_EQ(ConnectToNamedHost("127.0.0.1", PortOf(bound.Get())), kInvalidSocket);
 }
 
-TEST(ServiceHost, FixedNameIsAReservedName) {
+TEST(ServiceHostTest, FixedNameIsAReservedName) {
   // Nothing may reach a real host until the maker's name is known.
   EXPECT_TRUE(std::string(kServiceHostName).ends_with(".example")) << kServiceHostName;
 }
 
-TEST(LocalAddress, TableListsLoopback) {
+TEST(LocalAddressTest, TableListsLoopback) {
   unsigned uCount = GetLocalAddressCount();
   ASSERT_GT(uCount, 0u);
   const uint32_t dwLoopback = 127u | 1u << 24;  // bytes 127, 0, 0, 1 in memory
@@ -271,7 +271,7 @@ TEST(LocalAddress, TableListsLoopback) {
   EXPECT_TRUE(bFound);
 }
 
-TEST(LocalAddress, EntryPastTheEndLeavesTheOutputsUntouched) {
+TEST(LocalAddressTest, EntryPastTheEndLeavesTheOutputsUntouched) {
   unsigned uCount = GetLocalAddressCount();
   uint32_t dwMask = 0xDEAD;
   uint32_t dwAddress = 0xBEEF;
@@ -287,7 +287,7 @@ TEST(LocalAddress, EntryPastTheEndLeavesTheOutputsUntouched) {
   EXPECT_EQ(GetSockAddrText(address), "9.9.9.9");
 }
 
-TEST(LocalAddress, GetLocalAddressWritesOnlyTheAddressField) {
+TEST(LocalAddressTest, GetLocalAddressWritesOnlyTheAddressField) {
   SocketAddress address;
   MakeSockAddr(address, 9, 9, 9, 9, 4321);
   std::memset(address.byZero, 0x77, sizeof address.byZero);

@@ -21,9 +21,9 @@ struct ProcessZoneCase {
 
 void PrintTo(const ProcessZoneCase& c, std::ostream* pOut) { *pOut << c.pszZone; }
 
-class TimeServerProcessZone : public testing::TestWithParam<ProcessZoneCase> {};
+class TimeServerProcessZoneTest : public testing::TestWithParam<ProcessZoneCase> {};
 
-TEST_P(TimeServerProcessZone, ReportsTheZoneBiasAndLeavesTheMarchNovemberRuleInEffect) {
+TEST_P(TimeServerProcessZoneTest, ReportsTheZoneBiasAndLeavesTheMarchNovemberRuleInEffect) {
   ScopedTz scoped(GetParam().pszZone);
   MemoryRegistry registry;
   CTimeServer server(platform::SystemTimeZone(), registry);
@@ -44,7 +44,7 @@ TEST_P(TimeServerProcessZone, ReportsTheZoneBiasAndLeavesTheMarchNovemberRuleInE
   EXPECT_EQ(now.lBias, -180);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zones, TimeServerProcessZone,
+INSTANTIATE_TEST_SUITE_P(Zones, TimeServerProcessZoneTest,
                          testing::Values(ProcessZoneCase{"Australia/Sydney", -10.0},
                                          ProcessZoneCase{"Asia/Tokyo", -9.0},
                                          ProcessZoneCase{"Asia/Kolkata", -5.5},
@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Zones, TimeServerProcessZone,
                            return sName;
                          });
 
-TEST(TimeServerInstance, CreateFetchAndDestroyTheOneInstance) {
+TEST(TimeServerInstanceTest, CreateFetchAndDestroyTheOneInstance) {
   DestroyTimeServer();
   EXPECT_EQ(GetTimeServer(), nullptr);
   ScopedTz scoped("Asia/Tokyo");

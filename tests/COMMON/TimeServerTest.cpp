@@ -46,7 +46,7 @@ TimeZoneInformation SydneyLike() {
   return info;
 }
 
-TEST(TimeServer, ConstructionAppliesTheFixedRuleKeepingTimesBiasesAndNames) {
+TEST(TimeServerTest, ConstructionAppliesTheFixedRuleKeepingTimesBiasesAndNames) {
   FakeZone zone;
   zone.m_info = SydneyLike();
   zone.m_info.szStandardName[0] = u'S';
@@ -64,7 +64,7 @@ TEST(TimeServer, ConstructionAppliesTheFixedRuleKeepingTimesBiasesAndNames) {
   EXPECT_DOUBLE_EQ(server.GetBias(), -10.0);
 }
 
-TEST(TimeServer, FailedQueryIsKeptAndTheRuleStillApplied) {
+TEST(TimeServerTest, FailedQueryIsKeptAndTheRuleStillApplied) {
   FakeZone zone;
   zone.m_dwId = platform::kTimeZoneIdInvalid;
   MemoryRegistry registry;
@@ -75,7 +75,7 @@ TEST(TimeServer, FailedQueryIsKeptAndTheRuleStillApplied) {
   EXPECT_DOUBLE_EQ(server.GetBias(), 0.0);
 }
 
-TEST(TimeServer, SetBiasAppliesAFreshQueryAndKeepsTheBiasEvenWhenRefused) {
+TEST(TimeServerTest, SetBiasAppliesAFreshQueryAndKeepsTheBiasEvenWhenRefused) {
   FakeZone zone;
   zone.m_info = SydneyLike();
   MemoryRegistry registry;
@@ -117,9 +117,9 @@ const std::vector<uint8_t> kDayTooLong(40, 0xAA);  // beyond the 32-byte read: n
 
 void PrintTo(const RegistryCase& c, std::ostream* pOut) { *pOut << c.pszName; }
 
-class TimeServerRegistry : public testing::TestWithParam<RegistryCase> {};
+class TimeServerRegistryTest : public testing::TestWithParam<RegistryCase> {};
 
-TEST_P(TimeServerRegistry, RewritesBothValuesOnlyWhenOneReadsDifferent) {
+TEST_P(TimeServerRegistryTest, RewritesBothValuesOnlyWhenOneReadsDifferent) {
   const RegistryCase& c = GetParam();
   MemoryRegistry registry;
   if (c.bKey) registry.CreateKey(RegistryRoot::kLocalMachine, kTimeZoneKeyPath);
@@ -150,7 +150,7 @@ TEST_P(TimeServerRegistry, RewritesBothValuesOnlyWhenOneReadsDifferent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, TimeServerRegistry,
+    Cases, TimeServerRegistryTest,
     testing::Values(RegistryCase{"BothEqual", true, &kDayStart, &kStdStart, false},
                     RegistryCase{"DaylightDiffersStandardMissing", true, &kDayOther, nullptr, true},
                     RegistryCase{"StandardDiffersOnly", true, &kDayStart, &kStdOther, true},

@@ -34,7 +34,7 @@ class QuietZone : public platform::TimeZoneAccess {
   int m_iApplied = 0;
 };
 
-class UserKeyTimeServer : public testing::Test {
+class UserKeyTimeServerTest : public testing::Test {
  protected:
   void SetUp() override {
     m_sPath = "Software\\KestoManagerTests\\TimeServer-" + std::to_string(platform::GetTickCount32());
@@ -76,7 +76,7 @@ class UserKeyTimeServer : public testing::Test {
   std::string m_sPath;
 };
 
-TEST_F(UserKeyTimeServer, BothValuesMissingWritesNothing) {
+TEST_F(UserKeyTimeServerTest, BothValuesMissingWritesNothing) {
   QuietZone zone;
   CTimeServer server(zone, m_registry, Key());
   EXPECT_EQ(zone.m_iApplied, 1);
@@ -84,7 +84,7 @@ TEST_F(UserKeyTimeServer, BothValuesMissingWritesNothing) {
   EXPECT_TRUE(Read(kStandardStartValue).empty());
 }
 
-TEST_F(UserKeyTimeServer, OneDifferentValueRewritesBothInTheGivenKey) {
+TEST_F(UserKeyTimeServerTest, OneDifferentValueRewritesBothInTheGivenKey) {
   Write(kDaylightStartValue, {0, 0, 4, 0, 0, 0, 1, 0, 2, 0, 0, 0, 0, 0, 0, 0});
   QuietZone zone;
   CTimeServer server(zone, m_registry, Key());
@@ -93,7 +93,7 @@ TEST_F(UserKeyTimeServer, OneDifferentValueRewritesBothInTheGivenKey) {
   EXPECT_DOUBLE_EQ(server.GetBias(), -1.0);
 }
 
-TEST_F(UserKeyTimeServer, EqualValuesStayAsTheyAre) {
+TEST_F(UserKeyTimeServerTest, EqualValuesStayAsTheyAre) {
   Write(kDaylightStartValue, kDayStart);
   Write(kStandardStartValue, kStdStart);
   QuietZone zone;
@@ -102,7 +102,7 @@ TEST_F(UserKeyTimeServer, EqualValuesStayAsTheyAre) {
   EXPECT_EQ(Read(kStandardStartValue), kStdStart);
 }
 
-TEST_F(UserKeyTimeServer, ALongValueReportsItsLengthWhenTheReadIsTooSmall) {
+TEST_F(UserKeyTimeServerTest, ALongValueReportsItsLengthWhenTheReadIsTooSmall) {
   Write("Long", std::vector<uint8_t>(40, 0xAA));
   RegistryKey key = platform::kNoRegistryKey;
   ASSERT_TRUE(m_registry.OpenKey(RegistryRoot::kCurrentUser, m_sPath, &key));

@@ -26,7 +26,7 @@ Bytes RawOf(CZNMSG& msg) {
 
 }  // namespace
 
-TEST(ZNLogMSG, ValueMessageHasTheKnownRawForm) {
+TEST(ZNLogMSGTest, ValueMessageHasTheKnownRawForm) {
   CZNLogMSG log(7);
   EXPECT_EQ(log.GetTag(), 0);
   EXPECT_EQ(log.GetType(), 0);
@@ -39,7 +39,7 @@ TEST(ZNLogMSG, ValueMessageHasTheKnownRawForm) {
   EXPECT_EQ(log.GetPos(), 20);
 }
 
-TEST(ZNLogMSG, RawFormRoundTrips) {
+TEST(ZNLogMSGTest, RawFormRoundTrips) {
   CZNLogMSG first(7);
   first.SetLogTime(Friday());
   for (bool bChecked : {false, true}) {
@@ -59,7 +59,7 @@ TEST(ZNLogMSG, RawFormRoundTrips) {
   }
 }
 
-TEST(ZNLogMSG, SetLogTimeKeepsCursorLengthAndValue) {
+TEST(ZNLogMSGTest, SetLogTimeKeepsCursorLengthAndValue) {
   CZNLogMSG log(kSevenOnFriday.data(), kSevenOnFriday.size());
   log.Rewind();
   int16_t sh = 0;
@@ -75,14 +75,14 @@ TEST(ZNLogMSG, SetLogTimeKeepsCursorLengthAndValue) {
   EXPECT_EQ(log.GetInt(), 7);
 }
 
-TEST(ZNLogMSG, StoredWeekdayGivesWayToTheDate) {
+TEST(ZNLogMSGTest, StoredWeekdayGivesWayToTheDate) {
   Bytes raw = kSevenOnFriday;
   raw[12] = 0x01;  // claims Tuesday
   CZNLogMSG log(raw.data(), raw.size());
   EXPECT_EQ(log.GetLogTime().GetDayOfWeek(), 4);
 }
 
-TEST(ZNLogMSG, CheckedConstructorRefusesBadRawForms) {
+TEST(ZNLogMSGTest, CheckedConstructorRefusesBadRawForms) {
   struct Row {
     const char* pszWhat;
     int32_t iLength;
@@ -111,7 +111,7 @@ TEST(ZNLogMSG, CheckedConstructorRefusesBadRawForms) {
 
 // A header shorter than the log payload is kept as it is; the cursor then lies
 // past the length, and a write still stays inside the buffer.
-TEST(ZNLogMSG, ShortHeaderLengthIsKept) {
+TEST(ZNLogMSGTest, ShortHeaderLengthIsKept) {
   Bytes raw = kSevenOnFriday;
   raw[4] = 4;
   CZNLogMSG log(raw.data(), raw.size());
@@ -122,7 +122,7 @@ TEST(ZNLogMSG, ShortHeaderLengthIsKept) {
   EXPECT_EQ(log.GetLength(), 124);
 }
 
-TEST(ZNLogMSG, ValueConstructorWithoutMemoryKeepsTheMembers) {
+TEST(ZNLogMSGTest, ValueConstructorWithoutMemoryKeepsTheMembers) {
   AllocFailure failing;
   CZNLogMSG log(9);
   EXPECT_EQ(log.GetValue(), 9);
@@ -130,7 +130,7 @@ TEST(ZNLogMSG, ValueConstructorWithoutMemoryKeepsTheMembers) {
   EXPECT_EQ(log.GetLength(), 0);
 }
 
-TEST(ZNLogMSG, DeletedThroughTheBase) {
+TEST(ZNLogMSGTest, DeletedThroughTheBase) {
   std::unique_ptr<CZNMSG> msg(new CZNLogMSG(kSevenOnFriday.data(), kSevenOnFriday.size()));
   EXPECT_EQ(msg->GetRawSize(), 28);
 }

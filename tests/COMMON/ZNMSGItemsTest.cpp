@@ -137,7 +137,7 @@ std::vector<ItemRow> ItemRows() {
 
 }  // namespace
 
-TEST(ZNMSGItems, EachItemRoundTripsWithItsSize) {
+TEST(ZNMSGItemsTest, EachItemRoundTripsWithItsSize) {
   for (const ItemRow& row : ItemRows()) {
     SCOPED_TRACE(row.pszName);
     CZNMSG msg(0, 0, 0, 0);
@@ -152,7 +152,7 @@ TEST(ZNMSGItems, EachItemRoundTripsWithItsSize) {
 }
 
 // All items in one message, then through its raw form into a fresh one.
-TEST(ZNMSGItems, AllItemsRoundTripThroughTheRawForm) {
+TEST(ZNMSGItemsTest, AllItemsRoundTripThroughTheRawForm) {
   CZNMSG msg(1, 2, 0, 0);
   const std::vector<ItemRow> rows = ItemRows();
   for (const ItemRow& row : rows) ASSERT_TRUE(row.write(msg)) << row.pszName;
@@ -162,7 +162,7 @@ TEST(ZNMSGItems, AllItemsRoundTripThroughTheRawForm) {
   EXPECT_EQ(copy.GetPos(), copy.GetLength());
 }
 
-TEST(ZNMSGItems, StringBytes) {
+TEST(ZNMSGItemsTest, StringBytes) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteString("abc");
   EXPECT_EQ(Payload(msg), (Bytes{0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00}));
@@ -171,7 +171,7 @@ TEST(ZNMSGItems, StringBytes) {
   EXPECT_EQ(Payload(msg), (Bytes{0x00, 0x00, 0x00, 0x00}));
 }
 
-TEST(ZNMSGItems, OverlongStringReadsAsEmptyAndIsSkipped) {
+TEST(ZNMSGItemsTest, OverlongStringReadsAsEmptyAndIsSkipped) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteString(std::string(10001, 'x'));
   EXPECT_EQ(msg.GetLength(), 4 + 10004);
@@ -197,7 +197,7 @@ TEST(ZNMSGItems, OverlongStringReadsAsEmptyAndIsSkipped) {
   EXPECT_EQ(msg.GetString().size(), 10000u);
 }
 
-TEST(ZNMSGItems, BlockIsPaddedAndItsReadMayEndPastTheLength) {
+TEST(ZNMSGItemsTest, BlockIsPaddedAndItsReadMayEndPastTheLength) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteBytes("\x01\x02\x03\x04\x05", 5);
   EXPECT_EQ(msg.GetLength(), 8);
@@ -218,7 +218,7 @@ TEST(ZNMSGItems, BlockIsPaddedAndItsReadMayEndPastTheLength) {
   EXPECT_EQ(msg.GetPos(), 4);
 }
 
-TEST(ZNMSGItems, ReadFailureLeavesCursorAndStopsCompositeReads) {
+TEST(ZNMSGItemsTest, ReadFailureLeavesCursorAndStopsCompositeReads) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteShort(0x1234);
   msg.WriteByte(0x56);
@@ -237,7 +237,7 @@ TEST(ZNMSGItems, ReadFailureLeavesCursorAndStopsCompositeReads) {
 
 // Once any read failed, every composite read fails even on good data, while
 // plain reads and writes go on; Rewind, TryInit and LoadRaw keep the flag.
-TEST(ZNMSGItems, ErrorFlagIsSticky) {
+TEST(ZNMSGItemsTest, ErrorFlagIsSticky) {
   CZNMSG msg(0, 0, 0, 0);
   for (const ItemRow& row : ItemRows()) row.write(msg);
   msg.Rewind();
@@ -283,7 +283,7 @@ TEST(ZNMSGItems, ErrorFlagIsSticky) {
   EXPECT_FALSE(msg.ReadString(s));
 }
 
-TEST(ZNMSGItems, SuccessfulCompositeReadClearsTheFlagOnlyItSet) {
+TEST(ZNMSGItemsTest, SuccessfulCompositeReadClearsTheFlagOnlyItSet) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteInt(1);
   msg.WriteInt(2);  // a colour needs 12 bytes: only two words there
@@ -295,7 +295,7 @@ TEST(ZNMSGItems, SuccessfulCompositeReadClearsTheFlagOnlyItSet) {
 }
 
 // Hostile string lengths: negative, beyond the payload, near the 32-bit limit.
-TEST(ZNMSGItems, BadStringLengthsFailWithTheLengthConsumed) {
+TEST(ZNMSGItemsTest, BadStringLengthsFailWithTheLengthConsumed) {
   for (int32_t iBad : {-1, std::numeric_limits<int32_t>::min(), 5, std::numeric_limits<int32_t>::max()}) {
     SCOPED_TRACE(iBad);
     CZNMSG msg(0, 0, 0, 0);
@@ -318,7 +318,7 @@ TEST(ZNMSGItems, BadStringLengthsFailWithTheLengthConsumed) {
   }
 }
 
-TEST(ZNMSGItems, NegativeBlockSizesAreRefused) {
+TEST(ZNMSGItemsTest, NegativeBlockSizesAreRefused) {
   CZNMSG msg(0, 0, 0, 0);
   uint8_t by[4] = {};
   EXPECT_FALSE(msg.WriteBytes(by, -1));
@@ -332,7 +332,7 @@ TEST(ZNMSGItems, NegativeBlockSizesAreRefused) {
   EXPECT_FALSE(msg.ReadBytes(by, std::numeric_limits<int32_t>::max()));
 }
 
-TEST(ZNMSGItems, TimeBytes) {
+TEST(ZNMSGItemsTest, TimeBytes) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteTime(Friday());
   EXPECT_EQ(Payload(msg), (Bytes{0xDD, 0x07, 0x03, 0x00, 0x04, 0x00, 0x0F, 0x00, 0x0E, 0x00, 0x05, 0x00, 0x09, 0x00,
@@ -348,7 +348,7 @@ TEST(ZNMSGItems, TimeBytes) {
   EXPECT_EQ(t.GetDayOfWeek(), 4);
 }
 
-TEST(ZNMSGItems, CompactYearWrapsToEightBits) {
+TEST(ZNMSGItemsTest, CompactYearWrapsToEightBits) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteShortTime(CZNTime(platform::SystemTime{1999, 6, 2, 1, 0, 0, 0, 0}));
   EXPECT_EQ(msg.GetData()[0], 0xFF);
@@ -358,7 +358,7 @@ TEST(ZNMSGItems, CompactYearWrapsToEightBits) {
   EXPECT_EQ(t.GetYear(), 2255);
 }
 
-TEST(ZNMSGItems, ReadTimeTakesTheWeekdayOfTheDate) {
+TEST(ZNMSGItemsTest, ReadTimeTakesTheWeekdayOfTheDate) {
   CZNMSG msg(0, 0, 0, 0);
   // 2013-03-15 stored as a Monday (0): a valid date keeps its own Friday.
   msg.WriteTime(CZNTime(platform::SystemTime{2013, 3, 1, 15, 14, 5, 9, 250}));
@@ -374,7 +374,7 @@ TEST(ZNMSGItems, ReadTimeTakesTheWeekdayOfTheDate) {
   EXPECT_EQ(t.GetDayOfWeek(), 0);
 }
 
-TEST(ZNMSGItems, TimeSpanKeepsDaysBeyondWholeWeeksOnly) {
+TEST(ZNMSGItemsTest, TimeSpanKeepsDaysBeyondWholeWeeksOnly) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteTimeSpan(CZNTimeSpan(9, 2, 3, 0, 0));
   EXPECT_EQ(Payload(msg), (Bytes{0x00, 0x00, 0x02, 0x00, 0x02, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00}));
@@ -385,7 +385,7 @@ TEST(ZNMSGItems, TimeSpanKeepsDaysBeyondWholeWeeksOnly) {
   EXPECT_EQ(span.GetMinutes(), 3);
 }
 
-TEST(ZNMSGItems, ColourKeepsTheLowThreeBytes) {
+TEST(ZNMSGItemsTest, ColourKeepsTheLowThreeBytes) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteColor(153 | 102 << 8 | 51 << 16);
   EXPECT_EQ(Payload(msg), (Bytes{153, 0, 0, 0, 102, 0, 0, 0, 51, 0, 0, 0}));
@@ -402,7 +402,7 @@ TEST(ZNMSGItems, ColourKeepsTheLowThreeBytes) {
   EXPECT_EQ(msg.GetColor(), 0x0000FFFFu);
 }
 
-TEST(ZNMSGItems, RectangleIsStoredAsOriginAndSize) {
+TEST(ZNMSGItemsTest, RectangleIsStoredAsOriginAndSize) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteRect(10, 20, 29, 59);
   EXPECT_EQ(Payload(msg), (Bytes{10, 0, 0, 0, 20, 0, 0, 0, 20, 0, 0, 0, 40, 0, 0, 0}));
@@ -412,7 +412,7 @@ TEST(ZNMSGItems, RectangleIsStoredAsOriginAndSize) {
 
 // Failure table, number 0: every throwing read on a message with nothing left,
 // with its line and its debugger line.
-TEST(ZNMSGItems, ThrowingReadsRaiseZeroWithTheirLine) {
+TEST(ZNMSGItemsTest, ThrowingReadsRaiseZeroWithTheirLine) {
   struct Row {
     const char* pszName;
     std::function<void(CZNMSG&)> call;
@@ -451,7 +451,7 @@ TEST(ZNMSGItems, ThrowingReadsRaiseZeroWithTheirLine) {
 }
 
 // Failure table, number 0: every throwing write when no memory is left.
-TEST(ZNMSGItems, ThrowingWritesRaiseZeroWithTheirLine) {
+TEST(ZNMSGItemsTest, ThrowingWritesRaiseZeroWithTheirLine) {
   struct Row {
     const char* pszName;
     std::function<void(CZNMSG&)> call;
@@ -487,7 +487,7 @@ TEST(ZNMSGItems, ThrowingWritesRaiseZeroWithTheirLine) {
   }
 }
 
-TEST(ZNMSGItems, ThrowingFormsReturnWhatTheyRead) {
+TEST(ZNMSGItemsTest, ThrowingFormsReturnWhatTheyRead) {
   CZNMSG msg(0, 0, 0, 0);
   msg.PutChar(-1);
   msg.PutShort(-2);
@@ -504,7 +504,7 @@ TEST(ZNMSGItems, ThrowingFormsReturnWhatTheyRead) {
   EXPECT_EQ(msg.GetRect(), (ZNRect{1, 2, 3, 4}));
 }
 
-TEST(ZNMSGItems, StringBufferReadWithoutMemoryFails) {
+TEST(ZNMSGItemsTest, StringBufferReadWithoutMemoryFails) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteString("abc");
   msg.Rewind();
@@ -519,7 +519,7 @@ TEST(ZNMSGItems, StringBufferReadWithoutMemoryFails) {
 
 // Failure table, number 0: a composite read refused because the flag is set,
 // even though its bytes are all there.
-TEST(ZNMSGItems, ThrowingReadWithErrorFlagSetRaisesZero) {
+TEST(ZNMSGItemsTest, ThrowingReadWithErrorFlagSetRaisesZero) {
   CZNMSG msg(0, 0, 0, 0);
   msg.WriteString("there");
   msg.Rewind();

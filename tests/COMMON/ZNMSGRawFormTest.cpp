@@ -35,7 +35,7 @@ Bytes RawOf(CZNMSG& msg) {
 
 }  // namespace
 
-TEST(ZNMSGRawForm, KnownMessageHasExactBytes) {
+TEST(ZNMSGRawFormTest, KnownMessageHasExactBytes) {
   CZNMSG msg(0x0102, 0x0304, 0, 0);
   msg.WriteInt(0x11223344);
   msg.WriteShort(-2);
@@ -48,7 +48,7 @@ TEST(ZNMSGRawForm, KnownMessageHasExactBytes) {
   EXPECT_EQ(RawOf(msg), expected);
 }
 
-TEST(ZNMSGRawForm, MessageWithoutBufferGivesItsHeader) {
+TEST(ZNMSGRawFormTest, MessageWithoutBufferGivesItsHeader) {
   CZNMSG msg(true);
   EXPECT_EQ(msg.GetData(), nullptr);
   EXPECT_EQ(RawOf(msg), RawHeader(-1, -1, 0));
@@ -57,7 +57,7 @@ TEST(ZNMSGRawForm, MessageWithoutBufferGivesItsHeader) {
   EXPECT_EQ(RawOf(oversize), RawHeader(3, 4, 0));
 }
 
-TEST(ZNMSGRawForm, SizedConstructorPresetsLengthUntilFirstWrite) {
+TEST(ZNMSGRawFormTest, SizedConstructorPresetsLengthUntilFirstWrite) {
   CZNMSG msg(1, 2, 128, 9);
   EXPECT_EQ(msg.GetLength(), 128);
   EXPECT_EQ(msg.GetParam(), 9);
@@ -66,7 +66,7 @@ TEST(ZNMSGRawForm, SizedConstructorPresetsLengthUntilFirstWrite) {
   EXPECT_EQ(msg.GetLength(), 2);
 }
 
-TEST(ZNMSGRawForm, ReserveGrowsInStepsOf64PastTheNeed) {
+TEST(ZNMSGRawFormTest, ReserveGrowsInStepsOf64PastTheNeed) {
   struct Row {
     int32_t iSize;
     int32_t iCapacity;
@@ -82,7 +82,7 @@ TEST(ZNMSGRawForm, ReserveGrowsInStepsOf64PastTheNeed) {
   EXPECT_EQ(msg.GetCapacity(), 0);
 }
 
-TEST(ZNMSGRawForm, RewindThenWriteCutsThePayload) {
+TEST(ZNMSGRawFormTest, RewindThenWriteCutsThePayload) {
   CZNMSG msg(0, 0, 0, 0);
   for (int i = 0; i < 5; ++i) msg.WriteInt(i);
   ASSERT_EQ(msg.GetLength(), 20);
@@ -91,7 +91,7 @@ TEST(ZNMSGRawForm, RewindThenWriteCutsThePayload) {
   EXPECT_EQ(msg.GetLength(), 4);
 }
 
-TEST(ZNMSGRawForm, TagAndTypeSettersNeedABuffer) {
+TEST(ZNMSGRawFormTest, TagAndTypeSettersNeedABuffer) {
   CZNMSG msg(false);
   msg.SetType(5);
   msg.SetTag(6);
@@ -108,7 +108,7 @@ TEST(ZNMSGRawForm, TagAndTypeSettersNeedABuffer) {
   ZNFreeBytes(msg.GetRaw());
 }
 
-TEST(ZNMSGRawForm, SetLengthRefusesBeyondThePayloadRoom) {
+TEST(ZNMSGRawFormTest, SetLengthRefusesBeyondThePayloadRoom) {
   CZNMSG msg(true);
   EXPECT_FALSE(msg.SetLength(1));  // no buffer: no room at all
   EXPECT_TRUE(msg.SetLength(0));
@@ -119,7 +119,7 @@ TEST(ZNMSGRawForm, SetLengthRefusesBeyondThePayloadRoom) {
   EXPECT_EQ(msg.GetLength(), 56);
 }
 
-TEST(ZNMSGRawForm, IsEqualComparesTypeLengthAndPayloadOnly) {
+TEST(ZNMSGRawFormTest, IsEqualComparesTypeLengthAndPayloadOnly) {
   CZNMSG a(1, 7, 0, 10);
   CZNMSG b(2, 7, 0, 20);
   a.WriteInt(99);
@@ -136,7 +136,7 @@ TEST(ZNMSGRawForm, IsEqualComparesTypeLengthAndPayloadOnly) {
 }
 
 // Attaching works in place and takes tag, type and length from the header.
-TEST(ZNMSGRawForm, AttachReadsInPlace) {
+TEST(ZNMSGRawFormTest, AttachReadsInPlace) {
   Bytes raw = {0x05, 0x00, 0x06, 0x00, 0x04, 0x00, 0x00, 0x00, 0x2A, 0x00, 0x00, 0x00};
   CZNMSG msg(raw.data(), raw.size());
   EXPECT_EQ(msg.GetTag(), 5);
@@ -148,7 +148,7 @@ TEST(ZNMSGRawForm, AttachReadsInPlace) {
   EXPECT_EQ(msg.GetInt(), 42);
 }
 
-TEST(ZNMSGRawForm, CheckedEntryPointsRefuseBadHeaders) {
+TEST(ZNMSGRawFormTest, CheckedEntryPointsRefuseBadHeaders) {
   DebugCapture quiet;  // the thrown errors' lines
   struct Row {
     const char* pszWhat;
@@ -195,7 +195,7 @@ TEST(ZNMSGRawForm, CheckedEntryPointsRefuseBadHeaders) {
   EXPECT_FALSE(CZNMSG(true).LoadRaw(nullptr, 100));
 }
 
-TEST(ZNMSGRawForm, CheckedEntryPointsTakeTheLargestLength) {
+TEST(ZNMSGRawFormTest, CheckedEntryPointsTakeTheLargestLength) {
   Bytes raw = RawHeader(1, 2, CZNMSG::kMaxRawLength);
   raw.resize(raw.size() + CZNMSG::kMaxRawLength, 0xAB);
   CZNMSG attached(raw.data(), raw.size());
@@ -206,7 +206,7 @@ TEST(ZNMSGRawForm, CheckedEntryPointsTakeTheLargestLength) {
 }
 
 // Unchecked attach keeps its own range check: 500,001 and -1 give an empty message.
-TEST(ZNMSGRawForm, AttachRefusesLengthOutsideRange) {
+TEST(ZNMSGRawFormTest, AttachRefusesLengthOutsideRange) {
   for (int32_t iLength : {CZNMSG::kMaxRawLength + 1, -1}) {
     Bytes raw = RawHeader(3, 4, iLength);
     CZNMSG msg(raw.data());
@@ -216,7 +216,7 @@ TEST(ZNMSGRawForm, AttachRefusesLengthOutsideRange) {
   }
 }
 
-TEST(ZNMSGRawForm, UncheckedAssignAndLoadRefuseNegativeLength) {
+TEST(ZNMSGRawFormTest, UncheckedAssignAndLoadRefuseNegativeLength) {
   DebugCapture quiet;  // the thrown errors' lines
   Bytes raw = RawHeader(3, 4, -8);
   CZNMSG msg(true);
@@ -232,7 +232,7 @@ TEST(ZNMSGRawForm, UncheckedAssignAndLoadRefuseNegativeLength) {
   }
 }
 
-TEST(ZNMSGRawForm, AssignAndLoadCopyTheRawForm) {
+TEST(ZNMSGRawFormTest, AssignAndLoadCopyTheRawForm) {
   CZNMSG source(0x0102, 0x0304, 0, 0);
   source.WriteInt(0x11223344);
   source.WriteString("abc");
@@ -254,7 +254,7 @@ TEST(ZNMSGRawForm, AssignAndLoadCopyTheRawForm) {
   EXPECT_TRUE(loaded.HasError());  // left as it was
 }
 
-TEST(ZNMSGRawForm, AssignFromItsOwnRawForm) {
+TEST(ZNMSGRawFormTest, AssignFromItsOwnRawForm) {
   CZNMSG msg(1, 2, 0, 0);
   msg.WriteString("payload");
   const Bytes before = RawOf(msg);
@@ -267,7 +267,7 @@ TEST(ZNMSGRawForm, AssignFromItsOwnRawForm) {
 // The caller's bytes are never released by the message, whether a write makes
 // it grow, TryAssign replaces them or the message is destroyed; ASan would
 // report a bad free of this stack buffer.
-TEST(ZNMSGRawForm, AttachedBufferIsNeverReleased) {
+TEST(ZNMSGRawFormTest, AttachedBufferIsNeverReleased) {
   uint8_t raw[12] = {0x01, 0x00, 0x02, 0x00, 0x04, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00};
   {
     CZNMSG msg(raw, sizeof raw);
@@ -295,7 +295,7 @@ TEST(ZNMSGRawForm, AttachedBufferIsNeverReleased) {
   EXPECT_EQ(raw[8], 0x07);
 }
 
-TEST(ZNMSGRawForm, WriteWithCursorBeyondLengthGrowsFromTheCursor) {
+TEST(ZNMSGRawFormTest, WriteWithCursorBeyondLengthGrowsFromTheCursor) {
   // A block read may leave the cursor past the length; an attached buffer has
   // no room beyond its length.
   uint8_t raw[11] = {0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 1, 2, 3};
@@ -320,7 +320,7 @@ TEST(ZNMSGRawForm, WriteWithCursorBeyondLengthGrowsFromTheCursor) {
   EXPECT_EQ(owned.GetCapacity(), 128);
 }
 
-TEST(ZNMSGRawForm, CloneCopiesTheRawForm) {
+TEST(ZNMSGRawFormTest, CloneCopiesTheRawForm) {
   CZNMSG msg(4, 5, 0, 6);
   msg.WriteString("clone me");
   std::unique_ptr<CZNMSG> copy(msg.Clone());
@@ -333,7 +333,7 @@ TEST(ZNMSGRawForm, CloneCopiesTheRawForm) {
 
 // A message may grow past the sized constructor's limit by writes; its copy
 // then gets no buffer rather than a copy past its storage.
-TEST(ZNMSGRawForm, CloneOfOversizeOrWithoutMemoryIsEmpty) {
+TEST(ZNMSGRawFormTest, CloneOfOversizeOrWithoutMemoryIsEmpty) {
   CZNMSG big(1, 2, 0, 0);
   std::vector<uint8_t> block(CZNMSG::kMaxRawLength + 4, 0x5A);
   ASSERT_TRUE(big.WriteBytes(block.data(), static_cast<int32_t>(block.size())));
@@ -352,7 +352,7 @@ TEST(ZNMSGRawForm, CloneOfOversizeOrWithoutMemoryIsEmpty) {
 }
 
 // Failure table: memory exhausted.
-TEST(ZNMSGRawForm, ExhaustedMemory) {
+TEST(ZNMSGRawFormTest, ExhaustedMemory) {
   DebugCapture quiet;  // the thrown errors' lines
   {
     AllocFailure failing;
@@ -399,7 +399,7 @@ TEST(ZNMSGRawForm, ExhaustedMemory) {
   }
 }
 
-TEST(ZNMSGRawForm, InitKeepsTagBufferAndErrorFlag) {
+TEST(ZNMSGRawFormTest, InitKeepsTagBufferAndErrorFlag) {
   CZNMSG msg(7, 1, 0, 0);
   msg.WriteInt(1);
   int32_t i = 0;

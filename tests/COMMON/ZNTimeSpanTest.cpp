@@ -12,7 +12,7 @@ constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
 constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
 constexpr int64_t kInt64Max = std::numeric_limits<int64_t>::max();
 
-TEST(ZNTimeSpan, UnitConstants) {
+TEST(ZNTimeSpanTest, UnitConstants) {
   EXPECT_EQ(ZN_MILLISECOND, 10'000);
   EXPECT_EQ(ZN_SECOND, 10'000'000);
   EXPECT_EQ(ZN_MINUTE, 600'000'000);
@@ -29,7 +29,7 @@ struct SpanCase {
   const char *pszMinSec, *pszHourMin, *pszHourMinSec;
 };
 
-TEST(ZNTimeSpan, PartsComponentsTotalsAndTexts) {
+TEST(ZNTimeSpanTest, PartsComponentsTotalsAndTexts) {
   const SpanCase cases[] = {
       {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "0:00", "0:00", "0:00:00"},
       {10, 5, 0, 0, 0, 10 * ZN_DAY + 5 * ZN_HOUR, 3, 5, 0, 0, 0, 10, 245, 14'700, 882'000, 882'000'000,
@@ -80,7 +80,7 @@ TEST(ZNTimeSpan, PartsComponentsTotalsAndTexts) {
   }
 }
 
-TEST(ZNTimeSpan, TotalsKeepTheirLow32BitsWhileTextsStayWhole) {
+TEST(ZNTimeSpanTest, TotalsKeepTheirLow32BitsWhileTextsStayWhole) {
   // 2^31 milliseconds, about 24.8 days: the millisecond total wraps.
   CZNTimeSpan span;
   span = int64_t{2'147'483'648} * ZN_MILLISECOND;
@@ -96,7 +96,7 @@ TEST(ZNTimeSpan, TotalsKeepTheirLow32BitsWhileTextsStayWhole) {
   EXPECT_EQ(span.GetMinSecText(), "52596000:01");
 }
 
-TEST(ZNTimeSpan, SetKeepsTheFlagAndSaturatesAtTheEdges) {
+TEST(ZNTimeSpanTest, SetKeepsTheFlagAndSaturatesAtTheEdges) {
   CZNTimeSpan span;
   span.SetNegative(1);
   span.Set(0, 0, 0, -5, 0);
@@ -130,7 +130,7 @@ TEST(ZNTimeSpan, SetKeepsTheFlagAndSaturatesAtTheEdges) {
   EXPECT_EQ(span.GetHourMinSecText(), "-256204778:48:05");
 }
 
-TEST(ZNTimeSpan, AssignmentFrom64BitCountMovesTheSignIntoTheFlag) {
+TEST(ZNTimeSpanTest, AssignmentFrom64BitCountMovesTheSignIntoTheFlag) {
   const struct {
     int64_t llValue;
     int32_t bNegative;
@@ -164,7 +164,7 @@ TEST(ZNTimeSpan, AssignmentFrom64BitCountMovesTheSignIntoTheFlag) {
   EXPECT_EQ(copy.GetSpan(), source.GetSpan());
 }
 
-TEST(ZNTimeSpan, SecondsToText) {
+TEST(ZNTimeSpanTest, SecondsToText) {
   const struct {
     int32_t iSeconds;
     const char* pszText;
@@ -192,7 +192,7 @@ TEST(ZNTimeSpan, SecondsToText) {
   for (const auto& c : cases) EXPECT_EQ(SecondsToText(c.iSeconds), c.pszText) << c.iSeconds;
 }
 
-TEST(ZNTimeSpan, MillisecondsToText) {
+TEST(ZNTimeSpanTest, MillisecondsToText) {
   const struct {
     int32_t iMilliseconds;
     const char* pszText;

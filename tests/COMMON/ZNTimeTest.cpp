@@ -34,7 +34,7 @@ std::string Show(const CZNTime& t) {
   return sz;
 }
 
-TEST(ZNTime, SetAndCopiesKeepFieldsUnchecked) {
+TEST(ZNTimeTest, SetAndCopiesKeepFieldsUnchecked) {
   CZNTime t = Make(2000, 1, 1);
   t.Set(0, 13, 9, 40, 25, 61, 61, 1000);  // nothing here is checked
   EXPECT_EQ(Show(t), "0000-13-40 25:61:61.1000 dow9");
@@ -59,7 +59,7 @@ TEST(ZNTime, SetAndCopiesKeepFieldsUnchecked) {
   EXPECT_EQ(Show(t), "0000-13-40 07:08:09.010 dow9");
 }
 
-TEST(ZNTime, DayOfWeekIsMondayBasedOutside) {
+TEST(ZNTimeTest, DayOfWeekIsMondayBasedOutside) {
   const struct {
     uint16_t wStored;
     uint16_t wMondayBased;
@@ -87,7 +87,7 @@ TEST(ZNTime, DayOfWeekIsMondayBasedOutside) {
   EXPECT_EQ(t.GetAsSystemTime().wDayOfWeek, 10);
 }
 
-TEST(ZNTime, NormalisingSettersValidateTheWholeDate) {
+TEST(ZNTimeTest, NormalisingSettersValidateTheWholeDate) {
   CZNTime t = Make(2013, 4, 1, 10, 0, 0, 0, 0);
   EXPECT_FALSE(t.SetDay(31));
   EXPECT_EQ(Show(t), "2013-04-31 10:00:00.000 dow0");  // kept, not normalised
@@ -143,7 +143,7 @@ TEST(ZNTime, NormalisingSettersValidateTheWholeDate) {
 }
 
 // How the message container rebuilds a value: day 1 first, then year, month, day.
-TEST(ZNTime, RebuildingFieldByFieldRecomputesTheDayOfWeek) {
+TEST(ZNTimeTest, RebuildingFieldByFieldRecomputesTheDayOfWeek) {
   const struct {
     uint16_t y, mo, d;
     const char* pszDay;
@@ -161,7 +161,7 @@ TEST(ZNTime, RebuildingFieldByFieldRecomputesTheDayOfWeek) {
   }
 }
 
-TEST(ZNTime, TwelveHourTexts) {
+TEST(ZNTimeTest, TwelveHourTexts) {
   const struct {
     uint16_t wHour, wMinute, wSecond;
     uint16_t wHour12;
@@ -184,7 +184,7 @@ TEST(ZNTime, TwelveHourTexts) {
   }
 }
 
-TEST(ZNTime, NameLookups) {
+TEST(ZNTimeTest, NameLookups) {
   const char* const days[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
   const char* const months[] = {"January", "February", "March",     "April",   "May",      "June",
                                 "July",    "August",   "September", "October", "November", "December"};
@@ -211,7 +211,7 @@ TEST(ZNTime, NameLookups) {
   EXPECT_STREQ(szInvalidDateTimeSpan, "Invalid DateTimeSpan");
 }
 
-TEST(ZNTime, ComparisonByCountAndEqualityByFields) {
+TEST(ZNTimeTest, ComparisonByCountAndEqualityByFields) {
   const CZNTime first = Make(1601, 1, 1, 0, 0, 0, 0, 1);
   const CZNTime last = Make(30827, 12, 31, 23, 59, 59, 999, 5);
   const CZNTime invalid = Make(2013, 4, 31);
@@ -243,7 +243,7 @@ TEST(ZNTime, ComparisonByCountAndEqualityByFields) {
   }
 }
 
-TEST(ZNTime, DifferenceIsAMagnitudeWithASign) {
+TEST(ZNTimeTest, DifferenceIsAMagnitudeWithASign) {
   const CZNTime first = Make(1601, 1, 1);
   const CZNTime last = Make(30827, 12, 31, 23, 59, 59, 999);
   const struct {
@@ -283,7 +283,7 @@ void Add(CZNTime& t, Unit unit, int32_t n) {
   }
 }
 
-TEST(ZNTime, ArithmeticMovesTheValueAndRewritesTheDayOfWeek) {
+TEST(ZNTimeTest, ArithmeticMovesTheValueAndRewritesTheDayOfWeek) {
   const struct {
     const char* pszWhat;
     CZNTime start;
@@ -331,7 +331,7 @@ TEST(ZNTime, ArithmeticMovesTheValueAndRewritesTheDayOfWeek) {
   }
 }
 
-TEST(ZNTime, MinutesToClockTexts) {
+TEST(ZNTimeTest, MinutesToClockTexts) {
   const struct {
     int32_t iMinutes;
     const char *pszLong, *pszShort;

@@ -17,7 +17,7 @@ CZNTime Make(uint16_t y, uint16_t mo, uint16_t d) {
   return CZNTime(st);
 }
 
-TEST(ZNTime, NowIsTheLocalClock) {
+TEST(ZNTimeTest, NowIsTheLocalClock) {
   CZNTime utc = Make(2000, 1, 1);
   CZNTime east = Make(2000, 1, 1);
   {
@@ -38,7 +38,7 @@ TEST(ZNTime, NowIsTheLocalClock) {
   EXPECT_TRUE(normalised == east);
 }
 
-TEST(ZNTime, DaylightSavingFollowsTheSystemZone) {
+TEST(ZNTimeTest, DaylightSavingFollowsTheSystemZone) {
   const CZNTime t = Make(2000, 1, 1);
   {
     ScopedTz tz("AAA3BBB,J1/0,J365/25");  // daylight time all year

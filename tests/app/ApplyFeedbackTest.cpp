@@ -209,7 +209,7 @@ TEST_F(ApplyFeedbackTest, ASecondSendToOneDeviceStartsOver) {
 }
 
 // Each of the fields the dialog sets must come back before the send counts as applied.
-TEST(ApplyTracker, EveryFieldTheDialogSetsIsCompared) {
+TEST(ApplyTrackerTest, EveryFieldTheDialogSetsIsCompared) {
   const KESTO_RECORD sent = kA;
   EXPECT_TRUE(CKestoSettingsChange::AllOf(sent).IsAppliedIn(sent));
   KESTO_RECORD other = sent;
@@ -232,7 +232,7 @@ TEST(ApplyTracker, EveryFieldTheDialogSetsIsCompared) {
   }
 }
 
-TEST(ApplyTracker, KeepsAtMost16AndNamesThreeInTheStatusLine) {
+TEST(ApplyTrackerTest, KeepsAtMost16AndNamesThreeInTheStatusLine) {
   CApplyTracker tracker;
   for (uint8_t i = 1; i <= 20; ++i) tracker.OnSent(MakeDeviceRecord(i, "x", 0x0A000000u + i), 100, false);
   EXPECT_EQ(tracker.StatusText(),

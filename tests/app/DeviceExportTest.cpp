@@ -39,12 +39,12 @@ INSTANTIATE_TEST_SUITE_P(Table, ExportSuffixTest,
                                            SuffixCase{"a.jsonl", false, ExportFormat::kCsv},
                                            SuffixCase{"", false, ExportFormat::kCsv}));
 
-TEST(DeviceExport, AnEmptyListIsAHeaderOrAnEmptyArray) {
+TEST(DeviceExportTest, AnEmptyListIsAHeaderOrAnEmptyArray) {
   EXPECT_EQ(ExportDevices({}, ExportFormat::kCsv), DeviceCsvHeader());
   EXPECT_EQ(ExportDevices({}, ExportFormat::kJson), "[]\n");
 }
 
-TEST(DeviceExport, FlagsAppearOnlyWhereSet) {
+TEST(DeviceExportTest, FlagsAppearOnlyWhereSet) {
   const KESTO_RECORD record = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
   const std::vector<ListedDevice> devices{{record, false, false, {}, false}, {record, true, true, {}, false}};
   const std::string sCsv = ExportDevices(devices, ExportFormat::kCsv);

@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FilterMatchTest,
                                            FilterCase{"x", false}));
 
 // Bytes above 127 are compared as they are, without any case folding.
-TEST(FilterMatch, EightBitNamesMatchByteForByte) {
+TEST(DeviceFilterTest, EightBitNamesMatchByteForByte) {
   const DeviceRowTexts row{"K\xE4ller", "00-00-00-00-00-01", "10.0.0.1", "-", ""};
   CDeviceFilter filter;
   filter.SetText("\xE4L");

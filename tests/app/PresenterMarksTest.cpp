@@ -278,7 +278,7 @@ TEST_F(PresenterTest, TargetsAddUpAndClear) {
 }
 
 // With one explicit host (KESTO_TARGET) nothing else may be probed.
-TEST(PresenterDestinations, AnExplicitTargetLocksTheDestinations) {
+TEST(PresenterDestinationsTest, AnExplicitTargetLocksTheDestinations) {
   FakeClock clock(1000);
   KestoFinderOptions options;
   options.pTicks = &clock;

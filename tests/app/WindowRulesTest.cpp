@@ -20,7 +20,7 @@ namespace {
 
 using Cols = CDeviceColumnSet;
 
-TEST(DeviceColumnSet, FiveDefaultColumnsThenTheOptionalOnes) {
+TEST(DeviceColumnSetTest, FiveDefaultColumnsThenTheOptionalOnes) {
   std::vector<std::string> titles;
   for (int i = 0; i < Cols::kCount; ++i)
     if (Cols::Get(i).bDefault) titles.push_back(Cols::Get(i).pszTitle);
@@ -30,7 +30,7 @@ TEST(DeviceColumnSet, FiveDefaultColumnsThenTheOptionalOnes) {
   EXPECT_STREQ(Cols::Get(Cols::kLastSeen).pszTitle, "Last Seen");
 }
 
-TEST(DeviceColumnSet, TextsOfTheOptionalColumns) {
+TEST(DeviceColumnSetTest, TextsOfTheOptionalColumns) {
   KESTO_RECORD record = MakeDeviceRecord(1, "Boiler", 0xC0A8010Au);
   record.wBaudRate = 49664;
   record.shProtocol = -3;
@@ -57,7 +57,7 @@ TEST(DeviceColumnSet, TextsOfTheOptionalColumns) {
 }
 
 // Each pair must sort a before b by that column, whatever their texts say.
-TEST(DeviceColumnSet, SortKeysOrderByValue) {
+TEST(DeviceColumnSetTest, SortKeysOrderByValue) {
   auto with = [](auto fnSet) {
     KESTO_RECORD record = MakeDeviceRecord(1, "x", 0);
     fnSet(record);
@@ -95,7 +95,7 @@ TEST(DeviceColumnSet, SortKeysOrderByValue) {
             Cols::SortKey(Cols::kLastSeen, MakeDeviceRecord(1, "x", 0), 1500));
 }
 
-TEST(DeviceSortOrder, ClicksCycleAscendingDescendingNewest) {
+TEST(DeviceSortOrderTest, ClicksCycleAscendingDescendingNewest) {
   CDeviceSortOrder order;
   EXPECT_TRUE(order.IsNewestFirst());
   const struct {
@@ -109,7 +109,7 @@ TEST(DeviceSortOrder, ClicksCycleAscendingDescendingNewest) {
   }
 }
 
-TEST(DeviceSortOrder, EqualKeysAndNewestFirstPutTheNewerRowOnTop) {
+TEST(DeviceSortOrderTest, EqualKeysAndNewestFirstPutTheNewerRowOnTop) {
   CDeviceSortOrder order;
   EXPECT_TRUE(order.Before("b", 2, "a", 1));  // keys are ignored newest first
   EXPECT_FALSE(order.Before("a", 1, "b", 2));
@@ -121,7 +121,7 @@ TEST(DeviceSortOrder, EqualKeysAndNewestFirstPutTheNewerRowOnTop) {
   EXPECT_TRUE(order.Before("a", 2, "a", 1));  // ties newest first either way
 }
 
-TEST(DeviceSortOrder, SettingsTextRoundTripsAndRefusesJunk) {
+TEST(DeviceSortOrderTest, SettingsTextRoundTripsAndRefusesJunk) {
   const struct {
     const char* pszText;
     bool bTaken;
@@ -135,7 +135,7 @@ TEST(DeviceSortOrder, SettingsTextRoundTripsAndRefusesJunk) {
   }
 }
 
-TEST(DeviceListState, CountsAndEmptyMessages) {
+TEST(DeviceListStateTest, CountsAndEmptyMessages) {
   const struct {
     DeviceListFacts facts;
     const char* pszCount;
@@ -158,7 +158,7 @@ TEST(DeviceListState, CountsAndEmptyMessages) {
   }
 }
 
-TEST(ConfigAddressCheck, EachCheckInItsOrder) {
+TEST(ConfigAddressCheckTest, EachCheckInItsOrder) {
   using Check = CConfigAddressCheck;
   const std::vector<Check::OtherDevice> others{{0xC0A80114u, "Attic (00-1A-2B-3C-4D-02)"}};
   const struct {
@@ -187,7 +187,7 @@ TEST(ConfigAddressCheck, EachCheckInItsOrder) {
   }
 }
 
-TEST(StatusHistory, BoundedNewestFirstAndClearable) {
+TEST(StatusHistoryTest, BoundedNewestFirstAndClearable) {
   CStatusHistory history;
   EXPECT_FALSE(history.Add(""));
   EXPECT_TRUE(history.Add("one"));
@@ -201,7 +201,7 @@ TEST(StatusHistory, BoundedNewestFirstAndClearable) {
   EXPECT_EQ(history.Latest(), "");
 }
 
-TEST(ConfigKestoModelTypeToolTip, SaysWhatIsSent) {
+TEST(ConfigKestoModelTypeToolTipTest, SaysWhatIsSent) {
   const struct {
     int8_t cType;
     const char* pszToolTip;

@@ -1,4 +1,4 @@
-// Test helper: the command line's own finder loop (FinderSession) run for a fixed
+// Test helper: the command line's own finder loop (CFinderSession) run for a fixed
 // time, with the watch command's removal rule, measured from inside:
 //   lab_client [--broadcast A] [--port N] --duration MS [--port-file F] [--watch MAC] [--set-every MS]
 // Writes the local port to the port file after the first probe, sends the first
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
 
   const Sample start = TakeSample();
   int iExitCode = 0;
-  auto pSession = FinderSession::Open(target, std::cerr, &iExitCode);
+  auto pSession = CFinderSession::Open(target, std::cerr, &iExitCode);
   if (!pSession) return iExitCode;
   if (!pSession->ProbeNow(std::cerr)) return 5;
   CKestoFinder& finder = pSession->Finder();

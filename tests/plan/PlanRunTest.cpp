@@ -27,7 +27,7 @@ TEST(PlanRunTest, BoundsWhatAwaitsAndSettlesEveryStep) {
       {"one refused, the rest go on", 1, {10, 10, 10}, {1}, {O::kConfirmed, O::kRefused, O::kConfirmed}},
   };
   for (const Case& c : cases) {
-    PlanRun run(c.confirmAt.size(), c.nParallel, 100);
+    CPlanRun run(c.confirmAt.size(), c.nParallel, 100);
     std::vector<uint32_t> sentAt(c.confirmAt.size(), kNever);
     uint32_t dwNow = 0xFFFFFF00u;  // the tick wraps during the run
     size_t nMostAwaiting = 0;
@@ -50,7 +50,7 @@ TEST(PlanRunTest, BoundsWhatAwaitsAndSettlesEveryStep) {
 }
 
 TEST(PlanRunTest, StopLeavesTheRestNotSent) {
-  PlanRun run(5, 2, 100);
+  CPlanRun run(5, 2, 100);
   run.Pump(0, [](size_t) { return std::string(); }, [](size_t) { return false; });
   run.Stop();
   EXPECT_TRUE(run.IsDone());

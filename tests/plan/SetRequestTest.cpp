@@ -36,7 +36,7 @@ TEST(SetRequestTest, RefusesBadOptionsNamingThem) {
   for (const Case& c : cases) {
     CKestoSettingsChange request;
     std::string sError;
-    EXPECT_FALSE(SetRequest::Parse(c.text, &request, &sError)) << c.pszNamed;
+    EXPECT_FALSE(CSetRequest::Parse(c.text, &request, &sError)) << c.pszNamed;
     EXPECT_NE(sError.find(c.pszNamed), std::string::npos) << sError;
   }
 }
@@ -51,7 +51,7 @@ TEST(SetRequestTest, AcceptsTheDialogsChoices) {
   text.sBaud = "115200";
   CKestoSettingsChange request;
   std::string sError;
-  ASSERT_TRUE(SetRequest::Parse(text, &request, &sError)) << sError;
+  ASSERT_TRUE(CSetRequest::Parse(text, &request, &sError)) << sError;
   EXPECT_EQ(request.dwIPAddress, 0u);
   EXPECT_EQ(request.dwNetMask, 0xFFFFFFFFu);
   EXPECT_EQ(request.cType, 5);
@@ -62,13 +62,13 @@ TEST(SetRequestTest, AcceptsTheDialogsChoices) {
   for (const auto& [pszType, iCode] : types) {
     SetOptionsText one;
     one.sType = pszType;
-    ASSERT_TRUE(SetRequest::Parse(one, &request, &sError)) << pszType;
+    ASSERT_TRUE(CSetRequest::Parse(one, &request, &sError)) << pszType;
     EXPECT_EQ(request.cType, iCode) << pszType;
   }
   for (int32_t iRate : kDialogBaudRates) {
     SetOptionsText one;
     one.sBaud = std::to_string(iRate);
-    ASSERT_TRUE(SetRequest::Parse(one, &request, &sError)) << iRate;
+    ASSERT_TRUE(CSetRequest::Parse(one, &request, &sError)) << iRate;
     EXPECT_EQ(request.wBaudRate, static_cast<uint16_t>(iRate)) << iRate;
   }
 }
@@ -93,7 +93,7 @@ TEST(SetRequestTest, ApplyWritesOnlyTheGivenFields) {
   text.sBaud = "9600";
   CKestoSettingsChange request;
   std::string sError;
-  ASSERT_TRUE(SetRequest::Parse(text, &request, &sError)) << sError;
+  ASSERT_TRUE(CSetRequest::Parse(text, &request, &sError)) << sError;
   EXPECT_FALSE(request.IsAppliedIn(record));
   request.ApplyTo(record);
   EXPECT_TRUE(request.IsAppliedIn(record));
@@ -115,7 +115,7 @@ TEST(SetRequestTest, NamesFollowTheOneNameRule) {
     text.sName = c.sTyped;
     CKestoSettingsChange request;
     std::string sError;
-    ASSERT_EQ(SetRequest::Parse(text, &request, &sError), c.bCommandLineTakes) << sError;
+    ASSERT_EQ(CSetRequest::Parse(text, &request, &sError), c.bCommandLineTakes) << sError;
     if (!c.bCommandLineTakes) {
       EXPECT_NE(sError.find("--name"), std::string::npos) << sError;
       EXPECT_NE(sError.find(c.pszRefusal), std::string::npos) << sError;
@@ -137,7 +137,7 @@ TEST(SetRequestTest, ANameNotGivenStaysByteForByteEvenWhenFull) {
   text.sType = "slave";
   CKestoSettingsChange request;
   std::string sError;
-  ASSERT_TRUE(SetRequest::Parse(text, &request, &sError)) << sError;
+  ASSERT_TRUE(CSetRequest::Parse(text, &request, &sError)) << sError;
   request.ApplyTo(record);
   EXPECT_EQ(std::memcmp(record.szName, before.szName, sizeof record.szName), 0);
 }

@@ -35,7 +35,7 @@ struct KnownInstant {
   uint64_t ft;
 };
 
-TEST(FileTime, KnownInstantsConvertBothWays) {
+TEST(FileTimeTest, KnownInstantsConvertBothWays) {
   const KnownInstant cases[] = {
       {Fields(1601, 1, 1, 0, 0, 0, 0, 1), 0},                             // the first instant, a Monday
       {Fields(1601, 1, 1, 0, 0, 0, 1, 1), kMs},                           // one millisecond later
@@ -58,7 +58,7 @@ TEST(FileTime, KnownInstantsConvertBothWays) {
   }
 }
 
-TEST(FileTime, CountsEndWithTheLastYearAndDropUnitsBelowAMillisecond) {
+TEST(FileTimeTest, CountsEndWithTheLastYearAndDropUnitsBelowAMillisecond) {
   SystemTime st;
   ASSERT_TRUE(FileTimeToSystemTime(platform::kLargestFileTime, &st));
   EXPECT_EQ(st, Fields(30827, 12, 31, 23, 59, 59, 999, 5));
@@ -75,7 +75,7 @@ TEST(FileTime, CountsEndWithTheLastYearAndDropUnitsBelowAMillisecond) {
   }
 }
 
-TEST(FileTime, InvalidFieldsAreRejected) {
+TEST(FileTimeTest, InvalidFieldsAreRejected) {
   const SystemTime cases[] = {
       Fields(1600, 12, 31, 23, 59, 59, 999),  // before the first instant
       Fields(30828, 1, 1),                    // past the last instant
@@ -104,7 +104,7 @@ TEST(FileTime, InvalidFieldsAreRejected) {
   }
 }
 
-TEST(FileTime, LeapDaysFollowTheGregorianRule) {
+TEST(FileTimeTest, LeapDaysFollowTheGregorianRule) {
   const struct {
     uint16_t wYear;
     bool bLeap;
@@ -121,7 +121,7 @@ TEST(FileTime, LeapDaysFollowTheGregorianRule) {
 
 // Walks every year of the range, checking each year's first and last moments
 // against a day count kept independently of the conversion.
-TEST(FileTime, EveryYearRoundTripsAndAdjoinsTheNext) {
+TEST(FileTimeTest, EveryYearRoundTripsAndAdjoinsTheNext) {
   uint64_t ullDays = 0;  // days from 1601-01-01 to 1 January of the year
   for (int y = 1601; y <= 30827; ++y) {
     const uint16_t wYear = static_cast<uint16_t>(y);
@@ -150,7 +150,7 @@ TEST(FileTime, EveryYearRoundTripsAndAdjoinsTheNext) {
 
 // Counts spread over the whole range come back as the same count, cut to the
 // millisecond, with the day of week matching the day number.
-TEST(FileTime, CountsRoundTripAcrossTheRange) {
+TEST(FileTimeTest, CountsRoundTripAcrossTheRange) {
   const uint64_t ullLast = platform::kLargestFileTime;
   const uint64_t ullStep = ullLast / 99'991;  // a prime number of steps, so times of day vary
   for (uint64_t ft = 0; ft <= ullLast - ullStep; ft += ullStep) {

@@ -27,7 +27,7 @@ int64_t LocalOffsetSeconds() {
   return (static_cast<int64_t>(ft) - kEpochCount) / kUnitsPerSecond - llUtc;
 }
 
-TEST(LocalTime, FollowsTheZoneInTz) {
+TEST(LocalTimeTest, FollowsTheZoneInTz) {
   const struct {
     const char* pszZone;
     int64_t llOffset;
@@ -50,7 +50,7 @@ std::string ZoneWithDaylightLater() {
   return "AAA3BBB,M" + std::to_string(iStart) + ".1.0,M" + std::to_string(iEnd) + ".1.0";
 }
 
-TEST(DaylightSaving, ReportsTheZoneIdOfNow) {
+TEST(DaylightSavingTest, ReportsTheZoneIdOfNow) {
   const std::string sLater = ZoneWithDaylightLater();
   const struct {
     const char* pszZone;

@@ -15,7 +15,7 @@ namespace {
 constexpr int64_t kUnitsPerSecond = 10'000'000;
 constexpr int64_t kEpochCount = 116'444'736'000'000'000;  // 1970-01-01 as a count
 
-TEST(SystemZone, LocalClockRunsAtTheQueriedBias) {
+TEST(SystemZoneTest, LocalClockRunsAtTheQueriedBias) {
   platform::TimeZoneInformation info;
   const uint32_t dwId = platform::SystemTimeZone().Query(&info);
   if (dwId == platform::kTimeZoneIdInvalid) GTEST_SKIP() << "the system's zone cannot be read here";

@@ -44,7 +44,7 @@ struct ZoneCase {
 
 void PrintTo(const ZoneCase& c, std::ostream* pOut) { *pOut << '"' << c.pszZone << '"'; }
 
-class ZoneQuery : public testing::TestWithParam<ZoneCase> {};
+class ZoneQueryTest : public testing::TestWithParam<ZoneCase> {};
 
 std::string CaseName(const testing::TestParamInfo<ZoneCase>& info) {
   std::string sName = "Tz" + std::to_string(info.index) + "_";
@@ -52,7 +52,7 @@ std::string CaseName(const testing::TestParamInfo<ZoneCase>& info) {
   return sName;
 }
 
-TEST_P(ZoneQuery, DerivesBiasAndYearlyRulesFromTheTzDatabase) {
+TEST_P(ZoneQueryTest, DerivesBiasAndYearlyRulesFromTheTzDatabase) {
   const ZoneCase& zone = GetParam();
   ScopedTz scoped(zone.pszZone);
   TimeZoneInformation info;
@@ -72,7 +72,7 @@ TEST_P(ZoneQuery, DerivesBiasAndYearlyRulesFromTheTzDatabase) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Zones, ZoneQuery,
+    Zones, ZoneQueryTest,
     testing::Values(
         // Southern hemisphere: daylight time from October to April.
         ZoneCase{"Australia/Sydney", -600, -60, Rule(10, 1, 2), Rule(4, 1, 3), "AEST", "AEDT"},
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         ZoneCase{"", 0, 0, SystemTime{}, SystemTime{}, "UTC", "UTC"}),
     CaseName);
 
-TEST(TimeZone, UnknownZoneNameFailsAndLeavesTheRecordAlone) {
+TEST(TimeZoneTest, UnknownZoneNameFailsAndLeavesTheRecordAlone) {
   ScopedTz scoped("Nowhere/Atlantis");
   TimeZoneInformation info;
   info.lBias = 1234;
@@ -110,7 +110,7 @@ int LocalHourOf(int iYear, int iMonth, int iDay, int iHourUtc, int* piDst = null
   return pLocal->tm_hour;
 }
 
-TEST(TimeZone, ApplySetsTheRuleForThisProcessAndQueryGivesItBack) {
+TEST(TimeZoneTest, ApplySetsTheRuleForThisProcessAndQueryGivesItBack) {
   ScopedTz scoped("UTC");
   TimeZoneInformation info;
   info.lBias = -330;  // UTC+5:30
@@ -139,7 +139,7 @@ TEST(TimeZone, ApplySetsTheRuleForThisProcessAndQueryGivesItBack) {
   EXPECT_EQ(back.stStandardDate, info.stStandardDate);
 }
 
-TEST(TimeZone, ApplyWithoutDaylightRuleKeepsOneOffset) {
+TEST(TimeZoneTest, ApplyWithoutDaylightRuleKeepsOneOffset) {
   ScopedTz scoped("UTC");
   TimeZoneInformation info;
   info.lBias = 180;  // UTC-3, names too short for a zone abbreviation
@@ -151,7 +151,7 @@ TEST(TimeZone, ApplyWithoutDaylightRuleKeepsOneOffset) {
   EXPECT_EQ(back.lBias, 180);
 }
 
-TEST(TimeZone, ApplyRefusesWhatTzCannotHold) {
+TEST(TimeZoneTest, ApplyRefusesWhatTzCannotHold) {
   ScopedTz scoped("UTC");
   TimeZoneInformation tooFar;
   tooFar.lBias = 25 * 60;

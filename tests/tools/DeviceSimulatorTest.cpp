@@ -21,7 +21,7 @@ std::vector<KESTO_RECORD> Devices(uint32_t nCount) {
 struct SimFixture {
   explicit SimFixture(SimulatorOptions options, uint32_t nDevices = 10) {
     options.pTicks = &clock;
-    sim = std::make_unique<DeviceSimulator>(Devices(nDevices), options, socket, log);
+    sim = std::make_unique<CDeviceSimulator>(Devices(nDevices), options, socket, log);
   }
   // One discovery request from that address; returns the datagrams it drew.
   size_t Ask(uint32_t dwFrom) {
@@ -35,7 +35,7 @@ struct SimFixture {
   FakeClock clock{0xFFFFFF00u};  // the bound holds across the tick wrap
   FakeDatagramSocket socket;
   std::ostringstream log;
-  std::unique_ptr<DeviceSimulator> sim;
+  std::unique_ptr<CDeviceSimulator> sim;
 };
 
 SimulatorOptions Rate(uint32_t dwPerSecond, size_t nMaxSources = 256) {

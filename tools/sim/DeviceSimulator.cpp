@@ -35,7 +35,7 @@ std::string EndpointText(const platform::Ipv4Endpoint& endpoint) {
 
 }  // namespace
 
-DeviceSimulator::DeviceSimulator(std::vector<KESTO_RECORD> devices, const SimulatorOptions& options,
+CDeviceSimulator::CDeviceSimulator(std::vector<KESTO_RECORD> devices, const SimulatorOptions& options,
                                  platform::DatagramSocket& socket, std::ostream& log)
     : m_devices(std::move(devices)),
       m_options(options),
@@ -47,7 +47,7 @@ DeviceSimulator::DeviceSimulator(std::vector<KESTO_RECORD> devices, const Simula
   for (size_t i = 0; i < m_devices.size(); ++i) m_indexByMAC[MacKey(m_devices[i].byMAC)] = i;
 }
 
-void DeviceSimulator::Run(const volatile std::sig_atomic_t* pbStop) {
+void CDeviceSimulator::Run(const volatile std::sig_atomic_t* pbStop) {
   uint8_t byBuffer[kReceiveCapacity];
   while (!*pbStop) {
     if (!m_socket.WaitReadable(100)) continue;
@@ -58,7 +58,7 @@ void DeviceSimulator::Run(const volatile std::sig_atomic_t* pbStop) {
   }
 }
 
-void DeviceSimulator::Handle(const uint8_t* pData, size_t nLength, const platform::Ipv4Endpoint& from) {
+void CDeviceSimulator::Handle(const uint8_t* pData, size_t nLength, const platform::Ipv4Endpoint& from) {
   uint32_t dwCommand = 0;
   const bool bHasCommand = nLength <= kReceiveCapacity && kesto_wire::DecodeCommand(pData, nLength, &dwCommand);
   if (bHasCommand && dwCommand == KESTO_CMD_DISCOVER && nLength == kesto_wire::kDiscoverSize) {
@@ -70,7 +70,7 @@ void DeviceSimulator::Handle(const uint8_t* pData, size_t nLength, const platfor
   }
 }
 
-void DeviceSimulator::Answer(const platform::Ipv4Endpoint& to) {
+void CDeviceSimulator::Answer(const platform::Ipv4Endpoint& to) {
   const size_t nAllowed = m_budget.Take(to.dwAddress, m_devices.size(), m_pTicks->Now());
   size_t nSent = 0, nDropped = 0, nFailed = 0;
   if (nAllowed > 0 && m_options.bBurst) {
@@ -103,7 +103,7 @@ void DeviceSimulator::Answer(const platform::Ipv4Endpoint& to) {
   m_log << std::endl;
 }
 
-void DeviceSimulator::SendBurst(size_t nDevices, const platform::Ipv4Endpoint& to, size_t* pnSent,
+void CDeviceSimulator::SendBurst(size_t nDevices, const platform::Ipv4Endpoint& to, size_t* pnSent,
                                 size_t* pnDropped, size_t* pnFailed) {
   std::bernoulli_distribution lose(m_options.dDrop);
   m_byBurst.resize(nDevices * kesto_wire::kRecordSize);
@@ -137,7 +137,7 @@ void DeviceSimulator::SendBurst(size_t nDevices, const platform::Ipv4Endpoint& t
   *pnSent = nRecords - *pnFailed;
 }
 
-void DeviceSimulator::ApplySet(const uint8_t* pData) {
+void CDeviceSimulator::ApplySet(const uint8_t* pData) {
   const uint8_t* pRecord = pData + 4;
   const std::string sMAC = FormatMAC(pRecord + kesto_wire::kOffMAC);
   const std::string sHex = HexBytes(pData, kesto_wire::kSetConfigSize);
@@ -153,7 +153,7 @@ void DeviceSimulator::ApplySet(const uint8_t* pData) {
   }
 }
 
-void DeviceSimulator::SendJunk(size_t nLength, const platform::Ipv4Endpoint& to) {
+void CDeviceSimulator::SendJunk(size_t nLength, const platform::Ipv4Endpoint& to) {
   uint8_t byJunk[kJunkBytes];
   FillJunk(byJunk);
   m_socket.SendTo(byJunk, nLength, to);

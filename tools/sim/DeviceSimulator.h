@@ -36,9 +36,9 @@ struct SimulatorOptions {
 // source's budget allows), and
 // applies a set-configuration datagram to the device whose MAC it names.
 // Writes one line per datagram it got to the log.
-class DeviceSimulator {
+class CDeviceSimulator {
  public:
-  DeviceSimulator(std::vector<KESTO_RECORD> devices, const SimulatorOptions& options, platform::DatagramSocket& socket,
+  CDeviceSimulator(std::vector<KESTO_RECORD> devices, const SimulatorOptions& options, platform::DatagramSocket& socket,
                   std::ostream& log);
 
   // Serves until *pbStop is set.
@@ -47,7 +47,7 @@ class DeviceSimulator {
   void Handle(const uint8_t* pData, size_t nLength, const platform::Ipv4Endpoint& from);
 
   const std::vector<KESTO_RECORD>& Devices() const { return m_devices; }
-  const SourceBudget& Budget() const { return m_budget; }
+  const CSourceBudget& Budget() const { return m_budget; }
 
  private:
   void Answer(const platform::Ipv4Endpoint& to);
@@ -64,7 +64,7 @@ class DeviceSimulator {
   std::ostream& m_log;
   std::mt19937 m_random;
   platform::TickSource* m_pTicks;
-  SourceBudget m_budget;
+  CSourceBudget m_budget;
   std::vector<uint8_t> m_byBurst;
   std::vector<platform::DatagramSocket::Part> m_vecParts;
 };

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-SourceBudget::SourceBudget(uint32_t dwPerSecond, size_t nMaxSources)
+CSourceBudget::CSourceBudget(uint32_t dwPerSecond, size_t nMaxSources)
     : m_dwPerSecond(dwPerSecond), m_nMaxSources(std::max<size_t>(1, nMaxSources)) {}
 
-void SourceBudget::Refill(Bucket& bucket, uint32_t dwNow) const {
+void CSourceBudget::Refill(Bucket& bucket, uint32_t dwNow) const {
   const uint64_t qwFull = static_cast<uint64_t>(m_dwPerSecond) * 1000;
   // A record a second is a thousandth of a record a millisecond.
   const uint64_t qwElapsed = static_cast<uint32_t>(dwNow - bucket.dwLast);
@@ -13,7 +13,7 @@ void SourceBudget::Refill(Bucket& bucket, uint32_t dwNow) const {
   bucket.dwLast = dwNow;
 }
 
-void SourceBudget::ForgetQuiet(uint32_t dwNow) {
+void CSourceBudget::ForgetQuiet(uint32_t dwNow) {
   // At most one sweep of the table per tick, however many new sources knock.
   if (m_bForgotOnce && m_dwLastForget == dwNow) return;
   m_bForgotOnce = true;
@@ -25,7 +25,7 @@ void SourceBudget::ForgetQuiet(uint32_t dwNow) {
   }
 }
 
-size_t SourceBudget::Take(uint32_t dwSource, size_t nWanted, uint32_t dwNow) {
+size_t CSourceBudget::Take(uint32_t dwSource, size_t nWanted, uint32_t dwNow) {
   if (m_dwPerSecond == 0) return nWanted;
   auto found = m_mapBySource.find(dwSource);
   if (found == m_mapBySource.end()) {

@@ -10,10 +10,10 @@
 // second's worth), so a request with a forged source cannot turn it into a
 // megabyte firehose aimed at someone else. At most nMaxSources are tracked at once;
 // a source beyond them gets nothing until a tracked one has been quiet a second.
-class SourceBudget {
+class CSourceBudget {
  public:
   // dwPerSecond 0: no bound (and no table).
-  SourceBudget(uint32_t dwPerSecond, size_t nMaxSources);
+  CSourceBudget(uint32_t dwPerSecond, size_t nMaxSources);
 
   // How many of nWanted records may go to dwSource now; takes them from its budget.
   size_t Take(uint32_t dwSource, size_t nWanted, uint32_t dwNow);

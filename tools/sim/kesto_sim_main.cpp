@@ -103,7 +103,7 @@ int Run(int argc, char** argv) {
   std::signal(SIGTERM, OnStopSignal);
   std::cout << "kesto-sim: listening on " << FormatAddress(local.dwAddress) << ":" << local.wPort << ", "
             << devices.size() << " devices" << std::endl;
-  DeviceSimulator simulator(std::move(devices), options, *pSocket, std::cout);
+  CDeviceSimulator simulator(std::move(devices), options, *pSocket, std::cout);
   simulator.Run(&g_bStop);
   std::cout << "kesto-sim: stopped" << std::endl;
   pSocket.reset();
