@@ -524,7 +524,7 @@ TEST_F(MainWindowWin32Test, FilterBoxShowsTheMatchingRowsAndTheCountSaysSo) {
 }
 
 TEST_F(MainWindowWin32Test, HeaderClicksSortAscendingDescendingThenNewestFirst) {
-  const KESTO_RECORD kThird = MakeRecord(3, "Alpha", 0x0A000003u);
+  const KESTO_RECORD kThird = MakeDeviceRecord(3, "Alpha", 0x0A000003u);
   for (const KESTO_RECORD& record : {kFirst, kSecond, kThird}) Answer(record);
   PassUntilRead();
   SelectListRow(hList, 1);  // "Second"
@@ -567,7 +567,7 @@ TEST_F(MainWindowWin32Test, SelectionStaysOnItsDeviceWhenRowsComeAndGo) {
 TEST_F(MainWindowWin32Test, SharedAddressesCarryTheWarningIconAndTooltip) {
   KESTO_RECORD twin = kSecond;
   twin.dwIPAddress = kFirst.dwIPAddress;
-  const KESTO_RECORD kAlone = MakeRecord(3, "Alone", 0x0A000009u);
+  const KESTO_RECORD kAlone = MakeDeviceRecord(3, "Alone", 0x0A000009u);
   for (const KESTO_RECORD& record : {kFirst, twin, kAlone}) Answer(record);
   PassUntilRead();
   const struct {
@@ -688,7 +688,7 @@ TEST_F(MainWindowWin32Test, AFullListOfDevicesIsListedFilteredAndSorted) {
   // The finder's whole table: every row found by key, the list view holding no items of its own.
   constexpr int kDevices = 16384;
   for (int i = 0; i < kDevices; ++i) {
-    KESTO_RECORD record = MakeRecord(0, "Device", 0x0A000000u + static_cast<uint32_t>(i));
+    KESTO_RECORD record = MakeDeviceRecord(0, "Device", 0x0A000000u + static_cast<uint32_t>(i));
     record.byMAC[4] = static_cast<uint8_t>(i >> 8);
     record.byMAC[5] = static_cast<uint8_t>(i);
     Answer(record);
