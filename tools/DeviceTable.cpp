@@ -10,7 +10,7 @@ std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records) { return
 std::string FormatDeviceTable(const std::vector<KESTO_RECORD>& records, const std::vector<std::string>& vecNotes) {
   const bool bNotes = std::any_of(vecNotes.begin(), vecNotes.end(), [](const std::string& s) { return !s.empty(); });
   std::vector<std::vector<std::string>> rows;
-  rows.push_back({"Name", "MAC Address", "IP Address", "Port", "Version"});
+  rows.emplace_back(kDeviceRowTitles.begin(), kDeviceRowTitles.end());
   if (bNotes) rows.back().push_back("Note");
   for (size_t i = 0; i < records.size(); ++i) {
     const auto columns = RowTextsOf(records[i]);

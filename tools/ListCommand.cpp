@@ -55,7 +55,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
   CKestoAddressCheck check;
   check.Rebuild(records);
   const bool bJudgeSubnets = pSession->CanJudgeSubnets();
-  auto isOutside = [&](const KESTO_RECORD& record) {
+  auto isUnreachable = [&](const KESTO_RECORD& record) {
     return bJudgeSubnets && !pSession->IsOnLocalSubnet(record.dwIPAddress);
   };
 
@@ -64,7 +64,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     ListedDevice& device = listed.emplace_back();
     device.record = record;
     device.bDuplicateIP = check.IsDuplicateIP(record);
-    device.bUnreachable = isOutside(record);
+    device.bUnreachable = isUnreachable(record);
     SetListedSenders(&listed.back(), finder.GetSenders(record.byMAC), finder.GetRefusedSenders(record.byMAC));
   }
   if (options.bJson || options.bCsv) {

@@ -3,16 +3,17 @@
 #include <array>
 
 #include "discovery/KestoRecordRules.h"
+#include "formats/DeviceRowTexts.h"
 #include "formats/HexText.h"
 
 namespace {
 
 constexpr std::array<CDeviceColumnSet::Column, CDeviceColumnSet::kCount> kColumns{{
-    {CDeviceColumnSet::kName, "Name", 110, true, ""},
-    {CDeviceColumnSet::kMAC, "MAC Address", 150, true, "DD-DD-DD-DD-DD-DD"},
-    {CDeviceColumnSet::kIP, "IP Address", 100, true, "255.255.255.255"},
-    {CDeviceColumnSet::kPort, "Port", 40, true, "10000"},
-    {CDeviceColumnSet::kVersion, "Version", 150, true, ""},
+    {CDeviceColumnSet::kName, kDeviceRowTitles[0], 110, true, ""},
+    {CDeviceColumnSet::kMAC, kDeviceRowTitles[1], 150, true, "DD-DD-DD-DD-DD-DD"},
+    {CDeviceColumnSet::kIP, kDeviceRowTitles[2], 100, true, "255.255.255.255"},
+    {CDeviceColumnSet::kPort, kDeviceRowTitles[3], 40, true, "10000"},
+    {CDeviceColumnSet::kVersion, kDeviceRowTitles[4], 150, true, ""},
     {CDeviceColumnSet::kNetMask, "Net Mask", 100, false, "255.255.255.255"},
     {CDeviceColumnSet::kGateway, "Gateway", 100, false, "255.255.255.255"},
     {CDeviceColumnSet::kDNS, "DNS", 100, false, "255.255.255.255"},

@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "formats/DeviceRowTexts.h"
+
 // The device list's columns, left to right, with their widths in pixels.
 struct DeviceColumn {
   const char* pszTitle;
@@ -10,11 +12,11 @@ struct DeviceColumn {
 };
 
 inline constexpr std::array<DeviceColumn, 5> kDeviceColumns{{
-    {"Name", 110},
-    {"MAC Address", 150},
-    {"IP Address", 100},
-    {"Port", 40},
-    {"Version", 150},
+    {kDeviceRowTitles[0], 110},
+    {kDeviceRowTitles[1], 150},
+    {kDeviceRowTitles[2], 100},
+    {kDeviceRowTitles[3], 40},
+    {kDeviceRowTitles[4], 150},
 }};
 
 #endif
