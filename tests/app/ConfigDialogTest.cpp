@@ -13,9 +13,9 @@
 
 #include <cstring>
 
-#include "app/AppIdentity.h"
-#include "app/ConfigKestoDlg.h"
-#include "app/IPAddressEdit.h"
+#include "app/qt/AppIdentity.h"
+#include "app/qt/ConfigKestoDlg.h"
+#include "app/qt/IPAddressEdit.h"
 #include "app/logic/ConfigKestoModel.h"
 #include "discovery/KestoRecordRules.h"
 #include "support/RecordBuilder.h"

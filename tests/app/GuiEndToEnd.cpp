@@ -17,10 +17,10 @@
 #include <memory>
 #include <sys/stat.h>
 
-#include "app/ConfigKestoDlg.h"
-#include "app/EventPump.h"
-#include "app/IPAddressEdit.h"
-#include "app/QUORINDlg.h"
+#include "app/qt/ConfigKestoDlg.h"
+#include "app/qt/EventPump.h"
+#include "app/qt/IPAddressEdit.h"
+#include "app/qt/QUORINDlg.h"
 #include "app/logic/PollingLoop.h"
 #include "discovery/KestoWire.h"
 

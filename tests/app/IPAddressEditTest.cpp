@@ -3,8 +3,8 @@
 #include <QClipboard>
 #include <QTest>
 
-#include "app/IPAddressEdit.h"
-#include "app/OctetEdit.h"
+#include "app/qt/IPAddressEdit.h"
+#include "app/qt/OctetEdit.h"
 
 class IPAddressEditTest : public QObject {
   Q_OBJECT

@@ -22,15 +22,15 @@
 #include <QTreeWidget>
 #include <memory>
 
-#include "app/ConfigKestoDlg.h"
-#include "app/DialogUnits.h"
-#include "app/MultiConfigDlg.h"
-#include "app/PlanCommands.h"
-#include "app/PlanPreviewDlg.h"
-#include "app/PlanPreviewList.h"
+#include "app/qt/ConfigKestoDlg.h"
+#include "app/qt/DialogUnits.h"
+#include "app/qt/MultiConfigDlg.h"
+#include "app/qt/PlanCommands.h"
+#include "app/qt/PlanPreviewDlg.h"
+#include "app/qt/PlanPreviewList.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "discovery/KestoWire.h"
-#include "app/QUORINDlg.h"
+#include "app/qt/QUORINDlg.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/InterfaceBuilder.h"

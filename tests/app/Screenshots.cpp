@@ -15,11 +15,11 @@
 #include <tuple>
 #include <vector>
 
-#include "app/ConfigKestoDlg.h"
-#include "app/IPAddressEdit.h"
-#include "app/MultiConfigDlg.h"
-#include "app/ProgramIcon.h"
-#include "app/QUORINDlg.h"
+#include "app/qt/ConfigKestoDlg.h"
+#include "app/qt/IPAddressEdit.h"
+#include "app/qt/MultiConfigDlg.h"
+#include "app/qt/ProgramIcon.h"
+#include "app/qt/QUORINDlg.h"
 #include "app/logic/ConfigKestoModel.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/MultiConfigForm.h"

@@ -26,8 +26,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "app/EventPump.h"
-#include "app/QUORINDlg.h"
+#include "app/qt/EventPump.h"
+#include "app/qt/QUORINDlg.h"
 #include "app/logic/ConfigKestoModel.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceSortOrder.h"

@@ -1,6 +1,6 @@
 // The main window's menus and file commands: the header, row, status and
 // targets menus, copying rows, and the export.
-#include "app/QUORINDlg.h"
+#include "app/qt/QUORINDlg.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,7 +13,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "app/DeviceItem.h"
+#include "app/qt/DeviceItem.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceExport.h"
 #include "formats/DeviceCsv.h"

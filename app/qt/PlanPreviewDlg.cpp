@@ -1,13 +1,13 @@
-#include "app/PlanPreviewDlg.h"
+#include "app/qt/PlanPreviewDlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/DialogUnits.h"
-#include "app/PlanPreviewList.h"
-#include "app/ProgramIcon.h"
+#include "app/qt/DialogUnits.h"
+#include "app/qt/PlanPreviewList.h"
+#include "app/qt/ProgramIcon.h"
 #include "app/logic/PlanPreviewTable.h"
 
 namespace {

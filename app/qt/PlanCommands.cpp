@@ -1,4 +1,4 @@
-#include "app/PlanCommands.h"
+#include "app/qt/PlanCommands.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "app/PlanPreviewDlg.h"
+#include "app/qt/PlanPreviewDlg.h"
 #include "app/logic/QUORINPresenter.h"
 #include "plan/DevicePlan.h"
 #include "plan/PlanCsvRows.h"

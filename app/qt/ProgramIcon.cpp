@@ -1,4 +1,4 @@
-#include "app/ProgramIcon.h"
+#include "app/qt/ProgramIcon.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,9 +1,9 @@
-#include "app/IPAddressEdit.h"
+#include "app/qt/IPAddressEdit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "app/OctetEdit.h"
+#include "app/qt/OctetEdit.h"
 
 CIPAddressEdit::CIPAddressEdit(QWidget* pParent) : QFrame(pParent) {
   setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);

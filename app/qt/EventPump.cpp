@@ -1,4 +1,4 @@
-#include "app/EventPump.h"
+#include "app/qt/EventPump.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

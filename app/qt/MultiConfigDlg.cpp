@@ -1,4 +1,4 @@
-#include "app/MultiConfigDlg.h"
+#include "app/qt/MultiConfigDlg.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/DialogUnits.h"
-#include "app/ModalRun.h"
-#include "app/PlanPreviewList.h"
-#include "app/ProgramIcon.h"
+#include "app/qt/DialogUnits.h"
+#include "app/qt/ModalRun.h"
+#include "app/qt/PlanPreviewList.h"
+#include "app/qt/ProgramIcon.h"
 #include "app/logic/MultiConfigForm.h"
 #include "app/logic/PlanPreviewTable.h"
 

@@ -1,6 +1,6 @@
 // The main window's rows: the presenter's list calls, the order the user
 // picked, the extra columns and the adapter box's texts.
-#include "app/QUORINDlg.h"
+#include "app/qt/QUORINDlg.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "app/DeviceItem.h"
+#include "app/qt/DeviceItem.h"
 #include "app/logic/DeviceColumnSet.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/AppIdentity.h"
-#include "app/EventPump.h"
-#include "app/QUORINDlg.h"
+#include "app/qt/AppIdentity.h"
+#include "app/qt/EventPump.h"
+#include "app/qt/QUORINDlg.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
 #include "platform/SocketLayer.h"

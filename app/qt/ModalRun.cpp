@@ -1,8 +1,8 @@
-#include "app/ModalRun.h"
+#include "app/qt/ModalRun.h"
 
 #include <QDialog>
 
-#include "app/EventPump.h"
+#include "app/qt/EventPump.h"
 #include "app/logic/PollingLoop.h"
 
 bool RunModalWithPasses(QDialog& dialog, QWidget* pFirstFocus, const std::function<void()>& fnPass,

@@ -1,8 +1,8 @@
-#include "app/AppIdentity.h"
+#include "app/qt/AppIdentity.h"
 
 #include <QApplication>
 
-#include "app/ProgramIcon.h"
+#include "app/qt/ProgramIcon.h"
 
 void SetApplicationIdentity() {
   QApplication::setApplicationName(QStringLiteral("kesto-manager"));

@@ -1,4 +1,4 @@
-#include "app/QUORINDlg.h"
+#include "app/qt/QUORINDlg.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,12 +29,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/ConfigKestoDlg.h"
-#include "app/DeviceItem.h"
-#include "app/DialogUnits.h"
-#include "app/MultiConfigDlg.h"
-#include "app/PlanCommands.h"
-#include "app/ProgramIcon.h"
+#include "app/qt/ConfigKestoDlg.h"
+#include "app/qt/DeviceItem.h"
+#include "app/qt/DialogUnits.h"
+#include "app/qt/MultiConfigDlg.h"
+#include "app/qt/PlanCommands.h"
+#include "app/qt/ProgramIcon.h"
 #include "app/logic/ConfigAddressCheck.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceExport.h"

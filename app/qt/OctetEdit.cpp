@@ -1,4 +1,4 @@
-#include "app/OctetEdit.h"
+#include "app/qt/OctetEdit.h"
 
 #include <QAction>
 #include <QApplication>

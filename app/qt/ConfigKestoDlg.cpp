@@ -1,4 +1,4 @@
-#include "app/ConfigKestoDlg.h"
+#include "app/qt/ConfigKestoDlg.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -7,10 +7,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/DialogUnits.h"
-#include "app/ModalRun.h"
-#include "app/IPAddressEdit.h"
-#include "app/ProgramIcon.h"
+#include "app/qt/DialogUnits.h"
+#include "app/qt/ModalRun.h"
+#include "app/qt/IPAddressEdit.h"
+#include "app/qt/ProgramIcon.h"
 #include "app/logic/ConfigKestoModel.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/PlanPreviewList.h"
+#include "app/qt/PlanPreviewList.h"
 
 #include <QHeaderView>
 #include <algorithm>
