@@ -1,10 +1,14 @@
 #include "tools/ApplyCommand.h"
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "formats/HexText.h"
+#include "platform/Terminal.h"
+#include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
 #include "plan/AddressAssignment.h"
@@ -223,4 +227,71 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   out << (bReportJson ? ReportToJson(lines).dump(2) + "\n" : "\n" + FormatReport(lines));
   out.flush();
   return ReportExitCode(lines);
+}
+
+namespace {
+
+// The options apply and restore share: how to send, how long to wait, how to report.
+// Returns the --wait option, whose count tells whether a wait was given.
+CLI::Option* AddPlanRunOptions(CLI::App* pCommand, ApplyOptions* pOptions) {
+  pCommand->add_flag("--yes", pOptions->bYes, "Send the changes; without it only the plan is shown");
+  pCommand->add_option("--parallel", pOptions->iParallel, "Devices awaiting confirmation at once (default 8)")
+      ->check(CLI::Range(1, 256));
+  CLI::Option* pWait = AddWaitOption(pCommand, "--wait", &pOptions->iWaitMs,
+                                     "Bound in ms for finding the devices and, per device, for its confirmation "
+                                     "(default 3000, plus the --target sweep)");
+  pCommand->add_flag("--json", pOptions->bJson, "Print the plan (or with --yes the report) as JSON");
+  AddTargetOptions(pCommand, &pOptions->target);
+  return pWait;
+}
+
+int RunPlanCommand(ApplyOptions* pOptions, CLI::Option* pWait, const CommandStreams& io) {
+  pOptions->bWaitGiven = pWait->count() > 0;
+  pOptions->bProgress = platform::IsStandardErrorTerminal();
+  return RunApply(*pOptions, io.out, io.err, StopOnSignals());
+}
+
+}  // namespace
+
+void AddApplyCommands(CLI::App* pApp, KestoCommands* pCommands) {
+  // apply: a plan file, or --assign-ip building one.
+  auto pApply = std::make_shared<ApplyOptions>();
+  CLI::App* pApplyApp =
+      pApp->add_subcommand("apply", "Show, then with --yes apply, a plan of settings for many devices");
+  pApplyApp->footer(std::string("PLAN is the CSV or JSON that `kesto list --csv/--json` prints: mac required, an "
+                                "empty cell leaves a setting as it is.\n") + kPlanExitCodeHelp);
+  CLI::Option* pPlanFile =
+      pApplyApp->add_option("PLAN", pApply->sFile, "Plan file (CSV or JSON; - reads standard input)");
+  CLI::Option* pAssign = pApplyApp->add_option("--assign-ip", pApply->sRange,
+                                               "Give every matching device the next free address of FIRST[-LAST]")
+                             ->excludes(pPlanFile);
+  pApplyApp->add_option("--netmask", pApply->sNetMask, "With --assign-ip: also set this net mask")->needs(pAssign);
+  pApplyApp->add_option("--gateway", pApply->sGateway, "With --assign-ip: also set this gateway")->needs(pAssign);
+  pApplyApp->add_option("--order", pApply->sOrder, "With --assign-ip: mac (default), name, ip or listed")
+      ->needs(pAssign);
+  pApplyApp->add_option("--match", pApply->sMatch,
+                        "With --assign-ip: only devices whose name, MAC, IP or version holds this text")
+      ->needs(pAssign);
+  CLI::Option* pApplyWait = AddPlanRunOptions(pApplyApp, pApply.get());
+  pCommands->push_back({pApplyApp, [pApply, pApplyWait, pPlanFile, pAssign](const CommandStreams& io) {
+                          if (pPlanFile->count() == 0 && pAssign->count() == 0) {
+                            io.err << "kesto apply: give a PLAN file or --assign-ip FIRST[-LAST]\n";
+                            return static_cast<int>(kExitBadInput);
+                          }
+                          if (pAssign->count() > 0) pApply->source = ApplyOptions::Source::kAssignIP;
+                          return RunPlanCommand(pApply.get(), pApplyWait, io);
+                        }});
+
+  // restore: a backup.
+  auto pRestore = std::make_shared<ApplyOptions>();
+  pRestore->source = ApplyOptions::Source::kRestore;
+  CLI::App* pRestoreApp =
+      pApp->add_subcommand("restore", "Show, then with --yes write back, the settings of a backup");
+  pRestoreApp->footer(kPlanExitCodeHelp);
+  pRestoreApp->add_option("FILE", pRestore->sFile, "Backup written by kesto backup (- reads standard input)")
+      ->required();
+  CLI::Option* pRestoreWait = AddPlanRunOptions(pRestoreApp, pRestore.get());
+  pCommands->push_back({pRestoreApp, [pRestore, pRestoreWait](const CommandStreams& io) {
+                          return RunPlanCommand(pRestore.get(), pRestoreWait, io);
+                        }});
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tools/FinderSession.h"
+#include "tools/KestoCommand.h"
 
 struct ApplyOptions {
   TargetOptions target;
@@ -34,5 +35,8 @@ struct ApplyOptions {
 // the sending; the report still follows.
 int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
              const volatile std::sig_atomic_t* pbStop);
+
+// Adds `kesto apply` and `kesto restore` and their options.
+void AddApplyCommands(CLI::App* pApp, KestoCommands* pCommands);
 
 #endif

@@ -3,8 +3,11 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <ostream>
+#include <string>
 
+#include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
 #include "plan/DeviceBackup.h"
@@ -50,4 +53,19 @@ int RunBackup(const BackupOptions& options, std::ostream& out, std::ostream& err
   }
   err << "kesto backup: " << records.size() << " devices written to " << options.sOutput << "\n";
   return kExitOk;
+}
+
+void AddBackupCommand(CLI::App* pApp, KestoCommands* pCommands) {
+  auto pOptions = std::make_shared<BackupOptions>();
+  CLI::App* pBackup = pApp->add_subcommand("backup", "Write every answering device's full record as JSON");
+  pBackup->footer(kPlanExitCodeHelp);
+  pBackup->add_option("--output", pOptions->sOutput, "Write to this file (atomically) instead of stdout");
+  pBackup->add_flag("--force", pOptions->bForce, "Replace an existing --output file");
+  CLI::Option* pWait = AddWaitOption(pBackup, "--wait", &pOptions->iWaitMs,
+                                     "How long to collect answers, in ms (default 3000, plus the --target sweep)");
+  AddTargetOptions(pBackup, &pOptions->target);
+  pCommands->push_back({pBackup, [pOptions, pWait](const CommandStreams& io) {
+                          pOptions->bWaitGiven = pWait->count() > 0;
+                          return RunBackup(*pOptions, io.out, io.err);
+                        }});
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/FinderSession.h"
+#include "tools/KestoCommand.h"
 
 struct BackupOptions {
   TargetOptions target;
@@ -17,5 +18,8 @@ struct BackupOptions {
 // `kesto backup`: every device that answers within the wait, as full records
 // with the format version and the time, to stdout or (atomically) to a file.
 int RunBackup(const BackupOptions& options, std::ostream& out, std::ostream& err);
+
+// Adds `kesto backup` and its options.
+void AddBackupCommand(CLI::App* pApp, KestoCommands* pCommands);
 
 #endif

@@ -1,10 +1,13 @@
 #include "tools/ListCommand.h"
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "discovery/KestoAddressCheck.h"
+#include "platform/Terminal.h"
+#include "tools/CommonOptions.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
 #include "formats/DeviceList.h"
@@ -85,4 +88,23 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
   if (finder.GetRefusedDevices() > 0)
     err << "kesto: " << finder.GetRefusedDevices() << " answers from further devices were refused (list full)\n";
   return kExitOk;
+}
+
+void AddListCommand(CLI::App* pApp, KestoCommands* pCommands) {
+  auto pOptions = std::make_shared<ListOptions>();
+  CLI::App* pList = pApp->add_subcommand("list", "List the devices that answer within the wait");
+  pList->footer(std::string(kDeviceTextHelp) + "\n" + kExitCodeHelp);
+  CLI::Option* pWait = AddWaitOption(pList, "--wait", &pOptions->iWaitMs,
+                                     "How long to collect answers, in ms (default 1500, plus the --target sweep)");
+  CLI::Option* pJson = pList->add_flag("--json", pOptions->bJson, "Print one JSON array of device objects");
+  pList->add_flag("--csv", pOptions->bCsv,
+                  "Print CSV: a header line and one line per device; a name or version starting with = + - @ TAB "
+                  "or CR gets a leading ' so that a spreadsheet does not take it for a formula")->excludes(pJson);
+  AddTargetOptions(pList, &pOptions->target);
+  pCommands->push_back({pList, [pOptions, pWait](const CommandStreams& io) {
+                          pOptions->bWaitGiven = pWait->count() > 0;
+                          pOptions->bProgress = platform::IsStandardErrorTerminal();
+                          pOptions->bOutputTerminal = platform::IsStandardOutputTerminal();
+                          return RunList(*pOptions, io.out, io.err);
+                        }});
 }

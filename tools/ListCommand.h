@@ -4,6 +4,7 @@
 #include <iosfwd>
 
 #include "tools/FinderSession.h"
+#include "tools/KestoCommand.h"
 
 struct ListOptions {
   TargetOptions target;
@@ -20,5 +21,8 @@ struct ListOptions {
 // Devices sharing an IP are marked and named in a warning on err; devices
 // outside every local subnet are marked when the subnets are known.
 int RunList(const ListOptions& options, std::ostream& out, std::ostream& err);
+
+// Adds `kesto list` and its options.
+void AddListCommand(CLI::App* pApp, KestoCommands* pCommands);
 
 #endif

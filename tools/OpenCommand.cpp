@@ -1,8 +1,11 @@
 #include "tools/OpenCommand.h"
 
+#include <memory>
 #include <ostream>
+#include <string>
 
 #include "platform/OpenUrl.h"
+#include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 #include "formats/MacText.h"
 
@@ -44,4 +47,19 @@ int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err) {
     return kExitFailed;
   }
   return kExitOk;
+}
+
+void AddOpenCommand(CLI::App* pApp, KestoCommands* pCommands) {
+  auto pOptions = std::make_shared<OpenOptions>();
+  CLI::App* pOpen = pApp->add_subcommand("open", "Open the device's web page in the browser");
+  pOpen->footer(kExitCodeHelp);
+  pOpen->add_option("MAC", pOptions->sMAC, "The device, as 00-1A-2B-3C-4D-5E")->required();
+  pOpen->add_flag("--print", pOptions->bPrint, "Print the address instead of opening it");
+  CLI::Option* pWait = AddWaitOption(pOpen, "--wait", &pOptions->iWaitMs,
+                                     "Bound in ms for finding the device (default 3000, plus the --target sweep)");
+  AddTargetOptions(pOpen, &pOptions->target);
+  pCommands->push_back({pOpen, [pOptions, pWait](const CommandStreams& io) {
+                          pOptions->bWaitGiven = pWait->count() > 0;
+                          return RunOpen(*pOptions, io.out, io.err);
+                        }});
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/FinderSession.h"
+#include "tools/KestoCommand.h"
 
 struct OpenOptions {
   TargetOptions target;
@@ -16,5 +17,8 @@ struct OpenOptions {
 
 // `kesto open`: finds the device and opens (or prints) its web page.
 int RunOpen(const OpenOptions& options, std::ostream& out, std::ostream& err);
+
+// Adds `kesto open` and its options.
+void AddOpenCommand(CLI::App* pApp, KestoCommands* pCommands);
 
 #endif

@@ -1,10 +1,14 @@
 #include "tools/SetCommand.h"
 
+#include <memory>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "discovery/KestoConfirmation.h"
 
+#include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 #include "formats/MacText.h"
 #include "plan/DeviceSetStep.h"
@@ -74,4 +78,56 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   }
   out << "confirmed " << sMAC << "\n";
   return kExitOk;
+}
+
+void AddSetCommand(CLI::App* pApp, KestoCommands* pCommands) {
+  // Each field is sent only when its option is given, so each keeps its option to ask.
+  struct Field {
+    CLI::Option* pOption = nullptr;
+    std::string sValue;
+  };
+  struct Binding {
+    SetOptions options;
+    Field name, ip, netmask, gateway, dns, type, protocol, baud;
+    CLI::Option* pWait = nullptr;
+  };
+  auto p = std::make_shared<Binding>();
+  CLI::App* pSet = pApp->add_subcommand(
+      "set",
+      "Change a device's settings and confirm them: sent by broadcast and to every address the MAC answered "
+      "from; confirmed only when each of those addresses answers with the new values");
+  pSet->footer(kExitCodeHelp);
+  pSet->add_option("MAC", p->options.sMAC, "The device, as 00-1A-2B-3C-4D-5E (':' and lower case also taken)")
+      ->required();
+  p->name.pOption =
+      pSet->add_option("--name", p->name.sValue, "Device name: Latin-1 characters only, at most 27 (as stored bytes)");
+  p->ip.pOption = pSet->add_option("--ip", p->ip.sValue, "IP address a.b.c.d");
+  p->netmask.pOption = pSet->add_option("--netmask", p->netmask.sValue, "Net mask a.b.c.d");
+  p->gateway.pOption = pSet->add_option("--gateway", p->gateway.sValue, "Gateway a.b.c.d");
+  p->dns.pOption = pSet->add_option("--dns", p->dns.sValue, "DNS server a.b.c.d");
+  p->type.pOption = pSet->add_option("--type", p->type.sValue, TypeOptionWords(" or "));
+  p->protocol.pOption =
+      pSet->add_option("--protocol", p->protocol.sValue, "Pass-through protocol: " + ProtocolOptionWords(" or "));
+  p->baud.pOption = pSet->add_option("--baud", p->baud.sValue, "Pass-through rate: " + BaudRatesText(" or "));
+  p->pWait = AddWaitOption(pSet, "--wait", &p->options.iWaitMs,
+                           "Bound in ms for finding the device and, again, for the confirmation (default 3000, plus "
+                           "the --target sweep)");
+  pSet->add_flag("--no-verify", p->options.bNoVerify, "Send once and do not wait for the new values");
+  AddTargetOptions(pSet, &p->options.target);
+  pCommands->push_back({pSet, [p](const CommandStreams& io) {
+                          auto take = [](const Field& field, std::optional<std::string>* psField) {
+                            if (field.pOption->count() > 0) *psField = field.sValue;
+                          };
+                          SetOptionsText& fields = p->options.fields;
+                          take(p->name, &fields.sName);
+                          take(p->ip, &fields.sIPAddress);
+                          take(p->netmask, &fields.sNetMask);
+                          take(p->gateway, &fields.sGateway);
+                          take(p->dns, &fields.sDNS);
+                          take(p->type, &fields.sType);
+                          take(p->protocol, &fields.sProtocol);
+                          take(p->baud, &fields.sBaud);
+                          p->options.bWaitGiven = p->pWait->count() > 0;
+                          return RunSet(p->options, io.out, io.err);
+                        }});
 }

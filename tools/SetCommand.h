@@ -6,6 +6,7 @@
 
 #include "tools/FinderSession.h"
 #include "plan/SetRequest.h"
+#include "tools/KestoCommand.h"
 
 struct SetOptions {
   TargetOptions target;
@@ -20,5 +21,8 @@ struct SetOptions {
 // writes the given fields over its current record, sends one set-configuration
 // datagram, then (unless --no-verify) probes until the device shows the values.
 int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err);
+
+// Adds `kesto set` and its options.
+void AddSetCommand(CLI::App* pApp, KestoCommands* pCommands);
 
 #endif

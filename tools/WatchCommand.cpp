@@ -1,13 +1,17 @@
 #include "tools/WatchCommand.h"
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
+#include <string>
 #include <unordered_map>
 
 #include "discovery/KestoDeviceDiff.h"
 #include "formats/DeviceJson.h"
 #include "formats/DeviceList.h"
 #include "formats/DeviceRowTexts.h"
+#include "tools/CommonOptions.h"
+#include "tools/DecimalOption.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
 
@@ -153,4 +157,20 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
     pSession->RunPasses(static_cast<uint32_t>(options.iDurationMs), afterPass, pbStop);
   }
   return kExitOk;
+}
+
+void AddWatchCommand(CLI::App* pApp, KestoCommands* pCommands) {
+  auto pOptions = std::make_shared<WatchOptions>();
+  CLI::App* pWatch = pApp->add_subcommand("watch", "Print devices as they are added, changed or removed");
+  pWatch->footer(std::string(kDeviceTextHelp) + "\n" + kExitCodeHelp);
+  AddWaitOption(pWatch, "--duration", &pOptions->iDurationMs, "How long to watch, in ms (default: until Ctrl-C)");
+  pWatch->add_flag("--json", pOptions->bJson, "Print JSON lines {\"event\":...,\"device\":{...}}");
+  CLI::Option* pAgeLimit = AddDecimalOption(pWatch, "--age-limit", &pOptions->iAgeLimitMs, AGE_LIMIT_MS, 3600 * 1000,
+                                            "Report a device removed after this many ms of silence (default 2500: "
+                                            "one lost answer is ridden out)");
+  AddTargetOptions(pWatch, &pOptions->target);
+  pCommands->push_back({pWatch, [pOptions, pAgeLimit](const CommandStreams& io) {
+                          pOptions->bAgeLimitGiven = pAgeLimit->count() > 0;
+                          return RunWatch(*pOptions, io.out, io.err, StopOnSignals());
+                        }});
 }

@@ -5,6 +5,7 @@
 #include <iosfwd>
 
 #include "tools/FinderSession.h"
+#include "tools/KestoCommand.h"
 
 // A device is reported removed once silent for longer than this. Its answers come
 // a little after each probe, so after one lost answer it has been silent for two
@@ -24,5 +25,8 @@ struct WatchOptions {
 // is added, changed or removed, until the duration ends or *pbStop is set.
 int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
              const volatile std::sig_atomic_t* pbStop);
+
+// Adds `kesto watch` and its options.
+void AddWatchCommand(CLI::App* pApp, KestoCommands* pCommands);
 
 #endif
