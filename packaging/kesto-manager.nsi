@@ -22,13 +22,15 @@ OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails show
+BrandingText " "
 
 !include "MUI2.nsh"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\kesto-manager.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
-!insertmacro MUI_PAGE_LICENSE "${SOURCE}\LICENSE.txt"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+; The MIT licence asks for no consent, so no licence page: LICENSE.txt is installed.
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
