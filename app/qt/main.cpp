@@ -9,11 +9,13 @@
 #include "app/qt/AppIdentity.h"
 #include "app/qt/EventPump.h"
 #include "app/qt/QUORINDlg.h"
+#include "app/logic/DisplayCheck.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
 #include "platform/SocketLayer.h"
 
 int main(int argc, char* argv[]) {
+  if (ReportMissingDisplay(stderr)) return 1;
   QApplication app(argc, argv);
   SetApplicationIdentity();
 
