@@ -1,8 +1,6 @@
 #include "tools/ConnectCommand.h"
 
 #include <atomic>
-#include <chrono>
-#include <ctime>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -12,6 +10,8 @@
 
 #include "discovery/KestoName.h"
 #include "formats/MacText.h"
+#include "formats/SerialLineText.h"
+#include "formats/SerialView.h"
 #include "formats/TerminalText.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/StandardStreams.h"
@@ -22,16 +22,12 @@
 #include "tools/DecimalOption.h"
 #include "tools/DecimalText.h"
 #include "tools/ExitCodes.h"
-#include "tools/SerialView.h"
 
 namespace {
 
 constexpr const char* kPrefix = "kesto connect";
 // Ctrl+] ends a session on a terminal, where Ctrl-C goes to the device.
 constexpr uint8_t kExitKey = 0x1D;
-// A device that closes the line this soon, before sending anything, turned us away:
-// its port serves one client and has one already.
-constexpr uint32_t kBusyCloseMs = 500;
 constexpr size_t kChunkBytes = 4096;
 
 // The matches for what the user named: one device, several, or none.
@@ -53,19 +49,6 @@ std::vector<KESTO_RECORD> Matches(const CKestoFinder& finder, const std::string&
   return matches;
 }
 
-// UTC with milliseconds, so the two directions' lines can be put in order.
-std::string NowText() {
-  using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t t = system_clock::to_time_t(now);
-  const int iMs = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-  char szText[32] = {};
-  if (const std::tm* pUtc = std::gmtime(&t)) std::strftime(szText, sizeof szText, "%Y-%m-%dT%H:%M:%S", pUtc);
-  char szMs[8];
-  std::snprintf(szMs, sizeof szMs, ".%03dZ", iMs);
-  return std::string(szText) + szMs;
-}
-
 // The --log file, written from both directions' threads.
 class CLineLog {
  public:
@@ -77,7 +60,7 @@ class CLineLog {
   void Write(char cDirection, const uint8_t* pData, size_t nSize) {
     if (!m_file.is_open()) return;
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_file << SerialLogLine(NowText(), cDirection, pData, nSize) << std::flush;
+    m_file << SerialLogLine(SerialLogTimeNow(), cDirection, pData, nSize) << std::flush;
   }
 
  private:
@@ -231,10 +214,9 @@ int RunConnect(const ConnectOptions& options, std::ostream& out, std::ostream& e
     return kExitBadInput;
   }
   const KESTO_RECORD device = matches.front();
-  const std::string sWho = TerminalText(CKestoInfo(device).GetName()) + " (" + FormatMAC(device.byMAC) + ")";
-  if (device.iPort <= 0) {
-    err << kPrefix << ": " << sWho << " has no serial port (port " << device.iPort
-        << "): give it one on its web page (kesto open " << FormatMAC(device.byMAC) << ")\n";
+  const std::string sWho = SerialDeviceText(device);
+  if (const std::string sNoPort = NoSerialPortText(device); !sNoPort.empty()) {
+    err << kPrefix << ": " << sNoPort << " (kesto open " << FormatMAC(device.byMAC) << ")\n";
     return kExitBadInput;
   }
   WarnSeveralSenders(finder, device.byMAC, kPrefix, err);
@@ -245,22 +227,7 @@ int RunConnect(const ConnectOptions& options, std::ostream& out, std::ostream& e
   std::unique_ptr<platform::TcpStream> pDevice =
       platform::TcpStream::Connect(to, options.iConnectTimeoutMs, &connectError, &sError);
   if (!pDevice) {
-    switch (connectError) {
-      case platform::TcpConnectError::kRefused:
-        err << kPrefix << ": " << sWho << " refused the connection to " << sWhere
-            << ": nothing listens on that port (is its pass-through on?)\n";
-        break;
-      case platform::TcpConnectError::kTimedOut:
-        err << kPrefix << ": " << sWho << " at " << sWhere << " did not answer the connection within "
-            << options.iConnectTimeoutMs << " ms\n";
-        break;
-      case platform::TcpConnectError::kUnreachable:
-        err << kPrefix << ": " << sWho << " at " << sWhere
-            << " cannot be reached from this computer (another subnet?): " << sError << "\n";
-        break;
-      default:
-        err << kPrefix << ": cannot connect to " << sWho << " at " << sWhere << ": " << sError << "\n";
-    }
+    err << kPrefix << ": " << ConnectFailureText(device, connectError, options.iConnectTimeoutMs, sError) << "\n";
     return kExitNetwork;
   }
 
@@ -362,8 +329,8 @@ int RunConnect(const ConnectOptions& options, std::ostream& out, std::ostream& e
     const long lGot = pDeviceStream->Receive(byBuffer, sizeof byBuffer);
     if (lGot <= 0) {
       const uint32_t dwAfterMs = platform::GetTickCount32() - dwStart;
-      if (ullReceived == 0 && dwAfterMs < kBusyCloseMs) {
-        err << kPrefix << ": " << sWho << " closed the connection at once: its port is busy with another client\n";
+      if (ullReceived == 0 && dwAfterMs < kSerialBusyCloseMs) {
+        err << kPrefix << ": " << SerialBusyText(device) << "\n";
         iResult = kExitNetwork;
       } else if (!bInputEndSeen) {
         err << kPrefix << ": the connection to " << sWho << " was lost (closed by the device after " << ullReceived

@@ -1,4 +1,4 @@
-#include "tools/SerialView.h"
+#include "formats/SerialView.h"
 
 #include <cstdio>
 #include <string_view>
@@ -67,14 +67,4 @@ std::string CSerialView::ShowHex(const uint8_t* pData, size_t nSize) {
     m_ullOffset += n;
   }
   return sOut;
-}
-
-std::string SerialLogLine(const std::string& sTime, char cDirection, const uint8_t* pData, size_t nSize) {
-  std::string sLine = sTime + " " + cDirection + " " + std::to_string(nSize) + ":";
-  for (size_t i = 0; i < nSize; ++i) {
-    sLine += ' ';
-    sLine += HexBytes(pData + i, 1);
-  }
-  sLine += '\n';
-  return sLine;
 }

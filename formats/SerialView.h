@@ -1,5 +1,5 @@
-#ifndef KESTO_TOOLS_SERIALVIEW_H
-#define KESTO_TOOLS_SERIALVIEW_H
+#ifndef KESTO_FORMATS_SERIALVIEW_H
+#define KESTO_FORMATS_SERIALVIEW_H
 
 #include <cstddef>
 #include <cstdint>
@@ -27,9 +27,5 @@ class CSerialView {
   bool m_bPendingCR = false;
   uint64_t m_ullOffset = 0;
 };
-
-// One line of the --log file: the time, the direction ('>' to the device, '<'
-// from it) and the bytes in hex.
-std::string SerialLogLine(const std::string& sTime, char cDirection, const uint8_t* pData, size_t nSize);
 
 #endif

@@ -1,9 +1,11 @@
-#include "tools/SerialView.h"
+#include "formats/SerialView.h"
 
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "formats/SerialLineText.h"
 
 namespace {
 
