@@ -1,5 +1,6 @@
 // kesto-sim: answers Kesto discovery requests for any number of made-up
 // devices, so the tools can be tried and tested without hardware.
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <exception>
@@ -13,6 +14,7 @@
 #include "tools/DecimalOption.h"
 #include "tools/sim/DeviceSimulator.h"
 #include "tools/sim/SimDevices.h"
+#include "tools/sim/SimSerialLines.h"
 #include "version/KestoVersion.h"
 
 namespace {
@@ -58,6 +60,18 @@ int Run(int argc, char** argv) {
                  "Most answers a second to any one source address, so a forged request cannot aim a flood at "
                  "someone; 0 = no bound (default 1000)")
       ->check(CLI::Range(0u, 100000000u));
+  bool bSerial = false;
+  std::string sSerialAddress = "127.0.0.1";
+  std::string sSerialReply;
+  CLI::Option* pSerial = app.add_flag(
+      "--serial", bSerial,
+      "Play each device's serial line too (the first 256): a TCP port per device at --serial-address that echoes "
+      "what it gets, one client at a time; the records give that address and port");
+  app.add_option("--serial-address", sSerialAddress,
+                 "Address the serial lines listen at and the devices give as theirs (default 127.0.0.1)")
+      ->needs(pSerial);
+  app.add_option("--serial-reply", sSerialReply, "Answer each line with this text and CR LF instead of echoing")
+      ->needs(pSerial);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -86,8 +100,19 @@ int Run(int argc, char** argv) {
     devices = MakeSimDevices(nCount, dwSeed);
   }
 
+  uint32_t dwSerialAddress = 0;
+  if (bSerial && !ParseAddress(sSerialAddress, &dwSerialAddress)) {
+    std::cerr << "kesto-sim: --serial-address: \"" << sSerialAddress << "\" is not an address (four numbers 0-255)\n";
+    return 2;
+  }
+
   if (!platform::StartSocketLayer()) {
     std::cerr << "kesto-sim: the socket layer cannot be started\n";
+    return 1;
+  }
+  CSimSerialLines serialLines(sSerialReply, std::cout);
+  if (bSerial && !serialLines.Open(dwSerialAddress, !sFrom.empty(), &devices, &sError)) {
+    std::cerr << "kesto-sim: --serial: " << sError << "\n";
     return 1;
   }
   auto pSocket = platform::OpenUdpSocket(socketOptions, &sError);
@@ -103,6 +128,11 @@ int Run(int argc, char** argv) {
   std::signal(SIGTERM, OnStopSignal);
   std::cout << "kesto-sim: listening on " << FormatAddress(local.dwAddress) << ":" << local.wPort << ", "
             << devices.size() << " devices" << std::endl;
+  if (bSerial) {
+    std::cout << "kesto-sim: serial lines at " << sSerialAddress << " for the first "
+              << std::min(devices.size(), CSimSerialLines::kMaxLines) << " devices" << std::endl;
+    serialLines.Start(&g_bStop);
+  }
   CDeviceSimulator simulator(std::move(devices), options, *pSocket, std::cout);
   simulator.Run(&g_bStop);
   std::cout << "kesto-sim: stopped" << std::endl;
