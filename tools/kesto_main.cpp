@@ -13,6 +13,7 @@
 #include "tools/KestoCommand.h"
 #include "tools/ListCommand.h"
 #include "tools/OpenCommand.h"
+#include "tools/ServeCommand.h"
 #include "tools/SetCommand.h"
 #include "tools/WatchCommand.h"
 #include "version/KestoVersion.h"
@@ -33,6 +34,7 @@ int Run(int argc, char** argv) {
   AddOpenCommand(&app, &commands);
   AddApplyCommands(&app, &commands);
   AddBackupCommand(&app, &commands);
+  AddServeCommand(&app, &commands);
 
   try {
     app.parse(argc, argv);
