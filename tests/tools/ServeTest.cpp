@@ -1,6 +1,7 @@
 // The toolkit-free parts of `kesto serve`: the table, its metrics, the state file and the routes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -148,7 +149,7 @@ TEST(ServeTest, StateComesBackExactlyAndDamageIsRefusedWithItsReason) {
   }
 
   // A damaged file is set aside and the agent starts empty; a missing one is a first start.
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("kesto-serve-test-" + std::to_string(::getpid()));
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("kesto-serve-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::filesystem::create_directories(dir);
   const std::string sPath = (dir / "state.json").string();
   std::string sNotice;

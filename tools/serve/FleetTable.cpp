@@ -17,10 +17,9 @@ void AddLabel(std::string& sOut, const char* pszName, std::string_view value) {
 
 void MakeLabels(FleetDevice* pDevice) {
   const KESTO_RECORD& r = pDevice->record;
-  pDevice->sMacLabels.clear();
-  AddLabel(pDevice->sMacLabels, "mac", FormatMAC(r.byMAC));
   std::string& s = pDevice->sInfoLabels;
-  s = pDevice->sMacLabels;
+  s.clear();
+  AddLabel(s, "mac", FormatMAC(r.byMAC));
   AddLabel(s, "ip", FormatAddress(r.dwIPAddress));
   AddLabel(s, "netmask", FormatAddress(r.dwNetMask));
   AddLabel(s, "gateway", FormatAddress(r.dwGateway));

@@ -21,8 +21,11 @@ struct FleetDevice {
   bool bUp = false;
   std::vector<platform::Ipv4Endpoint> vecSenders;  // where its answers came from, as the finder keeps them
   uint64_t qwRefusedSenders = 0;                   // answers from further addresses
-  std::string sMacLabels;   // mac="..."
   std::string sInfoLabels;  // mac="...",ip="...",... for kesto_device_info
+
+  // mac="..." alone: the info labels begin with it, so it takes no room of its own.
+  std::string_view MacLabels() const { return std::string_view(sInfoLabels).substr(0, kMacLabelsSize); }
+  static constexpr size_t kMacLabelsSize = 23;  // mac="00-1A-2B-3C-4D-5E"
 };
 
 // The devices `kesto serve` reports: every one seen within --forget-after, up

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <httplib.h>
+#include <malloc.h>
 
 #include "discovery/KestoFinder.h"
 #include "tools/ExitCodes.h"
@@ -26,7 +27,7 @@
 namespace {
 
 // The table follows the finder this often; a scrape a second sees at most this much lag.
-constexpr uint32_t kUpdateEveryMs = 250;
+constexpr uint32_t kUpdateEveryMs = 500;
 constexpr int64_t kSaveEveryMs = 60000;
 constexpr uint32_t kSliceMs = 60000;
 // Per read and write of a connection, and how long an idle kept-alive one stays.
@@ -187,6 +188,11 @@ ServeRequest RequestOf(const httplib::Request& req) {
 
 int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
              const volatile std::sig_atomic_t* pbStop) {
+  // A scrape's megabytes are built in whichever HTTP thread takes it: with glibc's
+  // defaults each thread's heap would keep its own copy after the first. Fixed
+  // thresholds hand such blocks back to the system, and two heaps serve all threads.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+  mallopt(M_ARENA_MAX, 2);
   uint32_t dwListen = 0;
   if (!ParseAddress(options.sListen, &dwListen)) {
     err << "kesto: --listen: \"" << options.sListen << "\" is not an address (four numbers 0-255)\n";
@@ -236,12 +242,14 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
   server.set_keep_alive_max_count(kKeepAliveRequests);
   server.set_payload_max_length(kMaxPayloadBytes);
   server.set_pre_routing_handler([&routes](const httplib::Request& req, httplib::Response& res) {
-    const ServeResponse response = routes.Handle(RequestOf(req));
+    ServeResponse response = routes.Handle(RequestOf(req));
     res.status = response.iStatus;
     if (!response.sAuthenticate.empty()) res.set_header("WWW-Authenticate", response.sAuthenticate);
     res.set_header("X-Content-Type-Options", "nosniff");
     res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
-    res.set_content(response.sBody, response.sContentType);
+    // Moved, not copied: a scrape of a full list is some megabytes.
+    res.body = std::move(response.sBody);
+    res.set_header("Content-Type", response.sContentType);
     return httplib::Server::HandlerResponse::Handled;
   });
   const int iPort = options.iHttpPort == 0 ? server.bind_to_any_port(options.sListen)
