@@ -125,6 +125,20 @@ http)
   case $(cat "$work/status") in 414 | 400) ;; *) fail "a 10 KB path: status $(cat "$work/status")" ;; esac
   get /metrics -H "X-Big: $(head -c 10000 /dev/zero | tr '\0' a)" >/dev/null
   case $(cat "$work/status") in 431 | 400) ;; *) fail "a 10 KB header: status $(cat "$work/status")" ;; esac
+  # Header lines without end: the connection is cut once it passes 64 KiB, long before 20 MB.
+  in_cli timeout 30 python3 - "$http_port" <<'PY' || fail "an endless header was not cut"
+import socket, sys
+s = socket.create_connection(("127.0.0.1", int(sys.argv[1])))
+s.sendall(b"GET /metrics HTTP/1.1\r\nHost: x\r\n")
+try:
+    for i in range(200000):
+        s.sendall(b"X-Fill: " + b"a" * 90 + b"\r\n")
+    s.sendall(b"\r\n")
+    s.settimeout(10)
+    sys.exit(1 if s.recv(12).startswith(b"HTTP/1.1 200") else 0)
+except OSError:
+    sys.exit(0)
+PY
   get /nothing >/dev/null; expect_status 404 "an unknown path"
   get "/probe?target=10.0.0.0/19" >/dev/null; expect_status 400 "a probe of 8190 addresses"
   get /metrics -X POST -d 'x=1' >/dev/null; expect_status 405 "POST"

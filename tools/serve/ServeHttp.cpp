@@ -18,6 +18,7 @@
 #include "tools/ServeCommand.h"
 #include "tools/TextFile.h"
 #include "tools/WatchCommand.h"
+#include "tools/serve/ConnectionGuard.h"
 #include "tools/serve/FleetStateFile.h"
 #include "tools/serve/FleetTable.h"
 #include "tools/serve/MetricsText.h"
@@ -34,7 +35,7 @@ constexpr uint32_t kSliceMs = 60000;
 constexpr time_t kReadTimeoutS = 5;
 constexpr time_t kWriteTimeoutS = 10;
 constexpr time_t kKeepAliveS = 5;
-constexpr size_t kKeepAliveRequests = 100;
+constexpr size_t kKeepAliveRequests = 20;
 // Requests carry no body.
 constexpr size_t kMaxPayloadBytes = 1024;
 constexpr size_t kMinTokenBytes = 16;
@@ -260,6 +261,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
     return kExitNetwork;
   }
   if (!pSession->ProbeNow(err)) return kExitNetwork;
+  CConnectionGuard guard(iPort);
   std::thread httpThread([&server] { server.listen_after_bind(); });
   out << "kesto: serving http://" << options.sListen << ":" << iPort << "/metrics" << (sToken.empty() ? "" : " (bearer token needed)") << "\n";
   out.flush();
