@@ -68,6 +68,7 @@ void CKestoFinder::Poll() {
 
 int CKestoFinder::SendProbe() {
   if (!m_hSocket) return -1;
+  ++m_nProbesSent;
   RefreshInterfaces(false);
   m_vecBroadcastEndpoints = BroadcastEndpoints(m_destinations, m_endpTarget.wPort, m_endpTarget,
                                                m_interfaces.GetTable(), m_interfaces.GetLimitedSource());

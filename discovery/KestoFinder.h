@@ -175,6 +175,8 @@ class CKestoFinder {
   bool IsFull() const { return static_cast<size_t>(m_listDevices.GetCount()) >= m_nMaxEntries; }
   // Datagrams read and dropped because they were not exactly 100 bytes.
   uint64_t GetDroppedDatagrams() const { return m_nDroppedDatagrams; }
+  // Probe rounds sent so far (each a broadcast to every destination and a sweep start).
+  uint64_t GetProbesSent() const { return m_nProbesSent; }
   size_t GetMaxEntries() const { return m_nMaxEntries; }
 
  private:
@@ -221,6 +223,7 @@ class CKestoFinder {
   uint64_t m_nRefusedSenders = 0;
   uint64_t m_nSenderChanges = 0;
   uint64_t m_nDroppedDatagrams = 0;
+  uint64_t m_nProbesSent = 0;
 
   uint64_t m_qwKeptMAC = 0;
 

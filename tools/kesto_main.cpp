@@ -14,6 +14,7 @@
 #include "tools/KestoCommand.h"
 #include "tools/ListCommand.h"
 #include "tools/OpenCommand.h"
+#include "tools/ServeCommand.h"
 #include "tools/SetCommand.h"
 #include "tools/WatchCommand.h"
 #include "version/KestoVersion.h"
@@ -35,6 +36,7 @@ int Run(int argc, char** argv) {
   AddApplyCommands(&app, &commands);
   AddBackupCommand(&app, &commands);
   AddConnectCommand(&app, &commands);
+  AddServeCommand(&app, &commands);
 
   try {
     app.parse(argc, argv);
