@@ -17,7 +17,7 @@ bool ReportMissingDisplay(std::FILE* pOut) {
   if (platform::FindDisplay(kProbeTimeoutMs, &sProblem)) return false;
   // scripts/run prints the same line.
   std::fprintf(pOut,
-               "kesto-manager: no display (%s); without one, `kesto list` and `kesto watch` find and follow the "
+               "kesto-manager: no display (%s); without one, `kesto list`, `kesto watch` and `kesto serve` find and follow the "
                "devices from the command line\n",
                sProblem.c_str());
   return true;

@@ -35,7 +35,7 @@ while True:
   [ -n "$port" ] && [ "$port" -gt 6000 ] && silent=127.0.0.1:$((port - 6000))
 fi
 
-hint='without one, `kesto list` and `kesto watch` find and follow the devices from the command line'
+hint='without one, `kesto list`, `kesto watch` and `kesto serve` find and follow the devices from the command line'
 # PROGRAM DISPLAY WAYLAND_DISPLAY EXPECTED_PROBLEM ("-": leave the variable unset)
 cases=(
   "$manager|-|-|neither DISPLAY nor WAYLAND_DISPLAY is set"
