@@ -9,6 +9,7 @@
 #include "platform/SocketLayer.h"
 #include "tools/ApplyCommand.h"
 #include "tools/BackupCommand.h"
+#include "tools/DoctorCommand.h"
 #include "tools/ExitCodes.h"
 #include "tools/KestoCommand.h"
 #include "tools/ListCommand.h"
@@ -33,6 +34,7 @@ int Run(int argc, char** argv) {
   AddOpenCommand(&app, &commands);
   AddApplyCommands(&app, &commands);
   AddBackupCommand(&app, &commands);
+  AddDoctorCommand(&app, &commands);
 
   try {
     app.parse(argc, argv);
