@@ -21,7 +21,11 @@ constexpr size_t kMaxFirewallOutput = 16u << 20;
 DoctorChecks CheckFirewall(uint16_t wPort) {
   if (platform::GetHostFirewall() == platform::HostFirewall::kWindows)
     return WindowsFirewallChecks(platform::RunProgram(kWindowsProfileCommand, kFirewallReadMs, 64 << 10), wPort);
-  return NftFirewallChecks(platform::RunProgram(kNftListCommand, kFirewallReadMs, kMaxFirewallOutput), wPort);
+  const platform::ProgramResult nft = platform::RunProgram(kNftListCommand, kFirewallReadMs, kMaxFirewallOutput);
+  // Without nft the rules may still be iptables' own.
+  if (!nft.bStarted)
+    return IptablesFirewallChecks(platform::RunProgram(kIptablesListCommand, kFirewallReadMs, kMaxFirewallOutput), wPort);
+  return NftFirewallChecks(nft, wPort);
 }
 
 void Append(DoctorChecks* pAll, DoctorChecks more) {

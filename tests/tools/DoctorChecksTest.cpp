@@ -8,6 +8,7 @@
 
 #include "tools/doctor/AdapterChecks.h"
 #include "tools/doctor/FirewallChecks.h"
+#include "tools/doctor/IptablesRules.h"
 #include "tools/doctor/NftRuleset.h"
 #include "tools/doctor/ProbeChecks.h"
 
@@ -335,4 +336,44 @@ TEST(ProbeChecksTest, CountsPerSubnetOutsidersAndSharedAddresses) {
     }
     EXPECT_NE(sAll.find(c.pszMentions), std::string::npos) << c.pszCase << ":\n" << sAll;
   }
+}
+
+TEST(IptablesRulesTest, JudgesTheAnswerThroughInputAndItsChains) {
+  const std::string kDesk = "-P INPUT DROP\n-A INPUT -i lo -j ACCEPT\n"
+                            "-A INPUT -m conntrack --ctstate RELATED,ESTABLISHED -j ACCEPT\n";
+  const struct {
+    const char* pszCase;
+    std::string sRules;
+    NftVerdict::Outcome outcome;
+    const char* pszHow;
+  } cases[] = {
+      {"empty", "-P INPUT ACCEPT\n", NftVerdict::kPasses, ""},
+      {"desk", kDesk, NftVerdict::kDropped, "policy DROP"},
+      {"desk with the fix", kDesk + "-A INPUT -p udp -m udp --sport 1444 -j ACCEPT\n", NftVerdict::kPasses, ""},
+      {"port range", kDesk + "-A INPUT -p udp -m multiport --sports 53,1000:2000 -j ACCEPT\n", NftVerdict::kPasses, ""},
+      {"tcp only", kDesk + "-A INPUT -p tcp -m tcp --dport 22 -j ACCEPT\n", NftVerdict::kDropped, "policy DROP"},
+      {"new accepted", kDesk + "-A INPUT -m state --state NEW -j ACCEPT\n", NftVerdict::kPasses, ""},
+      {"one adapter", kDesk + "-A INPUT -i eth0 -j ACCEPT\n", NftVerdict::kDepends, "policy DROP"},
+      {"not loopback", kDesk + "-A INPUT ! -i lo -p udp -j ACCEPT\n", NftVerdict::kPasses, ""},
+      {"final reject", "-P INPUT ACCEPT\n-A INPUT -p tcp -j ACCEPT\n-A INPUT -j REJECT --reject-with icmp-host-prohibited\n",
+       NftVerdict::kDropped, "rule 2 in chain INPUT: REJECT"},
+      {"ufw chain", "-P INPUT DROP\n-N ufw-user-input\n-A INPUT -j ufw-user-input\n"
+                    "-A ufw-user-input -p udp -m udp --sport 1444 -j ACCEPT\n", NftVerdict::kPasses, ""},
+      {"return", "-P INPUT ACCEPT\n-N sub\n-A INPUT -j sub\n-A sub -j RETURN\n-A sub -j DROP\n", NftVerdict::kPasses,
+       ""},
+  };
+  for (const auto& c : cases) {
+    const NftVerdict verdict = JudgeIptablesRules(c.sRules, 1444);
+    EXPECT_EQ(verdict.outcome, c.outcome) << c.pszCase;
+    EXPECT_EQ(verdict.dropping.empty() ? std::string() : verdict.dropping[0].sHow, c.pszHow) << c.pszCase;
+  }
+  EXPECT_EQ(JudgeIptablesRules("-P INPUT DROP\n-N ufw-x\n", 1444).manager, NftVerdict::kUfw);
+  platform::ProgramResult listing;
+  listing.bStarted = true;
+  listing.iExitCode = 0;
+  listing.sOutput = kDesk;
+  const DoctorChecks checks = IptablesFirewallChecks(listing, 1444);
+  ASSERT_EQ(checks.size(), 1u);
+  EXPECT_EQ(checks[0].verdict, DoctorCheck::kProblem);
+  EXPECT_EQ(checks[0].fixes.at(0), "iptables -I INPUT -p udp --sport 1444 -j ACCEPT");
 }

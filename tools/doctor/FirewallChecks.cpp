@@ -6,9 +6,11 @@
 #include <nlohmann/json.hpp>
 
 #include "formats/TerminalText.h"
+#include "tools/doctor/IptablesRules.h"
 #include "tools/doctor/NftRuleset.h"
 
 const std::vector<std::string> kNftListCommand = {"nft", "-j", "list", "ruleset"};
+const std::vector<std::string> kIptablesListCommand = {"iptables", "-S"};
 const std::vector<std::string> kWindowsProfileCommand = {"netsh", "advfirewall", "show", "currentprofile"};
 
 namespace {
@@ -24,12 +26,13 @@ std::string ChainText(const NftVerdict::Chain& chain) {
          TerminalText(chain.sChain) + " (" + TerminalText(chain.sHow) + ")";
 }
 
-std::vector<std::string> Fixes(const NftVerdict& verdict, uint16_t wPort) {
+std::vector<std::string> Fixes(const NftVerdict& verdict, uint16_t wPort, bool bIptables) {
   switch (verdict.manager) {
     case NftVerdict::kUfw: return {UfwAcceptCommand(wPort)};
     case NftVerdict::kFirewalld: return {FirewalldAcceptCommand(wPort)};
     case NftVerdict::kPlainNft: break;
   }
+  if (bIptables) return {IptablesAcceptCommand(wPort), "to keep it after a restart, save it as your system does"};
   std::vector<std::string> fixes;
   for (const NftVerdict::Chain& chain : verdict.dropping) fixes.push_back(TerminalText(NftAcceptCommand(chain, wPort)));
   fixes.push_back("to keep it after a restart, add the rule to /etc/nftables.conf");
@@ -43,6 +46,33 @@ const char* ManagerText(NftVerdict::Manager manager) {
     case NftVerdict::kPlainNft: break;
   }
   return "";
+}
+
+// The line for a judged ruleset, with the fix for whatever manages it.
+DoctorChecks VerdictChecks(const NftVerdict& verdict, uint16_t wDevicePort, bool bIptables) {
+  const std::string sPort = std::to_string(wDevicePort);
+  if (verdict.nInputChains == 0)
+    return {{"firewall", DoctorCheck::kOk,
+             std::string("no firewall filters what comes in (no ") + (bIptables ? "iptables" : "nft") + " input chain)",
+             {}}};
+  if (verdict.outcome == NftVerdict::kPasses) {
+    return {{"firewall", DoctorCheck::kOk,
+             "the firewall" + std::string(ManagerText(verdict.manager)) + " lets UDP from port " + sPort + " in (" +
+                 std::to_string(verdict.nInputChains) + " input chains read)",
+             {}}};
+  }
+  std::string sChains;
+  for (const NftVerdict::Chain& chain : verdict.dropping) sChains += (sChains.empty() ? "" : "; ") + ChainText(chain);
+  if (verdict.outcome == NftVerdict::kDropped) {
+    return {{"firewall", DoctorCheck::kProblem,
+             "the firewall" + std::string(ManagerText(verdict.manager)) + " drops the devices' answers (UDP from port " +
+                 sPort + "): " + sChains,
+             Fixes(verdict, wDevicePort, bIptables)}};
+  }
+  return {{"firewall", DoctorCheck::kWarning,
+           "the firewall" + std::string(ManagerText(verdict.manager)) + " drops UDP from port " + sPort +
+               " on some adapters or from some senders: " + sChains,
+           Fixes(verdict, wDevicePort, bIptables)}};
 }
 
 }  // namespace
@@ -70,26 +100,7 @@ DoctorChecks NftFirewallChecks(const platform::ProgramResult& listing, uint16_t 
     return {{"firewall", DoctorCheck::kUnknown,
              "nft printed no readable ruleset" + (sError.empty() ? std::string() : ": " + sError), {}}};
   }
-  if (verdict.nInputChains == 0)
-    return {{"firewall", DoctorCheck::kOk, "no firewall filters what comes in (no nft input chain)", {}}};
-  if (verdict.outcome == NftVerdict::kPasses) {
-    return {{"firewall", DoctorCheck::kOk,
-             "the firewall" + std::string(ManagerText(verdict.manager)) + " lets UDP from port " + sPort + " in (" +
-                 std::to_string(verdict.nInputChains) + " input chains read)",
-             {}}};
-  }
-  std::string sChains;
-  for (const NftVerdict::Chain& chain : verdict.dropping) sChains += (sChains.empty() ? "" : "; ") + ChainText(chain);
-  if (verdict.outcome == NftVerdict::kDropped) {
-    return {{"firewall", DoctorCheck::kProblem,
-             "the firewall" + std::string(ManagerText(verdict.manager)) + " drops the devices' answers (UDP from port " +
-                 sPort + "): " + sChains,
-             Fixes(verdict, wDevicePort)}};
-  }
-  return {{"firewall", DoctorCheck::kWarning,
-           "the firewall" + std::string(ManagerText(verdict.manager)) + " drops UDP from port " + sPort +
-               " on some adapters or from some senders: " + sChains,
-           Fixes(verdict, wDevicePort)}};
+  return VerdictChecks(verdict, wDevicePort, false);
 }
 
 DoctorChecks WindowsFirewallChecks(const platform::ProgramResult& profile, uint16_t wDevicePort) {
@@ -118,4 +129,19 @@ DoctorChecks WindowsFirewallChecks(const platform::ProgramResult& profile, uint1
   if (sState == "OFF") return {{"firewall", DoctorCheck::kOk, sText, {}}};
   return {{"firewall", DoctorCheck::kUnknown,
            sText + ": the answers get in only if a rule or the first-start prompt allowed this program", {sRule}}};
+}
+
+DoctorChecks IptablesFirewallChecks(const platform::ProgramResult& rules, uint16_t wDevicePort) {
+  if (!rules.bStarted) {
+    return {{"firewall", DoctorCheck::kUnknown, "neither nft nor iptables can be run: the firewall rules were not read",
+             {}}};
+  }
+  if (rules.bTimedOut || rules.iExitCode != 0 || rules.bCut) {
+    return {{"firewall", DoctorCheck::kUnknown,
+             "the firewall rules cannot be read without root (" +
+                 (rules.bTimedOut ? std::string("iptables did not answer in time") : FirstLine(rules.sErrors)) + ")",
+             {"sudo kesto doctor", "with ufw: " + UfwAcceptCommand(wDevicePort),
+              "else: " + IptablesAcceptCommand(wDevicePort)}}};
+  }
+  return VerdictChecks(JudgeIptablesRules(rules.sOutput, wDevicePort), wDevicePort, true);
 }
