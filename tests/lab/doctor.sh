@@ -51,6 +51,13 @@ NFT
   kesto watch --duration 500 >/dev/null 2>"$work/err.txt" || fail "watch exited $?"
   grep -q 'run `kesto doctor`' "$work/err.txt" || fail "watch gave no hint: $(cat "$work/err.txt")"
 
+  # Without root the rules cannot be read: the doctor says so and what to run.
+  if command -v setpriv >/dev/null; then
+    timeout 30 ip netns exec "$cli" setpriv --reuid=65534 --regid=65534 --clear-groups "$bin/kesto" doctor \
+      --wait 300 >"$work/doctor.txt" 2>"$work/err.txt"
+    grep -q '^unknown  firewall  the firewall rules cannot be read without root' "$work/doctor.txt" &&
+      grep -q 'fix: sudo kesto doctor' "$work/doctor.txt" || fail "doctor without root: $(cat "$work/doctor.txt")"
+  fi
   kesto doctor --wait 800 >"$work/doctor.txt" 2>"$work/err.txt"
   local status=$?
   [ $status -eq 1 ] || fail "doctor exited $status with a dropping firewall: $(cat "$work/doctor.txt")"
