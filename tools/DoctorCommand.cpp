@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "discovery/ReceiveRoomNotice.h"
+#include "platform/ProgramPath.h"
 #include "platform/ProgramRun.h"
 #include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
@@ -20,7 +21,8 @@ constexpr size_t kMaxFirewallOutput = 16u << 20;
 
 DoctorChecks CheckFirewall(uint16_t wPort) {
   if (platform::GetHostFirewall() == platform::HostFirewall::kWindows)
-    return WindowsFirewallChecks(platform::RunProgram(kWindowsProfileCommand, kFirewallReadMs, 64 << 10), wPort);
+    return WindowsFirewallChecks(platform::RunProgram(kWindowsProfileCommand, kFirewallReadMs, 64 << 10), wPort,
+                                 platform::OwnProgramPath());
   const platform::ProgramResult nft = platform::RunProgram(kNftListCommand, kFirewallReadMs, kMaxFirewallOutput);
   // Without nft the rules may still be iptables' own.
   if (!nft.bStarted)

@@ -215,14 +215,18 @@ TEST(FirewallChecksTest, WindowsProfileText) {
   };
   const std::string sOn = "\r\nPublic Profile Settings: \r\n-------------------\r\nState                                 ON\r\n"
                           "Firewall Policy                       BlockInbound,AllowOutbound\r\n";
-  DoctorChecks checks = WindowsFirewallChecks(ran(sOn), 1444);
+  DoctorChecks checks = WindowsFirewallChecks(ran(sOn), 1444, "C:\\Program Files\\Kesto\\kesto.exe");
   ASSERT_EQ(checks.size(), 1u);
   EXPECT_EQ(checks[0].verdict, DoctorCheck::kUnknown);
   EXPECT_NE(checks[0].sText.find("Public profile: ON, BlockInbound,AllowOutbound"), std::string::npos) << checks[0].sText;
-  EXPECT_NE(checks[0].fixes[0].find("protocol=UDP remoteport=1444"), std::string::npos);
-  checks = WindowsFirewallChecks(ran("Domain Profile Settings:\r\nState    OFF\r\n"), 1444);
+  EXPECT_NE(checks[0].fixes[0].find("program=\"C:\\Program Files\\Kesto\\kesto.exe\" protocol=UDP remoteport=1444"),
+            std::string::npos)
+      << checks[0].fixes[0];
+  checks = WindowsFirewallChecks(ran("Domain Profile Settings:\r\nState    OFF\r\n"), 1444, "");
   EXPECT_EQ(checks[0].verdict, DoctorCheck::kOk);
-  EXPECT_EQ(WindowsFirewallChecks(platform::ProgramResult{}, 1444)[0].verdict, DoctorCheck::kUnknown);
+  checks = WindowsFirewallChecks(platform::ProgramResult{}, 1444, "C:\\a\"b.exe");
+  EXPECT_EQ(checks[0].verdict, DoctorCheck::kUnknown);
+  EXPECT_EQ(checks[0].fixes[0].find("program="), std::string::npos);
 }
 
 namespace {

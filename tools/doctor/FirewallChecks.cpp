@@ -103,8 +103,15 @@ DoctorChecks NftFirewallChecks(const platform::ProgramResult& listing, uint16_t 
   return VerdictChecks(verdict, wDevicePort, false);
 }
 
-DoctorChecks WindowsFirewallChecks(const platform::ProgramResult& profile, uint16_t wDevicePort) {
-  const std::string sRule = "netsh advfirewall firewall add rule name=\"Kesto devices\" dir=in action=allow "
+DoctorChecks WindowsFirewallChecks(const platform::ProgramResult& profile, uint16_t wDevicePort,
+                                   const std::string& sProgram) {
+  // A path with a quote or a control character could not be typed into the command (nor
+  // printed as it is): the rule then holds for any program.
+  const bool bProgram = !sProgram.empty() && std::none_of(sProgram.begin(), sProgram.end(), [](char c) {
+    return c == '"' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+  const std::string sRule = "netsh advfirewall firewall add rule name=\"Kesto devices\" dir=in action=allow " +
+                            (bProgram ? "program=\"" + sProgram + "\" " : std::string()) +
                             "protocol=UDP remoteport=" + std::to_string(wDevicePort) + " (as administrator)";
   if (!profile.bStarted || profile.iExitCode != 0 || profile.bTimedOut) {
     return {{"firewall", DoctorCheck::kUnknown, "the Windows firewall profile cannot be read", {sRule}}};

@@ -20,7 +20,8 @@ DoctorChecks NftFirewallChecks(const platform::ProgramResult& listing, uint16_t 
 DoctorChecks IptablesFirewallChecks(const platform::ProgramResult& rules, uint16_t wDevicePort);
 
 // The Windows firewall's profile in force, from `netsh advfirewall show currentprofile`,
-// and the rule that lets the answers in (whether such a rule exists is not read).
-DoctorChecks WindowsFirewallChecks(const platform::ProgramResult& profile, uint16_t wDevicePort);
+// and the rule that lets the answers in to sProgram (whether such a rule exists is not read).
+DoctorChecks WindowsFirewallChecks(const platform::ProgramResult& profile, uint16_t wDevicePort,
+                                   const std::string& sProgram);
 
 #endif
