@@ -160,3 +160,8 @@ bool WarnSeveralSenders(const CKestoFinder& finder, const uint8_t byMAC[6], cons
   err << " (another host may be answering for it)\n";
   return true;
 }
+
+void HintNoAnswer(uint32_t dwWaitMs, uint16_t wPort, std::ostream& err) {
+  err << "kesto: no device answered within " << dwWaitMs << " ms; usual causes: a firewall dropping UDP from port "
+      << wPort << ", the wrong adapter or subnet, devices without power; run `kesto doctor` to check\n";
+}

@@ -71,4 +71,8 @@ constexpr const char* kNoteSeveralSenders = "answers from several addresses";
 // device's answers came from more than one address; false when they did not.
 bool WarnSeveralSenders(const CKestoFinder& finder, const uint8_t byMAC[6], const char* pszPrefix, std::ostream& err);
 
+// Writes one line to err when no device answered within the wait: the usual
+// causes and the command that checks them.
+void HintNoAnswer(uint32_t dwWaitMs, uint16_t wPort, std::ostream& err);
+
 #endif

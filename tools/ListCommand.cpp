@@ -83,6 +83,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     out << FormatDeviceTable(records, notes);
   }
   out.flush();
+  if (records.empty()) HintNoAnswer(dwWaitMs, finder.GetTarget().wPort, err);
   WarnDuplicates(check, err);
   for (const KESTO_RECORD& record : records) WarnSeveralSenders(finder, record.byMAC, "kesto", err);
   if (finder.GetRefusedDevices() > 0)

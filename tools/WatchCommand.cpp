@@ -22,6 +22,8 @@ constexpr uint32_t kSliceMs = 60000;
 // A growing refused count, or a sweep still late, is said again at most this often.
 constexpr uint32_t kNoticeEveryMs = 1000;
 constexpr uint32_t kSweepNoticeEveryMs = 5000;
+// Silence this long from every device is worth a hint (a listing waits 1.5 s).
+constexpr uint32_t kNoAnswerHintMs = 3000;
 
 // What a line shows of a device: its record and where its answers came from.
 struct Shown {
@@ -100,8 +102,22 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
   bool bSweepBehindShown = false;
   uint32_t dwSweepShownAt = 0;
   uint64_t qwSenderChangesSeen = 0;
+  const uint32_t dwStart = finder.Now();
+  bool bHintDue = true;  // until some device answers or the hint was given
+  auto hintIfSilent = [&](bool bAtEnd) {
+    if (!bHintDue) return;
+    if (finder.GetDevices().GetCount() > 0) {
+      bHintDue = false;
+      return;
+    }
+    const uint32_t dwSilentMs = finder.Now() - dwStart;
+    if (!bAtEnd && dwSilentMs < kNoAnswerHintMs) return;
+    HintNoAnswer(dwSilentMs, finder.GetTarget().wPort, err);
+    bHintDue = false;
+  };
   auto afterPass = [&]() {
     const uint32_t dwNow = finder.Now();
+    hintIfSilent(false);
     uint32_t dwAgeLimitMs = static_cast<uint32_t>(options.iAgeLimitMs);
     // A sweep comes round less often than a probe (and a slow one later still, which
     // the finder's limit follows); keep the same half interval of slack over it.
@@ -156,6 +172,7 @@ int RunWatch(const WatchOptions& options, std::ostream& out, std::ostream& err,
   } else {
     pSession->RunPasses(static_cast<uint32_t>(options.iDurationMs), afterPass, pbStop);
   }
+  hintIfSilent(true);
   return kExitOk;
 }
 

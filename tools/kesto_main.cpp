@@ -10,6 +10,7 @@
 #include "tools/ApplyCommand.h"
 #include "tools/BackupCommand.h"
 #include "tools/ConnectCommand.h"
+#include "tools/DoctorCommand.h"
 #include "tools/ExitCodes.h"
 #include "tools/KestoCommand.h"
 #include "tools/ListCommand.h"
@@ -37,6 +38,7 @@ int Run(int argc, char** argv) {
   AddBackupCommand(&app, &commands);
   AddConnectCommand(&app, &commands);
   AddServeCommand(&app, &commands);
+  AddDoctorCommand(&app, &commands);
 
   try {
     app.parse(argc, argv);

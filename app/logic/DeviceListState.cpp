@@ -14,6 +14,11 @@ std::string CDeviceListState::EmptyText(const DeviceListFacts& facts) {
     return "No network adapter here can broadcast, so no device can be found.\n"
            "Connect one, or add a device's address with Targets > Add target...";
   // The count beside the status line already says "Searching...".
-  if (!facts.bAnyAnswer) return "No device has answered yet.\nDevices appear here as they answer.";
-  return "No device answers at the moment.\nStill searching.";
+  const char* pszFirst = facts.bAnyAnswer ? "No device answers at the moment." : "No device has answered yet.";
+  // After a few seconds of nothing, the same causes and checks as `kesto list` names.
+  if (facts.bEmptyForLong)
+    return std::string(pszFirst) + "\nUsual causes: a firewall, another adapter or subnet, no power.\n"
+                                   "To check, run kesto doctor in a terminal.";
+  if (!facts.bAnyAnswer) return std::string(pszFirst) + "\nDevices appear here as they answer.";
+  return std::string(pszFirst) + "\nStill searching.";
 }

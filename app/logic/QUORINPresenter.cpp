@@ -21,7 +21,15 @@ void MacOfKey(DeviceRowKey key, uint8_t byMAC[6]) {
 
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl)
-    : m_finder(finder), m_view(view), m_fnRunDialog(std::move(fnRunDialog)), m_fnOpenUrl(std::move(fnOpenUrl)) {}
+    : m_finder(finder),
+      m_view(view),
+      m_fnRunDialog(std::move(fnRunDialog)),
+      m_fnOpenUrl(std::move(fnOpenUrl)),
+      m_dwEmptySince(finder.Now()) {}
+
+bool CQUORINPresenter::IsEmptyForLong() const {
+  return m_rows.empty() && m_bEmptyTimed && m_finder.Now() - m_dwEmptySince >= kEmptyHintMs;
+}
 
 void CQUORINPresenter::PollDevices() {
   const uint32_t dwPassStart = m_finder.Now();
@@ -55,6 +63,12 @@ void CQUORINPresenter::PollDevices() {
         break;
     }
   });
+  if (!m_rows.empty()) {
+    m_bEmptyTimed = false;
+  } else if (!m_bEmptyTimed) {
+    m_bEmptyTimed = true;
+    m_dwEmptySince = dwNow;
+  }
 
   const bool bInterfacesChanged = RefreshInterfaces();
   const bool bApplyChanged = m_apply.Update(m_finder, dwNow);

@@ -127,6 +127,11 @@ class CQUORINPresenter {
   // asks when it shows one), never kept.
   std::string GetRowToolTip(const KESTO_RECORD& record) const;
   std::string GetRowToolTip(DeviceRowKey key) const;
+  // An empty list says after this long, by the finder's clock, why it may be empty.
+  static constexpr uint32_t kEmptyHintMs = 5000;
+  // Whether the list has had no row for kEmptyHintMs, counted from the start or from
+  // the pass that took its last row away (DeviceListFacts::bEmptyForLong).
+  bool IsEmptyForLong() const;
   // The line under the list: settings' outcomes, a full list, a sweep falling behind.
   const std::string& GetStatusText() const { return m_sStatus; }
 
@@ -217,6 +222,9 @@ class CQUORINPresenter {
   std::unordered_set<DeviceRowKey> m_setSeveralShown;
   // The rows now marked for settings that did not take, so a cleared history unmarks them.
   std::unordered_set<DeviceRowKey> m_setUnsettled;
+  // Since when the list has had no row; timed from the start.
+  uint32_t m_dwEmptySince = 0;
+  bool m_bEmptyTimed = true;
 };
 
 #endif

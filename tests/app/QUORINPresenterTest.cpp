@@ -313,3 +313,25 @@ TEST_F(PresenterTest, WhileTheDialogIsOpenOnlyTheFinderIsPolled) {
 }
 
 }  // namespace
+
+TEST_F(PresenterTest, AnEmptyListIsCalledLongEmptyAfterFiveSecondsFromTheStartOrItsLastRow) {
+  const uint32_t kHint = CQUORINPresenter::kEmptyHintMs;
+  presenter->PollDevices();  // the presenter started at tick 1000
+  clock.Set(1000 + kHint - 1);
+  presenter->PollDevices();
+  EXPECT_FALSE(presenter->IsEmptyForLong());
+  clock.Set(1000 + kHint);
+  EXPECT_TRUE(presenter->IsEmptyForLong());  // the clock alone, between passes
+
+  Answer(kA);
+  presenter->PollDevices();
+  EXPECT_FALSE(presenter->IsEmptyForLong());
+  const uint32_t dwLastAnswer = clock.Now();
+  clock.Set(dwLastAnswer + 2001);  // the row ages out
+  presenter->PollDevices();
+  ASSERT_EQ(presenter->GetRowCount(), 0);
+  clock.Set(dwLastAnswer + 2001 + kHint - 1);
+  EXPECT_FALSE(presenter->IsEmptyForLong());
+  clock.Set(dwLastAnswer + 2001 + kHint);
+  EXPECT_TRUE(presenter->IsEmptyForLong());
+}

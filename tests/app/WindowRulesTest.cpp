@@ -149,12 +149,19 @@ TEST(DeviceListStateTest, CountsAndEmptyMessages) {
       {{12, 3, true, true, false}, "3 of 12 shown", ""},
       {{12, 0, true, true, false}, "0 of 12 shown", "No device matches the filter."},
       {{0, 0, true, true, false}, "0 of 0 shown", "No device answers at the moment"},
+      {{0, 0, false, false, false, true}, "Searching...", "No device has answered yet.\nUsual causes: a firewall"},
+      {{0, 0, true, false, false, true}, "0 devices", "No device answers at the moment.\nUsual causes"},
+      {{0, 0, false, false, true, true}, "Searching...", "No network adapter here can broadcast"},
+      {{12, 0, true, true, false, true}, "0 of 12 shown", "No device matches the filter."},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CDeviceListState::CountText(c.facts), c.pszCount);
     const std::string sEmpty = CDeviceListState::EmptyText(c.facts);
     EXPECT_EQ(sEmpty.rfind(c.pszEmptyStart, 0), 0u) << sEmpty;
     EXPECT_EQ(sEmpty.empty(), *c.pszEmptyStart == 0) << sEmpty;
+    EXPECT_EQ(sEmpty.find("kesto doctor") != std::string::npos, c.facts.bEmptyForLong && c.facts.nRows == 0 &&
+                                                                   !c.facts.bNoBroadcastAdapter)
+        << sEmpty;
   }
 }
 
