@@ -12,8 +12,10 @@
 #include "tools/ExitCodes.h"
 #include "tools/KestoCommand.h"
 #include "tools/ListCommand.h"
+#include "tools/LogCommand.h"
 #include "tools/OpenCommand.h"
 #include "tools/SetCommand.h"
+#include "tools/UndoCommand.h"
 #include "tools/WatchCommand.h"
 #include "version/KestoVersion.h"
 
@@ -33,6 +35,8 @@ int Run(int argc, char** argv) {
   AddOpenCommand(&app, &commands);
   AddApplyCommands(&app, &commands);
   AddBackupCommand(&app, &commands);
+  AddLogCommand(&app, &commands);
+  AddUndoCommand(&app, &commands);
 
   try {
     app.parse(argc, argv);
