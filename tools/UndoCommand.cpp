@@ -70,7 +70,7 @@ int RunUndo(const UndoOptions& options, std::ostream& out, std::ostream& err) {
   out << "undo of " << sMAC << ", the change " << ChangeSummary(change) << ":\n";
   for (const std::string& sField : UndoFieldTexts(change)) out << "  " << sField << "\n";
   if (!change.TookEffect())
-    out << "note: that change was " << change.OutcomeText()
+    out << "note: " << (change.outcome ? "that change was " + change.OutcomeText() : "its outcome is unknown")
         << ", so the device may never have taken it; its old values are sent all the same\n";
   if (!options.bYes) {
     out << "nothing sent; add --yes to send it\n";
