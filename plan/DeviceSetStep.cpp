@@ -22,15 +22,23 @@ CDeviceSetStep::SendResult CDeviceSetStep::Send(CKestoFinder& finder) {
   KESTO_RECORD record = pInfo->GetRecord();
   m_request.ApplyTo(record);
   std::vector<platform::Ipv4Endpoint> vecSentTo;
-  if (finder.SendConfig(record, &vecSentTo) < 0) return SendResult::kSendFailed;
+  m_log = CChangeLogEntry::Begin(pInfo->GetRecord(), record);
+  if (finder.SendConfig(record, &vecSentTo) < 0) {
+    m_log.Finish(ChangeOutcome::kNotSent);
+    return SendResult::kSendFailed;
+  }
   m_sent = record;
+  m_dwSentAt = finder.Now();
   m_confirmation = CKestoConfirmation(record, std::move(vecSentTo), finder.Now());
   return SendResult::kSent;
 }
 
 bool CDeviceSetStep::IsConfirmed(const CKestoFinder& finder, uint32_t dwWindowMs) {
+  // Past the window nothing more confirms it, so the log says so now rather than when the step goes.
+  if (static_cast<uint32_t>(finder.Now() - m_dwSentAt) > dwWindowMs) m_log.Finish(ChangeOutcome::kNotConfirmed);
   if (m_confirmation.GetSentTo().empty()) return false;
   m_confirmation.Update(
       finder, [this](const KESTO_RECORD& answer) { return m_request.IsAppliedIn(answer); }, dwWindowMs);
+  if (m_confirmation.IsConfirmed()) m_log.Finish(ChangeOutcome::kConfirmed);
   return m_confirmation.IsConfirmed();
 }

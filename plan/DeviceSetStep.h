@@ -8,6 +8,7 @@
 #include "discovery/KestoConfirmation.h"
 #include "discovery/KestoFinder.h"
 #include "discovery/KestoSettingsChange.h"
+#include "plan/ChangeLogEntry.h"
 
 // One device's set-configuration: the request written over the device's last
 // answer (so every field it does not name goes back unchanged), sent once, then
@@ -39,6 +40,8 @@ class CDeviceSetStep {
   CKestoSettingsChange m_request;
   KESTO_RECORD m_sent{};
   CKestoConfirmation m_confirmation;
+  uint32_t m_dwSentAt = 0;
+  CChangeLogEntry m_log;  // the change as the program's log records it
 };
 
 #endif

@@ -8,6 +8,7 @@
 
 #include "formats/HexText.h"
 #include "platform/Terminal.h"
+#include "tools/ChangeLogOption.h"
 #include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
@@ -241,6 +242,7 @@ CLI::Option* AddPlanRunOptions(CLI::App* pCommand, ApplyOptions* pOptions) {
                                      "Bound in ms for finding the devices and, per device, for its confirmation "
                                      "(default 3000, plus the --target sweep)");
   pCommand->add_flag("--json", pOptions->bJson, "Print the plan (or with --yes the report) as JSON");
+  AddNoLogOption(pCommand, &pOptions->bNoLog);
   AddTargetOptions(pCommand, &pOptions->target);
   return pWait;
 }
@@ -248,6 +250,8 @@ CLI::Option* AddPlanRunOptions(CLI::App* pCommand, ApplyOptions* pOptions) {
 int RunPlanCommand(ApplyOptions* pOptions, CLI::Option* pWait, const CommandStreams& io) {
   pOptions->bWaitGiven = pWait->count() > 0;
   pOptions->bProgress = platform::IsStandardErrorTerminal();
+  OpenChangeLog(pOptions->source == ApplyOptions::Source::kRestore ? "kesto restore" : "kesto apply",
+                pOptions->bNoLog, io.err);
   return RunApply(*pOptions, io.out, io.err, StopOnSignals());
 }
 

@@ -8,6 +8,7 @@
 
 #include "discovery/KestoConfirmation.h"
 
+#include "tools/ChangeLogOption.h"
 #include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 #include "formats/MacText.h"
@@ -113,6 +114,7 @@ void AddSetCommand(CLI::App* pApp, KestoCommands* pCommands) {
                            "Bound in ms for finding the device and, again, for the confirmation (default 3000, plus "
                            "the --target sweep)");
   pSet->add_flag("--no-verify", p->options.bNoVerify, "Send once and do not wait for the new values");
+  AddNoLogOption(pSet, &p->options.bNoLog);
   AddTargetOptions(pSet, &p->options.target);
   pCommands->push_back({pSet, [p](const CommandStreams& io) {
                           auto take = [](const Field& field, std::optional<std::string>* psField) {
@@ -128,6 +130,7 @@ void AddSetCommand(CLI::App* pApp, KestoCommands* pCommands) {
                           take(p->protocol, &fields.sProtocol);
                           take(p->baud, &fields.sBaud);
                           p->options.bWaitGiven = p->pWait->count() > 0;
+                          OpenChangeLog("kesto set", p->options.bNoLog, io.err);
                           return RunSet(p->options, io.out, io.err);
                         }});
 }

@@ -15,6 +15,7 @@ struct SetOptions {
   int iWaitMs = 3000;  // bounds the search and, separately, the confirmation
   bool bWaitGiven = false;  // otherwise the wait grows by the time a --target sweep takes
   bool bNoVerify = false;
+  bool bNoLog = false;
 };
 
 // `kesto set`: checks every option before anything is sent, finds the device,

@@ -14,9 +14,11 @@
 #include "tools/ExitCodes.h"
 #include "tools/KestoCommand.h"
 #include "tools/ListCommand.h"
+#include "tools/LogCommand.h"
 #include "tools/OpenCommand.h"
 #include "tools/ServeCommand.h"
 #include "tools/SetCommand.h"
+#include "tools/UndoCommand.h"
 #include "tools/WatchCommand.h"
 #include "version/KestoVersion.h"
 
@@ -39,6 +41,8 @@ int Run(int argc, char** argv) {
   AddConnectCommand(&app, &commands);
   AddServeCommand(&app, &commands);
   AddDoctorCommand(&app, &commands);
+  AddLogCommand(&app, &commands);
+  AddUndoCommand(&app, &commands);
 
   try {
     app.parse(argc, argv);

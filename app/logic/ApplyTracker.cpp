@@ -21,13 +21,14 @@ const char* ApplyStateText(ApplyState state) {
 }
 
 void CApplyTracker::OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent,
-                           std::vector<platform::Ipv4Endpoint> vecSentTo) {
+                           std::vector<platform::Ipv4Endpoint> vecSentTo, CChangeLogEntry logEntry) {
+  if (!bSent) logEntry.Finish(ChangeOutcome::kNotSent);
   // A new send to the same device replaces what was followed for it.
   m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
                                [&](const Item& item) { return std::memcmp(item.sent.byMAC, record.byMAC, 6) == 0; }),
                 m_items.end());
   m_items.insert(m_items.begin(), Item{record, CKestoSettingsChange::AllOf(record), dwNow, bSent ? ApplyState::kSent : ApplyState::kNotSent,
-                                       CKestoConfirmation(record, std::move(vecSentTo), dwNow)});
+                                       CKestoConfirmation(record, std::move(vecSentTo), dwNow), std::move(logEntry)});
   while (m_items.size() > kMaxTracked) {
     // Drop the oldest finished outcome; only when every one is pending, the oldest of all.
     auto oldest = std::find_if(m_items.rbegin(), m_items.rend(), [](const Item& item) {
@@ -49,9 +50,11 @@ bool CApplyTracker::Update(const CKestoFinder& finder, uint32_t dwNow) {
         finder, [&](const KESTO_RECORD& answer) { return item.settings.IsAppliedIn(answer); }, kConfirmWindowMs);
     if (item.confirmation.IsConfirmed()) {
       item.state = ApplyState::kConfirmed;
+      item.logEntry.Finish(ChangeOutcome::kConfirmed);
       bChanged = true;
     } else if (static_cast<uint32_t>(dwNow - item.dwSent) > kConfirmWindowMs) {
       item.state = ApplyState::kNotConfirmed;
+      item.logEntry.Finish(ChangeOutcome::kNotConfirmed);
       bChanged = true;
     }
   }

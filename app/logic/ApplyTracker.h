@@ -10,6 +10,7 @@
 #include "discovery/KestoFinder.h"
 #include "discovery/KestoRecord.h"
 #include "discovery/KestoSettingsChange.h"
+#include "plan/ChangeLogEntry.h"
 
 // What became of a set-configuration datagram, per device.
 enum class ApplyState { kSent, kConfirmed, kNotConfirmed, kNotSent };
@@ -28,9 +29,10 @@ class CApplyTracker {
 
   // The record was sent at dwNow (reaching the device's addresses vecSentTo directly),
   // or the send failed. Only answers from those addresses can confirm it, and every one
-  // of them must (CKestoConfirmation); with none it ends "not confirmed".
+  // of them must (CKestoConfirmation); with none it ends "not confirmed". The
+  // outcome goes to the change log's entry for the send.
   void OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent,
-              std::vector<platform::Ipv4Endpoint> vecSentTo = {});
+              std::vector<platform::Ipv4Endpoint> vecSentTo = {}, CChangeLogEntry logEntry = {});
   // Confirms or gives up on pending sends; true when any state changed.
   bool Update(const CKestoFinder& finder, uint32_t dwNow);
 
@@ -56,6 +58,7 @@ class CApplyTracker {
     uint32_t dwSent;
     ApplyState state;
     CKestoConfirmation confirmation;
+    CChangeLogEntry logEntry;
   };
   std::vector<Item> m_items;  // newest first
 };

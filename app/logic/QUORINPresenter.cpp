@@ -8,6 +8,7 @@
 #include "discovery/ReceiveRoomNotice.h"
 #include "plan/DeviceBackup.h"
 #include "plan/PlanReader.h"
+#include "plan/ChangeLog.h"
 #include "formats/TerminalText.h"
 #include "formats/DeviceList.h"
 
@@ -258,15 +259,41 @@ void CQUORINPresenter::OnBasicConfig() {
   if (pCopy == nullptr || !m_fnRunDialog) return;
   CConfigKestoModel model(*pCopy);
   if (!m_fnRunDialog(model) || !model.IsConfirmed()) return;
-  model.GetChange().ApplyTo(pCopy->GetRecord());
+  SendSettings(pCopy, model.GetChange());
+}
+
+void CQUORINPresenter::SendSettings(CKestoInfo* pCopy, const CKestoSettingsChange& change) {
+  const KESTO_RECORD old = pCopy->GetRecord();
+  change.ApplyTo(pCopy->GetRecord());
   // The row's texts stay until the device answers with its new record; the
   // status line and the row's tooltip follow the outcome meanwhile.
+  CChangeLogEntry logEntry = CChangeLogEntry::Begin(old, pCopy->GetRecord());
   std::vector<platform::Ipv4Endpoint> vecSentTo;
   const int iSent = m_finder.SendConfig(pCopy->GetRecord(), &vecSentTo);
-  m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0, std::move(vecSentTo));
+  m_apply.OnSent(pCopy->GetRecord(), m_finder.Now(), iSent >= 0, std::move(vecSentTo), std::move(logEntry));
   NoteApplyChanges();
   UpdateMarks(false);
   UpdateStatus(true);
+}
+
+CUndoLastChange CQUORINPresenter::GetUndoForSelected() {
+  const CKestoInfo* pCopy = GetSelectedRecord();
+  if (pCopy == nullptr) return {};
+  return CUndoLastChange::ForDevice(CChangeHistory::Read(CChangeLog::DefaultPath()), pCopy->GetRecord().byMAC);
+}
+
+void CQUORINPresenter::SendUndo(const CUndoLastChange& undo) {
+  CKestoInfo* pCopy = GetSelectedRecord();
+  if (pCopy == nullptr || !undo.IsAvailable()) return;
+  CChangeLog::Process().SetUndoOf(undo.ChangeId());
+  SendSettings(pCopy, undo.Request());
+  CChangeLog::Process().SetUndoOf({});
+}
+
+std::vector<std::string> CQUORINPresenter::GetHistoryForSelected() {
+  const CKestoInfo* pCopy = GetSelectedRecord();
+  if (pCopy == nullptr) return {};
+  return CUndoLastChange::HistoryLines(CChangeHistory::Read(CChangeLog::DefaultPath()), pCopy->GetRecord().byMAC);
 }
 
 void CQUORINPresenter::OnLaunchConfigurator() {

@@ -17,6 +17,7 @@
 #include "app/logic/DeviceListView.h"
 #include "app/logic/MultiConfigForm.h"
 #include "app/logic/PlanApplyJob.h"
+#include "app/logic/UndoLastChange.h"
 #include "formats/ListedDevice.h"
 #include "discovery/KestoAddressCheck.h"
 #include "discovery/KestoDestinations.h"
@@ -63,6 +64,12 @@ class CQUORINPresenter {
 
   // "Basic Config...": edit the selected row's copy and broadcast it.
   void OnBasicConfig();
+  // "Undo last change": the selected device's latest change in the change log,
+  // and sending back what it altered, followed as "Basic Config..." is.
+  CUndoLastChange GetUndoForSelected();
+  void SendUndo(const CUndoLastChange& undo);
+  // "Change history...": the selected device's changes, newest first.
+  std::vector<std::string> GetHistoryForSelected();
   // "Lauch Configurator...": open the selected device's web page.
   void OnLaunchConfigurator();
 
@@ -178,6 +185,8 @@ class CQUORINPresenter {
   void NoteSenderChanges();
   // Queues the rows whose outcome of sent settings may have changed.
   void NoteApplyChanges();
+  // Writes the change over the row's copy, logs it, sends it and follows the outcome.
+  void SendSettings(CKestoInfo* pCopy, const CKestoSettingsChange& change);
   void UpdateStatus(bool bApplyChanged);
   // Drives the plan being sent; true when an outcome was settled.
   bool PumpPlan();

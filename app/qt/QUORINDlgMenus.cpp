@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "app/qt/ChangeLogMenu.h"
 #include "app/qt/DeviceItem.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceExport.h"
@@ -47,6 +48,8 @@ QMenu* CQUORINDlg::CreateRowMenu() {
   pMenu->addAction(QStringLiteral("Copy &MAC address"), this, [sMAC] { QApplication::clipboard()->setText(sMAC); });
   pMenu->addAction(QStringLiteral("Copy &IP address"), this, [sIP] { QApplication::clipboard()->setText(sIP); });
   pMenu->addAction(QStringLiteral("&Copy row as CSV"), this, [this] { CopySelectedRows(); });
+  pMenu->addSeparator();
+  AddChangeLogActions(pMenu, m_presenter, this);
   return pMenu;
 }
 

@@ -2,6 +2,7 @@
 // changes their settings.
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "app/logic/DisplayCheck.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
+#include "plan/ChangeLog.h"
 #include "platform/SocketLayer.h"
 
 int main(int argc, char* argv[]) {
@@ -37,6 +39,12 @@ int main(int argc, char* argv[]) {
       return 2;
     }
   }
+
+  // Settings sent from the window are logged beside the command line's, unless turned off.
+  if (QSettings().value(QStringLiteral("changeLog/enabled"), true).toBool())
+    CChangeLog::Process().Open(CChangeLog::DefaultPath(), "window", [](const std::string& sWarning) {
+      std::fprintf(stderr, "kesto-manager: warning: %s\n", sWarning.c_str());
+    });
 
   {
     CQUORINDlg window(std::make_unique<CKestoFinder>(options));

@@ -12,6 +12,7 @@
 #include "app/win32/MessagePump.h"
 #include "app/win32/QUORINDlg.h"
 #include "app/win32/resource.h"
+#include "plan/ChangeLog.h"
 #include "platform/SocketLayer.h"
 
 namespace {
@@ -43,6 +44,9 @@ int RunKestoManager(IProgramWatcher* pWatcher) {
     platform::StopSocketLayer();
     return 2;
   }
+
+  // Settings sent from the window are logged beside the command line's; a self-test leaves the user's log alone.
+  if (pWatcher == nullptr) CChangeLog::Process().Open(CChangeLog::DefaultPath(), "native window", {});
 
   int iExitCode = 0;
   {

@@ -31,6 +31,8 @@ lab_test_cleanup() {
 lab_test_begin() {
   lab_label=$1
   work=$(mktemp -d "/tmp/kesto-${1%%/*}.XXXXXX")
+  # What the programs log of the settings they send stays in the test's folder.
+  export XDG_STATE_HOME=$work/state
   trap lab_test_cleanup EXIT
   trap 'exit 130' INT TERM
   if [ "$(id -u)" -ne 0 ]; then

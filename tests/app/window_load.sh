@@ -25,6 +25,7 @@ trap cleanup EXIT
 export QT_QPA_PLATFORM=offscreen
 # The window's remembered size, columns and order stay with this run, not the user's.
 export XDG_CONFIG_HOME=$work/config
+export XDG_STATE_HOME=$work/state
 
 stamp() { python3 -u -c 'import sys, time
 for line in sys.stdin: print("%.3f %s" % (time.monotonic(), line), end="", flush=True)'; }

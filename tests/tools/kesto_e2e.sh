@@ -10,6 +10,8 @@ set -uo pipefail
 
 mode=$1 case=$2 bin=$3 data=$4
 work=$(mktemp -d /tmp/kesto-e2e.XXXXXX)
+# What kesto logs of the settings it sends stays in the test's folder.
+export XDG_STATE_HOME=$work/state
 pids=()
 sim_pid=
 sim_log=

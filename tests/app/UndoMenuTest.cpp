@@ -1,0 +1,147 @@
+// "Undo last change" and "Change history" in the row menu, used as a user
+// would: a right click on the row, a click on the menu item, a click in the preview.
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <memory>
+
+#include "app/qt/QUORINDlg.h"
+#include "discovery/KestoWire.h"
+#include "plan/ChangeHistory.h"
+#include "plan/ChangeLog.h"
+#include "plan/ChangeLogEntry.h"
+#include "support/FakeClock.h"
+#include "support/FakeDatagramSocket.h"
+#include "support/RecordBuilder.h"
+
+class UndoMenuTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<CQUORINDlg> MakeWindow(const KESTO_RECORD& device) {
+    auto socket = std::make_unique<FakeDatagramSocket>();
+    m_pSocket = socket.get();
+    KestoFinderOptions options;
+    options.pTicks = &m_clock;
+    options.fnReadInterfaces = nullptr;
+    auto window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)));
+    m_pSocket->Queue(RecordBytes(device));
+    window->PollDevices();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) qWarning("the window was not exposed");
+    return window;
+  }
+
+  // Right-clicks the first row and, once its menu is up, clicks the item named sText;
+  // fnThen runs once whatever that item opens is the active modal window.
+  void ChooseFromRowMenu(CQUORINDlg& window, const QString& sText, std::function<void(QWidget*)> fnThen) {
+    bool bClicked = false;
+    QTimer::singleShot(0, this, [&] {
+      QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+      auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(pMenu != nullptr);
+      for (QAction* pAction : pMenu->actions()) {
+        if (pAction->text() != sText) continue;
+        QVERIFY(pAction->isEnabled());
+        QTimer::singleShot(0, this, [fnThen] {
+          QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+          fnThen(QApplication::activeModalWidget());
+        });
+        QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAction).center());
+        bClicked = true;
+        return;
+      }
+      pMenu->close();
+    });
+    QTreeWidget* pList = window.GetList();
+    const QPoint at = pList->visualItemRect(pList->topLevelItem(0)).center();
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, {}, at);
+    // Through the window, as the system delivers a click, so the right button asks for the context menu.
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, pList->viewport()->mapTo(&window, at));
+    QVERIFY2(bClicked, qPrintable(sText));
+  }
+
+  QTemporaryDir m_stateDir;
+  QTemporaryDir m_settingsDir;
+  FakeClock m_clock{5000};
+  FakeDatagramSocket* m_pSocket = nullptr;
+
+ private slots:
+  void initTestCase() {
+    // The log and the settings go to throw-away folders, never the user's own.
+    QVERIFY(m_stateDir.isValid() && m_settingsDir.isValid());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    qputenv("XDG_STATE_HOME", m_stateDir.path().toUtf8());
+    CChangeLog::Process().Open(CChangeLog::DefaultPath(), "window", {});
+  }
+
+  void undoSendsTheOldNameBackAfterItsPreview() {
+    const KESTO_RECORD before = MakeDeviceRecord(1, "Boiler", 0x0A000005u);
+    const KESTO_RECORD after = MakeDeviceRecord(1, "Cellar", 0x0A000005u);
+    // An earlier change, as `kesto set` logged it; the device now answers with it.
+    CChangeLogEntry::Begin(before, after).Finish(ChangeOutcome::kConfirmed);
+    auto window = MakeWindow(after);
+
+    QString sPreview;
+    const size_t nSentBefore = m_pSocket->sent.size();
+    ChooseFromRowMenu(*window, QStringLiteral("&Undo last change..."), [&](QWidget* pModal) {
+      auto* pBox = qobject_cast<QMessageBox*>(pModal);
+      QVERIFY(pBox != nullptr);
+      sPreview = pBox->text();
+      auto* pSend = pBox->findChild<QPushButton*>(QStringLiteral("undoSend"));
+      QVERIFY(pSend != nullptr);
+      QTest::mouseClick(pSend, Qt::LeftButton);
+    });
+    QVERIFY2(sPreview.contains(QStringLiteral("name: \"Cellar\" -> \"Boiler\"")), qPrintable(sPreview));
+    // The old name went out in a set-configuration datagram.
+    bool bOldNameSent = false;
+    for (size_t i = nSentBefore; i < m_pSocket->sent.size(); ++i) {
+      const std::vector<uint8_t>& bytes = m_pSocket->sent[i].bytes;
+      if (bytes.size() == kesto_wire::kSetConfigSize)
+        bOldNameSent |= FieldText(kesto_wire::DecodeRecord(bytes.data() + 4).szName, 28) == "Boiler";
+    }
+    QVERIFY(bOldNameSent);
+    const CChangeHistory history = CChangeHistory::Read(CChangeLog::DefaultPath());
+    QCOMPARE(history.Changes().size(), size_t{2});
+    QCOMPARE(history.Changes()[0].send.sUndoOf, history.Changes()[1].send.sId);
+    QCOMPARE(history.Changes()[0].send.sBy, std::string("window"));
+
+    // The history names both changes, newest first.
+    QString sHistory;
+    ChooseFromRowMenu(*window, QStringLiteral("Change &history..."), [&](QWidget* pModal) {
+      QVERIFY(pModal != nullptr);
+      auto* pText = pModal->findChild<QPlainTextEdit*>();
+      QVERIFY(pText != nullptr);
+      sHistory = pText->toPlainText();
+      QTest::keyClick(pModal, Qt::Key_Escape);
+    });
+    const QStringList lines = sHistory.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].contains(QStringLiteral("window (")) && lines[0].contains(QStringLiteral("\"Cellar\" -> \"Boiler\"")),
+             qPrintable(sHistory));
+    QVERIFY2(lines[1].contains(QStringLiteral("window (confirmed): name: \"Boiler\" -> \"Cellar\"")), qPrintable(sHistory));
+  }
+
+  void cancelSendsNothing() {
+    auto window = MakeWindow(MakeDeviceRecord(1, "Cellar", 0x0A000005u));
+    const size_t nSentBefore = m_pSocket->sent.size();
+    ChooseFromRowMenu(*window, QStringLiteral("&Undo last change..."), [&](QWidget* pModal) {
+      QVERIFY(qobject_cast<QMessageBox*>(pModal) != nullptr);
+      QTest::keyClick(pModal, Qt::Key_Escape);
+    });
+    for (size_t i = nSentBefore; i < m_pSocket->sent.size(); ++i)
+      QVERIFY(m_pSocket->sent[i].bytes.size() != kesto_wire::kSetConfigSize);
+  }
+};
+
+QTEST_MAIN(UndoMenuTest)
+#include "UndoMenuTest.moc"

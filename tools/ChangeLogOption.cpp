@@ -1,0 +1,20 @@
+#include "tools/ChangeLogOption.h"
+
+#include <ostream>
+
+#include "plan/ChangeLog.h"
+
+void AddNoLogOption(CLI::App* pCommand, bool* pbNoLog) {
+  pCommand->add_flag("--no-log", *pbNoLog,
+                     "Do not record this change in the change log ($XDG_STATE_HOME/kesto/changes.jsonl, "
+                     "else ~/.local/state/kesto/changes.jsonl; see kesto log)");
+}
+
+void OpenChangeLog(const std::string& sBy, bool bNoLog, std::ostream& err) {
+  if (bNoLog) {
+    CChangeLog::Process().Close();
+    return;
+  }
+  CChangeLog::Process().Open(CChangeLog::DefaultPath(), sBy,
+                             [&err, sBy](const std::string& sWarning) { err << sBy << ": warning: " << sWarning << "\n"; });
+}

@@ -1,0 +1,16 @@
+#ifndef KESTO_TOOLS_CHANGELOGOPTION_H
+#define KESTO_TOOLS_CHANGELOGOPTION_H
+
+#include <iosfwd>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+// --no-log for the commands that send settings.
+void AddNoLogOption(CLI::App* pCommand, bool* pbNoLog);
+
+// Opens the program's change log for the command sBy ("kesto set"), unless
+// bNoLog; a log that cannot be written is said once on err, and sends go on.
+void OpenChangeLog(const std::string& sBy, bool bNoLog, std::ostream& err);
+
+#endif
