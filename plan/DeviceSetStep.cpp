@@ -34,11 +34,15 @@ CDeviceSetStep::SendResult CDeviceSetStep::Send(CKestoFinder& finder) {
 }
 
 bool CDeviceSetStep::IsConfirmed(const CKestoFinder& finder, uint32_t dwWindowMs) {
+  const bool bConfirmed = !m_confirmation.GetSentTo().empty() && Confirm(finder, dwWindowMs);
   // Past the window nothing more confirms it, so the log says so now rather than when the step goes.
-  if (static_cast<uint32_t>(finder.Now() - m_dwSentAt) > dwWindowMs) m_log.Finish(ChangeOutcome::kNotConfirmed);
-  if (m_confirmation.GetSentTo().empty()) return false;
+  if (bConfirmed || static_cast<uint32_t>(finder.Now() - m_dwSentAt) > dwWindowMs)
+    m_log.Finish(bConfirmed ? ChangeOutcome::kConfirmed : ChangeOutcome::kNotConfirmed);
+  return bConfirmed;
+}
+
+bool CDeviceSetStep::Confirm(const CKestoFinder& finder, uint32_t dwWindowMs) {
   m_confirmation.Update(
       finder, [this](const KESTO_RECORD& answer) { return m_request.IsAppliedIn(answer); }, dwWindowMs);
-  if (m_confirmation.IsConfirmed()) m_log.Finish(ChangeOutcome::kConfirmed);
   return m_confirmation.IsConfirmed();
 }

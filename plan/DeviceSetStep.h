@@ -36,6 +36,8 @@ class CDeviceSetStep {
   const CKestoConfirmation& Confirmation() const { return m_confirmation; }
 
  private:
+  bool Confirm(const CKestoFinder& finder, uint32_t dwWindowMs);
+
   std::array<uint8_t, 6> m_mac;
   CKestoSettingsChange m_request;
   KESTO_RECORD m_sent{};
