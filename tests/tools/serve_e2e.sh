@@ -105,7 +105,7 @@ YML
   ;;
 http)
   lab_start_sim hostile "$LAB2_A" 60 --from "$data/hostile_devices.json"
-  printf '[{"mac":"02-00-00-00-0F-01","ip":"10.0.15.1","name":"<script>alert(1)</script>","version":"\\u0022><img src=x>"}]' \
+  printf '[{"mac":"02-00-00-00-0F-01","ip":"10.0.15.1","name":"<script>alert(1)</script>","version":"\\u0022><img src=x onerror=alert(2)>"}]' \
     >"$work/html.json"
   lab_start_sim html "$LAB2_B" 60 --from "$work/html.json"
   start_serve --target "$LAB2_A_SUBNET.2"
@@ -118,6 +118,16 @@ http)
   expect_status 200 "/"
   grep -q '<script' "$work/body" && fail "a device text reached the page unescaped"
   grep -q '&lt;script&gt;alert(1)&lt;/script&gt;' "$work/body" || fail "the page lacks the escaped name"
+  # The page as a real browser builds it: the hostile texts stay text, no element comes of them.
+  if command -v chromium >/dev/null; then
+    in_cli timeout 60 chromium --headless --no-sandbox --disable-gpu --user-data-dir="$work/chromium" \
+      --dump-dom "http://127.0.0.1:$http_port/" >"$work/dom.html" 2>"$work/chromium.err" || fail "chromium failed"
+    grep -q '<td>&lt;script&gt;alert(1)&lt;/script&gt;</td>' "$work/dom.html" || fail "the browser shows no escaped name"
+    grep -q '<td>"&gt;&lt;img src=x onerror=alert(2)&gt;</td>' "$work/dom.html" || fail "the browser shows no escaped version"
+    grep -q '<img\|<script' "$work/dom.html" && fail "a device text became an element in the browser"
+  else
+    echo "note: chromium is not installed; the page was not checked in a browser"
+  fi
   get "/probe?target=$LAB2_A_SUBNET.0/24" -H 'X-Prometheus-Scrape-Timeout-Seconds: 3' | grep -q '^kesto_devices [1-9]' ||
     fail "the probe found nothing: $(head -c 300 "$work/body")"
   # Bad requests: each gets its status, the agent keeps answering, no device hears of it.

@@ -299,6 +299,8 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
   }
   server.stop();
   httpThread.join();
+  if (guard.Cut() > 0)
+    err << "kesto: " << guard.Cut() << " HTTP connections were cut for receiving over 64 KiB or lasting over 90 s\n";
   if (!options.sStateFile.empty()) save();
   return kExitOk;
 }
