@@ -1,13 +1,20 @@
 #include "plan/PlanReader.h"
 
+#include <functional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <nlohmann/json.hpp>
 
+#include "formats/CsvText.h"
 #include "plan/PlanCells.h"
 #include "plan/PlanCsvRows.h"
 
 namespace {
+
+// A row never needs more cells than there are columns to name; beyond this the
+// text cannot be a plan, and is refused before its cells fill memory.
+constexpr size_t kMaxPlanColumns = 64;
 
 std::string RowText(size_t nRow) { return "row " + std::to_string(nRow); }
 
@@ -22,7 +29,7 @@ void AddEntry(const PlanCells& cells, size_t nRow, DevicePlan* pPlan, std::vecto
 void ReadCsv(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
   CsvRows rows;
   std::string sError;
-  if (!SplitCsvRows(text, kMaxPlanRows + 1, &rows, &sError)) {
+  if (!SplitCsvRows(text, kMaxPlanRows + 1, kMaxPlanColumns, &rows, &sError)) {
     pErrors->push_back(sError);
     return;
   }
@@ -32,14 +39,14 @@ void ReadCsv(std::string_view text, DevicePlan* pPlan, std::vector<std::string>*
   }
   const std::vector<std::string>& header = rows.front();
   bool bMac = false;
-  for (size_t i = 0; i < header.size(); ++i) {
-    const PlanColumn column = ClassifyPlanColumn(header[i]);
+  std::unordered_set<std::string_view> seen;
+  for (const std::string& sColumn : header) {
+    const PlanColumn column = ClassifyPlanColumn(sColumn);
     if (column == PlanColumn::kUnknown)
-      pErrors->push_back("row 1: unknown column \"" + header[i] +
+      pErrors->push_back("row 1: unknown column \"" + sColumn +
                          "\"; settings are name, ip, netmask, gateway, dns, type, protocol, baud");
     bMac = bMac || column == PlanColumn::kMac;
-    for (size_t j = 0; j < i; ++j)
-      if (header[j] == header[i]) pErrors->push_back("row 1: column \"" + header[i] + "\" is given twice");
+    if (!seen.insert(sColumn).second) pErrors->push_back("row 1: column \"" + sColumn + "\" is given twice");
   }
   if (!bMac) pErrors->push_back("row 1: there is no \"mac\" column");
   if (!pErrors->empty()) return;
@@ -51,13 +58,45 @@ void ReadCsv(std::string_view text, DevicePlan* pPlan, std::vector<std::string>*
       continue;
     }
     PlanCells cells;
-    for (size_t i = 0; i < row.size(); ++i) cells.emplace_back(header[i], std::string(UnprotectCsvCell(row[i])));
+    for (size_t i = 0; i < row.size(); ++i) cells.emplace_back(header[i], std::string(CsvTextFromCell(row[i])));
     AddEntry(cells, nRow, pPlan, pErrors);
   }
 }
 
+// Notes a key given twice in one object, which the parser would otherwise let
+// the last one win; the keys seen are kept per open object, so the check is linear.
+class RepeatedKeyCheck {
+ public:
+  bool operator()(int iDepth, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
+    using Event = nlohmann::json::parse_event_t;
+    if (event == Event::object_start) {
+      m_open.emplace_back();
+      if (iDepth == 1) ++m_nElement;
+    } else if (event == Event::array_start && iDepth == 1) {
+      ++m_nElement;
+    } else if (event == Event::object_end && !m_open.empty()) {
+      m_open.pop_back();
+    } else if (event == Event::key && !m_open.empty() && parsed.is_string() &&
+               !m_open.back().insert(parsed.get<std::string>()).second && m_sError.empty()) {
+      m_sError = RowText(m_nElement) + ": \"" + parsed.get<std::string>() + "\" is given twice";
+    }
+    return true;
+  }
+  const std::string& Error() const { return m_sError; }
+
+ private:
+  std::vector<std::unordered_set<std::string>> m_open;
+  size_t m_nElement = 0;  // the top array's element being read, from 1
+  std::string m_sError;
+};
+
 void ReadJson(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
-  const nlohmann::json array = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+  RepeatedKeyCheck check;
+  const nlohmann::json array = nlohmann::json::parse(text.begin(), text.end(), std::ref(check), false);
+  if (!check.Error().empty()) {
+    pErrors->push_back(check.Error());
+    return;
+  }
   if (array.is_discarded() || !array.is_array()) {
     pErrors->push_back("the JSON plan must be one array of device objects, as `kesto list --json` prints");
     return;
@@ -75,6 +114,7 @@ void ReadJson(std::string_view text, DevicePlan* pPlan, std::vector<std::string>
     PlanCells cells;
     bool bValid = true;
     for (const auto& [sKey, value] : object.items()) {
+      if (ClassifyPlanColumn(sKey) == PlanColumn::kReadOnly) continue;  // whatever the list says about it
       if (value.is_string()) cells.emplace_back(sKey, value.get<std::string>());
       else if (value.is_null()) cells.emplace_back(sKey, std::string());
       else if (value.is_number_integer()) cells.emplace_back(sKey, value.dump());
@@ -119,7 +159,9 @@ bool ReadPlan(std::string_view text, DevicePlan* pPlan, std::vector<std::string>
     if (nFirst != std::string_view::npos && (body[nFirst] == '[' || body[nFirst] == '{')) ReadJson(body, &plan, &errors);
     else ReadCsv(body, &plan, &errors);
   }
-  if (errors.empty()) CheckPlan(plan, true, &errors);
+  // Addresses are judged against the site in the preview: one the devices already
+  // share is no reason to refuse rows nobody edited.
+  if (errors.empty()) CheckPlan(plan, false, &errors);
   if (errors.empty() && plan.entries.empty()) errors.push_back("the plan names no device");
   if (!errors.empty()) {
     *pErrors = std::move(errors);
