@@ -9,6 +9,7 @@
 #include "formats/HexText.h"
 #include "platform/Terminal.h"
 #include "tools/CommonOptions.h"
+#include "tools/DecimalOption.h"
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
 #include "plan/AddressAssignment.h"
@@ -155,7 +156,11 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
     if (!ParseAssignment(options, &assignment, &sError)) return RefusePlan(pszCommand, {sError}, err);
   } else {
     std::string sText;
-    if (!ReadTextFile(options.sFile, kMaxPlanBytes, &sText, &sError)) return RefusePlan(pszCommand, {sError}, err);
+    if (!ReadTextFile(options.sFile, kMaxPlanBytes, pbStop, &sText, &sError)) {
+      if (pbStop == nullptr || !*pbStop) return RefusePlan(pszCommand, {sError}, err);
+      err << "kesto " << pszCommand << ": stopped before anything was sent\n";
+      return kExitNotConfirmed;
+    }
     if (options.source == ApplyOptions::Source::kRestore) {
       std::vector<KESTO_RECORD> records;
       if (!ReadBackup(sText, &records, &sError)) return RefusePlan(pszCommand, {options.sFile + ": " + sError}, err);
@@ -235,8 +240,8 @@ namespace {
 // Returns the --wait option, whose count tells whether a wait was given.
 CLI::Option* AddPlanRunOptions(CLI::App* pCommand, ApplyOptions* pOptions) {
   pCommand->add_flag("--yes", pOptions->bYes, "Send the changes; without it only the plan is shown");
-  pCommand->add_option("--parallel", pOptions->iParallel, "Devices awaiting confirmation at once (default 8)")
-      ->check(CLI::Range(1, 256));
+  AddDecimalOption(pCommand, "--parallel", &pOptions->iParallel, 1, 256,
+                   "Devices awaiting confirmation at once, 1-256 (default 8)");
   CLI::Option* pWait = AddWaitOption(pCommand, "--wait", &pOptions->iWaitMs,
                                      "Bound in ms for finding the devices and, per device, for its confirmation "
                                      "(default 3000, plus the --target sweep)");
