@@ -214,7 +214,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   const PlanPreview preview = PreviewPlan(plan, finder.GetRecords());
   if (!preview.Errors().empty()) return RefusePlan(pszCommand, preview.Errors(), err);
   const bool bReportJson = options.bJson && options.bYes;
-  if (!bReportJson) out << (options.bJson ? PreviewToJson(preview).dump(2) + "\n" : FormatPreview(preview));
+  if (!bReportJson) out << (options.bJson ? AsciiJson(PreviewToJson(preview), 2) + "\n" : FormatPreview(preview));
   out.flush();
   if (!options.bYes) return preview.CountChanged() > 0 ? kExitPending : kExitOk;
   if (PlanMakesSharedIP(preview)) {
@@ -229,7 +229,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   if (!changed.empty()) SendChanges(*pSession, changed, options, dwWaitMs, &run, err, pbStop);
 
   const std::vector<ReportLine> lines = ReportLines(preview, &run);
-  out << (bReportJson ? ReportToJson(lines).dump(2) + "\n" : "\n" + FormatReport(lines));
+  out << (bReportJson ? AsciiJson(ReportToJson(lines), 2) + "\n" : "\n" + FormatReport(lines));
   out.flush();
   return ReportExitCode(lines);
 }

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "plan/PlanCsvRows.h"
 
 #include "plan/PlanCells.h"
+#include "plan/DeviceBackup.h"
 #include "plan/PlanPreview.h"
 #include "formats/DeviceList.h"
 #include "formats/TerminalText.h"
@@ -173,6 +176,11 @@ TEST(PlanReaderTest, TheListsOutputAppliedUnchangedChangesNothing) {
     EXPECT_TRUE(preview.Errors().empty()) << preview.Errors()[0];
     EXPECT_FALSE(PlanMakesSharedIP(preview));
   }
+  // Every JSON the tools print is ASCII: the 0x9B of a name comes out as \u009b, never as a C1 byte.
+  for (const std::string& sJson : {DevicesToJson(listed), BackupToJson(records, "t")}) {
+    EXPECT_EQ(std::count_if(sJson.begin(), sJson.end(), [](char c) { return c < 0x20 ? c != '\n' : c >= 0x7F; }), 0);
+    EXPECT_NE(sJson.find("\\u009b[2J"), std::string::npos);
+  }
   // A name edited into control characters is refused where it changes; a new shared address too.
   DevicePlan plan;
   std::vector<std::string> errors;
@@ -192,6 +200,7 @@ TEST(PlanTextTest, PlanMessagesEscapeControlBytesAndConvertLatin1) {
       {"back\\slash", "back\\\\slash"},
   };
   for (const auto& [sIn, sOut] : cases) EXPECT_EQ(TerminalText(sIn), sOut) << sIn;
+  EXPECT_EQ(QuotedTerminalText("a\" -> \"b\x9B"), "\"a\\\" -> \\\"b\\x9b\"");
 }
 
 }  // namespace
