@@ -61,7 +61,9 @@ int RunBackup(const BackupOptions& options, std::ostream& out, std::ostream& err
 void AddBackupCommand(CLI::App* pApp, KestoCommands* pCommands) {
   auto pOptions = std::make_shared<BackupOptions>();
   CLI::App* pBackup = pApp->add_subcommand("backup", "Write every answering device's full record as JSON");
-  pBackup->footer(kPlanExitCodeHelp);
+  pBackup->footer(
+      "Exit codes: 0 written; 1 the file could not be written, or another failure; 2 bad option, or the --output\n"
+      "file exists without --force (nothing written); 4 no device answered (nothing written); 5 network error.");
   pBackup->add_option("--output", pOptions->sOutput,
                       "Write to this file (a new temporary renamed over it) instead of stdout");
   pBackup->add_flag("--force", pOptions->bForce, "Replace an existing --output file");

@@ -346,6 +346,30 @@ case_apply() {
   [ "$got" = "$expected" ] || fail "apply datagram differs:
 expected $expected
 got      $got"
+  # The JSON list is a plan too: applied unchanged it changes nothing.
+  kesto list --json --wait 300 >"$work/list.json" 2>/dev/null || fail "list --json exited $?"
+  kesto apply "$work/list.json" --wait 1000 >"$work/plan.txt" 2>"$work/err.txt" ||
+    fail "the JSON list as a plan exited $?: $(cat "$work/err.txt")"
+  grep -q '^nothing to change: 3 devices' "$work/plan.txt" || fail "the JSON list as a plan: $(cat "$work/plan.txt")"
+  # --output: a link planted at the old temporary name is not followed; a file made while
+  # the answers come in is not replaced without --force, and the reason is named.
+  echo precious >"$work/victim"
+  ln -s "$work/victim" "$work/b.json.tmp"
+  kesto backup --wait 300 --output "$work/b.json" 2>/dev/null || fail "backup --output exited $?"
+  [ "$(cat "$work/victim")" = precious ] || fail "backup wrote through a planted link"
+  grep -q '"format": "kesto-backup"' "$work/b.json" || fail "backup --output: $(head -3 "$work/b.json")"
+  rm -f "$work/b.json"
+  kesto backup --wait 1500 --output "$work/b.json" 2>"$work/err.txt" &
+  local backup_pid=$!
+  sleep 0.3
+  echo mine >"$work/b.json"
+  wait "$backup_pid"
+  status=$?
+  [ $status -eq 2 ] || fail "backup over a file made meanwhile exited $status, not 2"
+  [ "$(cat "$work/b.json")" = mine ] || fail "backup replaced a file made meanwhile"
+  grep -q 'exists; give --force' "$work/err.txt" || fail "message: $(cat "$work/err.txt")"
+  kesto backup --wait 300 --output "$work/no/such/dir.json" 2>"$work/err.txt"
+  grep -q 'cannot write .*: No such file or directory' "$work/err.txt" || fail "message: $(cat "$work/err.txt")"
   # A backup restored onto the same devices changes nothing; onto changed ones it writes them back.
   kesto backup --wait 300 >"$work/backup.json" 2>/dev/null || fail "backup exited $?"
   grep -q '"format": "kesto-backup"' "$work/backup.json" || fail "backup: $(head -5 "$work/backup.json")"
