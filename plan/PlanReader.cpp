@@ -1,6 +1,5 @@
 #include "plan/PlanReader.h"
 
-#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -63,40 +62,75 @@ void ReadCsv(std::string_view text, DevicePlan* pPlan, std::vector<std::string>*
   }
 }
 
-// Notes a key given twice in one object, which the parser would otherwise let
-// the last one win; the keys seen are kept per open object, so the check is linear.
-class RepeatedKeyCheck {
+// A pass over the JSON before it is built: finds a key given twice in one object
+// (the parser would let the last one win) and refuses what no plan holds (more
+// than kMaxPlanRows devices, more than kMaxPlanColumns keys or values in one,
+// deeper than kMaxJsonDepth) before it fills memory. The keys seen are kept per
+// open object, so the pass is linear.
+class PlanJsonShape : public nlohmann::json_sax<nlohmann::json> {
  public:
-  bool operator()(int iDepth, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
-    using Event = nlohmann::json::parse_event_t;
-    if (event == Event::object_start) {
-      m_open.emplace_back();
-      if (iDepth == 1) ++m_nElement;
-    } else if (event == Event::array_start && iDepth == 1) {
-      ++m_nElement;
-    } else if (event == Event::object_end && !m_open.empty()) {
-      m_open.pop_back();
-    } else if (event == Event::key && !m_open.empty() && parsed.is_string() &&
-               !m_open.back().insert(parsed.get<std::string>()).second && m_sError.empty()) {
-      m_sError = RowText(m_nElement) + ": \"" + parsed.get<std::string>() + "\" is given twice";
-    }
-    return true;
+  bool null() override { return Value(); }
+  bool boolean(bool) override { return Value(); }
+  bool number_integer(number_integer_t) override { return Value(); }
+  bool number_unsigned(number_unsigned_t) override { return Value(); }
+  bool number_float(number_float_t, const string_t&) override { return Value(); }
+  bool string(string_t&) override { return Value(); }
+  bool binary(binary_t&) override { return Value(); }
+  bool start_object(std::size_t) override { return Value() && Open(); }
+  bool key(string_t& sKey) override {
+    if (m_open.back().keys.insert(sKey).second) return true;
+    return Refuse(": \"" + sKey + "\" is given twice");
   }
+  bool end_object() override { return Close(); }
+  bool start_array(std::size_t) override { return Value() && Open(); }
+  bool end_array() override { return Close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
   const std::string& Error() const { return m_sError; }
 
  private:
-  std::vector<std::unordered_set<std::string>> m_open;
+  static constexpr size_t kMaxJsonDepth = 8;
+  struct Container {
+    size_t nValues = 0;
+    std::unordered_set<std::string> keys;
+  };
+
+  bool Value() {
+    if (m_open.empty()) return true;
+    if (m_open.size() == 1) {
+      if (++m_nElement <= kMaxPlanRows) return true;
+      m_sError = "more than " + std::to_string(kMaxPlanRows) + " devices; split the plan";
+      return false;
+    }
+    if (++m_open.back().nValues <= kMaxPlanColumns) return true;
+    return Refuse(": more than " + std::to_string(kMaxPlanColumns) + " values in one place");
+  }
+  bool Open() {
+    if (m_open.size() >= kMaxJsonDepth) return Refuse(": nested more than " + std::to_string(kMaxJsonDepth) + " deep");
+    m_open.emplace_back();
+    return true;
+  }
+  bool Close() {
+    m_open.pop_back();
+    return true;
+  }
+  bool Refuse(const std::string& sWhat) {
+    m_sError = RowText(m_nElement) + sWhat;
+    return false;  // ends the pass
+  }
+
+  std::vector<Container> m_open;
   size_t m_nElement = 0;  // the top array's element being read, from 1
   std::string m_sError;
 };
 
 void ReadJson(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
-  RepeatedKeyCheck check;
-  const nlohmann::json array = nlohmann::json::parse(text.begin(), text.end(), std::ref(check), false);
+  PlanJsonShape check;
+  nlohmann::json::sax_parse(text.begin(), text.end(), &check);
   if (!check.Error().empty()) {
     pErrors->push_back(check.Error());
     return;
   }
+  const nlohmann::json array = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
   if (array.is_discarded() || !array.is_array()) {
     pErrors->push_back("the JSON plan must be one array of device objects, as `kesto list --json` prints");
     return;

@@ -15,6 +15,12 @@
 
 namespace {
 
+std::string Repeated(const std::string& sUnit, size_t nTimes) {
+  std::string sText;
+  for (size_t i = 0; i < nTimes; ++i) sText += sUnit;
+  return sText;
+}
+
 const char* const kHeader = "name,mac,ip,netmask,gateway,dns,port,version,type,type_name,protocol,baud,duplicate_ip";
 
 TEST(PlanReaderTest, ReadsWhatTheListPrintsAndEmptyCellsLeaveSettings) {
@@ -91,6 +97,8 @@ TEST(PlanReaderTest, RefusesBadPlansNamingTheProblem) {
       {"mac,name,name\n02-00-00-00-00-01,a,b\n", "column \"name\" is given twice"},
       {"mac" + std::string(200, ',') + "\n", "row 1 has more than 64 cells"},
       {"mac\n02-00-00-00-00-01" + std::string(200, ',') + "\n", "row 2 has more than 64 cells"},
+      {"[" + std::string(9, '[') + std::string(10, ']'), "row 1: nested more than 8 deep"},
+      {R"([{"mac":"02-00-00-00-00-01","senders":[1)" + Repeated(",1", 64) + "]}]", "row 1: more than 64 values"},
       {"mac,ip\n02-00-00-00-00-01,10.0.0\n", "ip:"},
       {"mac,netmask\n02-00-00-00-00-01,255.255.255.0.0\n", "netmask:"},
       {"mac,type\n02-00-00-00-00-01,boss\n", "type:"},
