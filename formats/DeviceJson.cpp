@@ -31,6 +31,10 @@ DeviceJson DeviceToJson(const KESTO_RECORD& record, bool bDuplicateIP) {
   return object;
 }
 
+std::string AsciiJson(const DeviceJson& value, int iIndent) {
+  return value.dump(iIndent, ' ', true, DeviceJson::error_handler_t::replace);
+}
+
 namespace {
 
 bool ReadText(const DeviceJson& object, const char* pszKey, char* pField, size_t nSize, std::string* psError) {

@@ -25,6 +25,11 @@ DeviceJson DeviceToJson(const KESTO_RECORD& record);
 // (the key is left out otherwise, so unflagged objects keep their plain form).
 DeviceJson DeviceToJson(const KESTO_RECORD& record, bool bDuplicateIP);
 
+// The text of JSON the tools print or write (iIndent -1: one line): ASCII only,
+// every other character as \uXXXX, so no byte of a device's text (0x9B is CSI)
+// can steer a terminal; a byte that is not UTF-8 becomes U+FFFD.
+std::string AsciiJson(const DeviceJson& value, int iIndent);
+
 // Builds a record from that form. "mac" is required; missing fields are zero.
 // Beyond the printed form it also takes a numeric "protocol" (the raw code),
 // "reserved1" (0-255) and "reserved2" (eight hex digits), so a file can

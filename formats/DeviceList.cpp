@@ -29,5 +29,5 @@ std::string DevicesToJson(const std::vector<ListedDevice>& devices) {
     AddSenders(object, device);
     array.push_back(std::move(object));
   }
-  return array.dump(2, ' ', true) + "\n";
+  return AsciiJson(array, 2) + "\n";
 }

@@ -27,6 +27,15 @@ std::string TerminalText(std::string_view bytes) {
   return sText;
 }
 
+std::string QuotedTerminalText(std::string_view bytes) {
+  std::string sQuoted = "\"";
+  for (char c : TerminalText(bytes)) {
+    if (c == '"') sQuoted += '\\';
+    sQuoted += c;
+  }
+  return sQuoted + "\"";
+}
+
 size_t DisplayWidth(std::string_view utf8) {
   size_t nWidth = 0;
   for (char c : utf8) nWidth += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;

@@ -13,6 +13,10 @@
 // same bytes. Every device text a terminal or the window shows goes through here.
 std::string TerminalText(std::string_view bytes);
 
+// TerminalText in double quotes, with a quote inside written \", so a text
+// cannot close its quotes early and forge what follows on the line.
+std::string QuotedTerminalText(std::string_view bytes);
+
 // How many characters a UTF-8 text takes on screen, counting one per character,
 // which holds for everything TerminalText writes: columns are padded by this.
 size_t DisplayWidth(std::string_view utf8);

@@ -17,7 +17,7 @@ std::string BackupToJson(const std::vector<KESTO_RECORD>& records, const std::st
   }
   DeviceJson backup = {{"format", kBackupFormat}, {"version", kBackupVersion}, {"time", sTime}};
   backup["devices"] = std::move(devices);
-  return backup.dump(2) + "\n";
+  return AsciiJson(backup, 2) + "\n";
 }
 
 bool ReadBackup(std::string_view text, std::vector<KESTO_RECORD>* pRecords, std::string* psError) {

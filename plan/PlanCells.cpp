@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "COMMON/ZNFail.h"
+#include "discovery/KestoName.h"
 #include "formats/DeviceJson.h"
+#include "formats/HexText.h"
 #include "formats/MacText.h"
 #include "plan/SetRequest.h"
 
@@ -11,8 +13,8 @@ namespace {
 
 constexpr const char* kSettingColumns[] = {"name", "ip", "netmask", "gateway", "dns", "type", "protocol", "baud"};
 // What `kesto list` (and `kesto backup`) print about a device besides its settings.
-constexpr const char* kReadOnlyColumns[] = {"port",      "version",   "type_name", "duplicate_ip",
-                                            "reachable", "reserved1", "reserved2"};
+constexpr const char* kReadOnlyColumns[] = {"port",      "version",   "type_name", "duplicate_ip",    "reachable",
+                                            "reserved1", "reserved2", "senders",   "several_senders"};
 
 // The list prints the type as its code; the options take the dialog's names.
 std::string TypeOption(const std::string& sCell) {
@@ -75,19 +77,16 @@ PlanColumn ClassifyPlanColumn(std::string_view name) {
   return PlanColumn::kUnknown;
 }
 
-std::string_view UnprotectCsvCell(std::string_view cell) {
-  if (cell.size() >= 2 && cell[0] == '\'' && std::string_view("=+-@\t\r").find(cell[1]) != std::string_view::npos)
-    cell.remove_prefix(1);
-  return cell;
-}
-
 bool PlanNameFromText(std::string_view text, std::string* psLatin1, std::string* psError) {
-  std::string sBytes;
-  if (!Utf8ToLatin1(text, &sBytes))
-    return Fail(psError, "name: \"" + std::string(text) + "\" holds a character outside Latin-1");
-  if (sBytes.size() > KESTO_NAME_MAX)
-    return Fail(psError, "name: \"" + std::string(text) + "\" is " + std::to_string(sBytes.size()) +
-                             " bytes in Latin-1, more than " + std::to_string(KESTO_NAME_MAX));
+  std::string sBytes, sError;
+  if (!NameFromText(text, {}, &sBytes, &sError)) return Fail(psError, "name: \"" + std::string(text) + "\": " + sError);
+  const auto control = std::find_if(sBytes.begin(), sBytes.end(), [](char c) {
+    const auto by = static_cast<unsigned char>(c);
+    return by < 0x20 || (by >= 0x7F && by < 0xA0);
+  });
+  if (control != sBytes.end())
+    return Fail(psError, "name: \"" + std::string(text) + "\": the name holds the control character 0x" +
+                             HexNumber(static_cast<unsigned char>(*control), 2) + ", which a plan does not give");
   *psLatin1 = std::move(sBytes);
   return true;
 }
@@ -134,8 +133,9 @@ bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* 
     std::string sLatin1, sError;
     if (PlanNameFromText(*sName, &sLatin1, &sError)) {
       entry.request.sName = std::move(sLatin1);
-    } else if (Utf8ToLatin1(*sName, &sLatin1) && sLatin1.size() <= sizeof(KESTO_RECORD::szName)) {
-      // A full 28-byte field without its NUL, as some devices send: fine where it stays.
+    } else if (Utf8ToLatin1(*sName, &sLatin1) && sLatin1.find('\0') == std::string::npos &&
+               sLatin1.size() <= sizeof(KESTO_RECORD::szName)) {
+      // A full 28-byte field without its NUL, or control bytes, as some devices send: fine where it stays.
       entry.request.sName = std::move(sLatin1);
       entry.outsideChoices.emplace_back("name", sError);
     } else {

@@ -17,19 +17,17 @@ PlanColumn ClassifyPlanColumn(std::string_view name);
 // One row of a plan as (column, cell text) pairs, texts in UTF-8.
 using PlanCells = std::vector<std::pair<std::string, std::string>>;
 
-// Drops one leading ' in front of = + - @ TAB or CR: the mark `kesto list --csv`
-// puts before such cells so spreadsheets do not run them as formulas.
-std::string_view UnprotectCsvCell(std::string_view cell);
-
 // Checks one row into an entry: "mac" is required, an empty cell leaves that
 // setting as it is, type takes 2-5 or a name, protocol RS232/RS485 (or 0/1),
 // baud one of the dialog's rates (other bare codes are noted in
-// outsideChoices), the name must be Latin-1 and at most 27 bytes (28, noted
-// in outsideChoices, as a full field without its NUL). False with
-// a message naming the column on the first bad cell.
+// outsideChoices), the name must be Latin-1 without NUL and at most 27 bytes
+// (a 28-byte full field, or control characters, as a device may hold them, are
+// noted in outsideChoices: kept, never given). False with a message naming the
+// column on the first bad cell.
 bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* psError);
 
-// The name rule: UTF-8 in, Latin-1 bytes out, refused outside Latin-1 or over 27 bytes.
+// The rule for a name a plan gives: UTF-8 in, Latin-1 bytes out, refused outside
+// Latin-1, with a NUL or a control character (C0, DEL, C1), or over 27 bytes.
 bool PlanNameFromText(std::string_view text, std::string* psLatin1, std::string* psError);
 
 #endif

@@ -8,12 +8,15 @@ constexpr size_t kChunkBytes = 64 * 1024;
 
 struct RowCollector {
   CsvRows* pRows;
+  size_t nMaxCells;
   std::vector<std::string> current;
+  bool bTooWide = false;
 };
 
 void OnField(void* pData, size_t nLength, void* pContext) {
   auto* pCollector = static_cast<RowCollector*>(pContext);
-  pCollector->current.emplace_back(static_cast<const char*>(pData), nLength);
+  if (pCollector->current.size() >= pCollector->nMaxCells) pCollector->bTooWide = true;
+  else pCollector->current.emplace_back(static_cast<const char*>(pData), nLength);
 }
 
 void OnRowEnd(int, void* pContext) {
@@ -27,7 +30,7 @@ int NoSpace(unsigned char) { return 0; }
 
 }  // namespace
 
-bool SplitCsvRows(std::string_view text, size_t nMaxRows, CsvRows* pRows, std::string* psError) {
+bool SplitCsvRows(std::string_view text, size_t nMaxRows, size_t nMaxCells, CsvRows* pRows, std::string* psError) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   csv_parser parser;
   if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0) {
@@ -36,7 +39,7 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, CsvRows* pRows, std::s
   }
   csv_set_space_func(&parser, NoSpace);
   CsvRows rows;
-  RowCollector collector{&rows, {}};
+  RowCollector collector{&rows, nMaxCells, {}};
   bool bOk = true;
   for (size_t nAt = 0; bOk && nAt < text.size(); nAt += kChunkBytes) {
     const std::string_view chunk = text.substr(nAt, kChunkBytes);
@@ -44,7 +47,7 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, CsvRows* pRows, std::s
       *psError = std::string("malformed CSV near row ") + std::to_string(rows.size() + 1) + ": " +
                  csv_strerror(csv_error(&parser));
       bOk = false;
-    } else if (rows.size() > nMaxRows) {
+    } else if (rows.size() > nMaxRows || collector.bTooWide) {
       bOk = false;
     }
   }
@@ -53,8 +56,11 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, CsvRows* pRows, std::s
     bOk = false;
   }
   csv_free(&parser);
-  if (bOk && rows.size() > nMaxRows) bOk = false;
-  if (!bOk && rows.size() > nMaxRows)
+  if (bOk && (rows.size() > nMaxRows || collector.bTooWide)) bOk = false;
+  if (collector.bTooWide)
+    *psError = "row " + std::to_string(rows.size() + (collector.current.empty() ? 0 : 1)) + " has more than " +
+               std::to_string(nMaxCells) + " cells; a plan has one column per setting";
+  else if (!bOk && rows.size() > nMaxRows)
     *psError = "more than " + std::to_string(nMaxRows) + " rows (the header included); split the plan";
   if (bOk) *pRows = std::move(rows);
   return bOk;

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string NameText(const std::string& sLatin1) { return "\"" + TerminalText(sLatin1) + "\""; }
+std::string NameText(const std::string& sLatin1) { return QuotedTerminalText(sLatin1); }
 
 std::string TypeValueText(int8_t cType) {
   const std::string_view name = TypeText(cType);

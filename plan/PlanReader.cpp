@@ -1,13 +1,19 @@
 #include "plan/PlanReader.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include <nlohmann/json.hpp>
 
+#include "formats/CsvText.h"
 #include "plan/PlanCells.h"
 #include "plan/PlanCsvRows.h"
 
 namespace {
+
+// A row never needs more cells than there are columns to name; beyond this the
+// text cannot be a plan, and is refused before its cells fill memory.
+constexpr size_t kMaxPlanColumns = 64;
 
 std::string RowText(size_t nRow) { return "row " + std::to_string(nRow); }
 
@@ -22,7 +28,7 @@ void AddEntry(const PlanCells& cells, size_t nRow, DevicePlan* pPlan, std::vecto
 void ReadCsv(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
   CsvRows rows;
   std::string sError;
-  if (!SplitCsvRows(text, kMaxPlanRows + 1, &rows, &sError)) {
+  if (!SplitCsvRows(text, kMaxPlanRows + 1, kMaxPlanColumns, &rows, &sError)) {
     pErrors->push_back(sError);
     return;
   }
@@ -32,14 +38,14 @@ void ReadCsv(std::string_view text, DevicePlan* pPlan, std::vector<std::string>*
   }
   const std::vector<std::string>& header = rows.front();
   bool bMac = false;
-  for (size_t i = 0; i < header.size(); ++i) {
-    const PlanColumn column = ClassifyPlanColumn(header[i]);
+  std::unordered_set<std::string_view> seen;
+  for (const std::string& sColumn : header) {
+    const PlanColumn column = ClassifyPlanColumn(sColumn);
     if (column == PlanColumn::kUnknown)
-      pErrors->push_back("row 1: unknown column \"" + header[i] +
+      pErrors->push_back("row 1: unknown column \"" + sColumn +
                          "\"; settings are name, ip, netmask, gateway, dns, type, protocol, baud");
     bMac = bMac || column == PlanColumn::kMac;
-    for (size_t j = 0; j < i; ++j)
-      if (header[j] == header[i]) pErrors->push_back("row 1: column \"" + header[i] + "\" is given twice");
+    if (!seen.insert(sColumn).second) pErrors->push_back("row 1: column \"" + sColumn + "\" is given twice");
   }
   if (!bMac) pErrors->push_back("row 1: there is no \"mac\" column");
   if (!pErrors->empty()) return;
@@ -51,12 +57,79 @@ void ReadCsv(std::string_view text, DevicePlan* pPlan, std::vector<std::string>*
       continue;
     }
     PlanCells cells;
-    for (size_t i = 0; i < row.size(); ++i) cells.emplace_back(header[i], std::string(UnprotectCsvCell(row[i])));
+    for (size_t i = 0; i < row.size(); ++i) cells.emplace_back(header[i], std::string(CsvTextFromCell(row[i])));
     AddEntry(cells, nRow, pPlan, pErrors);
   }
 }
 
+// A pass over the JSON before it is built: finds a key given twice in one object
+// (the parser would let the last one win) and refuses what no plan holds (more
+// than kMaxPlanRows devices, more than kMaxPlanColumns keys or values in one,
+// deeper than kMaxJsonDepth) before it fills memory. The keys seen are kept per
+// open object, so the pass is linear.
+class PlanJsonShape : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  bool null() override { return Value(); }
+  bool boolean(bool) override { return Value(); }
+  bool number_integer(number_integer_t) override { return Value(); }
+  bool number_unsigned(number_unsigned_t) override { return Value(); }
+  bool number_float(number_float_t, const string_t&) override { return Value(); }
+  bool string(string_t&) override { return Value(); }
+  bool binary(binary_t&) override { return Value(); }
+  bool start_object(std::size_t) override { return Value() && Open(); }
+  bool key(string_t& sKey) override {
+    if (m_open.back().keys.insert(sKey).second) return true;
+    return Refuse(": \"" + sKey + "\" is given twice");
+  }
+  bool end_object() override { return Close(); }
+  bool start_array(std::size_t) override { return Value() && Open(); }
+  bool end_array() override { return Close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+  const std::string& Error() const { return m_sError; }
+
+ private:
+  static constexpr size_t kMaxJsonDepth = 8;
+  struct Container {
+    size_t nValues = 0;
+    std::unordered_set<std::string> keys;
+  };
+
+  bool Value() {
+    if (m_open.empty()) return true;
+    if (m_open.size() == 1) {
+      if (++m_nElement <= kMaxPlanRows) return true;
+      m_sError = "more than " + std::to_string(kMaxPlanRows) + " devices; split the plan";
+      return false;
+    }
+    if (++m_open.back().nValues <= kMaxPlanColumns) return true;
+    return Refuse(": more than " + std::to_string(kMaxPlanColumns) + " values in one place");
+  }
+  bool Open() {
+    if (m_open.size() >= kMaxJsonDepth) return Refuse(": nested more than " + std::to_string(kMaxJsonDepth) + " deep");
+    m_open.emplace_back();
+    return true;
+  }
+  bool Close() {
+    m_open.pop_back();
+    return true;
+  }
+  bool Refuse(const std::string& sWhat) {
+    m_sError = RowText(m_nElement) + sWhat;
+    return false;  // ends the pass
+  }
+
+  std::vector<Container> m_open;
+  size_t m_nElement = 0;  // the top array's element being read, from 1
+  std::string m_sError;
+};
+
 void ReadJson(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors) {
+  PlanJsonShape check;
+  nlohmann::json::sax_parse(text.begin(), text.end(), &check);
+  if (!check.Error().empty()) {
+    pErrors->push_back(check.Error());
+    return;
+  }
   const nlohmann::json array = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
   if (array.is_discarded() || !array.is_array()) {
     pErrors->push_back("the JSON plan must be one array of device objects, as `kesto list --json` prints");
@@ -75,6 +148,7 @@ void ReadJson(std::string_view text, DevicePlan* pPlan, std::vector<std::string>
     PlanCells cells;
     bool bValid = true;
     for (const auto& [sKey, value] : object.items()) {
+      if (ClassifyPlanColumn(sKey) == PlanColumn::kReadOnly) continue;  // whatever the list says about it
       if (value.is_string()) cells.emplace_back(sKey, value.get<std::string>());
       else if (value.is_null()) cells.emplace_back(sKey, std::string());
       else if (value.is_number_integer()) cells.emplace_back(sKey, value.dump());
@@ -119,7 +193,9 @@ bool ReadPlan(std::string_view text, DevicePlan* pPlan, std::vector<std::string>
     if (nFirst != std::string_view::npos && (body[nFirst] == '[' || body[nFirst] == '{')) ReadJson(body, &plan, &errors);
     else ReadCsv(body, &plan, &errors);
   }
-  if (errors.empty()) CheckPlan(plan, true, &errors);
+  // Addresses are judged against the site in the preview: one the devices already
+  // share is no reason to refuse rows nobody edited.
+  if (errors.empty()) CheckPlan(plan, false, &errors);
   if (errors.empty() && plan.entries.empty()) errors.push_back("the plan names no device");
   if (!errors.empty()) {
     *pErrors = std::move(errors);

@@ -9,10 +9,13 @@
 
 // Reads a plan: the CSV `kesto list --csv` prints (header line first) or the JSON
 // array `kesto list --json` prints, told apart by the first character ('[' or
-// '{' is JSON). Checks every row, then the plan as a whole: no MAC twice, no address
-// given to two devices (0.0.0.0 excepted), at most kMaxPlanRows rows and
-// kMaxPlanBytes bytes, at least one device. Returns false with every problem
-// found, each naming its row, and leaves *pPlan alone.
+// '{' is JSON). What the list prints besides settings (senders, port, ...) is
+// taken and ignored; a column or key given twice is refused. Checks every row,
+// then the plan as a whole: no MAC twice, at most kMaxPlanRows rows and
+// kMaxPlanBytes bytes, at least one device; addresses shared are judged by the
+// preview against the devices (PlanMakesSharedIP). Every check is linear in the
+// text. Returns false with every problem found, each naming its row, and leaves
+// *pPlan alone.
 bool ReadPlan(std::string_view text, DevicePlan* pPlan, std::vector<std::string>* pErrors);
 
 // The whole-plan checks alone (duplicate MACs; with bSharedIPs also one address

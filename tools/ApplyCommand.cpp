@@ -10,6 +10,7 @@
 #include "platform/Terminal.h"
 #include "tools/ChangeLogOption.h"
 #include "tools/CommonOptions.h"
+#include "tools/DecimalOption.h"
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
 #include "plan/AddressAssignment.h"
@@ -156,7 +157,11 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
     if (!ParseAssignment(options, &assignment, &sError)) return RefusePlan(pszCommand, {sError}, err);
   } else {
     std::string sText;
-    if (!ReadTextFile(options.sFile, kMaxPlanBytes, &sText, &sError)) return RefusePlan(pszCommand, {sError}, err);
+    if (!ReadTextFile(options.sFile, kMaxPlanBytes, pbStop, &sText, &sError)) {
+      if (pbStop == nullptr || !*pbStop) return RefusePlan(pszCommand, {sError}, err);
+      err << "kesto " << pszCommand << ": stopped before anything was sent\n";
+      return kExitNotConfirmed;
+    }
     if (options.source == ApplyOptions::Source::kRestore) {
       std::vector<KESTO_RECORD> records;
       if (!ReadBackup(sText, &records, &sError)) return RefusePlan(pszCommand, {options.sFile + ": " + sError}, err);
@@ -210,7 +215,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   const PlanPreview preview = PreviewPlan(plan, finder.GetRecords());
   if (!preview.Errors().empty()) return RefusePlan(pszCommand, preview.Errors(), err);
   const bool bReportJson = options.bJson && options.bYes;
-  if (!bReportJson) out << (options.bJson ? PreviewToJson(preview).dump(2) + "\n" : FormatPreview(preview));
+  if (!bReportJson) out << (options.bJson ? AsciiJson(PreviewToJson(preview), 2) + "\n" : FormatPreview(preview));
   out.flush();
   if (!options.bYes) return preview.CountChanged() > 0 ? kExitPending : kExitOk;
   if (PlanMakesSharedIP(preview)) {
@@ -225,7 +230,7 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   if (!changed.empty()) SendChanges(*pSession, changed, options, dwWaitMs, &run, err, pbStop);
 
   const std::vector<ReportLine> lines = ReportLines(preview, &run);
-  out << (bReportJson ? ReportToJson(lines).dump(2) + "\n" : "\n" + FormatReport(lines));
+  out << (bReportJson ? AsciiJson(ReportToJson(lines), 2) + "\n" : "\n" + FormatReport(lines));
   out.flush();
   return ReportExitCode(lines);
 }
@@ -236,8 +241,8 @@ namespace {
 // Returns the --wait option, whose count tells whether a wait was given.
 CLI::Option* AddPlanRunOptions(CLI::App* pCommand, ApplyOptions* pOptions) {
   pCommand->add_flag("--yes", pOptions->bYes, "Send the changes; without it only the plan is shown");
-  pCommand->add_option("--parallel", pOptions->iParallel, "Devices awaiting confirmation at once (default 8)")
-      ->check(CLI::Range(1, 256));
+  AddDecimalOption(pCommand, "--parallel", &pOptions->iParallel, 1, 256,
+                   "Devices awaiting confirmation at once, 1-256 (default 8)");
   CLI::Option* pWait = AddWaitOption(pCommand, "--wait", &pOptions->iWaitMs,
                                      "Bound in ms for finding the devices and, per device, for its confirmation "
                                      "(default 3000, plus the --target sweep)");

@@ -2,14 +2,15 @@
 
 #include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
 
+#include "platform/WholeFile.h"
 #include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
+#include "formats/CountText.h"
 #include "plan/DeviceBackup.h"
 
 namespace {
@@ -25,7 +26,7 @@ std::string UtcNowText() {
 }  // namespace
 
 int RunBackup(const BackupOptions& options, std::ostream& out, std::ostream& err) {
-  if (!options.sOutput.empty() && !options.bForce && std::filesystem::exists(options.sOutput)) {
+  if (!options.sOutput.empty() && !options.bForce && platform::PathExists(options.sOutput)) {
     err << "kesto backup: " << options.sOutput << " exists; give --force to replace it\n";
     return kExitBadInput;
   }
@@ -47,19 +48,24 @@ int RunBackup(const BackupOptions& options, std::ostream& out, std::ostream& err
     return kExitOk;
   }
   std::string sError;
-  if (!WriteFileAtomically(options.sOutput, sBackup, &sError)) {
-    err << "kesto backup: " << sError << "\n";
-    return kExitFailed;
+  // Checked again as the file is put in place: one made while the answers came in is not replaced either.
+  bool bExists = false;
+  if (!WriteTextFile(options.sOutput, sBackup, options.bForce, &sError, &bExists)) {
+    err << "kesto backup: " << sError << "; nothing written\n";
+    return bExists ? kExitBadInput : kExitFailed;
   }
-  err << "kesto backup: " << records.size() << " devices written to " << options.sOutput << "\n";
+  err << "kesto backup: " << DeviceCount(records.size()) << " written to " << options.sOutput << "\n";
   return kExitOk;
 }
 
 void AddBackupCommand(CLI::App* pApp, KestoCommands* pCommands) {
   auto pOptions = std::make_shared<BackupOptions>();
   CLI::App* pBackup = pApp->add_subcommand("backup", "Write every answering device's full record as JSON");
-  pBackup->footer(kPlanExitCodeHelp);
-  pBackup->add_option("--output", pOptions->sOutput, "Write to this file (atomically) instead of stdout");
+  pBackup->footer(
+      "Exit codes: 0 written; 1 the file could not be written, or another failure; 2 bad option, or the --output\n"
+      "file exists without --force (nothing written); 4 no device answered (nothing written); 5 network error.");
+  pBackup->add_option("--output", pOptions->sOutput,
+                      "Write to this file (a new temporary renamed over it) instead of stdout");
   pBackup->add_flag("--force", pOptions->bForce, "Replace an existing --output file");
   CLI::Option* pWait = AddWaitOption(pBackup, "--wait", &pOptions->iWaitMs,
                                      "How long to collect answers, in ms (default 3000, plus the --target sweep)");

@@ -10,6 +10,7 @@
 #include "tools/CommonOptions.h"
 #include "tools/DeviceTable.h"
 #include "tools/ExitCodes.h"
+#include "formats/CountText.h"
 #include "formats/DeviceList.h"
 
 namespace {
@@ -42,7 +43,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
   uint32_t dwLastProgress = finder.Now();
   auto showProgress = [&](bool bFinal) {
     err << "\rkesto: asked " << finder.GetSweepSent() << " of " << finder.GetSweepSize() << " target addresses, "
-        << finder.GetDevices().GetCount() << " devices so far" << (bFinal ? "\n" : "") << std::flush;
+        << DeviceCount(finder.GetDevices().GetCount()) << " so far" << (bFinal ? "\n" : "") << std::flush;
   };
   pSession->RunPasses(dwWaitMs, [&] {
     if (bProgress && finder.Now() - dwLastProgress >= kProgressEveryMs) {
@@ -83,6 +84,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     out << FormatDeviceTable(records, notes);
   }
   out.flush();
+  // An empty list is a header alone (or []): said in words where a person reads it, with the usual causes.
   if (records.empty()) HintNoAnswer(dwWaitMs, finder.GetTarget().wPort, err);
   WarnDuplicates(check, err);
   for (const KESTO_RECORD& record : records) WarnSeveralSenders(finder, record.byMAC, "kesto", err);

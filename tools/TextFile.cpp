@@ -1,63 +1,34 @@
 #include "tools/TextFile.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <system_error>
+#include "platform/WholeFile.h"
 
-namespace {
-
-bool ReadBounded(std::istream& in, size_t nMaxBytes, std::string* psText) {
-  std::string sText;
-  char buffer[65536];
-  while (in && sText.size() <= nMaxBytes) {
-    in.read(buffer, sizeof buffer);
-    sText.append(buffer, static_cast<size_t>(in.gcount()));
+bool ReadTextFile(const std::string& sPath, size_t nMaxBytes, const volatile std::sig_atomic_t* pbStop,
+                  std::string* psText, std::string* psError) {
+  const std::string sName = sPath == "-" ? "standard input" : sPath;
+  std::string sReason;
+  switch (platform::ReadWholeFile(sPath == "-" ? std::string() : sPath, nMaxBytes, pbStop, psText, &sReason)) {
+    case platform::FileReadResult::kRead: return true;
+    case platform::FileReadResult::kTooLarge:
+      *psError = sName + " is larger than " + std::to_string(nMaxBytes) + " bytes";
+      return false;
+    case platform::FileReadResult::kStopped: *psError = "stopped while reading " + sName; return false;
+    case platform::FileReadResult::kFailed: break;
   }
-  if (sText.size() > nMaxBytes) return false;
-  *psText = std::move(sText);
-  return true;
-}
-
-}  // namespace
-
-bool ReadTextFile(const std::string& sPath, size_t nMaxBytes, std::string* psText, std::string* psError) {
-  const std::string sLimit = "is larger than " + std::to_string(nMaxBytes) + " bytes";
-  if (sPath == "-") {
-    if (ReadBounded(std::cin, nMaxBytes, psText)) return true;
-    *psError = "standard input " + sLimit;
-    return false;
-  }
-  std::ifstream in(sPath, std::ios::binary);
-  if (!in) {
-    *psError = "cannot open " + sPath;
-    return false;
-  }
-  if (ReadBounded(in, nMaxBytes, psText)) return true;
-  *psError = sPath + " " + sLimit;
+  *psError = "cannot open " + sName + ": " + sReason;
   return false;
 }
 
-bool WriteFileAtomically(const std::string& sPath, const std::string& sText, std::string* psError) {
-  const std::string sTemporary = sPath + ".tmp";
-  {
-    std::ofstream out(sTemporary, std::ios::binary | std::ios::trunc);
-    out.write(sText.data(), static_cast<std::streamsize>(sText.size()));
-    out.flush();
-    if (!out) {
-      *psError = "cannot write " + sTemporary;
-      std::error_code ignored;
-      std::filesystem::remove(sTemporary, ignored);
+bool WriteTextFile(const std::string& sPath, const std::string& sText, bool bReplace, std::string* psError,
+                   bool* pbExists) {
+  std::string sReason;
+  switch (platform::WriteWholeFile(sPath, sText, bReplace, &sReason)) {
+    case platform::FileWriteResult::kWritten: return true;
+    case platform::FileWriteResult::kExists:
+      *psError = sPath + " exists; give --force to replace it";
+      if (pbExists != nullptr) *pbExists = true;
       return false;
-    }
+    case platform::FileWriteResult::kFailed: break;
   }
-  std::error_code error;
-  std::filesystem::rename(sTemporary, sPath, error);
-  if (error) {
-    *psError = "cannot rename " + sTemporary + " to " + sPath + ": " + error.message();
-    std::filesystem::remove(sTemporary, error);
-    return false;
-  }
-  return true;
+  *psError = "cannot write " + sPath + ": " + sReason;
+  return false;
 }

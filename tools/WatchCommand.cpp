@@ -54,7 +54,7 @@ void PrintEvent(std::ostream& out, bool bJson, const char* pszEvent, const Shown
     line["device"] = DeviceToJson(record);
     if (shown.senders.bSeveralSenders) AddSenders(line["device"], shown.senders);
     // ASCII only, as in `kesto list --json`: a C1 character in UTF-8 would still reach the terminal.
-    out << line.dump(-1, ' ', true) << "\n";
+    out << AsciiJson(line, -1) << "\n";
   } else {
     out << pszEvent;
     for (const std::string& sColumn : RowTextsOf(record)) out << '\t' << sColumn;
@@ -76,7 +76,7 @@ void PrintRefused(std::ostream& out, std::ostream& err, bool bJson, const CKesto
     line["refused"] = finder.GetRefusedDevices();
     line["max_entries"] = finder.GetMaxEntries();
     line["full"] = finder.IsFull();
-    out << line.dump() << "\n";
+    out << AsciiJson(line, -1) << "\n";
     out.flush();
   } else {
     err << "kesto: the device list is full (" << finder.GetMaxEntries() << " devices): "

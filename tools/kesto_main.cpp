@@ -1,5 +1,6 @@
 // kesto: finds Kesto devices on the local network, lists and watches them,
 // changes their settings and opens their web page.
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -44,6 +45,17 @@ int Run(int argc, char** argv) {
   AddLogCommand(&app, &commands);
   AddUndoCommand(&app, &commands);
 
+  // A mistyped command is named as such, with the commands there are, rather than
+  // reported as a missing one.
+  if (argc > 1 && argv[1][0] != '-' &&
+      std::none_of(commands.begin(), commands.end(),
+                   [&](const KestoCommand& command) { return command.pApp->check_name(argv[1]); })) {
+    std::string sNames;
+    for (const KestoCommand& command : commands) sNames += (sNames.empty() ? "" : ", ") + command.pApp->get_name();
+    std::cerr << "kesto: \"" << argv[1] << "\" is not a command; the commands are " << sNames
+              << " (kesto --help tells more)\n";
+    return kExitBadInput;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,5 +1,7 @@
 #include "app/logic/DeviceExport.h"
 
+#include "platform/WholeFile.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -29,4 +31,8 @@ bool ExportFormatForPath(std::string_view path, ExportFormat* pFormat) {
 
 std::string ExportDevices(const std::vector<ListedDevice>& devices, ExportFormat format) {
   return format == ExportFormat::kCsv ? DevicesToCsv(devices) : DevicesToJson(devices);
+}
+
+bool WriteChosenFile(const std::string& sPath, const std::string& sText, std::string* psReason) {
+  return platform::WriteWholeFile(sPath, sText, true, psReason) == platform::FileWriteResult::kWritten;
 }

@@ -17,4 +17,10 @@ bool ExportFormatForPath(std::string_view path, ExportFormat* pFormat);
 // "reachable": false in JSON only where flagged).
 std::string ExportDevices(const std::vector<ListedDevice>& devices, ExportFormat format);
 
+// Writes a file the user chose in a save dialog (an export or a backup): a new
+// temporary beside it, never opened through a link, flushed and renamed over the
+// path (platform::WriteWholeFile). The dialog has asked whether to replace an
+// existing file, so this replaces it. False with the reason ("No such file or directory").
+bool WriteChosenFile(const std::string& sPath, const std::string& sText, std::string* psReason);
+
 #endif

@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "app/qt/PlanPreviewDlg.h"
+#include "app/logic/DeviceExport.h"
 #include "app/logic/QUORINPresenter.h"
 #include "plan/DevicePlan.h"
 #include "plan/PlanCsvRows.h"
@@ -87,12 +87,9 @@ bool CPlanCommands::BackupTo(const QString& sPath) {
   }
   const std::string sText =
       m_presenter.BackupText(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString());
-  // Written beside the target and renamed over it, so a failed write leaves the old file whole.
-  QSaveFile file(sPath);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(sText.data(), static_cast<qint64>(sText.size())) != static_cast<qint64>(sText.size()) ||
-      !file.commit()) {
-    m_fnError(QStringLiteral("The backup could not be written to %1:\n%2").arg(sPath, file.errorString()));
+  std::string sReason;
+  if (!WriteChosenFile(sPath.toStdString(), sText, &sReason)) {
+    m_fnError(QStringLiteral("The backup could not be written to %1:\n%2").arg(sPath, QString::fromStdString(sReason)));
     return false;
   }
   m_fnStatus(QStringLiteral("Backed up %1 %2 to %3")

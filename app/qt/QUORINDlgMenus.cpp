@@ -9,7 +9,6 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -114,12 +113,10 @@ bool CQUORINDlg::ExportTo(const QString& sPath) {
   }
   const std::vector<ListedDevice> devices = m_presenter.ShownDevices();
   const std::string sText = ExportDevices(devices, format);
-  // Written beside the target and renamed over it, so a failed write leaves the old file whole.
-  QSaveFile file(sPath);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(sText.data(), static_cast<qint64>(sText.size())) != static_cast<qint64>(sText.size()) ||
-      !file.commit()) {
-    ShowError(QStringLiteral("The device list could not be written to %1:\n%2").arg(sPath, file.errorString()));
+  std::string sReason;
+  if (!WriteChosenFile(sPath.toStdString(), sText, &sReason)) {
+    ShowError(QStringLiteral("The device list could not be written to %1:\n%2")
+                  .arg(sPath, QString::fromStdString(sReason)));
     return false;
   }
   AddStatus(QStringLiteral("Exported %1 %2 to %3")

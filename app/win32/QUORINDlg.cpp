@@ -95,25 +95,6 @@ bool PutOnClipboard(HWND hOwner, const std::wstring& sText) {
   return bDone;
 }
 
-// Written beside the target and moved over it, so a failed write leaves the old file whole.
-bool WriteWholeFile(const std::wstring& sPath, const std::string& sBytes, std::string* psError) {
-  const std::wstring sTemp = sPath + L".part";
-  HANDLE hFile = CreateFileW(sTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (hFile == INVALID_HANDLE_VALUE) {
-    *psError = "could not be created (error " + std::to_string(GetLastError()) + ")";
-    return false;
-  }
-  DWORD dwWritten = 0;
-  const bool bWritten = WriteFile(hFile, sBytes.data(), static_cast<DWORD>(sBytes.size()), &dwWritten, nullptr) &&
-                        dwWritten == sBytes.size();
-  const bool bClosed = CloseHandle(hFile) != 0;
-  if (!bWritten || !bClosed || !MoveFileExW(sTemp.c_str(), sPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    *psError = "could not be written (error " + std::to_string(GetLastError()) + ")";
-    DeleteFileW(sTemp.c_str());
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -640,7 +621,7 @@ bool CQUORINDlg::ExportTo(const std::wstring& sPath) {
   }
   const std::vector<ListedDevice> devices = m_presenter.ShownDevices();
   std::string sError;
-  if (!WriteWholeFile(sPath, ExportDevices(devices, format), &sError)) {
+  if (!WriteChosenFile(Utf8FromWide(sPath), ExportDevices(devices, format), &sError)) {
     MessageBoxW(m_hWnd, (L"The device list could not be written to " + sPath + L":\n" + WideFromUtf8(sError)).c_str(),
                 kCaption, MB_OK | MB_ICONWARNING);
     return false;

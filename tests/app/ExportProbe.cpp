@@ -4,7 +4,6 @@
 // Usage: app_export_probe PORT WAIT_MS OUT.csv OUT.json
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "app/logic/DeviceExport.h"
@@ -25,10 +24,12 @@ class NullView : public IDeviceListView {
   void SetAdapterNames(const std::vector<std::string>&) override {}
 };
 
+// Through the windows' own writer, so the file is written as the window writes it.
 bool WriteFile(const char* pszPath, const std::string& sText) {
-  std::ofstream out(pszPath, std::ios::binary);
-  out << sText;
-  return static_cast<bool>(out);
+  std::string sReason;
+  if (WriteChosenFile(pszPath, sText, &sReason)) return true;
+  std::fprintf(stderr, "cannot write %s: %s\n", pszPath, sReason.c_str());
+  return false;
 }
 
 }  // namespace

@@ -2,12 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "plan/PlanCsvRows.h"
 
 #include "plan/PlanCells.h"
+#include "plan/DeviceBackup.h"
+#include "plan/PlanPreview.h"
+#include "formats/DeviceList.h"
 #include "formats/TerminalText.h"
+#include "support/RecordBuilder.h"
 
 namespace {
+
+std::string Repeated(const std::string& sUnit, size_t nTimes) {
+  std::string sText;
+  for (size_t i = 0; i < nTimes; ++i) sText += sUnit;
+  return sText;
+}
 
 const char* const kHeader = "name,mac,ip,netmask,gateway,dns,port,version,type,type_name,protocol,baud,duplicate_ip";
 
@@ -34,6 +46,9 @@ TEST(PlanReaderTest, ReadsWhatTheListPrintsAndEmptyCellsLeaveSettings) {
       {"protected cell", "mac,name\n02-00-00-00-00-01,'=SUM(A1)\n", "=SUM(A1)", {}, {}, {}},
       {"protected cell, tab", "mac,name\n02-00-00-00-00-01,'\tx\n", "\tx", {}, {}, {}},
       {"quote kept before a letter", "mac,name\n02-00-00-00-00-01,'quoted\n", "'quoted", {}, {}, {}},
+      {"doubled guard quote", "mac,name\n02-00-00-00-00-01,''=1\n", "'=1", {}, {}, {}},
+      {"JSON with senders", R"([{"mac":"02-00-00-00-00-01","name":"Lobby","senders":["10.0.0.5:1444"],
+          "several_senders":true}])", "Lobby", {}, {}, {}},
       {"JSON of list --json", R"([{"name":"Lobby","mac":"02-00-00-00-00-01","ip":"10.0.0.5","port":10000,
           "version":"x","type":3,"type_name":"Slave","protocol":"RS232","baud":115200,"duplicate_ip":true,
           "reachable":false}])", "Lobby", 0x0A000005u, 3, 49664},
@@ -70,11 +85,20 @@ TEST(PlanReaderTest, RefusesBadPlansNamingTheProblem) {
       {"mac\n\n", "names no device"},
       {"", "empty"},
       {"mac\n02-00-00-00-00-01\n02-00-00-00-00-01\n", "row 3: 02-00-00-00-00-01 is already planned in row 2"},
-      {"mac,ip\n02-00-00-00-00-01,10.0.0.9\n02-00-00-00-00-02,10.0.0.9\n", "row 3: 10.0.0.9 is already given"},
-      {"mac,name\n02-00-00-00-00-01,ABCDEFGHIJKLMNOPQRSTUVWXYZ012\n", "29 bytes in Latin-1, more than 27"},
+      {"mac,name\n02-00-00-00-00-01,ABCDEFGHIJKLMNOPQRSTUVWXYZ012\n", "takes 29 bytes; a device name holds at most 27"},
       {"mac,name\n02-00-00-00-00-01,\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
-       "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9" "abcdefghijklmno\n", "29 bytes in Latin-1"},
-      {"mac,name\n02-00-00-00-00-01,\xE2\x82\xAC\n", "outside Latin-1"},
+       "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9" "abcdefghijklmno\n", "takes 29 bytes"},
+      {"mac,name\n02-00-00-00-00-01,\xE2\x82\xAC\n", "only Latin-1 characters"},
+      {std::string("mac,name\n02-00-00-00-00-01,ab\0cd\n", 33), "NUL character"},
+      {R"([{"mac":"02-00-00-00-00-01","name":"ab\u0000"}])", "NUL character"},
+      {R"([{"mac":"02-00-00-00-00-01","mac":"02-00-00-00-00-02"}])", "row 1: \"mac\" is given twice"},
+      {R"([{"mac":"02-00-00-00-00-01"},{"mac":"02-00-00-00-00-02","name":"a","name":"b"}])",
+       "row 2: \"name\" is given twice"},
+      {"mac,name,name\n02-00-00-00-00-01,a,b\n", "column \"name\" is given twice"},
+      {"mac" + std::string(200, ',') + "\n", "row 1 has more than 64 cells"},
+      {"mac\n02-00-00-00-00-01" + std::string(200, ',') + "\n", "row 2 has more than 64 cells"},
+      {"[" + std::string(9, '[') + std::string(10, ']'), "row 1: nested more than 8 deep"},
+      {R"([{"mac":"02-00-00-00-00-01","senders":[1)" + Repeated(",1", 64) + "]}]", "row 1: more than 64 values"},
       {"mac,ip\n02-00-00-00-00-01,10.0.0\n", "ip:"},
       {"mac,netmask\n02-00-00-00-00-01,255.255.255.0.0\n", "netmask:"},
       {"mac,type\n02-00-00-00-00-01,boss\n", "type:"},
@@ -132,6 +156,49 @@ TEST(PlanReaderTest, CodesOutsideTheChoicesAreNotedNotRefused) {
   EXPECT_EQ(entry.outsideChoices[0].first, "type");
 }
 
+// What `kesto list --csv` and `--json` print is a plan that, applied to the same
+// devices, changes nothing: through the real writers and the real reader.
+TEST(PlanReaderTest, TheListsOutputAppliedUnchangedChangesNothing) {
+  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
+  const std::string names[] = {"'=1+1", "=1+1", "''=x", "'quoted", "'", "-5", "@home", "\tTab", "\rCR",
+                               "a,\"b\"", "\x9B[2J", "bell\x07", "\xE9t\xE9", std::string(28, 'F'), ""};
+  std::vector<KESTO_RECORD> records;
+  std::vector<ListedDevice> listed;
+  for (uint32_t i = 0; i < std::size(names); ++i) {
+    KESTO_RECORD record = MakeRecord(i + 1);
+    SetRecordNameField(record, names[i]);
+    if (i < 2) record.dwIPAddress = 0x0A000063u;  // two devices already share 10.0.0.99
+    records.push_back(record);
+    ListedDevice& device = listed.emplace_back();
+    device.record = record;
+    device.bDuplicateIP = i < 2;
+    device.vecSenders = {"10.0.0.1:1444", "10.0.0.2:1444"};
+    device.bSeveralSenders = true;
+  }
+  for (const std::string& sText : {DevicesToCsv(listed), DevicesToJson(listed)}) {
+    DevicePlan plan;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(ReadPlan(sText, &plan, &errors)) << errors[0] << "\n" << sText;
+    const PlanPreview preview = PreviewPlan(plan, records);
+    EXPECT_EQ(preview.CountChanged(), 0u) << FormatPreview(preview);
+    EXPECT_TRUE(preview.Errors().empty()) << preview.Errors()[0];
+    EXPECT_FALSE(PlanMakesSharedIP(preview));
+  }
+  // Every JSON the tools print is ASCII: the 0x9B of a name comes out as \u009b, never as a C1 byte.
+  for (const std::string& sJson : {DevicesToJson(listed), BackupToJson(records, "t")}) {
+    EXPECT_EQ(std::count_if(sJson.begin(), sJson.end(), [](char c) { return c < 0x20 ? c != '\n' : c >= 0x7F; }), 0);
+    EXPECT_NE(sJson.find("\\u009b[2J"), std::string::npos);
+  }
+  // A name edited into control characters is refused where it changes; a new shared address too.
+  DevicePlan plan;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(ReadPlan("mac,name,ip\n00-1A-00-00-00-03,bell\x07,10.0.0.99\n", &plan, &errors));
+  const PlanPreview preview = PreviewPlan(plan, records);
+  ASSERT_EQ(preview.Errors().size(), 1u);
+  EXPECT_NE(preview.Errors()[0].find("control character 0x07"), std::string::npos) << preview.Errors()[0];
+  EXPECT_TRUE(PlanMakesSharedIP(preview));
+}
+
 TEST(PlanTextTest, PlanMessagesEscapeControlBytesAndConvertLatin1) {
   const std::pair<std::string, std::string> cases[] = {
       {"plain", "plain"},
@@ -141,6 +208,7 @@ TEST(PlanTextTest, PlanMessagesEscapeControlBytesAndConvertLatin1) {
       {"back\\slash", "back\\\\slash"},
   };
   for (const auto& [sIn, sOut] : cases) EXPECT_EQ(TerminalText(sIn), sOut) << sIn;
+  EXPECT_EQ(QuotedTerminalText("a\" -> \"b\x9B"), "\"a\\\" -> \\\"b\\x9b\"");
 }
 
 }  // namespace

@@ -270,7 +270,8 @@ case_set_unconfirmed() {
 
 # Thousands of devices answering one probe: none may be lost.
 case_many() {
-  start_sim --count 2000 --seed 7 --per-source-rate 0
+  # The simulator's default bound per source covers every device it plays: a plain list hears them all.
+  start_sim --count 2000 --seed 7
   kesto list --json --wait 1500 >"$work/list.json" 2>"$work/err.txt" || fail "list exited $?: $(cat "$work/err.txt")"
   local count
   count=$(grep -o '"mac": "[0-9A-F-]*"' "$work/list.json" | sort -u | wc -l)
@@ -348,6 +349,30 @@ case_apply() {
   [ "$got" = "$expected" ] || fail "apply datagram differs:
 expected $expected
 got      $got"
+  # The JSON list is a plan too: applied unchanged it changes nothing.
+  kesto list --json --wait 300 >"$work/list.json" 2>/dev/null || fail "list --json exited $?"
+  kesto apply "$work/list.json" --wait 1000 >"$work/plan.txt" 2>"$work/err.txt" ||
+    fail "the JSON list as a plan exited $?: $(cat "$work/err.txt")"
+  grep -q '^nothing to change: 3 devices' "$work/plan.txt" || fail "the JSON list as a plan: $(cat "$work/plan.txt")"
+  # --output: a link planted at the old temporary name is not followed; a file made while
+  # the answers come in is not replaced without --force, and the reason is named.
+  echo precious >"$work/victim"
+  ln -s "$work/victim" "$work/b.json.tmp"
+  kesto backup --wait 300 --output "$work/b.json" 2>/dev/null || fail "backup --output exited $?"
+  [ "$(cat "$work/victim")" = precious ] || fail "backup wrote through a planted link"
+  grep -q '"format": "kesto-backup"' "$work/b.json" || fail "backup --output: $(head -3 "$work/b.json")"
+  rm -f "$work/b.json"
+  kesto backup --wait 1500 --output "$work/b.json" 2>"$work/err.txt" &
+  local backup_pid=$!
+  sleep 0.3
+  echo mine >"$work/b.json"
+  wait "$backup_pid"
+  status=$?
+  [ $status -eq 2 ] || fail "backup over a file made meanwhile exited $status, not 2"
+  [ "$(cat "$work/b.json")" = mine ] || fail "backup replaced a file made meanwhile"
+  grep -q 'exists; give --force' "$work/err.txt" || fail "message: $(cat "$work/err.txt")"
+  kesto backup --wait 300 --output "$work/no/such/dir.json" 2>"$work/err.txt"
+  grep -q 'cannot write .*: No such file or directory' "$work/err.txt" || fail "message: $(cat "$work/err.txt")"
   # A backup restored onto the same devices changes nothing; onto changed ones it writes them back.
   kesto backup --wait 300 >"$work/backup.json" 2>/dev/null || fail "backup exited $?"
   grep -q '"format": "kesto-backup"' "$work/backup.json" || fail "backup: $(head -5 "$work/backup.json")"
@@ -356,15 +381,15 @@ got      $got"
   kesto set 02-00-00-00-00-01 --ip 10.0.0.99 >/dev/null || fail "set exited $?"
   kesto restore "$work/backup.json" --yes --json --wait 1000 >"$work/report.json" 2>&1 || fail "restore back exited $?"
   grep -q '"result": "confirmed"' "$work/report.json" || fail "restore back: $(cat "$work/report.json")"
-  # A refused plan sends nothing, whatever else it holds.
+  # A plan that would make two devices share an address sends no settings (it asks who holds what).
   local before
-  before=$(sim_lines)
+  before=$(grep -c '^set ' "$sim_log")
   printf 'mac,ip\r\n02-00-00-00-00-01,10.0.0.7\r\n00-1A-2B-3C-4D-5E,10.0.0.7\r\n' >"$work/bad.csv"
   kesto apply "$work/bad.csv" --yes >/dev/null 2>"$work/err.txt"
   status=$?
   [ $status -eq 2 ] || fail "a plan giving one address twice exited $status, not 2"
-  grep -q 'row 3: 10.0.0.7 is already given' "$work/err.txt" || fail "message: $(cat "$work/err.txt")"
-  [ "$(sim_lines)" -eq "$before" ] || fail "a refused plan sent something"
+  grep -q 'would give an address to more than one device' "$work/err.txt" || fail "message: $(cat "$work/err.txt")"
+  [ "$(grep -c '^set ' "$sim_log")" -eq "$before" ] || fail "a refused plan sent settings"
   # A device that ignores its settings is named in the report, and the exit code says so.
   stop_sim
   start_sim --from "$known" --ignore-set
@@ -453,6 +478,8 @@ case_options() {
     "list|--port|0x50" "list|--port|0b1" "list|--port|65536" "list|--port|0" "list|--port|" "list|--port|1.0"
     "watch|--duration|0x10" "watch|--age-limit|0x1000" "watch|--age-limit|1999" "watch|--port|+1444"
     "set|--wait|1e3" "set|--port|0x5a4" "open|--wait|0b11" "open|--port|5e2"
+    "apply|--parallel|0x10" "apply|--parallel|+9" "apply|--parallel|0" "apply|--parallel|257" "restore|--parallel|1e1"
+    "backup|--wait|0x10"
   )
   local before entry command option value status
   for entry in "${refused[@]}"; do
@@ -461,6 +488,7 @@ case_options() {
     local args=("$command")
     [ "$command" = set ] && args+=(02-00-00-00-00-01 --name x)
     [ "$command" = open ] && args+=(02-00-00-00-00-01 --print)
+    [ "$command" = apply ] || [ "$command" = restore ] && args+=("$known")
     timeout 30 "${kesto_cmd[@]}" "${args[@]}" --broadcast 127.0.0.1 "$option" "$value" >"$work/out.txt" 2>"$work/err.txt"
     status=$?
     [ $status -eq 2 ] || fail "$command $option '$value' exited $status, not 2"
@@ -476,7 +504,8 @@ case_options() {
 
   # kesto-sim: refused values exit 2 before anything listens.
   local sim_refused=("--count|010x" "--count|0x10" "--count|65536" "--count|-1" "--port|0x50" "--port|65536"
-                     "--seed|1e3" "--seed|4294967296" "--seed|-1" "--drop|nan" "--drop|inf" "--drop|1.5" "--drop|1e-1")
+                     "--seed|1e3" "--seed|4294967296" "--seed|-1" "--drop|nan" "--drop|inf" "--drop|1.5" "--drop|1e-1"
+                     "--per-source-rate|0x10" "--per-source-rate|+9" "--per-source-rate|100000001")
   for entry in "${sim_refused[@]}"; do
     IFS='|' read -r option value <<<"$entry"
     timeout 10 "$bin/kesto-sim" --bind 127.0.0.1 "$option" "$value" >"$work/out.txt" 2>"$work/err.txt"
@@ -486,8 +515,9 @@ case_options() {
     grep -q listening "$work/out.txt" && fail "kesto-sim $option '$value' started"
   done
   # Accepted: a leading zero is decimal, the full seed range, a plain fraction.
-  start_sim --count 010 --seed 4294967295 --drop 0.0
+  start_sim --count 010 --seed 4294967295 --drop 0.0 --per-source-rate 08
   grep -q ', 10 devices$' "$sim_log" || fail "--count 010 did not make 10 devices: $(head -1 "$sim_log")"
+  grep -q 'per-source-rate 8:' "$sim_log" || fail "--per-source-rate 08 was not read as 8: $(cat "$sim_log")"
   return 0
 }
 

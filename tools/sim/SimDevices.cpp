@@ -1,12 +1,11 @@
 #include "tools/sim/SimDevices.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <set>
 
 #include "formats/DeviceJson.h"
+#include "platform/WholeFile.h"
 #include "discovery/KestoRecordRules.h"
 
 std::vector<KESTO_RECORD> MakeSimDevices(int nCount, uint32_t dwSeed) {
@@ -102,35 +101,19 @@ bool CheckShape(const std::string& sText, std::string* psError) {
   return true;
 }
 
-// The whole file, if it is no directory and holds at most kMaxSimFileBytes.
+// The whole file, if it is a file or a pipe and holds at most kMaxSimFileBytes; else why not.
 bool ReadDeviceFile(const std::string& sPath, std::string* psText, std::string* psError) {
-  std::error_code error;
-  if (std::filesystem::is_directory(sPath, error)) {
-    *psError = "is a directory, not a file";
-    return false;
+  std::string sReason;
+  switch (platform::ReadWholeFile(sPath, kMaxSimFileBytes, nullptr, psText, &sReason)) {
+    case platform::FileReadResult::kRead: return true;
+    case platform::FileReadResult::kTooLarge:
+      *psError = "larger than " + std::to_string(kMaxSimFileBytes >> 20) + " MiB";
+      return false;
+    case platform::FileReadResult::kStopped:
+    case platform::FileReadResult::kFailed: break;
   }
-  std::ifstream file(sPath, std::ios::binary);
-  if (!file) {
-    *psError = "cannot be read";
-    return false;
-  }
-  // Read in pieces up to one byte past the bound, so a pipe or an endless file is stopped too.
-  std::string sText;
-  char byChunk[65536];
-  while (file && sText.size() <= kMaxSimFileBytes) {
-    file.read(byChunk, sizeof byChunk);
-    sText.append(byChunk, static_cast<size_t>(file.gcount()));
-  }
-  if (file.bad()) {
-    *psError = "cannot be read";
-    return false;
-  }
-  if (sText.size() > kMaxSimFileBytes) {
-    *psError = "larger than " + std::to_string(kMaxSimFileBytes >> 20) + " MiB";
-    return false;
-  }
-  *psText = std::move(sText);
-  return true;
+  *psError = "cannot be read: " + sReason;
+  return false;
 }
 
 }  // namespace

@@ -56,10 +56,10 @@ int Run(int argc, char** argv) {
   app.add_flag("--burst", options.bBurst,
                "Send all answers to a request back to back, as many real devices do (default: runs of 128, "
                "1 ms apart)");
-  app.add_option("--per-source-rate", options.dwPerSourceRate,
-                 "Most answers a second to any one source address, so a forged request cannot aim a flood at "
-                 "someone; 0 = no bound (default 1000)")
-      ->check(CLI::Range(0u, 100000000u));
+  CLI::Option* pRate = AddDecimalOption(
+      &app, "--per-source-rate", &options.dwPerSourceRate, 0, 100000000,
+      "Most answers a second to any one source address, so a forged request cannot aim a flood at someone; "
+      "0 = no bound (default: 1000, or the number of devices when more: one full answer a second)");
   bool bSerial = false;
   std::string sSerialAddress = "127.0.0.1";
   std::string sSerialReply;
@@ -121,6 +121,9 @@ int Run(int argc, char** argv) {
     std::cerr << "kesto-sim: cannot listen on " << sBind << ":" << iPort << ": " << sError << "\n";
     return 1;
   }
+  // By default a client may hear every device once a second; a forged source gets no more than that.
+  if (pRate->count() == 0 && devices.size() > options.dwPerSourceRate)
+    options.dwPerSourceRate = static_cast<uint32_t>(devices.size());
   if (options.dwPerSourceRate > 0 && devices.size() > options.dwPerSourceRate)
     std::cerr << "kesto-sim: note: " << devices.size() << " devices but --per-source-rate " << options.dwPerSourceRate
               << ": a client gets at most that many answers a second\n";
