@@ -55,25 +55,20 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     out << "sent " << sMAC << "\n";
     return kExitOk;
   }
-  const std::vector<platform::Ipv4Endpoint>& vecSentTo = step.SentTo();
-  if (vecSentTo.empty()) {
-    err << "kesto set: sent to " << sMAC << " by broadcast only (no address it answered from could be reached "
-        << "directly), so no answer can confirm it\n";
+  const CKestoConfirmation& confirmation = step.Confirmation();
+  if (step.SentTo().empty()) {
+    err << "kesto set: " << sMAC << ": " << confirmation.Reason() << "\n";
     return kExitNotConfirmed;
   }
 
-  // Only answers from the addresses sent to count, and every one of them must show the
-  // new values: another host answering for this MAC cannot confirm on the device's behalf.
+  // Every address answering for this MAC must show the new values: another host answering
+  // for it cannot confirm on the device's behalf. Too many addresses to follow settles it at once.
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  const bool bConfirmed = pSession->RunPasses(dwWaitMs, [&] { return step.IsConfirmed(finder, dwWaitMs); });
-  if (!bConfirmed) {
-    const CKestoConfirmation& confirmation = step.Confirmation();
-    const std::vector<platform::Ipv4Endpoint> confirmed = confirmation.GetConfirmed();
-    err << "kesto set: sent to " << sMAC << " at " << FormatEndpoints(vecSentTo) << ", but "
-        << FormatEndpoints(confirmation.GetUnconfirmed()) << " did not answer with the new values within " << dwWaitMs
-        << " ms";
-    if (!confirmed.empty()) err << " (confirmed by " << FormatEndpoints(confirmed) << " only)";
-    err << "\n";
+  const bool bConfirmed = pSession->RunPasses(
+      dwWaitMs, [&] { return step.IsConfirmed(finder, dwWaitMs) || confirmation.IsUntracked(); });
+  if (!bConfirmed || !step.IsConfirmed(finder, dwWaitMs)) {
+    err << "kesto set: sent to " << sMAC << " at " << FormatEndpoints(step.SentTo()) << ", but "
+        << confirmation.Reason(dwWaitMs) << "\n";
     return kExitNotConfirmed;
   }
   out << "confirmed " << sMAC << "\n";

@@ -528,14 +528,17 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
     // With several addresses sent to, say which ones still owe the answer.
     if (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kSent) {
       const auto unconfirmed = m_apply.Unconfirmed(row.shown.byMAC);
-      if (!unconfirmed.empty() && row.bSeveralSenders) sLine += " (not shown by " + FormatEndpoints(unconfirmed) + ")";
+      if (const std::string sReason = m_apply.Reason(row.shown.byMAC); !sReason.empty() && row.bSeveralSenders)
+        sLine += ": " + sReason;
+      else if (!unconfirmed.empty() && row.bSeveralSenders)
+        sLine += " (not shown by " + FormatEndpoints(unconfirmed) + ")";
     }
     lines.push_back(std::move(sLine));
   } else if (const ReportLine* pLine = m_pPlan ? m_pPlan->Find(row.key) : nullptr) {
     std::string sLine = "Plan: ";
     if (m_pPlan->IsWaiting(row.key)) sLine += "waiting for the device to show its new settings";
     else sLine += DeviceOutcomeText(pLine->outcome);
-    if (pLine->outcome == DeviceOutcome::kRefused) sLine += ": " + pLine->sReason;
+    if (!pLine->sReason.empty()) sLine += ": " + pLine->sReason;
     lines.push_back(std::move(sLine));
   }
   std::string sToolTip;
