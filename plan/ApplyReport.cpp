@@ -74,7 +74,8 @@ std::string FormatReport(const std::vector<ReportLine>& lines) {
     const size_t n = CountOutcome(lines, outcome);
     if (n > 0) sCounts += (sCounts.empty() ? "" : ", ") + std::to_string(n) + " " + DeviceOutcomeText(outcome);
   }
-  return sText + std::to_string(lines.size()) + " devices: " + (sCounts.empty() ? "none" : sCounts) + "\n";
+  return sText + std::to_string(lines.size()) + (lines.size() == 1 ? " device: " : " devices: ") +
+         (sCounts.empty() ? "none" : sCounts) + "\n";
 }
 
 DeviceJson ReportToJson(const std::vector<ReportLine>& lines) {

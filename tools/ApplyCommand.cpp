@@ -141,7 +141,14 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
       if (plan.entries.empty()) return RefusePlan(pszCommand, {options.sFile + ": the backup holds no device"}, err);
     } else {
       std::vector<std::string> errors;
-      if (!ReadPlan(sText, &plan, &errors)) return RefusePlan(pszCommand, errors, err);
+      if (!ReadPlan(sText, &plan, &errors)) {
+        std::vector<KESTO_RECORD> records;
+        std::string sBackupError;
+        if (ReadBackup(sText, &records, &sBackupError))
+          errors = {options.sFile + " is a backup written by kesto backup, not a plan: `kesto restore " +
+                    options.sFile + "` writes it back"};
+        return RefusePlan(pszCommand, errors, err);
+      }
     }
   }
 
@@ -189,7 +196,20 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   const bool bReportJson = options.bJson && options.bYes;
   if (!bReportJson) out << (options.bJson ? PreviewToJson(preview).dump(2) + "\n" : FormatPreview(preview));
   out.flush();
-  if (!options.bYes) return preview.CountChanged() > 0 ? kExitPending : kExitOk;
+  // The address rule on every device's changed addresses: refused whole unless --force,
+  // with or without --yes, so a check run tells what a real one would do.
+  if (const std::vector<std::string> problems = preview.AddressProblems(); !problems.empty()) {
+    if (!options.bForce) {
+      err << "kesto " << pszCommand << ": " << problems.size() << (problems.size() == 1 ? " device" : " devices")
+          << " would take addresses that leave it unreachable (see the warnings); nothing sent; --force sends "
+             "them anyway\n";
+      return kExitBadInput;
+    }
+    err << "kesto " << pszCommand << ": warning: addresses the address rule refuses are sent anyway (--force)\n";
+  }
+  // Not found is the same answer with or without --yes: nothing could be sent to those devices.
+  if (!options.bYes)
+    return preview.CountChanged() > 0 ? kExitPending : preview.CountNotFound() > 0 ? kExitNotFound : kExitOk;
   if (PlanMakesSharedIP(preview)) {
     err << "kesto " << pszCommand << ": the plan would give an address to more than one device; nothing sent\n";
     return kExitBadInput;
@@ -216,6 +236,9 @@ CLI::Option* AddPlanRunOptions(CLI::App* pCommand, ApplyOptions* pOptions) {
                                      "Bound in ms for finding the devices and, per device, for its confirmation "
                                      "(default 3000, plus the --target sweep)");
   pCommand->add_flag("--json", pOptions->bJson, "Print the plan (or with --yes the report) as JSON");
+  pCommand->add_flag("--force", pOptions->bForce,
+                     "Send addresses the address rule refuses (a bad mask, a gateway outside the network, 0.0.0.0 "
+                     "or a broadcast address)");
   AddTargetOptions(pCommand, &pOptions->target);
   return pWait;
 }

@@ -25,6 +25,7 @@ struct ApplyOptions {
   int iParallel = 8;
   bool bYes = false;
   bool bJson = false;
+  bool bForce = false;  // send even what the address rule refuses
   bool bProgress = false;  // stderr is a terminal: a run longer than 2 s shows devices done / total
 };
 

@@ -154,7 +154,7 @@ bool CQUORINPresenter::PreviewPlanText(std::string_view text, PlanPreview* pPrev
   return false;
 }
 
-bool CQUORINPresenter::StartPlan(const PlanPreview& preview, std::string* psError) {
+bool CQUORINPresenter::StartPlan(const PlanPreview& preview, std::string* psError, bool bSendAnyway) {
   if (m_pPlan && !m_pPlan->IsDone()) {
     *psError = "a plan is still being sent (" + std::to_string(m_pPlan->GetDoneCount()) + " of " +
                std::to_string(m_pPlan->GetStepCount()) + " devices done)";
@@ -166,6 +166,10 @@ bool CQUORINPresenter::StartPlan(const PlanPreview& preview, std::string* psErro
   }
   if (PlanMakesSharedIP(preview)) {
     *psError = "the plan would give an address to more than one device";
+    return false;
+  }
+  if (const std::vector<std::string> problems = preview.AddressProblems(); !problems.empty() && !bSendAnyway) {
+    *psError = problems.front();
     return false;
   }
   if (preview.CountChanged() == 0) {
