@@ -601,6 +601,25 @@ JSON
   kesto set "$a" --gateway 11.0.0.1 --force --wait 1500 >"$work/out.txt" 2>"$work/err.txt" ||
     fail "set --force exited $?: $(cat "$work/err.txt")"
   grep -q "Sent anyway (--force)" "$work/err.txt" || fail "set --force gave no warning: $(cat "$work/err.txt")"
+
+  # The report names a renamed device by its new name.
+  printf 'mac,name\n%s,Alpha\n' "$a" >"$work/rename.csv"
+  kesto apply "$work/rename.csv" --yes --wait 1500 >"$work/out.txt" 2>"$work/err.txt" || fail "rename exited $?"
+  grep -qE "^$a +Alpha +confirmed$" "$work/out.txt" || fail "the report: $(cat "$work/out.txt")"
+  # A plan whose devices do not answer: exit 4 with and without --yes.
+  printf 'mac,name\n02-00-00-0A-00-77,Ghost\n' >"$work/ghost.csv"
+  for yes in "" --yes; do
+    kesto apply "$work/ghost.csv" $yes --wait 500 >"$work/out.txt" 2>"$work/err.txt"
+    status=$?
+    [ $status -eq 4 ] || fail "apply $yes of a ghost exited $status, not 4"
+  done
+  # A backup is not a plan: apply says which command takes it.
+  kesto backup --wait 500 >"$work/backup.json" 2>/dev/null || fail "backup exited $?"
+  kesto apply "$work/backup.json" --wait 500 >"$work/out.txt" 2>"$work/err.txt"
+  status=$?
+  [ $status -eq 2 ] || fail "apply of a backup exited $status, not 2"
+  grep -q "is a backup written by kesto backup, not a plan: \`kesto restore" "$work/err.txt" ||
+    fail "apply of a backup: $(cat "$work/err.txt")"
 }
 
 # A namespace with loopback only: no route for the broadcast, so the probe cannot go out.
