@@ -173,6 +173,7 @@ void CKestoFinder::NoteSender(uint64_t key, IndexEntry& entry, const platform::I
   }
   if (entry.vecSenders.size() >= m_nMaxSenders) {
     ++entry.nRefusedSenders;
+    entry.dwLastRefused = dwNow;
     ++m_nRefusedSenders;
     m_setSeveralSenders.insert(key);
     return;
@@ -207,6 +208,12 @@ const std::vector<KestoSender>& CKestoFinder::GetSenders(const uint8_t byMAC[6])
 uint64_t CKestoFinder::GetRefusedSenders(const uint8_t byMAC[6]) const {
   const auto found = m_mapByMAC.find(MacKey(byMAC));
   return found == m_mapByMAC.end() ? 0 : found->second.nRefusedSenders;
+}
+
+bool CKestoFinder::HasUntrackedSender(const uint8_t byMAC[6], uint32_t dwNow) const {
+  const auto found = m_mapByMAC.find(MacKey(byMAC));
+  return found != m_mapByMAC.end() && found->second.nRefusedSenders > 0 &&
+         static_cast<uint32_t>(dwNow - found->second.dwLastRefused) <= GetAgeLimitMs();
 }
 
 CKestoInfo* CKestoFinder::FindByMAC(const KESTO_RECORD& record, int* piIndex) const {

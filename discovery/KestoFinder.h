@@ -108,6 +108,9 @@ class CKestoFinder {
   // Answers from addresses beyond nMaxSendersPerDevice, not kept: for one device and in all.
   uint64_t GetRefusedSenders(const uint8_t byMAC[6]) const;
   uint64_t GetRefusedSenders() const { return m_nRefusedSenders; }
+  // True when such a refused answer for the MAC came within the age limit before dwNow:
+  // someone answered for the device whose values the finder does not hold.
+  bool HasUntrackedSender(const uint8_t byMAC[6], uint32_t dwNow) const;
   // Counts every address added to or dropped from a device's senders, so a caller can
   // tell in one comparison whether any device's senders changed.
   uint64_t GetSenderChanges() const { return m_nSenderChanges; }
@@ -212,6 +215,7 @@ class CKestoFinder {
     CKestoInfo* pInfo = nullptr;
     std::vector<KestoSender> vecSenders;
     uint64_t nRefusedSenders = 0;
+    uint32_t dwLastRefused = 0;  // when the last of those came; meaningful once there is one
   };
   std::unordered_map<uint64_t, IndexEntry> m_mapByMAC;
   // The MACs with more than one sender (or answers refused for lack of room): a lone

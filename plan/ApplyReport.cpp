@@ -8,7 +8,7 @@ namespace {
 
 std::string ResultText(const ReportLine& line) {
   std::string sText = DeviceOutcomeText(line.outcome);
-  if (line.outcome == DeviceOutcome::kRefused) sText += ": " + TerminalText(line.sReason);
+  if (!line.sReason.empty()) sText += ": " + TerminalText(line.sReason);
   return sText;
 }
 
@@ -19,7 +19,16 @@ size_t Width(const std::string& sText) {
 
 }  // namespace
 
-std::vector<ReportLine> ReportLines(const PlanPreview& preview, const CPlanRun* pRun) {
+void SettleLine(const CPlanApplyDriver& run, size_t nStep, ReportLine* pLine) {
+  pLine->outcome = run.Outcome(nStep);
+  pLine->sReason = run.Reason(nStep);
+  if (pLine->outcome == DeviceOutcome::kConfirmed) {
+    const KESTO_RECORD& sent = run.Step(nStep).Sent();
+    pLine->sName = FieldText(sent.szName, sizeof sent.szName);
+  }
+}
+
+std::vector<ReportLine> ReportLines(const PlanPreview& preview, const CPlanApplyDriver* pRun) {
   std::vector<ReportLine> lines;
   size_t nStep = 0;
   for (const PreviewDevice& device : preview.devices) {
@@ -32,10 +41,7 @@ std::vector<ReportLine> ReportLines(const PlanPreview& preview, const CPlanRun* 
       if (!device.HasChanges()) {
         line.outcome = DeviceOutcome::kUnchanged;
       } else {
-        if (pRun != nullptr) {
-          line.outcome = pRun->Outcome(nStep);
-          line.sReason = pRun->Reason(nStep);
-        }
+        if (pRun != nullptr) SettleLine(*pRun, nStep, &line);
         ++nStep;
       }
     }
@@ -68,7 +74,8 @@ std::string FormatReport(const std::vector<ReportLine>& lines) {
     const size_t n = CountOutcome(lines, outcome);
     if (n > 0) sCounts += (sCounts.empty() ? "" : ", ") + std::to_string(n) + " " + DeviceOutcomeText(outcome);
   }
-  return sText + std::to_string(lines.size()) + " devices: " + (sCounts.empty() ? "none" : sCounts) + "\n";
+  return sText + std::to_string(lines.size()) + (lines.size() == 1 ? " device: " : " devices: ") +
+         (sCounts.empty() ? "none" : sCounts) + "\n";
 }
 
 DeviceJson ReportToJson(const std::vector<ReportLine>& lines) {
@@ -77,7 +84,7 @@ DeviceJson ReportToJson(const std::vector<ReportLine>& lines) {
     DeviceJson object = {{"mac", FormatMAC(line.mac.data())},
                          {"name", Latin1ToUtf8(line.sName)},
                          {"result", DeviceOutcomeText(line.outcome)}};
-    if (line.outcome == DeviceOutcome::kRefused) object["reason"] = line.sReason;
+    if (!line.sReason.empty()) object["reason"] = line.sReason;
     array.push_back(std::move(object));
   }
   return array;

@@ -4,11 +4,16 @@
 #include <unordered_set>
 
 #include "discovery/KestoAddressCheck.h"
+#include "plan/ConfigAddressCheck.h"
 #include "formats/TerminalText.h"
 
 namespace {
 
 std::string NameText(const std::string& sLatin1) { return QuotedTerminalText(sLatin1); }
+
+std::string Plural(size_t n, const char* pszOne, const char* pszMany) {
+  return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);
+}
 
 std::string TypeValueText(int8_t cType) {
   const std::string_view name = TypeText(cType);
@@ -56,6 +61,15 @@ PreviewDevice Preview(const PlanEntry& entry, const KESTO_RECORD* pRecord) {
       if (fieldChange.sField == sField)
         device.errors.push_back("row " + std::to_string(entry.nRow) + ": " + sMessage + " (" +
                                 FormatMAC(entry.mac.data()) + " holds " + fieldChange.sOld + ")");
+  if (change.dwIPAddress || change.dwNetMask || change.dwGateway) {
+    KESTO_RECORD after = now;
+    change.ApplyTo(after);
+    // Shared addresses are judged over the whole plan (PlanMakesSharedIP), not here.
+    const CConfigAddressCheck::Result check = CConfigAddressCheck::Check(
+        {after.dwIPAddress, after.dwNetMask, after.dwGateway},
+        CConfigAddressCheck::Addresses{now.dwIPAddress, now.dwNetMask, now.dwGateway}, {});
+    device.sAddressProblem = check.sText;
+  }
   return device;
 }
 
@@ -65,6 +79,13 @@ std::vector<std::string> PlanPreview::Errors() const {
   std::vector<std::string> all;
   for (const PreviewDevice& device : devices) all.insert(all.end(), device.errors.begin(), device.errors.end());
   return all;
+}
+
+std::vector<std::string> PlanPreview::AddressProblems() const {
+  std::vector<std::string> problems;
+  for (const PreviewDevice& device : devices)
+    if (!device.sAddressProblem.empty()) problems.push_back(FormatMAC(device.mac.data()) + ": " + device.sAddressProblem);
+  return problems;
 }
 
 size_t PlanPreview::CountChanged() const {
@@ -107,16 +128,10 @@ bool PlanMakesSharedIP(const PlanPreview& preview) {
 
 std::string FormatPreview(const PlanPreview& preview) {
   std::string sText;
+  // The changes first, so one among many unchanged devices is not buried.
   for (const PreviewDevice& device : preview.devices) {
+    if (!device.HasChanges()) continue;
     sText += FormatMAC(device.mac.data()) + "  ";
-    if (!device.bFound) {
-      sText += "not found (no answer)\n";
-      continue;
-    }
-    if (!device.HasChanges()) {
-      sText += "unchanged\n";
-      continue;
-    }
     for (size_t i = 0; i < device.changes.size(); ++i) {
       const FieldChange& change = device.changes[i];
       const bool bName = change.sField == "name";
@@ -125,6 +140,9 @@ std::string FormatPreview(const PlanPreview& preview) {
     }
     sText += "\n";
   }
+  for (const PreviewDevice& device : preview.devices)
+    if (!device.bFound) sText += FormatMAC(device.mac.data()) + "  not found (no answer)\n";
+  for (const std::string& sProblem : preview.AddressProblems()) sText += "warning: " + sProblem + "\n";
   for (const PlanPreview::SharedIP& shared : preview.shared) {
     sText += "warning: " + FormatAddress(shared.dwIP) + " would be held by more than one device:";
     for (const auto& mac : shared.macs) sText += " " + FormatMAC(mac.data());
@@ -133,9 +151,11 @@ std::string FormatPreview(const PlanPreview& preview) {
   const size_t nChanged = preview.CountChanged(), nNotFound = preview.CountNotFound();
   const size_t nUnchanged = preview.devices.size() - nChanged - nNotFound;
   if (nChanged == 0)
-    sText += "nothing to change: " + std::to_string(nUnchanged) + " devices already hold these settings";
+    sText += "nothing to change: " + Plural(nUnchanged, "device already holds", "devices already hold") +
+             " these settings";
   else
-    sText += std::to_string(nChanged) + " to change, " + std::to_string(nUnchanged) + " unchanged";
+    sText += std::to_string(nChanged) + " to change, " + std::to_string(nUnchanged) + " unchanged" +
+             (nUnchanged > 0 ? " (not shown)" : "");
   sText += ", " + std::to_string(nNotFound) + " not found\n";
   return sText;
 }
@@ -145,6 +165,7 @@ DeviceJson PreviewToJson(const PlanPreview& preview) {
   for (const PreviewDevice& device : preview.devices) {
     DeviceJson object = {{"mac", FormatMAC(device.mac.data())},
                          {"state", !device.bFound ? "not found" : device.HasChanges() ? "change" : "unchanged"}};
+    if (!device.sAddressProblem.empty()) object["address_problem"] = device.sAddressProblem;
     if (device.HasChanges()) {
       DeviceJson changes = DeviceJson::object();
       for (const FieldChange& change : device.changes) changes[change.sField] = {Latin1ToUtf8(change.sOld), Latin1ToUtf8(change.sNew)};

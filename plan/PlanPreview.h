@@ -26,6 +26,9 @@ struct PreviewDevice {
   CKestoSettingsChange change;           // only the planned fields that differ from that answer
   std::vector<FieldChange> changes;
   std::vector<std::string> errors;  // values outside the dialog's choices that would change
+  // Why the addresses it would take would leave it unreachable (the address rule on the
+  // values that change); sent only when the user insists.
+  std::string sAddressProblem;
   bool HasChanges() const { return !changes.empty(); }
 };
 
@@ -43,6 +46,8 @@ struct PlanPreview {
   // Every device's errors: a plan with any is refused whole.
   std::vector<std::string> Errors() const;
   size_t CountNotFound() const;
+  // Every device's address problem, as "MAC: reason", in plan order.
+  std::vector<std::string> AddressProblems() const;
 };
 
 // Compares each entry with the answer of its device (records: every device that
@@ -53,8 +58,9 @@ PlanPreview PreviewPlan(const DevicePlan& plan, const std::vector<KESTO_RECORD>&
 // it takes its IP from the plan. Such a plan is not sent.
 bool PlanMakesSharedIP(const PlanPreview& preview);
 
-// One line per device, "MAC  field: old -> new, ...", "unchanged" or "not found
-// (no answer)", a line per shared address, and a summary line.
+// One line per device to change, "MAC  field: old -> new, ...", then one per device
+// not found, a line per address problem and per shared address, and a summary line
+// counting the unchanged devices, which are not listed.
 std::string FormatPreview(const PlanPreview& preview);
 // The same as a JSON object {"devices":[...],"shared_ip":[...],"changed":N,...}.
 DeviceJson PreviewToJson(const PlanPreview& preview);

@@ -16,7 +16,7 @@
 #include "plan/AddressAssignment.h"
 #include "plan/ApplyReport.h"
 #include "plan/DeviceBackup.h"
-#include "plan/DeviceSetStep.h"
+#include "plan/PlanApplyDriver.h"
 #include "plan/PlanPreview.h"
 #include "plan/PlanReader.h"
 #include "plan/PlanRun.h"
@@ -28,11 +28,8 @@ constexpr size_t kMaxErrorsShown = 20;
 // Once every planned device has answered, a little longer for the others'
 // answers to the same probe, so the shared-address check sees them too.
 constexpr uint32_t kSettleMs = 200;
-// While devices await confirmation, ask again this often (a lost answer is
-// not waited out for a whole probe interval); after sends, at once but no
-// more often than kMinProbeGapMs.
-constexpr uint32_t kReprobeMs = 250;
-constexpr uint32_t kMinProbeGapMs = 20;
+// Planned devices still missing are asked again this often, as awaited ones are.
+constexpr uint32_t kReprobeMs = CPlanApplyDriver::kReprobeMs;
 constexpr uint32_t kProgressAfterMs = 2000;
 constexpr uint32_t kProgressEveryMs = 250;
 
@@ -84,44 +81,25 @@ bool ParseAssignment(const ApplyOptions& options, AddressAssignment* pAssignment
 }
 
 // Sends the changed devices' settings and follows them until each is settled.
-void SendChanges(CFinderSession& session, const std::vector<const PreviewDevice*>& changed, const ApplyOptions& options,
-                 uint32_t dwWaitMs, CPlanRun* pRun, std::ostream& err, const volatile std::sig_atomic_t* pbStop) {
+void SendChanges(CFinderSession& session, const ApplyOptions& options, uint32_t dwWaitMs, CPlanApplyDriver* pRun,
+                 std::ostream& err, const volatile std::sig_atomic_t* pbStop) {
   CKestoFinder& finder = session.Finder();
-  std::vector<CDeviceSetStep> steps;
-  for (const PreviewDevice* pDevice : changed) steps.emplace_back(pDevice->mac.data(), pDevice->change);
-  auto send = [&](size_t i) -> std::string {
-    switch (steps[i].Send(finder)) {
-      case CDeviceSetStep::SendResult::kSent: return {};
-      case CDeviceSetStep::SendResult::kNoEntry: return "no answer to build the datagram from";
-      case CDeviceSetStep::SendResult::kSendFailed: return "the set-configuration datagram could not be sent";
-    }
-    return "?";
-  };
-  auto confirmed = [&](size_t i) { return steps[i].IsConfirmed(finder, dwWaitMs); };
-
+  const size_t nSteps = pRun->StepCount();
   const uint32_t dwStart = finder.Now();
-  uint32_t dwLastProbe = dwStart - kReprobeMs;
   uint32_t dwLastProgress = dwStart;
-  bool bProbeDue = false;
   bool bProgressShown = false;
   // Every step is settled within its wait of its start, and starts come in groups of --parallel.
-  const uint64_t qwRounds = (changed.size() + static_cast<size_t>(options.iParallel) - 1) / options.iParallel + 1;
+  const uint64_t qwRounds = (nSteps + static_cast<size_t>(options.iParallel) - 1) / options.iParallel + 1;
   const uint32_t dwBoundMs = static_cast<uint32_t>(std::min<uint64_t>(qwRounds * (dwWaitMs + 100), 0x7FFFFFFF));
   session.RunPasses(
       dwBoundMs,
       [&] {
+        pRun->Pump(finder);
         const uint32_t dwNow = finder.Now();
-        if (pRun->Pump(dwNow, send, confirmed) > 0) bProbeDue = true;
-        const uint32_t dwSinceProbe = dwNow - dwLastProbe;
-        if ((bProbeDue && dwSinceProbe >= kMinProbeGapMs) || (pRun->AwaitingCount() > 0 && dwSinceProbe >= kReprobeMs)) {
-          finder.SendProbe();
-          dwLastProbe = dwNow;
-          bProbeDue = false;
-        }
         if (options.bProgress && dwNow - dwStart >= kProgressAfterMs && dwNow - dwLastProgress >= kProgressEveryMs) {
           dwLastProgress = dwNow;
           bProgressShown = true;
-          err << "\rkesto: " << pRun->DoneCount() << " of " << changed.size() << " devices done" << std::flush;
+          err << "\rkesto: " << pRun->DoneCount() << " of " << nSteps << " devices done" << std::flush;
         }
         return pRun->IsDone();
       },
@@ -132,7 +110,7 @@ void SendChanges(CFinderSession& session, const std::vector<const PreviewDevice*
     bProgressShown = bProgressShown && !(pbStop != nullptr && *pbStop);
     pRun->Stop();
   }
-  if (bProgressShown) err << "\rkesto: " << pRun->DoneCount() << " of " << changed.size() << " devices done\n";
+  if (bProgressShown) err << "\rkesto: " << pRun->DoneCount() << " of " << nSteps << " devices done\n";
 }
 
 int ReportExitCode(const std::vector<ReportLine>& lines) {
@@ -169,7 +147,14 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
       if (plan.entries.empty()) return RefusePlan(pszCommand, {options.sFile + ": the backup holds no device"}, err);
     } else {
       std::vector<std::string> errors;
-      if (!ReadPlan(sText, &plan, &errors)) return RefusePlan(pszCommand, errors, err);
+      if (!ReadPlan(sText, &plan, &errors)) {
+        std::vector<KESTO_RECORD> records;
+        std::string sBackupError;
+        if (ReadBackup(sText, &records, &sBackupError))
+          errors = {options.sFile + " is a backup written by kesto backup, not a plan: `kesto restore " +
+                    options.sFile + "` writes it back"};
+        return RefusePlan(pszCommand, errors, err);
+      }
     }
   }
 
@@ -217,17 +202,27 @@ int RunApply(const ApplyOptions& options, std::ostream& out, std::ostream& err,
   const bool bReportJson = options.bJson && options.bYes;
   if (!bReportJson) out << (options.bJson ? AsciiJson(PreviewToJson(preview), 2) + "\n" : FormatPreview(preview));
   out.flush();
-  if (!options.bYes) return preview.CountChanged() > 0 ? kExitPending : kExitOk;
+  // The address rule on every device's changed addresses: refused whole unless --force,
+  // with or without --yes, so a check run tells what a real one would do.
+  if (const std::vector<std::string> problems = preview.AddressProblems(); !problems.empty()) {
+    if (!options.bForce) {
+      err << "kesto " << pszCommand << ": " << problems.size() << (problems.size() == 1 ? " device" : " devices")
+          << " would take addresses that leave it unreachable (see the warnings); nothing sent; --force sends "
+             "them anyway\n";
+      return kExitBadInput;
+    }
+    err << "kesto " << pszCommand << ": warning: addresses the address rule refuses are sent anyway (--force)\n";
+  }
+  // Not found is the same answer with or without --yes: nothing could be sent to those devices.
+  if (!options.bYes)
+    return preview.CountChanged() > 0 ? kExitPending : preview.CountNotFound() > 0 ? kExitNotFound : kExitOk;
   if (PlanMakesSharedIP(preview)) {
     err << "kesto " << pszCommand << ": the plan would give an address to more than one device; nothing sent\n";
     return kExitBadInput;
   }
 
-  std::vector<const PreviewDevice*> changed;
-  for (const PreviewDevice& device : preview.devices)
-    if (device.HasChanges()) changed.push_back(&device);
-  CPlanRun run(changed.size(), static_cast<size_t>(options.iParallel), dwWaitMs);
-  if (!changed.empty()) SendChanges(*pSession, changed, options, dwWaitMs, &run, err, pbStop);
+  CPlanApplyDriver run(preview, static_cast<size_t>(options.iParallel), dwWaitMs);
+  if (run.StepCount() > 0) SendChanges(*pSession, options, dwWaitMs, &run, err, pbStop);
 
   const std::vector<ReportLine> lines = ReportLines(preview, &run);
   out << (bReportJson ? AsciiJson(ReportToJson(lines), 2) + "\n" : "\n" + FormatReport(lines));
@@ -248,6 +243,9 @@ CLI::Option* AddPlanRunOptions(CLI::App* pCommand, ApplyOptions* pOptions) {
                                      "(default 3000, plus the --target sweep)");
   pCommand->add_flag("--json", pOptions->bJson, "Print the plan (or with --yes the report) as JSON");
   AddNoLogOption(pCommand, &pOptions->bNoLog);
+  pCommand->add_flag("--force", pOptions->bForce,
+                     "Send addresses the address rule refuses (a bad mask, a gateway outside the network, 0.0.0.0 "
+                     "or a broadcast address)");
   AddTargetOptions(pCommand, &pOptions->target);
   return pWait;
 }

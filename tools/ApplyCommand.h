@@ -26,6 +26,7 @@ struct ApplyOptions {
   bool bYes = false;
   bool bJson = false;
   bool bNoLog = false;
+  bool bForce = false;  // send even what the address rule refuses
   bool bProgress = false;  // stderr is a terminal: a run longer than 2 s shows devices done / total
 };
 

@@ -12,7 +12,32 @@
 #include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 #include "formats/MacText.h"
+#include "formats/TerminalText.h"
+#include "plan/ConfigAddressCheck.h"
 #include "plan/DeviceSetStep.h"
+
+namespace {
+
+// The address rule on what the request changes in the device's record; the other
+// devices listed may hold an address the request gives it.
+CConfigAddressCheck::Result CheckAddresses(const CKestoFinder& finder, const KESTO_RECORD& current,
+                                           const CKestoSettingsChange& request) {
+  KESTO_RECORD after = current;
+  request.ApplyTo(after);
+  std::vector<CConfigAddressCheck::OtherDevice> others;
+  finder.VisitDevices([&](const CKestoInfo& entry) {
+    const KESTO_RECORD& other = entry.GetRecord();
+    if (MacKey(other.byMAC) == MacKey(current.byMAC)) return;
+    const std::string sName = TerminalText(entry.GetName());
+    others.push_back({other.dwIPAddress, (sName.empty() ? "" : sName + " ") + "(" + FormatMAC(other.byMAC) + ")"});
+  });
+  return CConfigAddressCheck::Check({after.dwIPAddress, after.dwNetMask, after.dwGateway},
+                                    CConfigAddressCheck::Addresses{current.dwIPAddress, current.dwNetMask,
+                                                                   current.dwGateway},
+                                    others);
+}
+
+}  // namespace
 
 int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   uint8_t byMAC[6];
@@ -45,6 +70,15 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   // them, so the settings go to every address and each must confirm.
   pSession->RunPasses(kSenderSettleMs, {});
   WarnSeveralSenders(finder, byMAC, "kesto set", err);
+  const CKestoInfo* pSettled = FindDeviceByMAC(finder, byMAC);
+  if (const auto check = pSettled ? CheckAddresses(finder, pSettled->GetRecord(), request) : CConfigAddressCheck::Result{};
+      check.problem != CConfigAddressCheck::kNone) {
+    if (!options.bForce) {
+      err << "kesto set: " << sMAC << ": " << check.sText << " Nothing was sent; --force sends it anyway.\n";
+      return kExitBadInput;
+    }
+    err << "kesto set: warning: " << sMAC << ": " << check.sText << " Sent anyway (--force).\n";
+  }
 
   // Built from the bytes the device sent, so whatever we do not set goes back unchanged.
   CDeviceSetStep step(byMAC, request);
@@ -56,25 +90,20 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     out << "sent " << sMAC << "\n";
     return kExitOk;
   }
-  const std::vector<platform::Ipv4Endpoint>& vecSentTo = step.SentTo();
-  if (vecSentTo.empty()) {
-    err << "kesto set: sent to " << sMAC << " by broadcast only (no address it answered from could be reached "
-        << "directly), so no answer can confirm it\n";
+  const CKestoConfirmation& confirmation = step.Confirmation();
+  if (step.SentTo().empty()) {
+    err << "kesto set: " << sMAC << ": " << confirmation.Reason() << "\n";
     return kExitNotConfirmed;
   }
 
-  // Only answers from the addresses sent to count, and every one of them must show the
-  // new values: another host answering for this MAC cannot confirm on the device's behalf.
+  // Every address answering for this MAC must show the new values: another host answering
+  // for it cannot confirm on the device's behalf. Too many addresses to follow settles it at once.
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  const bool bConfirmed = pSession->RunPasses(dwWaitMs, [&] { return step.IsConfirmed(finder, dwWaitMs); });
-  if (!bConfirmed) {
-    const CKestoConfirmation& confirmation = step.Confirmation();
-    const std::vector<platform::Ipv4Endpoint> confirmed = confirmation.GetConfirmed();
-    err << "kesto set: sent to " << sMAC << " at " << FormatEndpoints(vecSentTo) << ", but "
-        << FormatEndpoints(confirmation.GetUnconfirmed()) << " did not answer with the new values within " << dwWaitMs
-        << " ms";
-    if (!confirmed.empty()) err << " (confirmed by " << FormatEndpoints(confirmed) << " only)";
-    err << "\n";
+  const bool bConfirmed = pSession->RunPasses(
+      dwWaitMs, [&] { return step.IsConfirmed(finder, dwWaitMs) || confirmation.IsUntracked(); });
+  if (!bConfirmed || !step.IsConfirmed(finder, dwWaitMs)) {
+    err << "kesto set: sent to " << sMAC << " at " << FormatEndpoints(step.SentTo()) << ", but "
+        << confirmation.Reason(dwWaitMs) << "\n";
     return kExitNotConfirmed;
   }
   out << "confirmed " << sMAC << "\n";
@@ -115,6 +144,9 @@ void AddSetCommand(CLI::App* pApp, KestoCommands* pCommands) {
                            "the --target sweep)");
   pSet->add_flag("--no-verify", p->options.bNoVerify, "Send once and do not wait for the new values");
   AddNoLogOption(pSet, &p->options.bNoLog);
+  pSet->add_flag("--force", p->options.bForce,
+                 "Send addresses the address rule refuses (a bad mask, a gateway outside the network, an address "
+                 "another device holds, 0.0.0.0 or a broadcast address)");
   AddTargetOptions(pSet, &p->options.target);
   pCommands->push_back({pSet, [p](const CommandStreams& io) {
                           auto take = [](const Field& field, std::optional<std::string>* psField) {

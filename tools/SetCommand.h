@@ -16,10 +16,12 @@ struct SetOptions {
   bool bWaitGiven = false;  // otherwise the wait grows by the time a --target sweep takes
   bool bNoVerify = false;
   bool bNoLog = false;
+  bool bForce = false;  // send even what the address rule refuses
 };
 
 // `kesto set`: checks every option before anything is sent, finds the device,
-// writes the given fields over its current record, sends one set-configuration
+// refuses addresses that would leave it unreachable (unless --force: exit 2, nothing
+// sent), writes the given fields over its current record, sends one set-configuration
 // datagram, then (unless --no-verify) probes until the device shows the values.
 int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err);
 

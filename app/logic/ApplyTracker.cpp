@@ -52,7 +52,8 @@ bool CApplyTracker::Update(const CKestoFinder& finder, uint32_t dwNow) {
       item.state = ApplyState::kConfirmed;
       item.logEntry.Finish(ChangeOutcome::kConfirmed);
       bChanged = true;
-    } else if (static_cast<uint32_t>(dwNow - item.dwSent) > kConfirmWindowMs) {
+    } else if (item.confirmation.IsUntracked() || static_cast<uint32_t>(dwNow - item.dwSent) > kConfirmWindowMs) {
+      // Too many addresses answer for it: no wait can confirm it, so say so at once.
       item.state = ApplyState::kNotConfirmed;
       item.logEntry.Finish(ChangeOutcome::kNotConfirmed);
       bChanged = true;
@@ -70,6 +71,13 @@ const ApplyState* CApplyTracker::Find(const uint8_t byMAC[6]) const {
 std::vector<platform::Ipv4Endpoint> CApplyTracker::Unconfirmed(const uint8_t byMAC[6]) const {
   for (const Item& item : m_items)
     if (std::memcmp(item.sent.byMAC, byMAC, 6) == 0) return item.confirmation.GetUnconfirmed();
+  return {};
+}
+
+std::string CApplyTracker::Reason(const uint8_t byMAC[6]) const {
+  for (const Item& item : m_items)
+    if (std::memcmp(item.sent.byMAC, byMAC, 6) == 0)
+      return item.state == ApplyState::kNotConfirmed ? item.confirmation.Reason() : std::string();
   return {};
 }
 
@@ -96,6 +104,8 @@ std::string CApplyTracker::StatusText() const {
     const std::string sName = TerminalText(FieldText(sent.szName, sizeof sent.szName));
     if (!sName.empty()) sText += sName + " (";
     sText += FormatMAC(sent.byMAC) + (sName.empty() ? ": " : "): ") + ApplyStateText(m_items[i].state);
+    if (m_items[i].state == ApplyState::kNotConfirmed && m_items[i].confirmation.IsUntracked())
+      sText += std::string(" (") + kUntrackedText + ")";
   }
   if (m_items.size() > kStatusItems) sText += "   (+" + std::to_string(m_items.size() - kStatusItems) + " more)";
   return sText;

@@ -24,6 +24,8 @@ class CApplyTracker {
   static constexpr uint32_t kConfirmWindowMs = 3000;
   // Finished outcomes kept for the status line and tooltips; the oldest go first.
   static constexpr size_t kMaxTracked = 16;
+  // The status line's word for settings that too many addresses answer to confirm.
+  static constexpr const char* kUntrackedText = "too many addresses answer for it";
   // Outcomes named in the status line; the rest are counted.
   static constexpr size_t kStatusItems = 3;
 
@@ -33,13 +35,16 @@ class CApplyTracker {
   // outcome goes to the change log's entry for the send.
   void OnSent(const KESTO_RECORD& record, uint32_t dwNow, bool bSent,
               std::vector<platform::Ipv4Endpoint> vecSentTo = {}, CChangeLogEntry logEntry = {});
-  // Confirms or gives up on pending sends; true when any state changed.
+  // Confirms or gives up on pending sends (at once when more addresses answer for a
+  // device than the finder follows); true when any state changed.
   bool Update(const CKestoFinder& finder, uint32_t dwNow);
 
   // The state for a device, or null when none is followed.
   const ApplyState* Find(const uint8_t byMAC[6]) const;
   // The addresses of the device's last send that have not confirmed it (empty when none is followed).
   std::vector<platform::Ipv4Endpoint> Unconfirmed(const uint8_t byMAC[6]) const;
+  // Why the device's last send is not confirmed (empty unless it ended so).
+  std::string Reason(const uint8_t byMAC[6]) const;
   bool HasPending() const;
   // Forgets what was followed for one device (a plan now sends to it).
   void Forget(const uint8_t byMAC[6]);

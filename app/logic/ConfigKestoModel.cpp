@@ -22,6 +22,7 @@ CConfigKestoModel::CConfigKestoModel(const CKestoInfo& record)
   m_dwAddress[kNetMask] = record.GetNetMask();
   m_dwAddress[kGateway] = record.GetGateway();
   m_dwAddress[kDNS] = record.GetDNS();
+  m_recordAddresses = {record.GetIPAddress(), record.GetNetMask(), record.GetGateway()};
 
   if (m_iRecordType == kTypeSolvane)
     m_typeItems = {std::string(TypeText(kTypeSolvane))};

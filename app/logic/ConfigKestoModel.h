@@ -8,6 +8,7 @@
 
 #include "discovery/KestoInfo.h"
 #include "discovery/KestoSettingsChange.h"
+#include "plan/ConfigAddressCheck.h"
 
 // The configuration dialog's values and rules, without any widgets: what the
 // lists hold and select for a record, when the pass-through lists are enabled,
@@ -31,6 +32,12 @@ class CConfigKestoModel {
   size_t GetNameLimit() const;
 
   uint32_t GetAddress(Address which) const { return m_dwAddress[which]; }
+  // The address rule on the addresses typed, judging only those that differ from the
+  // record's own: what the device already has never blocks a send.
+  CConfigAddressCheck::Result CheckAddresses(uint32_t dwIPAddress, uint32_t dwNetMask, uint32_t dwGateway,
+                                             const std::vector<CConfigAddressCheck::OtherDevice>& others) const {
+    return CConfigAddressCheck::Check({dwIPAddress, dwNetMask, dwGateway}, m_recordAddresses, others);
+  }
   void SetAddress(Address which, uint32_t dwAddress) { m_dwAddress[which] = dwAddress; }
 
   const std::vector<std::string>& GetTypeItems() const { return m_typeItems; }
@@ -69,6 +76,7 @@ class CConfigKestoModel {
   std::string m_sName;
   std::string m_sRecordName;
   uint32_t m_dwAddress[4] = {};
+  CConfigAddressCheck::Addresses m_recordAddresses;
   std::vector<std::string> m_typeItems;
   int m_iType = -1;
   int m_iProtocolSelection = 0;

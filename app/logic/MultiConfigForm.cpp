@@ -1,6 +1,5 @@
 #include "app/logic/MultiConfigForm.h"
 
-#include "app/logic/ConfigAddressCheck.h"
 #include "plan/AddressAssignment.h"
 #include "plan/PlanCells.h"
 #include "plan/PlanReader.h"
@@ -125,17 +124,10 @@ void CMultiConfigForm::Rebuild() {
     m_sProblem = errors.front();
     return;
   }
-  // The checks a single device's dialog makes, on each device's new addresses.
-  for (const PreviewDevice& device : m_preview.devices) {
-    if (!device.change.dwIPAddress && !device.change.dwNetMask && !device.change.dwGateway) continue;
-    KESTO_RECORD after = device.current;
-    device.change.ApplyTo(after);
-    const CConfigAddressCheck::Result check =
-        CConfigAddressCheck::Check(after.dwIPAddress, after.dwNetMask, after.dwGateway, {});
-    if (check.problem != CConfigAddressCheck::kNone) {
-      m_sProblem = FormatMAC(device.mac.data()) + ": " + check.sText;
-      return;
-    }
+  // The address rule a single device's dialog applies, on what each device's addresses change.
+  if (const std::vector<std::string> problems = m_preview.AddressProblems(); !problems.empty()) {
+    m_sProblem = problems.front();
+    return;
   }
   if (PlanMakesSharedIP(m_preview)) {
     m_sProblem = "The plan would give an address to more than one device";

@@ -9,9 +9,8 @@
 
 #include "discovery/KestoFinder.h"
 #include "plan/ApplyReport.h"
-#include "plan/DeviceSetStep.h"
+#include "plan/PlanApplyDriver.h"
 #include "plan/PlanPreview.h"
-#include "plan/PlanRun.h"
 
 // A previewed plan being sent from the window: the command line's run (a
 // bounded number of devices awaiting confirmation, each confirmed by its own
@@ -21,10 +20,6 @@ class CPlanApplyJob {
  public:
   static constexpr size_t kParallel = 8;
   static constexpr uint32_t kWaitMs = 3000;
-  // While devices await confirmation the finder asks again this often, and at
-  // once after sends but no more often than kMinProbeGapMs.
-  static constexpr uint32_t kReprobeMs = 250;
-  static constexpr uint32_t kMinProbeGapMs = 20;
 
   explicit CPlanApplyJob(PlanPreview preview);
 
@@ -35,7 +30,7 @@ class CPlanApplyJob {
   void Stop();
   bool IsDone() const { return m_run.IsDone(); }
   size_t GetDoneCount() const { return m_run.DoneCount(); }
-  size_t GetStepCount() const { return m_steps.size(); }
+  size_t GetStepCount() const { return m_run.StepCount(); }
 
   // The planned devices' MAC keys.
   std::vector<uint64_t> Keys() const;
@@ -50,15 +45,11 @@ class CPlanApplyJob {
   void Settle(size_t nStep, std::vector<uint64_t>* pSettled);
 
   PlanPreview m_preview;
-  std::vector<CDeviceSetStep> m_steps;
+  CPlanApplyDriver m_run;
   std::vector<size_t> m_lineOfStep;
   std::vector<bool> m_settled;
-  CPlanRun m_run;
   std::vector<ReportLine> m_lines;
   std::unordered_map<uint64_t, size_t> m_lineByKey;
-  bool m_bProbeDue = false;
-  bool m_bProbed = false;
-  uint32_t m_dwLastProbe = 0;
 };
 
 #endif

@@ -169,7 +169,7 @@ bool CQUORINPresenter::PreviewPlanText(std::string_view text, PlanPreview* pPrev
   return false;
 }
 
-bool CQUORINPresenter::StartPlan(const PlanPreview& preview, std::string* psError) {
+bool CQUORINPresenter::StartPlan(const PlanPreview& preview, std::string* psError, bool bSendAnyway) {
   if (m_pPlan && !m_pPlan->IsDone()) {
     *psError = "a plan is still being sent (" + std::to_string(m_pPlan->GetDoneCount()) + " of " +
                std::to_string(m_pPlan->GetStepCount()) + " devices done)";
@@ -181,6 +181,10 @@ bool CQUORINPresenter::StartPlan(const PlanPreview& preview, std::string* psErro
   }
   if (PlanMakesSharedIP(preview)) {
     *psError = "the plan would give an address to more than one device";
+    return false;
+  }
+  if (const std::vector<std::string> problems = preview.AddressProblems(); !problems.empty() && !bSendAnyway) {
+    *psError = problems.front();
     return false;
   }
   if (preview.CountChanged() == 0) {
@@ -569,14 +573,17 @@ std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
     // With several addresses sent to, say which ones still owe the answer.
     if (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kSent) {
       const auto unconfirmed = m_apply.Unconfirmed(row.shown.byMAC);
-      if (!unconfirmed.empty() && row.bSeveralSenders) sLine += " (not shown by " + FormatEndpoints(unconfirmed) + ")";
+      if (const std::string sReason = m_apply.Reason(row.shown.byMAC); !sReason.empty() && row.bSeveralSenders)
+        sLine += ": " + sReason;
+      else if (!unconfirmed.empty() && row.bSeveralSenders)
+        sLine += " (not shown by " + FormatEndpoints(unconfirmed) + ")";
     }
     lines.push_back(std::move(sLine));
   } else if (const ReportLine* pLine = m_pPlan ? m_pPlan->Find(row.key) : nullptr) {
     std::string sLine = "Plan: ";
     if (m_pPlan->IsWaiting(row.key)) sLine += "waiting for the device to show its new settings";
     else sLine += DeviceOutcomeText(pLine->outcome);
-    if (pLine->outcome == DeviceOutcome::kRefused) sLine += ": " + pLine->sReason;
+    if (!pLine->sReason.empty()) sLine += ": " + pLine->sReason;
     lines.push_back(std::move(sLine));
   }
   std::string sToolTip;

@@ -87,8 +87,9 @@ class CQUORINPresenter {
   bool PreviewPlanText(std::string_view text, PlanPreview* pPreview, std::vector<std::string>* pErrors) const;
   // Sends a previewed plan a few devices at a time from the passes, each
   // confirmed as `kesto apply` confirms it. False with the reason when it is
-  // refused: one still running, nothing to change, an address it would share.
-  bool StartPlan(const PlanPreview& preview, std::string* psError);
+  // refused: one still running, nothing to change, an address it would share, or
+  // addresses the address rule refuses unless the user chose to send them anyway.
+  bool StartPlan(const PlanPreview& preview, std::string* psError, bool bSendAnyway = false);
   // The plan being sent or last sent, or null.
   const CPlanApplyJob* GetPlanJob() const { return m_pPlan.get(); }
   // "Back up...": every listed device's full record as `kesto backup` writes it.

@@ -130,7 +130,7 @@ void CConfigKestoDlg::OnSetConfiguration() {
     return;
   }
   const CConfigAddressCheck::Result result =
-      CConfigAddressCheck::Check(m_pAddress[0]->address(), m_pAddress[1]->address(), m_pAddress[2]->address(), m_others);
+      m_model.CheckAddresses(m_pAddress[0]->address(), m_pAddress[1]->address(), m_pAddress[2]->address(), m_others);
   if (result.problem == CConfigAddressCheck::kNone) {
     Confirm();
     return;

@@ -60,7 +60,8 @@ bool CPlanCommands::OpenPlan(const QString& sPath) {
   m_pPreview = new CPlanPreviewDlg(QFileInfo(sPath).fileName(), std::move(preview), m_pWindow);
   connect(m_pPreview, &QDialog::accepted, this, [this] {
     std::string sError;
-    if (!m_presenter.StartPlan(m_pPreview->GetPreview(), &sError))
+    // The preview showed any address problem and its button said "Send anyway".
+    if (!m_presenter.StartPlan(m_pPreview->GetPreview(), &sError, true))
       m_fnError(QStringLiteral("The plan was not sent: %1").arg(QString::fromUtf8(sError.c_str())));
   });
   m_pPreview->open();

@@ -39,6 +39,11 @@ CPlanPreviewDlg::CPlanPreviewDlg(const QString& sFileName, PlanPreview preview, 
     sSummary += QStringLiteral("\nWarning: ") + QString::fromStdString(shared[i]);
   if (shared.size() > kSharedShown)
     sSummary += QStringLiteral("\n(and %1 more shared addresses)").arg(shared.size() - kSharedShown);
+  const std::vector<std::string> problems = m_preview.AddressProblems();
+  for (size_t i = 0; i < problems.size() && i < kSharedShown; ++i)
+    sSummary += QStringLiteral("\nWarning: ") + QString::fromStdString(problems[i]);
+  if (problems.size() > kSharedShown)
+    sSummary += QStringLiteral("\n(and %1 more address problems)").arg(problems.size() - kSharedShown);
   const bool bRefused = PlanMakesSharedIP(m_preview);
   if (bRefused) sSummary += QStringLiteral("\nThe plan would give an address to more than one device: it cannot be applied.");
   m_pSummary->setText(sSummary);
@@ -46,10 +51,14 @@ CPlanPreviewDlg::CPlanPreviewDlg(const QString& sFileName, PlanPreview preview, 
   m_pSummary->setWordWrap(true);
 
   const size_t nChanged = m_preview.CountChanged();
-  m_pApply->setText(QStringLiteral("&Apply to %1 %2").arg(nChanged).arg(nChanged == 1 ? "device" : "devices"));
+  // Addresses the rule refuses go out only on a deliberate click: never the default button.
+  m_pApply->setText(QStringLiteral("%1 to %2 %3")
+                        .arg(problems.empty() ? QStringLiteral("&Apply") : QStringLiteral("&Send anyway"))
+                        .arg(nChanged)
+                        .arg(nChanged == 1 ? "device" : "devices"));
   m_pApply->setEnabled(nChanged > 0 && !bRefused);
-  m_pApply->setDefault(true);
   auto* pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  (problems.empty() ? m_pApply : pCancel)->setDefault(true);
   auto* pButtons = new QHBoxLayout;
   pButtons->addStretch(1);
   pButtons->addWidget(m_pApply);

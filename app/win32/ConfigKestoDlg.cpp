@@ -175,7 +175,7 @@ void CConfigKestoDlg::OnSetConfiguration() {
     SendMessageA(GetItem(kAddressIds[i]), IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&dwAddresses[i]));
   // Settings that would make the device unreachable are explained before anything is sent.
   const CConfigAddressCheck::Result check =
-      CConfigAddressCheck::Check(dwAddresses[0], dwAddresses[1], dwAddresses[2], m_others);
+      m_model.CheckAddresses(dwAddresses[0], dwAddresses[1], dwAddresses[2], m_others);
   if (check.problem != CConfigAddressCheck::kNone && !(m_fnAsk && m_fnAsk(m_hWnd, check.sText, check.bMaySendAnyway) &&
                                                        check.bMaySendAnyway)) {
     SetFocus(GetItem(check.problem == CConfigAddressCheck::kNetMask   ? IDC_NETMASK

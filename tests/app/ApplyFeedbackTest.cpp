@@ -265,3 +265,29 @@ TEST(ReceiveRoomStatusTest, AShortReceiveBufferIsNamedInTheStatusLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ApplyFeedbackTest, TooManyAddressesForOneMacNeverConfirm) {
+  // Eight ports of another host fill the places kept for the MAC before the device
+  // answers; they all take the new name, the device is one address too many.
+  const platform::Ipv4Endpoint device{kA.dwIPAddress, 1444};
+  std::vector<platform::Ipv4Endpoint> impostor;
+  for (uint16_t i = 0; i < 8; ++i) impostor.push_back({0xC0A80142u, static_cast<uint16_t>(40000 + i)});
+  for (const platform::Ipv4Endpoint& from : impostor) pSocket->Queue(RecordBytes(kA), from);
+  pSocket->Queue(RecordBytes(kA), device);
+  PassUntilRead();
+  const KESTO_RECORD sent = SendRenamed(0, "Hijacked");
+  clock.Advance(30);
+  for (const platform::Ipv4Endpoint& from : impostor) pSocket->Queue(RecordBytes(sent), from);
+  pSocket->Queue(RecordBytes(kA), device);
+  PassUntilRead();
+  presenter->PollDevices();
+  EXPECT_EQ(StateOf(kA), "not confirmed");
+  EXPECT_EQ(view.sStatus, "Hijacked (00-1A-2B-3C-4D-01): not confirmed (too many addresses answer for it)");
+  EXPECT_NE(view.Get(kA).sToolTip.find("Settings not confirmed: more addresses answer for it than can be followed"),
+            std::string::npos)
+      << view.Get(kA).sToolTip;
+}
+
+}  // namespace

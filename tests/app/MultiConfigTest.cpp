@@ -191,7 +191,7 @@ TEST_F(MultiConfigTest, OutcomesPerDeviceInTheStatusLineAndTheRows) {
   EXPECT_EQ(view.sStatus, "Plan: 9 confirmed, 1 not confirmed - dev 3 (00-1A-2B-3C-4D-03)");
   EXPECT_TRUE(presenter->IsRowUnsettled(RowKeyOf(devices[2])));
   EXPECT_FALSE(presenter->IsRowUnsettled(RowKeyOf(devices[0])));
-  EXPECT_EQ(view.Get(devices[2]).sToolTip, "Plan: not confirmed");
+  EXPECT_EQ(view.Get(devices[2]).sToolTip, "Plan: not confirmed: 10.0.0.1:1444 did not answer with the new values");
   EXPECT_EQ(view.Get(devices[0]).sToolTip, "Plan: confirmed");
 
   presenter->ClearApplyOutcomes();

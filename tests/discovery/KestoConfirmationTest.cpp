@@ -1,4 +1,4 @@
-// Confirmation of sent settings only by answers from the addresses they were sent to.
+// Confirmation of sent settings only when every address answering for the MAC shows them.
 #include "discovery/KestoConfirmation.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +31,8 @@ struct Case {
   std::vector<Answer> answers;
   bool bConfirmed;
   std::vector<platform::Ipv4Endpoint> unconfirmed;
+  size_t nMaxSenders = 8;
+  bool bUntracked = false;
 };
 
 TEST(KestoConfirmationTest, OnlyEveryAddressSentToCanConfirm) {
@@ -48,6 +50,14 @@ TEST(KestoConfirmationTest, OnlyEveryAddressSentToCanConfirm) {
       {"an answer at the window's end", {kDevice}, false, {{kDevice, true, 3000}}, true, {}},
       {"an answer before the send", {kDevice}, false, {{kDevice, true, 0, true}}, false, {kDevice}},
       {"nothing sent directly", {}, false, {{kDevice, true, 10}}, false, {}},
+      {"a further address answering with the old values", {kSpoofer}, false,
+       {{kSpoofer, true, 10}, {kDevice, false, 30}}, false, {kDevice}},
+      {"a further address answering with the new values", {kDevice}, false,
+       {{kDevice, true, 10}, {kStranger, true, 30}}, true, {}},
+      {"an address beyond the finder's room, heard before the send", {kSpoofer}, false,
+       {{kSpoofer, false, 0, true}, {kDevice, false, 0, true}, {kSpoofer, true, 10}}, false, {}, 1, true},
+      {"an address beyond the finder's room, heard after the send", {kSpoofer}, false,
+       {{kSpoofer, true, 10}, {kDevice, false, 30}}, false, {}, 1, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pszWhat);
@@ -56,6 +66,7 @@ TEST(KestoConfirmationTest, OnlyEveryAddressSentToCanConfirm) {
     options.pTicks = &clock;
     options.fnReadInterfaces = {};
     options.fnRouteSource = {};
+    options.nMaxSendersPerDevice = c.nMaxSenders;
     auto socket = std::make_unique<FakeDatagramSocket>();
     FakeDatagramSocket* pSocket = socket.get();
     CKestoFinder finder(options, std::move(socket));
@@ -83,6 +94,7 @@ TEST(KestoConfirmationTest, OnlyEveryAddressSentToCanConfirm) {
     confirmation.Update(finder, carries, 3000);
     EXPECT_EQ(confirmation.IsConfirmed(), c.bConfirmed);
     EXPECT_EQ(confirmation.GetUnconfirmed(), c.unconfirmed);
+    EXPECT_EQ(confirmation.IsUntracked(), c.bUntracked);
   }
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A third host answering for a device's MAC, inside network namespaces the test makes
 # and removes.
-#   senders.sh CASE BIN_DIR
-# CASE: list | set | set_spoofed | open.
+#   senders.sh CASE BIN_DIR [HELPER_DIR]
+# CASE: list | set | set_spoofed | open | hijack | crowded. HELPER_DIR holds the
+# impostor (tests/lab/impostor.cpp), which answers from several ports of its own.
 # The client, the device (10.203.0.2) and another host (10.203.0.66) share one link;
 # both others run kesto-sim with the same record, as a host answering for the device
 # would.
@@ -10,7 +11,7 @@
 # Every wait and every kesto run is bounded; nothing leaves the test's namespaces.
 set -uo pipefail
 
-case=$1 bin=$2
+case=$1 bin=$2 helpers=${3:-$2}
 # shellcheck source=scripts/lib/lab_test.sh
 . "$(dirname "$0")/../../scripts/lib/lab_test.sh"
 lab_test_begin "senders/$case" lab3 "p$$"
@@ -94,8 +95,48 @@ case_open() {
     fail "no warning naming both: $(cat "$work/err.txt")"
 }
 
+# start_impostor PORTS: the other host answers for the MAC from PORTS source ports and takes its settings.
+start_impostor() {
+  ip netns exec "$LAB3_OTH" "$helpers/impostor" --mac "$mac" --ip "$LAB3_DEV_ADDR" --ports "$1" --seconds 120 \
+    >"$work/sim_impostor.log" 2>&1 &
+  pids+=("$!")
+  wait_for "$work/sim_impostor.log" 'listening' 5 || fail "the impostor did not start"
+}
+
+case_hijack() {
+  # Twelve ports fill every place the finder keeps for the MAC; the device, which ignores
+  # the settings, is one address too many. No answer may confirm: exit 3, saying why.
+  start_device_then_impostor 12
+  kesto set "$mac" --name "Hijacked" --wait 1500 >"$work/out.txt" 2>"$work/err.txt"
+  local rc=$?
+  [ "$rc" -eq 3 ] || fail "set exited $rc, not 3: $(cat "$work/out.txt")"
+  [ -s "$work/out.txt" ] && fail "set printed $(cat "$work/out.txt")"
+  grep -q "more addresses answer for it than can be followed" "$work/err.txt" ||
+    fail "the message does not say why: $(cat "$work/err.txt")"
+  grep -q "^set $mac taken" "$work/sim_impostor.log" || fail "the impostor was not sent the settings"
+  [ "$(sets_seen ignored device)" -ge 1 ] || fail "the device was not sent the settings"
+}
+
+case_crowded() {
+  # Seven ports and the device fill the eight places exactly: nothing is left out, the
+  # device is sent to directly and must confirm, and does not.
+  start_device_then_impostor 7
+  kesto set "$mac" --name "Hijacked" --wait 1500 >"$work/out.txt" 2>"$work/err.txt"
+  local rc=$?
+  [ "$rc" -eq 3 ] || fail "set exited $rc, not 3: $(cat "$work/out.txt")"
+  grep -q "but $device_at did not answer with the new values" "$work/err.txt" ||
+    fail "the message does not name the device: $(cat "$work/err.txt")"
+  grep -q "can be followed" "$work/err.txt" && fail "eight addresses are not too many: $(cat "$work/err.txt")"
+  [ "$(sets_seen ignored device)" -eq 2 ] || fail "the device got $(sets_seen ignored device) datagrams, not 2"
+}
+
+start_device_then_impostor() {
+  start_sim device "$LAB3_DEV" --ignore-set
+  start_impostor "$1"
+}
+
 case "$case" in
-  list | set | set_spoofed | open) "case_$case" ;;
+  list | set | set_spoofed | open | hijack | crowded) "case_$case" ;;
   *) fail "unknown case $case" ;;
 esac
 echo "PASS [senders/$case]"

@@ -1,4 +1,5 @@
 #include "plan/PlanPreview.h"
+#include "plan/ConfigAddressCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -30,9 +31,19 @@ TEST(PlanPreviewTest, ShowsEachChangeAgainstWhatTheDeviceSays) {
   const Case cases[] = {
       {"mac,name,ip\n00-1A-00-00-00-01,New,10.0.0.1\n", "00-1A-00-00-00-01  name: \"One\" -> \"New\"\n"
                                                         "1 to change, 0 unchanged, 0 not found\n"},
-      {"mac,name,baud\n00-1A-00-00-00-02,Two,9600\n", "00-1A-00-00-00-02  unchanged\n"
-                                                      "nothing to change: 1 devices already hold these settings, "
+      {"mac,name,baud\n00-1A-00-00-00-02,Two,9600\n", "nothing to change: 1 device already holds these settings, "
                                                       "0 not found\n"},
+      // The change first, however far down the plan; the unchanged rows only counted.
+      {"mac,name\n00-1A-00-00-00-01,One\n00-1A-00-00-00-02,Two\n00-1A-00-00-00-03,Four\n",
+       "00-1A-00-00-00-03  name: \"Three\" -> \"Four\"\n1 to change, 2 unchanged (not shown), 0 not found\n"},
+      // A quote in a name cannot end the quoted name early.
+      {"mac,name\n00-1A-00-00-00-01,\"a\"\" -> \"\"b\"\n",
+       "00-1A-00-00-00-01  name: \"One\" -> \"a\\\" -> \\\"b\"\n1 to change, 0 unchanged, 0 not found\n"},
+      // The address rule judges what changes: a bad mask the plan sets, not a name change.
+      {"mac,netmask\n00-1A-00-00-00-01,255.0.255.0\n",
+       "00-1A-00-00-00-01  netmask: 255.255.255.0 -> 255.0.255.0\nwarning: 00-1A-00-00-00-01: The net mask 255.0.255.0 "
+       "is not a valid mask: it must be ones followed by zeros, such as 255.255.255.0.\n"
+       "1 to change, 0 unchanged, 0 not found\n"},
       {"mac,ip,type,protocol,baud\n00-1A-00-00-00-03,10.0.0.9,slave,RS485,115200\n",
        "00-1A-00-00-00-03  ip: 10.0.0.3 -> 10.0.0.9, type: Master -> Slave, protocol: RS232 -> RS485, baud: 9600 -> "
        "115200\n1 to change, 0 unchanged, 0 not found\n"},
@@ -190,6 +201,35 @@ TEST(AddressAssignmentTest, RangesAndTheirLimits) {
   std::string sError;
   EXPECT_FALSE(BuildAssignmentPlan(assignment, devices, &plan, &sError));
   EXPECT_NE(sError.find("3 devices match"), std::string::npos) << sError;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ConfigAddressCheckTest, JudgesOnlyTheValuesThatChange) {
+  using Check = CConfigAddressCheck;
+  const Check::Addresses odd{0x0A000006u, 0x00000000u, 0xC0A80901u};  // mask 0.0.0.0, gateway elsewhere
+  const Check::Addresses good{0x0A000005u, 0xFFFFFF00u, 0x0A000001u};
+  struct Case {
+    const char* pszWhat;
+    Check::Addresses before, after;
+    Check::Problem problem;
+  };
+  const Case cases[] = {
+      {"what the device holds passes", odd, odd, Check::kNone},
+      {"a new bad mask", good, {good.dwIPAddress, 0xFF00FF00u, good.dwGateway}, Check::kNetMask},
+      {"a new gateway outside", good, {good.dwIPAddress, good.dwNetMask, 0x0A010001u}, Check::kGateway},
+      {"a new IP leaves the gateway outside", good, {0x0B000005u, good.dwNetMask, good.dwGateway}, Check::kGateway},
+      {"a new mask makes the IP the broadcast", {0x0A0000FFu, 0xFFFF0000u, 0}, {0x0A0000FFu, 0xFFFFFF00u, 0},
+       Check::kIPBroadcast},
+      {"a new IP of 0.0.0.0", {good.dwIPAddress, good.dwNetMask, 0}, {0, good.dwNetMask, 0}, Check::kIPZero},
+      {"another device's IP", good, {0x0A000009u, good.dwNetMask, good.dwGateway}, Check::kIPInUse},
+      {"its own IP shared already", {0x0A000009u, good.dwNetMask, good.dwGateway},
+       {0x0A000009u, good.dwNetMask, good.dwGateway}, Check::kNone},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Check::Check(c.after, c.before, {{0x0A000009u, "other"}}).problem, c.problem) << c.pszWhat;
 }
 
 }  // namespace

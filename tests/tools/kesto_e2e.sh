@@ -2,7 +2,7 @@
 # End-to-end tests of the real kesto against the real kesto-sim.
 #   kesto_e2e.sh loopback CASE BIN_DIR DATA_DIR   kesto --broadcast 127.0.0.1 --port N
 #   kesto_e2e.sh lab CASE BIN_DIR DATA_DIR          default target, inside two test namespaces
-# CASE: list | junk | watch | set | set_refused | set_unconfirmed | many | marks | unicast | apply | bound
+# CASE: list | junk | watch | set | set_refused | set_unconfirmed | set_address | many | marks | unicast | apply | bound
 #       | hostile | options | sim_input (loopback only) | noroute (lab only).
 # Exits 0 on success, 1 on failure, 77 when the lab cannot be made (CTest: skipped).
 # Every wait is bounded; nothing is sent outside loopback or the test's namespaces.
@@ -397,7 +397,7 @@ got      $got"
   kesto apply "$work/ignored.csv" --yes --wait 800 >"$work/report.txt" 2>&1
   status=$?
   [ $status -eq 3 ] || fail "an ignored plan exited $status, not 3: $(cat "$work/report.txt")"
-  grep -qE '^02-00-00-00-00-01 +Lobby +not confirmed$' "$work/report.txt" &&
+  grep -qE '^02-00-00-00-00-01 +Lobby +not confirmed: 127.0.0.1:[0-9]+ did not answer with the new values$' "$work/report.txt" &&
     grep -qE '^02-00-00-00-00-77 +not found$' "$work/report.txt" || fail "report: $(cat "$work/report.txt")"
   return 0
 }
@@ -584,6 +584,74 @@ case_sim_input() {
   timeout 20 "$bin/kesto-sim" --bind 127.0.0.1 --port 0 --from "$dir/at-cap.json" >/dev/null 2>"$work/err.txt"
   grep -qF 'device 1: "mac" must be given' "$work/err.txt" || fail "65535 devices were refused: $(cat "$work/err.txt")"
   return 0
+}
+
+# The address rule on every sending path of the command line: what would leave a device
+# unreachable is refused (exit 2, nothing sent) unless --force; what a device already
+# holds never blocks a change of something else.
+case_set_address() {
+  cat >"$work/two.json" <<'JSON'
+[{"mac":"02-00-00-0A-00-01","name":"A","ip":"10.0.0.5","netmask":"255.255.255.0","gateway":"10.0.0.1","type":1},
+ {"mac":"02-00-00-0A-00-02","name":"B","ip":"10.0.0.6","netmask":"0.0.0.0","gateway":"192.168.9.1","type":1}]
+JSON
+  start_sim --from "$work/two.json"
+  local a=02-00-00-0A-00-01 b=02-00-00-0A-00-02 entry option value expect status
+  # option | value | text the message must hold
+  local refused=(
+    "--netmask|255.0.255.0|net mask 255.0.255.0 is not a valid mask"
+    "--gateway|10.1.0.1|gateway 10.1.0.1 lies outside"
+    "--ip|10.0.0.6|already used by B (02-00-00-0A-00-02)"
+    "--ip|0.0.0.0|gateway 10.0.0.1 lies outside the device's network 0.0.0.0"
+    "--ip|255.255.255.255|gateway 10.0.0.1 lies outside the device's network 255.255.255.0"
+  )
+  for entry in "${refused[@]}"; do
+    IFS='|' read -r option value expect <<<"$entry"
+    kesto set "$a" "$option" "$value" --wait 1500 >"$work/out.txt" 2>"$work/err.txt"
+    status=$?
+    [ $status -eq 2 ] || fail "set $option $value exited $status, not 2"
+    grep -q -- "$expect.* Nothing was sent; --force sends it anyway" "$work/err.txt" ||
+      fail "set $option $value: $(cat "$work/err.txt")"
+    grep -q "^set " "$sim_log" && fail "set $option $value sent something"
+  done
+  # B's own mask and gateway stay as they are: renaming it is no address change.
+  kesto set "$b" --name Renamed --wait 1500 >"$work/out.txt" 2>"$work/err.txt" ||
+    fail "renaming a device with a bad mask exited $?: $(cat "$work/err.txt")"
+  [ "$(cat "$work/out.txt")" = "confirmed $b" ] || fail "rename printed $(cat "$work/out.txt")"
+
+  printf 'mac,netmask\n%s,255.0.255.0\n' "$a" >"$work/plan.csv"
+  for yes in "" --yes; do
+    kesto apply "$work/plan.csv" $yes --wait 1500 >"$work/out.txt" 2>"$work/err.txt"
+    status=$?
+    [ $status -eq 2 ] || fail "apply $yes of a bad mask exited $status, not 2"
+    grep -q "^warning: $a: The net mask 255.0.255.0" "$work/out.txt" || fail "apply $yes: $(cat "$work/out.txt")"
+    grep -q "nothing sent; --force sends them anyway" "$work/err.txt" || fail "apply $yes: $(cat "$work/err.txt")"
+  done
+  grep -q "^set $a" "$sim_log" && fail "a refused plan sent something"
+  kesto apply "$work/plan.csv" --yes --force --wait 1500 >"$work/out.txt" 2>"$work/err.txt" ||
+    fail "apply --force exited $?: $(cat "$work/err.txt")"
+  grep -q "^1 device: 1 confirmed$" "$work/out.txt" || fail "apply --force: $(cat "$work/out.txt")"
+  kesto set "$a" --gateway 11.0.0.1 --force --wait 1500 >"$work/out.txt" 2>"$work/err.txt" ||
+    fail "set --force exited $?: $(cat "$work/err.txt")"
+  grep -q "Sent anyway (--force)" "$work/err.txt" || fail "set --force gave no warning: $(cat "$work/err.txt")"
+
+  # The report names a renamed device by its new name.
+  printf 'mac,name\n%s,Alpha\n' "$a" >"$work/rename.csv"
+  kesto apply "$work/rename.csv" --yes --wait 1500 >"$work/out.txt" 2>"$work/err.txt" || fail "rename exited $?"
+  grep -qE "^$a +Alpha +confirmed$" "$work/out.txt" || fail "the report: $(cat "$work/out.txt")"
+  # A plan whose devices do not answer: exit 4 with and without --yes.
+  printf 'mac,name\n02-00-00-0A-00-77,Ghost\n' >"$work/ghost.csv"
+  for yes in "" --yes; do
+    kesto apply "$work/ghost.csv" $yes --wait 500 >"$work/out.txt" 2>"$work/err.txt"
+    status=$?
+    [ $status -eq 4 ] || fail "apply $yes of a ghost exited $status, not 4"
+  done
+  # A backup is not a plan: apply says which command takes it.
+  kesto backup --wait 500 >"$work/backup.json" 2>/dev/null || fail "backup exited $?"
+  kesto apply "$work/backup.json" --wait 500 >"$work/out.txt" 2>"$work/err.txt"
+  status=$?
+  [ $status -eq 2 ] || fail "apply of a backup exited $status, not 2"
+  grep -q "is a backup written by kesto backup, not a plan: \`kesto restore" "$work/err.txt" ||
+    fail "apply of a backup: $(cat "$work/err.txt")"
 }
 
 # A namespace with loopback only: no route for the broadcast, so the probe cannot go out.
