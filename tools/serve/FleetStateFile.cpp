@@ -86,7 +86,7 @@ bool LoadFleetState(const std::string& sPath, CFleetTable* pTable, std::string* 
   std::string sText;
   std::string sError;
   const size_t nMaxBytes = 4096 + pTable->MaxDevices() * kBytesPerDevice;
-  if (ReadTextFile(sPath, nMaxBytes, &sText, &sError)) {
+  if (ReadTextFile(sPath, nMaxBytes, nullptr, &sText, &sError)) {
     if (FleetStateFromJson(sText, pTable, &sError)) return true;
     sError = sPath + ": " + sError;
   }
@@ -98,5 +98,5 @@ bool LoadFleetState(const std::string& sPath, CFleetTable* pTable, std::string* 
 }
 
 bool SaveFleetState(const std::string& sPath, const CFleetTable& table, std::string* psError) {
-  return WriteFileAtomically(sPath, FleetStateToJson(table), psError);
+  return WriteTextFile(sPath, FleetStateToJson(table), true, psError);
 }

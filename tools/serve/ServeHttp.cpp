@@ -105,7 +105,7 @@ bool IsLoopback(uint32_t dwAddress) { return (dwAddress >> 24) == 127; }
 // Reads the token file: its first line, which must be 16 bytes or more.
 bool ReadToken(const std::string& sPath, std::string* psToken, std::string* psError) {
   std::string sText;
-  if (!ReadTextFile(sPath, kMaxTokenBytes, &sText, psError)) return false;
+  if (!ReadTextFile(sPath, kMaxTokenBytes, nullptr, &sText, psError)) return false;
   sText = sText.substr(0, sText.find_first_of("\r\n"));
   if (sText.size() < kMinTokenBytes) {
     *psError = sPath + ": the token must be at least " + std::to_string(kMinTokenBytes) + " characters on its first line";
@@ -275,7 +275,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
       sText = FleetStateToJson(table);
     }
     std::string sError;
-    if (!WriteFileAtomically(options.sStateFile, sText, &sError)) err << "kesto: --state: " << sError << "\n";
+    if (!WriteTextFile(options.sStateFile, sText, true, &sError)) err << "kesto: --state: " << sError << "\n";
   };
   auto afterPass = [&] {
     if (finder.Now() - dwLastUpdate < kUpdateEveryMs) return false;
