@@ -474,7 +474,11 @@ void CQUORINDlg::UpdateCommands() {
 
 bool CQUORINDlg::RunMultiConfigDialog(CMultiConfigForm& form) {
   CMultiConfigDlg dialog(form, this);
-  return dialog.RunModal([this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
+  const bool bConfirmed =
+      dialog.RunModal([this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
+  activateWindow();
+  m_ctlList->setFocus(Qt::OtherFocusReason);
+  return bConfirmed;
 }
 
 bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
@@ -492,6 +496,9 @@ bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
   dialog.SetOtherDevices(std::move(others));
   const bool bConfirmed =
       dialog.RunModal([this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
+  // The keyboard comes back to the list, not to nowhere.
+  activateWindow();
+  m_ctlList->setFocus(Qt::OtherFocusReason);
   return bConfirmed;
 }
 

@@ -277,6 +277,7 @@ class MainWindowTest : public QObject {
     const size_t nSentBefore = m_pSocket->sent.size();
     QTest::mouseClick(Button(window, "basicConfig"), Qt::LeftButton);
     QVERIFY(bSawDialog);
+    QCOMPARE(window->focusWidget(), DeviceList(window.get()));  // the keyboard is back on the list
     // Broadcast, and straight to the address the device answered from: the same bytes.
     QCOMPARE(m_pSocket->sent.size(), nSentBefore + 2);
     QCOMPARE(m_pSocket->sent.back().bytes, m_pSocket->sent[nSentBefore].bytes);
