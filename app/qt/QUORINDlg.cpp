@@ -260,6 +260,8 @@ void CQUORINDlg::SetUpColumns() {
   pHeader->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   pHeader->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(pHeader, &QHeaderView::sectionClicked, this, [this](int iColumn) { OnHeaderClicked(iColumn); });
+  // A quick second click arrives as a double click, which the header does not count as a click.
+  connect(pHeader, &QHeaderView::sectionDoubleClicked, this, [this](int iColumn) { OnHeaderClicked(iColumn); });
   connect(pHeader, &QHeaderView::customContextMenuRequested, this, [this, pHeader](const QPoint& pos) {
     std::unique_ptr<QMenu> menu(CreateHeaderMenu());
     menu->exec(pHeader->mapToGlobal(pos));

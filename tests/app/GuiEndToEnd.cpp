@@ -5,12 +5,18 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
+#include <QTest>
+#include <algorithm>
+#include <utility>
 #include <chrono>
+#include <cstring>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -58,10 +64,56 @@ int Fail(const char* pszWhat) {
   return 1;
 }
 
+// Header clicks by the X server's own mouse (xdotool), on a window shown by a real window
+// manager: the IP column ascending, descending, then newest first again.
+int HeaderClicks(CQUORINDlg& window, int nDevices) {
+  QTreeView* pList = DeviceList(&window);
+  if (!RunUntil(window, [&] { return RowCount(pList) == nDevices; }, 10)) return Fail("the devices did not appear");
+  // The window manager places and maps the window; the header's place on screen is known after that.
+  if (!QTest::qWaitForWindowExposed(&window)) return Fail("the window was not shown");
+  window.activateWindow();
+  QPoint last;
+  RunUntil(window, [&] { const QPoint now = window.mapToGlobal(QPoint()); return std::exchange(last, now) == now && !now.isNull(); }, 3);
+  const QStringList newest = Column(pList, 1);
+  auto addresses = [pList] {
+    std::vector<uint32_t> list;
+    for (const QString& sIP : Column(pList, 2)) {
+      uint32_t dwIP = 0;
+      ParseAddress(sIP.toStdString(), &dwIP);
+      list.push_back(dwIP);
+    }
+    return list;
+  };
+  for (int iClick = 1; iClick <= 3; ++iClick) {
+    QHeaderView* pHeader = pList->header();
+    const QPoint at = pHeader->viewport()->mapToGlobal(
+        QPoint(pHeader->sectionViewportPosition(2) + pHeader->sectionSize(2) / 2, pHeader->height() / 2));
+    const int iRc = QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x()),
+                                                                  QString::number(at.y()), QStringLiteral("click"),
+                                                                  QStringLiteral("1")});
+    if (iRc != 0) return Fail("xdotool failed");
+    const auto done = [&] {
+      const std::vector<uint32_t> ips = addresses();
+      if (iClick == 1) return pHeader->isSortIndicatorShown() && std::is_sorted(ips.begin(), ips.end());
+      if (iClick == 2)
+        return pHeader->isSortIndicatorShown() && pHeader->sortIndicatorOrder() == Qt::DescendingOrder &&
+               std::is_sorted(ips.rbegin(), ips.rend());
+      return !pHeader->isSortIndicatorShown() && Column(pList, 1) == newest;
+    };
+    if (!RunUntil(window, done, 5)) {
+      std::printf("clicked at %d,%d; arrow %d; addresses %s\n", at.x(), at.y(), pHeader->isSortIndicatorShown() ? 1 : 0,
+                  qPrintable(Column(pList, 2).join(u' ')));
+      return Fail("a header click did not give the expected order");
+    }
+    std::printf("header click %d: %s\n", iClick, qPrintable(Column(pList, 2).mid(0, 3).join(u' ')));
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (argc != 2) return Fail("usage: app_gui_e2e SIMULATOR_PID");
+  if (argc != 2) return Fail("usage: app_gui_e2e SIMULATOR_PID | app_gui_e2e --header-clicks");
   if (!InLabNamespace()) return Fail("not inside a test network namespace; refusing to broadcast");
   const pid_t simPid = static_cast<pid_t>(std::atol(argv[1]));
   QApplication app(argc, argv);
@@ -73,6 +125,7 @@ int main(int argc, char* argv[]) {
   CQUORINDlg window(std::make_unique<CKestoFinder>());
   if (!window.GetFinder().IsSocketOpen()) return Fail("socket not open");
   window.show();
+  if (std::strcmp(argv[1], "--header-clicks") == 0) return HeaderClicks(window, 30);
   QTreeView* pList = DeviceList(&window);
 
   if (!RunUntil(window, [&] { return RowCount(pList) == 3; }, 10)) return Fail("three devices did not appear");
