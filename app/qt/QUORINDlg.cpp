@@ -237,7 +237,10 @@ void CQUORINDlg::BuildLayout() {
 void CQUORINDlg::SetUpColumns() {
   m_ctlList->setModel(m_pModel);
   // A blank icon keeps every name in line with those that carry a mark.
-  QPixmap blank(m_ctlList->iconSize().isValid() ? m_ctlList->iconSize() : QSize(16, 16));
+  // Set outright: the widths below count it, and an unset size reads as -1.
+  const int iIcon = m_ctlList->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_ctlList);
+  m_ctlList->setIconSize(QSize(iIcon, iIcon));
+  QPixmap blank(m_ctlList->iconSize());
   blank.fill(Qt::transparent);
   m_pModel->SetMarkIcons(style()->standardIcon(QStyle::SP_MessageBoxWarning),
                          style()->standardIcon(QStyle::SP_MessageBoxQuestion), QIcon(blank));
@@ -282,8 +285,8 @@ void CQUORINDlg::SetUpColumns() {
       if (c == u'D') c = cWidestHex;
     }
     // The first column also holds the mark icon; its text keeps the old width beside it.
-    const int iIcon = i == 0 ? m_ctlList->iconSize().width() + 4 : 0;
-    const int iWidth = std::max({column.iWidth + iIcon, metrics.horizontalAdvance(sSample) + iMargin,
+    const int iIconRoom = i == 0 ? m_ctlList->iconSize().width() + 4 : 0;
+    const int iWidth = std::max({column.iWidth + iIconRoom, metrics.horizontalAdvance(sSample) + iMargin,
                                  // the title, with room for the sort arrow beside it
                                  QFontMetrics(pHeader->font()).horizontalAdvance(QString::fromLatin1(column.pszTitle)) +
                                      iMargin + pHeader->style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 8});

@@ -147,7 +147,7 @@ void CQUORINDlg::SyncList() {
 int CQUORINDlg::NameWidthFor(const KESTO_RECORD& record) const {
   const QFontMetrics metrics(m_ctlList->font());
   const QString sName = QString::fromStdString(RowTextsOf(record)[0]);
-  return metrics.horizontalAdvance(sName) + m_ctlList->iconSize().width() + 4 +
+  return metrics.horizontalAdvance(sName) + m_ctlList->iconSize().width() + 8 +
          2 * (m_ctlList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_ctlList) + 1) + 8;
 }
 
