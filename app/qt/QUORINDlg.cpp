@@ -327,9 +327,15 @@ void CQUORINDlg::SaveSettings() const {
   QSettings settings = Settings();
   settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
   QStringList widths, shown;
+  int iLast = -1;
+  for (int i = 0; i < CDeviceColumnSet::kCount; ++i)
+    if (!m_ctlList->isColumnHidden(i)) iLast = i;
   for (int i = 0; i < CDeviceColumnSet::kCount; ++i) {
-    // A hidden column reports no width; keep the one it will show with.
-    const int iWidth = m_ctlList->isColumnHidden(i) ? m_ctlList->header()->sectionSize(i) : m_ctlList->columnWidth(i);
+    // A hidden column reports no width; keep the one it will show with. The last one's width is
+    // the room left over, not a choice: kept, it would push the columns past the next window's edge.
+    const int iWidth = i == iLast                   ? CDeviceColumnSet::Get(i).iWidth
+                       : m_ctlList->isColumnHidden(i) ? m_ctlList->header()->sectionSize(i)
+                                                      : m_ctlList->columnWidth(i);
     widths << QString::number(iWidth > 0 ? iWidth : CDeviceColumnSet::Get(i).iWidth);
     if (i >= CDeviceColumnSet::kDefaultCount && !m_ctlList->isColumnHidden(i))
       shown << QString::fromLatin1(CDeviceColumnSet::Get(i).pszTitle);
