@@ -21,6 +21,7 @@ void CDeviceRowStore::Insert(DeviceRowKey key, const KESTO_RECORD& record, bool 
   if (bShown) {
     ++m_nShown;
     m_bOrderDirty = true;
+    m_vecMoved.push_back(key);
   }
 }
 
@@ -32,7 +33,10 @@ void CDeviceRowStore::SetRecord(DeviceRowKey key, const KESTO_RECORD& record) {
   std::string sKey = SortKeyOf(row);
   if (sKey != row.sSortKey) {
     row.sSortKey = std::move(sKey);
-    m_bOrderDirty = m_bOrderDirty || row.bShown;
+    if (row.bShown) {
+      m_bOrderDirty = true;
+      m_vecMoved.push_back(key);
+    }
   }
   m_bRepaint = m_bRepaint || row.bShown;
 }
@@ -44,6 +48,7 @@ void CDeviceRowStore::SetShown(DeviceRowKey key, bool bShown) {
   m_nShown += bShown ? 1 : -1;
   if (!bShown) m_selected.erase(key);
   m_bOrderDirty = true;
+  m_vecMoved.push_back(key);
 }
 
 void CDeviceRowStore::SetMark(DeviceRowKey key, Mark mark) {
@@ -66,6 +71,7 @@ void CDeviceRowStore::Delete(DeviceRowKey key) {
     }
   } else {
     m_shown.clear();
+    m_bFullSort = true;
   }
   if (found->second.bShown) {
     --m_nShown;
@@ -93,6 +99,7 @@ void CDeviceRowStore::SetOrder(const CDeviceSortOrder& order) {
 void CDeviceRowStore::RefreshSortKeys() {
   for (auto& entry : m_rows) entry.second.sSortKey = SortKeyOf(entry.second);
   m_bOrderDirty = true;
+  m_bFullSort = true;
 }
 
 bool CDeviceRowStore::Place() {
@@ -100,11 +107,29 @@ bool CDeviceRowStore::Place() {
   m_bShownChanged = false;
   if (!m_bOrderDirty) return bChanged;
   m_bOrderDirty = false;
+  const auto before = [this](const Row* a, const Row* b) { return Before(*a, *b); };
   std::vector<const Row*> shown;
   shown.reserve(static_cast<size_t>(m_nShown));
-  for (const auto& entry : m_rows)
-    if (entry.second.bShown) shown.push_back(&entry.second);
-  std::sort(shown.begin(), shown.end(), [this](const Row* a, const Row* b) { return Before(*a, *b); });
+  if (m_bFullSort || m_vecMoved.size() > m_shown.size() / 4) {
+    for (const auto& entry : m_rows)
+      if (entry.second.bShown) shown.push_back(&entry.second);
+    std::sort(shown.begin(), shown.end(), before);
+  } else {
+    // A few rows came, went or changed their keys: the others keep their order, so the
+    // moved ones, sorted among themselves, are merged in.
+    const std::unordered_set<DeviceRowKey> moved(m_vecMoved.begin(), m_vecMoved.end());
+    std::vector<const Row*> kept, placed;
+    kept.reserve(m_shown.size());
+    for (const Row* pRow : m_shown)
+      if (moved.count(pRow->key) == 0) kept.push_back(pRow);
+    for (DeviceRowKey key : moved)
+      if (const Row* pRow = Find(key); pRow != nullptr && pRow->bShown) placed.push_back(pRow);
+    std::sort(placed.begin(), placed.end(), before);
+    shown.resize(kept.size() + placed.size());
+    std::merge(kept.begin(), kept.end(), placed.begin(), placed.end(), shown.begin(), before);
+  }
+  m_vecMoved.clear();
+  m_bFullSort = false;
   if (shown == m_shown) return bChanged;
   m_shown = std::move(shown);
   return true;

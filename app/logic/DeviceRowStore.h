@@ -93,6 +93,9 @@ class CDeviceRowStore {
   bool m_bHaveCurrent = false;
   bool m_bOrderDirty = false;
   bool m_bShownChanged = false;  // a shown row was taken out of m_shown since the last Place()
+  // Rows shown, hidden or with new keys since the last Place(), to be merged in; or a full sort.
+  std::vector<DeviceRowKey> m_vecMoved;
+  bool m_bFullSort = false;
   bool m_bRepaint = false;
 };
 
