@@ -180,3 +180,33 @@ TEST(DeviceRowStoreTest, CellTextsAreMadeFromTheRecordWithDeviceTextsEscaped) {
 }
 
 }  // namespace
+
+namespace {
+
+// With many rows a few changes are merged into the order rather than sorted anew: the
+// result must be the same as a full sort.
+TEST(DeviceRowStoreTest, AFewMovedRowsAmongManyLandWhereAFullSortPutsThem) {
+  CDeviceRowStore store;
+  CDeviceSortOrder order;
+  order.Set(Cols::kIP, true);
+  store.SetOrder(order);
+  auto record = [](uint8_t byLast, uint32_t dwIP) { return MakeDeviceRecord(byLast, "d", 0x0A000000u | dwIP); };
+  for (uint8_t i = 1; i <= 64; ++i) store.Insert(KeyOf(static_cast<char>(i)), record(i, i * 4u), true);
+  store.Place();
+  store.SetRecord(KeyOf(3), record(3, 999));   // to the bottom
+  store.SetRecord(KeyOf(60), record(60, 0));   // to the top
+  store.Insert(KeyOf(100), record(100, 22), true);  // between 5 and 6
+  store.Insert(KeyOf(101), record(101, 8), true);   // beside 2: the newer on top
+  store.SetShown(KeyOf(10), false);
+  EXPECT_TRUE(store.Place());
+  std::vector<uint32_t> ips;
+  for (const CDeviceRowStore::Row* pRow : store.Shown()) ips.push_back(pRow->record.dwIPAddress - 0x0A000000u);
+  ASSERT_EQ(ips.size(), size_t{65});
+  EXPECT_TRUE(std::is_sorted(ips.begin(), ips.end()));
+  EXPECT_EQ(store.Shown().front()->key, KeyOf(60));
+  EXPECT_EQ(store.Shown().back()->key, KeyOf(3));
+  EXPECT_EQ(store.IndexOf(KeyOf(101)) + 1, store.IndexOf(KeyOf(2)));
+  EXPECT_EQ(store.IndexOf(KeyOf(10)), -1);
+}
+
+}  // namespace
