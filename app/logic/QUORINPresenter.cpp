@@ -311,7 +311,7 @@ void CQUORINPresenter::SetFilterText(std::string_view text) {
   next.SetText(text);
   if (next.GetText() == m_filter.GetText()) return;
   m_filter = std::move(next);
-  for (Row& row : m_rows) ApplyFilter(row);
+  for (Row& row : m_rows) ApplyFilter(row, RowTextsOf(row.shown));
 }
 
 void CQUORINPresenter::SelectAdapter(const std::string& sName) {
@@ -401,11 +401,11 @@ void CQUORINPresenter::InsertRow(const CKestoInfo& entry) {
   row.key = RowKeyOf(entry.GetRecord());
   row.pCopy.reset(entry.Copy(m_finder.Now()));
   row.shown = entry.GetRecord();
-  row.texts = RowTextsOf(row.pCopy->GetRecord());
-  row.bShown = m_filter.Matches(row.texts);
+  const DeviceRowTexts texts = RowTextsOf(row.shown);
+  row.bShown = m_filter.Matches(texts);
   m_rows.push_front(std::move(row));
   m_rowByKey[m_rows.front().key] = m_rows.begin();
-  m_view.InsertTopRow(m_rows.front().key, m_rows.front().texts, m_rows.front().bShown);
+  m_view.InsertTopRow(m_rows.front().key, texts, m_rows.front().bShown);
   NoteAddressChange(entry.GetRecord().dwIPAddress, m_check.AddHolder(entry.GetRecord()));
   m_vecDirtyRows.push_back(m_rows.front().key);
 }
@@ -414,9 +414,9 @@ void CQUORINPresenter::RewriteRow(Row& row, const KESTO_RECORD& record) {
   const KESTO_RECORD old = row.shown;
   row.pCopy->SetRecord(record);
   row.shown = record;
-  row.texts = RowTextsOf(row.pCopy->GetRecord());
-  m_view.SetRowTexts(row.key, row.texts);
-  ApplyFilter(row);
+  const DeviceRowTexts texts = RowTextsOf(record);
+  m_view.SetRowTexts(row.key, texts);
+  ApplyFilter(row, texts);
   if (old.dwIPAddress != record.dwIPAddress) {
     NoteAddressChange(old.dwIPAddress, m_check.RemoveHolder(old));
     NoteAddressChange(record.dwIPAddress, m_check.AddHolder(record));
@@ -435,8 +435,8 @@ void CQUORINPresenter::DeleteRow(Row* pRow) {
   m_rowByKey.erase(found);
 }
 
-void CQUORINPresenter::ApplyFilter(Row& row) {
-  const bool bShown = m_filter.Matches(row.texts);
+void CQUORINPresenter::ApplyFilter(Row& row, const DeviceRowTexts& texts) {
+  const bool bShown = m_filter.Matches(texts);
   if (bShown == row.bShown) return;
   row.bShown = bShown;
   m_view.SetRowShown(row.key, bShown);

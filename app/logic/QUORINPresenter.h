@@ -149,8 +149,7 @@ class CQUORINPresenter {
   struct Row {
     DeviceRowKey key;
     std::unique_ptr<CKestoInfo> pCopy;  // what the commands act on; "Basic Config..." edits it
-    KESTO_RECORD shown;                 // the record the row's texts were drawn from
-    DeviceRowTexts texts;               // what the filter matches against
+    KESTO_RECORD shown;                 // the record the row's texts (and the filter's match) are drawn from
     bool bShown = true;
     // The marks last handed to the view.
     bool bDuplicateIP = false;
@@ -165,7 +164,8 @@ class CQUORINPresenter {
   void InsertRow(const CKestoInfo& entry);
   void RewriteRow(Row& row, const KESTO_RECORD& record);
   void DeleteRow(Row* pRow);
-  void ApplyFilter(Row& row);
+  // The texts are the row's, made from its shown record: kept nowhere, made when matched.
+  void ApplyFilter(Row& row, const DeviceRowTexts& texts);
   // Reads the answers waiting after the finder's Poll, within the pass's bounds.
   void TakeWaitingAnswers(uint32_t dwPassStart);
   // Takes the finder's interface table when it changed; true when it did.

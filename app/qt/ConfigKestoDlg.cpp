@@ -141,7 +141,10 @@ void CConfigKestoDlg::OnSetConfiguration() {
                                     QString::fromLocal8Bit(result.sText.c_str()), QMessageBox::NoButton, this);
   if (result.bMaySendAnyway) {
     QPushButton* pSend = m_pCheckMessage->addButton(QStringLiteral("&Send anyway"), QMessageBox::AcceptRole);
-    m_pCheckMessage->addButton(QStringLiteral("&Change address"), QMessageBox::RejectRole)->setDefault(true);
+    // Enter, even pressed twice, must never send a conflicting address.
+    QPushButton* pChange = m_pCheckMessage->addButton(QStringLiteral("&Change address"), QMessageBox::RejectRole);
+    m_pCheckMessage->setDefaultButton(pChange);
+    pChange->setFocus(Qt::OtherFocusReason);
     connect(pSend, &QPushButton::clicked, this, [this] { Confirm(); });
   } else {
     m_pCheckMessage->setInformativeText(QStringLiteral("Nothing was sent."));

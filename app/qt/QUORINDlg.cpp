@@ -23,14 +23,17 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QToolTip>
-#include <QTreeWidget>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
 
 #include "app/qt/ConfigKestoDlg.h"
-#include "app/qt/DeviceItem.h"
+#include "app/qt/DeviceTableModel.h"
 #include "app/qt/DialogUnits.h"
 #include "app/qt/MultiConfigDlg.h"
 #include "app/qt/PlanCommands.h"
@@ -45,7 +48,8 @@
 
 namespace {
 
-QString Local(const std::string& s) { return CDeviceItem::Local(s); }
+// Every text the presenter hands over is UTF-8, device texts escaped by it already.
+QString Local(const std::string& s) { return QString::fromStdString(s); }
 
 // The list's settings live beside the program's other per-user files.
 QSettings Settings() { return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kesto"),
@@ -64,8 +68,9 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
       m_pAdapterLabel(new QLabel(QStringLiteral("&Adapter:"), this)),
       m_pAdapter(new QComboBox(this)),
       m_pTargets(new QToolButton(this)),
-      m_pExport(new QPushButton(QStringLiteral("E&xport..."), this)),
-      m_ctlList(new QTreeWidget(this)),
+      m_pExport(new QPushButton(QStringLiteral("&Export..."), this)),
+      m_pModel(new CDeviceTableModel(m_rows, this)),
+      m_ctlList(new QTreeView(this)),
       m_pEmpty(new QLabel(m_ctlList->viewport())),
       m_pBasicConfig(new QPushButton(QStringLiteral("&Basic Config..."), this)),
       m_pLaunch(new QPushButton(QStringLiteral("&Lauch Configurator..."), this)),
@@ -76,11 +81,24 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
       m_pCount(new QLabel(this)),
       m_presenter(
           *m_finder, *this, [this](CConfigKestoModel& model) { return RunConfigDialog(model); },
-          [](const std::string& sUrl) { QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))); }),
+          [this](const std::string& sUrl) {
+            // Without a browser nothing opens and nothing else would say so.
+            if (!QDesktopServices::openUrl(QUrl(QString::fromStdString(sUrl))))
+              AddStatus("No web browser opened " + sUrl + ": open it by hand");
+          }),
       m_pPlanCommands(new CPlanCommands(
           m_presenter, this, [this](const QString& sText) { AddStatus(sText.toStdString()); },
           [this](const QString& sText) { ShowError(sText); })) {
   m_presenter.SetMultiConfigDialog([this](CMultiConfigForm& form) { return RunMultiConfigDialog(form); });
+  m_rows.SetAge([this](DeviceRowKey key) { return AgeOf(key); });
+  // Tests and tools find the widgets by these names.
+  const std::pair<QWidget*, const char*> names[] = {
+      {m_pFilter, "filter"},        {m_pAdapter, "adapter"},   {m_pTargets, "targets"},
+      {m_pExport, "export"},        {m_ctlList, "deviceList"}, {m_pEmpty, "emptyText"},
+      {m_pBasicConfig, "basicConfig"}, {m_pLaunch, "launch"}, {m_pPlans, "plans"},
+      {m_pNewestFirst, "newestFirst"}, {m_pAbout, "about"},   {m_pStatus, "status"},
+      {m_pCount, "count"}};
+  for (const auto& [pWidget, pszName] : names) pWidget->setObjectName(QString::fromLatin1(pszName));
   setWindowTitle(QStringLiteral("Tamrel Kesto Manager"));
   setWindowIcon(ProgramIcon());
   BuildLayout();
@@ -125,6 +143,11 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
     pButton->setDefault(false);
   }
   m_pNewestFirst->setToolTip(QStringLiteral("Lists the newest device first, the order before any sort"));
+  auto* pFind = new QShortcut(QKeySequence::Find, this);
+  connect(pFind, &QShortcut::activated, this, [this] {
+    m_pFilter->setFocus(Qt::ShortcutFocusReason);
+    m_pFilter->selectAll();
+  });
   setTabOrder(m_pFilter, m_ctlList);
   setTabOrder(m_ctlList, m_pBasicConfig);
   setTabOrder(m_pBasicConfig, m_pLaunch);
@@ -156,14 +179,16 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   });
   connect(m_pFilter, &QLineEdit::textChanged, this, [this](const QString& sText) {
     m_presenter.SetFilterText(sText.toUtf8().toStdString());
+    SyncList();
     UpdateState();
   });
   connect(m_pExport, &QPushButton::clicked, this, [this] { OnExport(); });
   connect(m_pAdapter, &QComboBox::activated, this,
           [this](int iIndex) { m_presenter.SelectAdapter(m_pAdapter->itemData(iIndex).toString().toStdString()); });
-  connect(m_ctlList, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateCommands(); });
-  connect(m_ctlList, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* pItem) {
-    if (pItem != nullptr && pItem->isSelected()) m_presenter.OnBasicConfig();
+  connect(m_ctlList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateCommands(); });
+  connect(m_ctlList, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (index.isValid() && m_ctlList->selectionModel()->isRowSelected(index.row(), QModelIndex()))
+      m_presenter.OnBasicConfig();
   });
 
   LoadSettings();
@@ -204,22 +229,42 @@ void CQUORINDlg::BuildLayout() {
   pLayout->addWidget(m_ctlList, 1);
   pLayout->addLayout(pButtons);
   pLayout->addLayout(pStatus);
-  resize(du.Size(kWindowWidth, kWindowHeight));
+  // The old fixed dialog's size is the least the window takes; the first start opens larger.
+  setMinimumSize(du.Size(kWindowWidth, kWindowHeight));
+  resize(minimumSize());
 }
 
 void CQUORINDlg::SetUpColumns() {
-  m_ctlList->setColumnCount(CDeviceColumnSet::kCount);
-  QStringList titles;
-  for (int i = 0; i < CDeviceColumnSet::kCount; ++i) titles << QString::fromLatin1(CDeviceColumnSet::Get(i).pszTitle);
-  m_ctlList->setHeaderLabels(titles);
+  m_ctlList->setModel(m_pModel);
+  // A blank icon keeps every name in line with those that carry a mark.
+  // Set outright: the widths below count it, and an unset size reads as -1.
+  const int iIcon = m_ctlList->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_ctlList);
+  m_ctlList->setIconSize(QSize(iIcon, iIcon));
+  QPixmap blank(m_ctlList->iconSize());
+  blank.fill(Qt::transparent);
+  m_pModel->SetMarkIcons(style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                         style()->standardIcon(QStyle::SP_MessageBoxQuestion), QIcon(blank));
+  m_ctlList->setRootIsDecorated(false);
+  m_ctlList->setItemsExpandable(false);
+  m_ctlList->setUniformRowHeights(true);
+  // The window orders the rows itself, so newest first stays possible. Switching the view's own
+  // sorting off also makes the header unclickable, so the clicks are turned on after it.
+  m_ctlList->setSortingEnabled(false);
+  m_ctlList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   QHeaderView* pHeader = m_ctlList->header();
   // The last shown column takes what room is left, so no blank band stands beside the columns.
   pHeader->setStretchLastSection(true);
   pHeader->setSectionsMovable(false);
   pHeader->setSectionsClickable(true);
+  // A width the user drags stays; until then the name column grows to the longest name.
+  connect(pHeader, &QHeaderView::sectionResized, this, [this](int iColumn, int, int) {
+    if (iColumn == 0 && !m_bSizingName && m_ctlList->isVisible()) m_bNameSized = true;
+  });
   pHeader->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   pHeader->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(pHeader, &QHeaderView::sectionClicked, this, [this](int iColumn) { OnHeaderClicked(iColumn); });
+  // A quick second click arrives as a double click, which the header does not count as a click.
+  connect(pHeader, &QHeaderView::sectionDoubleClicked, this, [this](int iColumn) { OnHeaderClicked(iColumn); });
   connect(pHeader, &QHeaderView::customContextMenuRequested, this, [this, pHeader](const QPoint& pos) {
     std::unique_ptr<QMenu> menu(CreateHeaderMenu());
     menu->exec(pHeader->mapToGlobal(pos));
@@ -240,23 +285,19 @@ void CQUORINDlg::SetUpColumns() {
       if (c == u'D') c = cWidestHex;
     }
     // The first column also holds the mark icon; its text keeps the old width beside it.
-    const int iIcon = i == 0 ? m_ctlList->iconSize().width() + 4 : 0;
-    const int iWidth = std::max({column.iWidth + iIcon, metrics.horizontalAdvance(sSample) + iMargin,
+    const int iIconRoom = i == 0 ? m_ctlList->iconSize().width() + 4 : 0;
+    const int iWidth = std::max({column.iWidth + iIconRoom, metrics.horizontalAdvance(sSample) + iMargin,
                                  // the title, with room for the sort arrow beside it
                                  QFontMetrics(pHeader->font()).horizontalAdvance(QString::fromLatin1(column.pszTitle)) +
                                      iMargin + pHeader->style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 8});
     m_ctlList->setColumnWidth(i, iWidth);
     m_ctlList->setColumnHidden(i, !column.bDefault);
   }
-  m_ctlList->setRootIsDecorated(false);
-  m_ctlList->setItemsExpandable(false);
-  m_ctlList->setUniformRowHeights(true);
-  m_ctlList->setSortingEnabled(false);  // the window places rows itself, so newest first stays possible
   m_ctlList->setAllColumnsShowFocus(true);
   m_ctlList->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_ctlList->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_ctlList->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(m_ctlList, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& pos) { OnRowMenu(pos); });
+  connect(m_ctlList, &QTreeView::customContextMenuRequested, this, [this](const QPoint& pos) { OnRowMenu(pos); });
   m_ctlList->installEventFilter(this);
   m_ctlList->viewport()->installEventFilter(this);
   ShowSortIndicator();
@@ -266,6 +307,9 @@ void CQUORINDlg::LoadSettings() {
   QSettings settings = Settings();
   if (settings.contains(QStringLiteral("window/geometry")))
     restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+  else
+    resize(FirstStartSize());
+  m_bNameSized = settings.value(QStringLiteral("list/nameSized")).toBool();
   const QStringList widths = settings.value(QStringLiteral("list/widths")).toStringList();
   for (int i = 0; i < std::min<int>(widths.size(), CDeviceColumnSet::kCount); ++i) {
     const int iWidth = widths[i].toInt();
@@ -283,20 +327,49 @@ void CQUORINDlg::SaveSettings() const {
   QSettings settings = Settings();
   settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
   QStringList widths, shown;
+  int iLast = -1;
+  for (int i = 0; i < CDeviceColumnSet::kCount; ++i)
+    if (!m_ctlList->isColumnHidden(i)) iLast = i;
   for (int i = 0; i < CDeviceColumnSet::kCount; ++i) {
-    // A hidden column reports no width; keep the one it will show with.
-    const int iWidth = m_ctlList->isColumnHidden(i) ? m_ctlList->header()->sectionSize(i) : m_ctlList->columnWidth(i);
+    // A hidden column reports no width; keep the one it will show with. The last one's width is
+    // the room left over, not a choice: kept, it would push the columns past the next window's edge.
+    const int iWidth = i == iLast                   ? CDeviceColumnSet::Get(i).iWidth
+                       : m_ctlList->isColumnHidden(i) ? m_ctlList->header()->sectionSize(i)
+                                                      : m_ctlList->columnWidth(i);
     widths << QString::number(iWidth > 0 ? iWidth : CDeviceColumnSet::Get(i).iWidth);
     if (i >= CDeviceColumnSet::kDefaultCount && !m_ctlList->isColumnHidden(i))
       shown << QString::fromLatin1(CDeviceColumnSet::Get(i).pszTitle);
   }
   settings.setValue(QStringLiteral("list/widths"), widths);
   settings.setValue(QStringLiteral("list/extraColumns"), shown);
-  settings.setValue(QStringLiteral("list/order"), QString::fromStdString(m_order.ToText()));
+  settings.setValue(QStringLiteral("list/order"), QString::fromStdString(m_rows.GetOrder().ToText()));
+  settings.setValue(QStringLiteral("list/nameSized"), m_bNameSized);
+}
+
+QSize CQUORINDlg::FirstStartSize() const {
+  // About 20 rows and every shown column uncut, with the name column wide enough for a full name field.
+  const QFontMetrics metrics(m_ctlList->font());
+  int iColumns = 0;
+  for (int i = 0; i < CDeviceColumnSet::kCount; ++i)
+    if (!m_ctlList->isColumnHidden(i))
+      iColumns += i == 0 ? std::max(m_ctlList->columnWidth(0), metrics.horizontalAdvance(QString(28, u'n')) +
+                                                                     m_ctlList->iconSize().width() + 16)
+                         : m_ctlList->columnWidth(i);
+  const int iRow = std::max(metrics.height(), m_ctlList->iconSize().height()) + 4;
+  const int iFrame = 2 * m_ctlList->frameWidth();
+  const QSize list(iColumns + iFrame + m_ctlList->verticalScrollBar()->sizeHint().width(),
+                   m_ctlList->header()->sizeHint().height() + 20 * iRow + iFrame);
+  const QSize extra = layout()->sizeHint() - m_ctlList->sizeHint();
+  const QSize wanted = (extra + list).expandedTo(minimumSize());
+  // Never beyond the screen's free area.
+  const QScreen* pScreen = screen();
+  return pScreen != nullptr ? wanted.boundedTo(pScreen->availableSize() * 9 / 10).expandedTo(minimumSize()) : wanted;
 }
 
 void CQUORINDlg::PollDevices() {
   m_presenter.PollDevices();
+  SyncList();
+  FitNameColumn();
   const uint32_t dwNow = m_finder->Now();
   if (!m_ctlList->isColumnHidden(CDeviceColumnSet::kLastSeen) && static_cast<uint32_t>(dwNow - m_dwLastSeenShown) >= 500)
     RefreshLastSeen(dwNow);
@@ -315,6 +388,7 @@ void CQUORINDlg::ReportSocketProblem() {
                                                     "No devices will be listed.")
                                          .arg(Local(m_finder->GetSocketError())),
                                      QMessageBox::Ok, this);
+  m_pSocketMessage->setObjectName(QStringLiteral("socketMessage"));
   m_pSocketMessage->open();
 }
 
@@ -349,51 +423,48 @@ bool CQUORINDlg::eventFilter(QObject* pObject, QEvent* pEvent) {
         CopySelectedRows();
         return true;
       }
-    } else if (pEvent->type() == QEvent::FocusIn && m_ctlList->selectedItems().isEmpty()) {
-      // Arriving by Tab on a list without a selection selects its first shown row.
-      for (int i = 0; i < m_ctlList->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* pItem = m_ctlList->topLevelItem(i);
-        if (pItem->isHidden()) continue;
-        m_ctlList->setCurrentItem(pItem);
-        pItem->setSelected(true);
-        break;
-      }
+    } else if (pEvent->type() == QEvent::FocusIn && !m_ctlList->selectionModel()->hasSelection() &&
+               m_pModel->rowCount() > 0) {
+      // Arriving by Tab on a list without a selection selects its first row.
+      m_ctlList->setCurrentIndex(m_pModel->index(0, 0));
     }
   } else if (pObject == m_ctlList->viewport()) {
     if (pEvent->type() == QEvent::Resize) {
       m_pEmpty->setGeometry(m_ctlList->viewport()->rect().adjusted(8, 8, -8, -8));
+      FitNameColumn();
     } else if (pEvent->type() == QEvent::ToolTip) {
       auto* pHelp = static_cast<QHelpEvent*>(pEvent);
-      QTreeWidgetItem* pItem = m_ctlList->itemAt(pHelp->pos());
-      const int iColumn = m_ctlList->columnAt(pHelp->pos().x());
-      const QString sText = pItem != nullptr && iColumn >= 0 ? CellToolTip(pItem, iColumn) : QString();
+      const QModelIndex index = m_ctlList->indexAt(pHelp->pos());
+      const QString sText = index.isValid() ? CellToolTip(index) : QString();
       if (sText.isEmpty())
         QToolTip::hideText();
       else
-        QToolTip::showText(pHelp->globalPos(), sText, m_ctlList->viewport(), m_ctlList->visualItemRect(pItem));
+        QToolTip::showText(pHelp->globalPos(), sText, m_ctlList->viewport(), m_ctlList->visualRect(index));
       return true;
     }
   }
   return QWidget::eventFilter(pObject, pEvent);
 }
 
-QString CQUORINDlg::CellToolTip(QTreeWidgetItem* pItem, int iColumn) const {
-  // The marks' text is built by the presenter now, not kept per row.
-  const auto* pDevice = static_cast<const CDeviceItem*>(pItem);
-  const QString sMarks = Local(m_presenter.GetRowToolTip(pDevice->key));
-  const QString sText = pItem->text(iColumn);
+QString CQUORINDlg::CellToolTip(const QModelIndex& index) const {
+  const CDeviceRowStore::Row* pRow = m_pModel->RowAt(index.row());
+  if (pRow == nullptr) return {};
+  // The marks' text is built by the presenter when asked, not kept per row.
+  const QString sMarks = Local(m_presenter.GetRowToolTip(pRow->key));
+  const QString sText = index.data().toString();
   const QFontMetrics metrics(m_ctlList->font());
   int iNeeded = metrics.horizontalAdvance(sText) +
                 2 * (m_ctlList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_ctlList) + 1);
-  if (!pItem->icon(iColumn).isNull()) iNeeded += m_ctlList->iconSize().width() + 4;
-  if (iNeeded <= m_ctlList->columnWidth(iColumn)) return sMarks;
+  if (index.column() == 0) iNeeded += m_ctlList->iconSize().width() + 4;
+  if (iNeeded <= m_ctlList->columnWidth(index.column())) return sMarks;
+  // The full text first, then the marks' lines.
   return sMarks.isEmpty() ? sText : sText + u'\n' + sMarks;
 }
 
 void CQUORINDlg::UpdateState() {
   DeviceListFacts facts;
-  facts.nRows = static_cast<int>(m_items.size());
-  facts.nShown = facts.nRows - m_nHidden;
+  facts.nRows = m_rows.GetRowCount();
+  facts.nShown = m_rows.GetShownCount();
   facts.bAnyAnswer = m_bAnyAnswer;
   facts.bFiltering = !m_pFilter->text().trimmed().isEmpty();
   facts.bNoBroadcastAdapter =
@@ -409,12 +480,16 @@ void CQUORINDlg::UpdateCommands() {
   const bool bRow = m_presenter.GetSelectedRecord() != nullptr;
   // Basic Config works on one row or several; a web page is one device's.
   m_pBasicConfig->setEnabled(bRow);
-  m_pLaunch->setEnabled(bRow && m_ctlList->selectedItems().size() == 1);
+  m_pLaunch->setEnabled(bRow && m_ctlList->selectionModel()->selectedRows().size() == 1);
 }
 
 bool CQUORINDlg::RunMultiConfigDialog(CMultiConfigForm& form) {
   CMultiConfigDlg dialog(form, this);
-  return dialog.RunModal([this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
+  const bool bConfirmed =
+      dialog.RunModal([this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
+  activateWindow();
+  m_ctlList->setFocus(Qt::OtherFocusReason);
+  return bConfirmed;
 }
 
 bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
@@ -423,15 +498,18 @@ bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
   std::vector<CConfigAddressCheck::OtherDevice> others;
   DeviceRowKey selected = 0;
   GetSelectedRow(&selected);
-  for (const CDeviceItem* pItem : std::as_const(m_items)) {
-    if (pItem->key == selected) continue;
-    const std::string sName = FieldText(pItem->record.szName, sizeof pItem->record.szName);
-    others.push_back({pItem->record.dwIPAddress, (sName.empty() ? "" : pItem->text(0).toStdString() + " ") + "(" +
-                                                     FormatMAC(pItem->record.byMAC) + ")"});
+  others.reserve(m_rows.Rows().size());
+  for (const auto& [key, row] : m_rows.Rows()) {
+    if (key == selected) continue;
+    const std::string sName = m_rows.CellText(row, 0);
+    others.push_back({row.record.dwIPAddress, (sName.empty() ? "" : sName + " ") + "(" + FormatMAC(row.record.byMAC) + ")"});
   }
   dialog.SetOtherDevices(std::move(others));
   const bool bConfirmed =
       dialog.RunModal([this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
+  // The keyboard comes back to the list, not to nowhere.
+  activateWindow();
+  m_ctlList->setFocus(Qt::OtherFocusReason);
   return bConfirmed;
 }
 
@@ -439,6 +517,7 @@ void CQUORINDlg::ShowError(const QString& sText) {
   if (m_pErrorMessage != nullptr) m_pErrorMessage->deleteLater();
   m_pErrorMessage = new QMessageBox(QMessageBox::Warning, windowTitle(), sText, QMessageBox::Ok, this);
   m_pErrorMessage->setAttribute(Qt::WA_DeleteOnClose, false);
+  m_pErrorMessage->setObjectName(QStringLiteral("errorMessage"));
   m_pErrorMessage->open();
 }
 
@@ -448,6 +527,7 @@ void CQUORINDlg::OnAbout() {
     m_pAboutBox = new QMessageBox(QMessageBox::Information, QStringLiteral("About Tamrel Kesto Manager"),
                                   QString::fromStdString(GetKestoAboutText()), QMessageBox::Ok, this);
     m_pAboutBox->setIconPixmap(ProgramIcon().pixmap(48, 48));
+    m_pAboutBox->setObjectName(QStringLiteral("aboutBox"));
   }
   m_pAboutBox->open();
 }

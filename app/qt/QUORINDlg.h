@@ -1,18 +1,19 @@
 #ifndef KESTO_APP_QUORINDLG_H
 #define KESTO_APP_QUORINDLG_H
 
-#include <QHash>
+#include <QModelIndex>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
 
 #include "app/logic/DeviceListView.h"
+#include "app/logic/DeviceRowStore.h"
 #include "app/logic/DeviceSortOrder.h"
 #include "app/logic/QUORINPresenter.h"
 #include "app/logic/StatusHistory.h"
 #include "discovery/KestoFinder.h"
 
-class CDeviceItem;
+class CDeviceTableModel;
 class CMultiConfigForm;
 class CPlanCommands;
 class QComboBox;
@@ -24,16 +25,16 @@ class QMenu;
 class QMessageBox;
 class QPushButton;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 // The main window: the filter box, the adapter box, the targets menu and the
 // export command above the device list, its commands below it and the status
 // line with the device count at the bottom. It owns the finder and the presenter
-// and only shows the presenter's rows, ordered by the sort the user picked
-// (newest first unless one is picked). Size, column widths, extra columns and
-// the order are kept in the user's settings. Closing it raises the quit flag for
-// the start-up loop instead of closing.
+// and only shows the presenter's rows, kept in the row store and ordered by the
+// sort the user picked (newest first unless one is picked). Size, column widths,
+// extra columns and the order are kept in the user's settings. Closing it raises
+// the quit flag for the start-up loop instead of closing. Tests find its widgets
+// by their object names.
 class CQUORINDlg : public QWidget, private IDeviceListView {
   Q_OBJECT
 
@@ -64,7 +65,7 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   // The user's settings: window geometry, column widths, extra columns, order.
   void SaveSettings() const;
   void SetSortOrder(const CDeviceSortOrder& order);
-  const CDeviceSortOrder& GetSortOrder() const { return m_order; }
+  const CDeviceSortOrder& GetSortOrder() const { return m_rows.GetOrder(); }
   void SetColumnShown(int iColumn, bool bShown);
   // Widens or narrows every shown column to its longest text.
   void FitColumns();
@@ -75,31 +76,9 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QMenu* CreateStatusMenu();
   // Ctrl+C: the selected rows in the CSV form, with its header line.
   void CopySelectedRows();
-  // The tooltip a cell shows: its full text when the column cuts it, then the row's marks.
-  QString CellToolTip(QTreeWidgetItem* pItem, int iColumn) const;
-
   CQUORINPresenter& GetPresenter() { return m_presenter; }
   CKestoFinder& GetFinder() { return *m_finder; }
-  QTreeWidget* GetList() const { return m_ctlList; }
-  QPushButton* GetBasicConfigButton() const { return m_pBasicConfig; }
-  QPushButton* GetLaunchButton() const { return m_pLaunch; }
-  QPushButton* GetNewestFirstButton() const { return m_pNewestFirst; }
-  QPushButton* GetAboutButton() const { return m_pAbout; }
-  QMessageBox* GetAboutBox() const { return m_pAboutBox; }
-  QLineEdit* GetFilterEdit() const { return m_pFilter; }
-  QPushButton* GetExportButton() const { return m_pExport; }
-  // "Plans": Apply plan... and Back up..., for many devices at once.
-  QToolButton* GetPlansButton() const { return m_pPlans; }
   CPlanCommands& GetPlanCommands() { return *m_pPlanCommands; }
-  QComboBox* GetAdapterBox() const { return m_pAdapter; }
-  QToolButton* GetTargetsButton() const { return m_pTargets; }
-  QInputDialog* GetTargetInput() const { return m_pTargetInput; }
-  QFileDialog* GetExportDialog() const { return m_pExportDialog; }
-  QLabel* GetStatusLabel() const { return m_pStatus; }
-  QLabel* GetCountLabel() const { return m_pCount; }
-  QLabel* GetEmptyLabel() const { return m_pEmpty; }
-  QMessageBox* GetSocketMessage() const { return m_pSocketMessage; }
-  QMessageBox* GetLastErrorMessage() const { return m_pErrorMessage; }
 
  protected:
   void closeEvent(QCloseEvent* pEvent) override;
@@ -119,15 +98,22 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
 
   void BuildLayout();
   void SetUpColumns();
+  // About 20 rows and uncut columns, within the screen: the size of a first start.
+  QSize FirstStartSize() const;
   void LoadSettings();
-  // The finder's current record for a row, kept for the extra columns, sorting and copying.
-  void TakeRecord(CDeviceItem* pItem);
-  void FillExtraColumns(CDeviceItem* pItem, uint32_t dwNow);
+  // The finder's current record for a row.
+  KESTO_RECORD RecordOf(DeviceRowKey key) const;
+  uint32_t AgeOf(DeviceRowKey key) const;
   void RefreshLastSeen(uint32_t dwNow);
-  // Puts one row where the order wants it, or every row after the order changed.
-  void PlaceItem(CDeviceItem* pItem);
-  void SortAll();
+  // Hands the store's changes to the list, keeping the current row (or the top row) where it stood on screen.
+  void SyncList();
   void ShowSortIndicator();
+  // The width the first column needs for the longest name shown, with its icon.
+  int NameWidthFor(const KESTO_RECORD& record) const;
+  // Widens the name column to its longest name while the list has room for it.
+  void FitNameColumn();
+  // The tooltip a cell shows: its full text when the column cuts it, then the row's marks.
+  QString CellToolTip(const QModelIndex& index) const;
   void UpdateState();
   void UpdateCommands();
   void UpdateAdapterTexts();
@@ -152,7 +138,9 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QComboBox* m_pAdapter;
   QToolButton* m_pTargets;
   QPushButton* m_pExport;
-  QTreeWidget* m_ctlList;
+  CDeviceRowStore m_rows;
+  CDeviceTableModel* m_pModel;
+  QTreeView* m_ctlList;
   QLabel* m_pEmpty;
   QPushButton* m_pBasicConfig;
   QPushButton* m_pLaunch;
@@ -166,12 +154,12 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   QMessageBox* m_pSocketMessage = nullptr;
   QMessageBox* m_pErrorMessage = nullptr;
   QMessageBox* m_pAboutBox = nullptr;
-  QHash<DeviceRowKey, CDeviceItem*> m_items;
-  int m_nHidden = 0;
   bool m_bAnyAnswer = false;
-  uint64_t m_nNextSeq = 0;
   uint32_t m_dwLastSeenShown = 0;
-  CDeviceSortOrder m_order;
+  // The widest name met so far, in pixels with the icon, and whether the user sized the column.
+  int m_iNameNeed = 0;
+  bool m_bNameSized = false;
+  bool m_bSizingName = false;
   CStatusHistory m_history;
   QStringList m_targets;
   // The interface table's version the adapter texts were drawn from, and whether it had no usable adapter.

@@ -10,10 +10,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "app/qt/ChangeLogMenu.h"
-#include "app/qt/DeviceItem.h"
+#include "app/qt/DeviceTableModel.h"
+#include "app/qt/SerialTerminalDlg.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceExport.h"
 #include "formats/DeviceCsv.h"
@@ -29,14 +30,14 @@ QMenu* CQUORINDlg::CreateHeaderMenu() {
   pMenu->addSeparator();
   pMenu->addAction(QStringLiteral("Fit columns to contents"), this, [this] { FitColumns(); });
   QAction* pNewest = pMenu->addAction(QStringLiteral("Sort newest first"), this, [this] { SetSortOrder({}); });
-  pNewest->setEnabled(!m_order.IsNewestFirst());
+  pNewest->setEnabled(!m_rows.GetOrder().IsNewestFirst());
   return pMenu;
 }
 
 QMenu* CQUORINDlg::CreateRowMenu() {
   auto* pMenu = new QMenu(this);
-  const QList<QTreeWidgetItem*> selected = m_ctlList->selectedItems();
-  const CDeviceItem* pItem = selected.isEmpty() ? nullptr : static_cast<CDeviceItem*>(selected.front());
+  DeviceRowKey key = 0;
+  const CDeviceRowStore::Row* pItem = GetSelectedRow(&key) ? m_rows.Find(key) : nullptr;
   const bool bRow = pItem != nullptr && m_presenter.GetSelectedRecord() != nullptr;
   pMenu->addAction(QStringLiteral("&Basic Config..."), this, [this] { m_presenter.OnBasicConfig(); })->setEnabled(bRow);
   pMenu->addAction(QStringLiteral("&Open web page"), this, [this] { m_presenter.OnLaunchConfigurator(); })->setEnabled(bRow);
@@ -48,6 +49,13 @@ QMenu* CQUORINDlg::CreateRowMenu() {
   pMenu->addAction(QStringLiteral("Copy &IP address"), this, [sIP] { QApplication::clipboard()->setText(sIP); });
   pMenu->addAction(QStringLiteral("&Copy row as CSV"), this, [this] { CopySelectedRows(); });
   pMenu->addSeparator();
+  // Opens beside the window and closes its connection when closed.
+  const KESTO_RECORD record = pItem->record;
+  QAction* pSerial = pMenu->addAction(QStringLiteral("&Serial terminal..."), this,
+                                      [this, record] { (new CSerialTerminalDlg(record, this))->show(); });
+  pSerial->setEnabled(record.iPort > 0);
+  pSerial->setToolTip(record.iPort > 0 ? QStringLiteral("The device's serial line, at its port %1").arg(record.iPort)
+                                       : QStringLiteral("The device has no serial port"));
   AddChangeLogActions(pMenu, m_presenter, this);
   return pMenu;
 }
@@ -66,20 +74,18 @@ QMenu* CQUORINDlg::CreateStatusMenu() {
 
 void CQUORINDlg::OnRowMenu(const QPoint& pos) {
   // A click on a row outside the selection selects it alone; inside, the selection stays.
-  if (QTreeWidgetItem* pItem = m_ctlList->itemAt(pos); pItem != nullptr && !pItem->isSelected()) {
-    m_ctlList->setCurrentItem(pItem);
-    pItem->setSelected(true);
-  }
+  if (const QModelIndex index = m_ctlList->indexAt(pos);
+      index.isValid() && !m_ctlList->selectionModel()->isRowSelected(index.row(), QModelIndex()))
+    m_ctlList->setCurrentIndex(index);
   std::unique_ptr<QMenu> menu(CreateRowMenu());
   menu->exec(m_ctlList->viewport()->mapToGlobal(pos));
 }
 
 void CQUORINDlg::CopySelectedRows() {
   std::string sText;
-  for (QTreeWidgetItem* p : m_ctlList->selectedItems()) {
-    const auto* pItem = static_cast<CDeviceItem*>(p);
-    if (pItem->bShown) sText += DeviceToCsvRow(pItem->record, pItem->bWarning);
-  }
+  for (DeviceRowKey key : GetSelectedRows())
+    if (const CDeviceRowStore::Row* pRow = m_rows.Find(key))
+      sText += DeviceToCsvRow(pRow->record, pRow->mark == CDeviceRowStore::kWarning);
   if (sText.empty()) return;
   QApplication::clipboard()->setText(QString::fromUtf8(DeviceCsvHeader() + sText));
 }
@@ -91,6 +97,7 @@ void CQUORINDlg::OnExport() {
     m_pExportDialog = new QFileDialog(this, QStringLiteral("Export"), QString(),
                                       QStringLiteral("CSV files (*.csv);;JSON files (*.json)"));
     m_pExportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_pExportDialog->setObjectName(QStringLiteral("exportDialog"));
     m_pExportDialog->selectFile(QStringLiteral("kesto-devices.csv"));
     connect(m_pExportDialog, &QFileDialog::fileSelected, this, [this](const QString& sChosen) {
       QString sPath = sChosen;
@@ -148,6 +155,7 @@ void CQUORINDlg::OnAddTarget(const QString& sText, const QString& sReason) {
   if (m_pTargetInput == nullptr) {
     m_pTargetInput = new QInputDialog(this);
     m_pTargetInput->setWindowTitle(QStringLiteral("Add target"));
+    m_pTargetInput->setObjectName(QStringLiteral("targetInput"));
     connect(m_pTargetInput, &QInputDialog::textValueSelected, this, [this](const QString& s) { AddTarget(s); });
   }
   m_pTargetInput->setLabelText(sReason.isEmpty() ? kLabel : sReason + QStringLiteral("\n\n") + kLabel);

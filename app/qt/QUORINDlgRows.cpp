@@ -8,102 +8,54 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QScrollBar>
+#include <QTreeView>
 #include <algorithm>
 
-#include "app/qt/DeviceItem.h"
 #include "app/logic/DeviceColumnSet.h"
+#include "app/qt/DeviceTableModel.h"
+#include "formats/DeviceRowTexts.h"
 
-namespace {
-
-QString Local(const std::string& s) { return CDeviceItem::Local(s); }
-void MacOfKey(DeviceRowKey key, uint8_t byMAC[6]) { CDeviceItem::MacOfKey(key, byMAC); }
-
-}  // namespace
-
-void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) {
-  auto* pItem = new CDeviceItem;
-  for (int i = 0; i < static_cast<int>(texts.size()); ++i) pItem->setText(i, Local(texts[i]));
-  pItem->key = key;
-  pItem->nSeq = ++m_nNextSeq;
-  pItem->bShown = bShown;
-  pItem->setData(0, Qt::UserRole, QVariant::fromValue<quint64>(key));
-  // A blank icon keeps every name in line with those that carry a mark.
-  static const QIcon blank = [] {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    return QIcon(pixmap);
-  }();
-  pItem->setIcon(0, blank);
-  TakeRecord(pItem);
-  FillExtraColumns(pItem, m_finder->Now());
-  m_items.insert(key, pItem);
+void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts&, bool bShown) {
+  // The texts are made again from the record when a row is painted; only the record is kept.
+  const KESTO_RECORD record = RecordOf(key);
+  m_rows.Insert(key, record, bShown);
+  m_iNameNeed = std::max(m_iNameNeed, NameWidthFor(record));
   m_bAnyAnswer = true;
-  if (!bShown) ++m_nHidden;
-  PlaceItem(pItem);
 }
 
-void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) {
-  CDeviceItem* pItem = m_items.value(key);
-  if (pItem == nullptr) return;
-  for (int i = 0; i < static_cast<int>(texts.size()); ++i) pItem->setText(i, Local(texts[i]));
-  TakeRecord(pItem);
-  FillExtraColumns(pItem, m_finder->Now());
-  if (!m_order.IsNewestFirst()) PlaceItem(pItem);
+void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts&) {
+  const KESTO_RECORD record = RecordOf(key);
+  m_rows.SetRecord(key, record);
+  m_iNameNeed = std::max(m_iNameNeed, NameWidthFor(record));
 }
 
-void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) {
-  CDeviceItem* pItem = m_items.value(key);
-  if (pItem == nullptr || pItem->bShown == bShown) return;
-  m_nHidden += bShown ? -1 : 1;
-  pItem->bShown = bShown;
-  if (!bShown) pItem->setSelected(false);
-  pItem->setHidden(!bShown);
-}
+void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) { m_rows.SetShown(key, bShown); }
 
 void CQUORINDlg::SetRowMarks(DeviceRowKey key, bool bWarning) {
-  CDeviceItem* pItem = m_items.value(key);
-  if (pItem == nullptr) return;
-  pItem->bWarning = bWarning;
   // Settings that were sent but never showed up in an answer must not look settled.
-  const bool bUnsettled = m_presenter.IsRowUnsettled(key);
-  if (bWarning)
-    pItem->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
-  else if (bUnsettled)
-    pItem->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxQuestion));
-  else {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    pItem->setIcon(0, QIcon(pixmap));
-  }
+  m_rows.SetMark(key, bWarning                           ? CDeviceRowStore::kWarning
+                      : m_presenter.IsRowUnsettled(key) ? CDeviceRowStore::kUnsettled
+                                                        : CDeviceRowStore::kNoMark);
 }
 
-void CQUORINDlg::DeleteRow(DeviceRowKey key) {
-  CDeviceItem* pItem = m_items.take(key);
-  if (pItem == nullptr) return;
-  if (!pItem->bShown) --m_nHidden;
-  delete pItem;
-}
+void CQUORINDlg::DeleteRow(DeviceRowKey key) { m_rows.Delete(key); }
 
 bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const {
-  const QList<QTreeWidgetItem*> selected = m_ctlList->selectedItems();
-  if (selected.isEmpty()) return false;
-  *pKey = static_cast<CDeviceItem*>(selected.front())->key;
+  const std::vector<DeviceRowKey> keys = GetSelectedRows();
+  if (keys.empty()) return false;
+  *pKey = keys.front();
   return true;
 }
 
 std::vector<DeviceRowKey> CQUORINDlg::GetSelectedRows() const {
   // In the order the list shows them, which is the order a range of addresses is given in.
+  QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
+  std::sort(selected.begin(), selected.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   std::vector<DeviceRowKey> keys;
-  const QList<QTreeWidgetItem*> selected = m_ctlList->selectedItems();
-  if (selected.size() <= 1) {
-    for (QTreeWidgetItem* p : selected) keys.push_back(static_cast<CDeviceItem*>(p)->key);
-    return keys;
-  }
-  for (int i = 0; i < m_ctlList->topLevelItemCount(); ++i) {
-    const auto* pItem = static_cast<const CDeviceItem*>(m_ctlList->topLevelItem(i));
-    if (pItem->isSelected() && pItem->bShown) keys.push_back(pItem->key);
-  }
+  keys.reserve(static_cast<size_t>(selected.size()));
+  for (const QModelIndex& index : selected)
+    if (const CDeviceRowStore::Row* pRow = m_pModel->RowAt(index.row())) keys.push_back(pRow->key);
   return keys;
 }
 
@@ -142,125 +94,128 @@ void CQUORINDlg::SetStatusText(const std::string& sText) { AddStatus(sText); }
 
 void CQUORINDlg::AddStatus(const std::string& sText) {
   m_history.Add(sText);
-  m_pStatus->setText(Local(m_history.Latest()));
+  m_pStatus->setText(QString::fromStdString(m_history.Latest()));
   m_pStatus->setToolTip(m_history.IsEmpty() ? QString()
-                                            : Local(m_history.AllLines()) +
+                                            : QString::fromStdString(m_history.AllLines()) +
                                                   QStringLiteral("\n\n(right-click to clear)"));
 }
 
-void CQUORINDlg::TakeRecord(CDeviceItem* pItem) {
+KESTO_RECORD CQUORINDlg::RecordOf(DeviceRowKey key) const {
   KESTO_RECORD probe{};
-  MacOfKey(pItem->key, probe.byMAC);
-  if (const CKestoInfo* pEntry = m_finder->FindByMAC(probe)) pItem->record = pEntry->GetRecord();
+  for (int i = 5; i >= 0; --i, key >>= 8) probe.byMAC[i] = static_cast<uint8_t>(key & 0xFF);
+  const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
+  return pEntry != nullptr ? pEntry->GetRecord() : probe;
 }
 
-void CQUORINDlg::FillExtraColumns(CDeviceItem* pItem, uint32_t dwNow) {
+uint32_t CQUORINDlg::AgeOf(DeviceRowKey key) const {
   KESTO_RECORD probe{};
-  MacOfKey(pItem->key, probe.byMAC);
+  for (int i = 5; i >= 0; --i, key >>= 8) probe.byMAC[i] = static_cast<uint8_t>(key & 0xFF);
   const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
-  const uint32_t dwAge = pEntry != nullptr ? static_cast<uint32_t>(dwNow - pEntry->dwLastSeen) : 0;
-  for (int i = CDeviceColumnSet::kDefaultCount; i < CDeviceColumnSet::kCount; ++i)
-    pItem->setText(i, Local(CDeviceColumnSet::Text(i, pItem->record, dwAge)));
-  pItem->sSortKey = m_order.IsNewestFirst() ? std::string()
-                                            : CDeviceColumnSet::SortKey(m_order.GetColumn(), pItem->record, dwAge);
+  return pEntry != nullptr ? static_cast<uint32_t>(m_finder->Now() - pEntry->dwLastSeen) : 0;
 }
 
 void CQUORINDlg::RefreshLastSeen(uint32_t dwNow) {
   m_dwLastSeenShown = dwNow;
-  for (CDeviceItem* pItem : std::as_const(m_items)) {
-    KESTO_RECORD probe{};
-    MacOfKey(pItem->key, probe.byMAC);
-    const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
-    if (pEntry == nullptr) continue;
-    pItem->setText(CDeviceColumnSet::kLastSeen,
-                   Local(CDeviceColumnSet::AgeText(static_cast<uint32_t>(dwNow - pEntry->dwLastSeen))));
+  // One change for the whole column; a re-sort by age moves rows, never re-inserts them.
+  m_pModel->RefreshColumn(CDeviceColumnSet::kLastSeen);
+  if (m_rows.GetOrder().GetColumn() == CDeviceColumnSet::kLastSeen) {
+    m_rows.RefreshSortKeys();
+    SyncList();
   }
-  if (m_order.GetColumn() == CDeviceColumnSet::kLastSeen) SortAll();
 }
 
-void CQUORINDlg::PlaceItem(CDeviceItem* pItem) {
-  const bool bSelected = pItem->treeWidget() != nullptr && pItem->isSelected();
-  const bool bCurrent = m_ctlList->currentItem() == pItem;
-  if (pItem->treeWidget() != nullptr) {
-    const int iAt = m_ctlList->indexOfTopLevelItem(pItem);
-    auto before = [this](int i, const CDeviceItem* p) {
-      const auto* pOther = static_cast<const CDeviceItem*>(m_ctlList->topLevelItem(i));
-      return m_order.Before(pOther->sSortKey, pOther->nSeq, p->sSortKey, p->nSeq);
-    };
-    const bool bAboveOk = iAt == 0 || before(iAt - 1, pItem);
-    const bool bBelowOk = iAt + 1 >= m_ctlList->topLevelItemCount() ||
-                          !before(iAt + 1, pItem);
-    if (bAboveOk && bBelowOk) return;
-    m_ctlList->takeTopLevelItem(iAt);
+void CQUORINDlg::SyncList() {
+  // The current row keeps its place on screen when it is in view; otherwise the top row does,
+  // unless the list is scrolled to its top, where new devices arrive.
+  QScrollBar* pBar = m_ctlList->verticalScrollBar();
+  const QModelIndex current = m_ctlList->currentIndex();
+  const QRect viewport = m_ctlList->viewport()->rect();
+  QPersistentModelIndex anchor;
+  int iAnchorY = 0;
+  if (current.isValid() && viewport.intersects(m_ctlList->visualRect(current)))
+    anchor = current;
+  else if (pBar->value() > 0)
+    anchor = m_ctlList->indexAt(QPoint(1, 1));
+  if (anchor.isValid()) iAnchorY = m_ctlList->visualRect(anchor).top();
+  m_pModel->Sync();
+  if (anchor.isValid()) {
+    const int iDelta = m_ctlList->visualRect(anchor).top() - iAnchorY;
+    if (iDelta != 0) pBar->setValue(pBar->value() + iDelta);
   }
-  // Binary search: the first row the new one stands above.
-  int iLow = 0, iHigh = m_ctlList->topLevelItemCount();
-  while (iLow < iHigh) {
-    const int iMid = (iLow + iHigh) / 2;
-    const auto* pOther = static_cast<const CDeviceItem*>(m_ctlList->topLevelItem(iMid));
-    if (m_order.Before(pOther->sSortKey, pOther->nSeq, pItem->sSortKey, pItem->nSeq))
-      iLow = iMid + 1;
-    else
-      iHigh = iMid;
-  }
-  m_ctlList->insertTopLevelItem(iLow, pItem);
-  pItem->setHidden(!pItem->bShown);
-  if (bCurrent) m_ctlList->setCurrentItem(pItem, 0, QItemSelectionModel::NoUpdate);
-  if (bSelected) pItem->setSelected(true);
 }
 
-void CQUORINDlg::SortAll() {
-  QTreeWidgetItem* pSelected = m_ctlList->selectedItems().isEmpty() ? nullptr : m_ctlList->selectedItems().front();
-  const uint32_t dwNow = m_finder->Now();
-  QList<QTreeWidgetItem*> items = m_ctlList->invisibleRootItem()->takeChildren();
-  for (QTreeWidgetItem* p : items) FillExtraColumns(static_cast<CDeviceItem*>(p), dwNow);
-  std::stable_sort(items.begin(), items.end(), [this](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-    const auto* pA = static_cast<const CDeviceItem*>(a);
-    const auto* pB = static_cast<const CDeviceItem*>(b);
-    return m_order.Before(pA->sSortKey, pA->nSeq, pB->sSortKey, pB->nSeq);
-  });
-  m_ctlList->addTopLevelItems(items);
-  for (QTreeWidgetItem* p : items) p->setHidden(!static_cast<CDeviceItem*>(p)->bShown);
-  if (pSelected != nullptr) {
-    m_ctlList->setCurrentItem(pSelected);
-    m_ctlList->scrollToItem(pSelected);
-  }
+int CQUORINDlg::NameWidthFor(const KESTO_RECORD& record) const {
+  const QFontMetrics metrics(m_ctlList->font());
+  const QString sName = QString::fromStdString(RowTextsOf(record)[0]);
+  return metrics.horizontalAdvance(sName) + m_ctlList->iconSize().width() + 8 +
+         2 * (m_ctlList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_ctlList) + 1) + 8;
+}
+
+void CQUORINDlg::FitNameColumn() {
+  if (m_bNameSized || m_ctlList->isColumnHidden(0)) return;
+  const int iWidth = m_ctlList->columnWidth(0);
+  if (m_iNameNeed <= iWidth) return;
+  // The room the other columns leave; the last one stretches over what is left, so its own need counts.
+  QHeaderView* pHeader = m_ctlList->header();
+  int iOthers = 0, iLast = -1;
+  for (int i = 1; i < CDeviceColumnSet::kCount; ++i)
+    if (!m_ctlList->isColumnHidden(i)) iLast = i;
+  for (int i = 1; i < CDeviceColumnSet::kCount; ++i)
+    if (!m_ctlList->isColumnHidden(i))
+      iOthers += i == iLast ? std::min(pHeader->sectionSize(i), CDeviceColumnSet::Get(i).iWidth) : pHeader->sectionSize(i);
+  const int iRoom = m_ctlList->viewport()->width() - iOthers;
+  const int iNew = std::min(m_iNameNeed, std::max(iWidth, iRoom));
+  if (iNew <= iWidth) return;
+  m_bSizingName = true;
+  m_ctlList->setColumnWidth(0, iNew);
+  m_bSizingName = false;
 }
 
 void CQUORINDlg::SetSortOrder(const CDeviceSortOrder& order) {
-  m_order = order;
+  const bool bShown = order.IsNewestFirst() || !m_ctlList->isColumnHidden(order.GetColumn());
+  m_rows.SetOrder(bShown ? order : CDeviceSortOrder());
   ShowSortIndicator();
-  SortAll();
+  SyncList();
+  if (m_ctlList->currentIndex().isValid()) m_ctlList->scrollTo(m_ctlList->currentIndex());
 }
 
 void CQUORINDlg::ShowSortIndicator() {
+  const CDeviceSortOrder& order = m_rows.GetOrder();
   QHeaderView* pHeader = m_ctlList->header();
-  pHeader->setSortIndicatorShown(!m_order.IsNewestFirst());
-  if (!m_order.IsNewestFirst())
-    pHeader->setSortIndicator(m_order.GetColumn(), m_order.IsAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
-  m_pNewestFirst->setEnabled(!m_order.IsNewestFirst());
+  pHeader->setSortIndicatorShown(!order.IsNewestFirst());
+  if (!order.IsNewestFirst())
+    pHeader->setSortIndicator(order.GetColumn(), order.IsAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+  m_pNewestFirst->setEnabled(!order.IsNewestFirst());
 }
 
 void CQUORINDlg::OnHeaderClicked(int iColumn) {
-  CDeviceSortOrder order = m_order;
+  CDeviceSortOrder order = m_rows.GetOrder();
   order.Click(iColumn);
   SetSortOrder(order);
 }
 
 void CQUORINDlg::FitColumns() {
+  m_bSizingName = true;
   for (int i = 0; i < CDeviceColumnSet::kCount; ++i)
     if (!m_ctlList->isColumnHidden(i)) {
       m_ctlList->resizeColumnToContents(i);
       m_ctlList->setColumnWidth(i, m_ctlList->columnWidth(i) + 8);  // a little air between columns
     }
+  m_bSizingName = false;
 }
 
 void CQUORINDlg::SetColumnShown(int iColumn, bool bShown) {
   if (iColumn < CDeviceColumnSet::kDefaultCount || iColumn >= CDeviceColumnSet::kCount) return;
+  // The column that stretched over the free room goes back to its own width, so the new one stands in view.
+  int iLast = -1;
+  for (int i = 0; i < CDeviceColumnSet::kCount; ++i)
+    if (!m_ctlList->isColumnHidden(i)) iLast = i;
   m_ctlList->setColumnHidden(iColumn, !bShown);
-  if (bShown && m_ctlList->columnWidth(iColumn) < 10)
-    m_ctlList->setColumnWidth(iColumn, CDeviceColumnSet::Get(iColumn).iWidth);
-  if (!bShown && m_order.GetColumn() == iColumn) SetSortOrder(CDeviceSortOrder());
+  if (bShown) {
+    if (m_ctlList->columnWidth(iColumn) < 10) m_ctlList->setColumnWidth(iColumn, CDeviceColumnSet::Get(iColumn).iWidth);
+    if (iLast >= 0 && iLast < iColumn) m_ctlList->setColumnWidth(iLast, CDeviceColumnSet::Get(iLast).iWidth);
+    m_ctlList->scrollTo(m_pModel->index(std::max(0, m_ctlList->currentIndex().row()), iColumn));
+  }
+  if (!bShown && m_rows.GetOrder().GetColumn() == iColumn) SetSortOrder(CDeviceSortOrder());
   if (bShown && iColumn == CDeviceColumnSet::kLastSeen) RefreshLastSeen(m_finder->Now());
 }
-

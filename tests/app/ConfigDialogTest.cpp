@@ -152,6 +152,15 @@ class ConfigDialogTest : public QObject {
       if (pButton->text() == QStringLiteral("&Send anyway")) pSend = qobject_cast<QPushButton*>(pButton);
     QCOMPARE(pSend != nullptr, sendAnyway);
     if (pSend == nullptr) return;
+    // Enter takes "Change address": nothing is sent, the dialog stays.
+    QTest::keyClick(pBox, Qt::Key_Return);
+    QVERIFY(!pBox->isVisible());
+    QVERIFY(!model.IsConfirmed());
+    QVERIFY(dialog.isVisible());
+    dialog.GetSetButton()->click();
+    pBox = dialog.GetCheckMessage();
+    for (QAbstractButton* pButton : pBox->buttons())
+      if (pButton->text() == QStringLiteral("&Send anyway")) pSend = qobject_cast<QPushButton*>(pButton);
     pSend->click();
     QVERIFY(model.IsConfirmed());
     QCOMPARE(*model.GetChange().dwIPAddress, ip);

@@ -1,5 +1,6 @@
 // The main window's widgets: columns, buttons, keys, and the two commands.
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDesktopServices>
 #include <QInputDialog>
 #include <QToolButton>
@@ -19,7 +20,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <memory>
 
 #include "app/qt/ConfigKestoDlg.h"
@@ -35,7 +36,10 @@
 #include "support/FakeDatagramSocket.h"
 #include "support/InterfaceBuilder.h"
 #include "support/RecordBuilder.h"
+#include "tests/app/WindowDriver.h"
 #include "version/KestoVersion.h"
+
+using namespace window_driver;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -53,7 +57,17 @@ class MainWindowTest : public QObject {
     auto window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(options, std::move(socket)));
     for (const auto& record : devices) m_pSocket->Queue(RecordBytes(record));
     for (size_t i = 0; i < devices.size(); ++i) window->PollDevices();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) qFatal("the window did not show");
     return window;
+  }
+
+  template <class T>
+  static T* W(const std::unique_ptr<CQUORINDlg>& window, const char* pszName) {
+    return Find<T>(window.get(), pszName);
+  }
+  static QPushButton* Button(const std::unique_ptr<CQUORINDlg>& window, const char* pszName) {
+    return W<QPushButton>(window, pszName);
   }
 
   static bool IsBlank(const QIcon& icon) {
@@ -79,7 +93,7 @@ class MainWindowTest : public QObject {
 
   void columnsTitlesAndWidths() {
     auto window = MakeWindow({});
-    QTreeWidget* pList = window->GetList();
+    QTreeView* pList = DeviceList(window.get());
     const char* titles[] = {"Name", "MAC Address", "IP Address", "Port", "Version"};
     const int widths[] = {110, 150, 100, 40, 150};
     const QFontMetrics metrics(pList->font());
@@ -88,14 +102,14 @@ class MainWindowTest : public QObject {
                           metrics.horizontalAdvance(QStringLiteral("255.255.255.255")),
                           metrics.horizontalAdvance(QStringLiteral("10000")), 0};
     for (int i = 0; i < 5; ++i) {
-      QCOMPARE(pList->headerItem()->text(i), QString::fromLatin1(titles[i]));
+      QCOMPARE(pList->model()->headerData(i, Qt::Horizontal).toString(), QString::fromLatin1(titles[i]));
       QVERIFY(!pList->isColumnHidden(i));
       // The name also holds the mark icon; the last column takes whatever room is left.
       const int iOld = widths[i] + (i == 0 ? pList->iconSize().width() + 4 : 0);
       QVERIFY2(pList->header()->sectionSize(i) >= std::max(iOld, needed[i] + 4), titles[i]);
       if (i < 4) QVERIFY2(pList->header()->sectionSize(i) <= std::max(iOld, needed[i] + 40), titles[i]);
     }
-    for (int i = 5; i < pList->columnCount(); ++i) QVERIFY(pList->isColumnHidden(i));
+    for (int i = 5; i < pList->model()->columnCount(); ++i) QVERIFY(pList->isColumnHidden(i));
     QCOMPARE(pList->selectionMode(), QAbstractItemView::ExtendedSelection);
   }
 
@@ -103,42 +117,63 @@ class MainWindowTest : public QObject {
     KESTO_RECORD record = MakeDeviceRecord(1, std::string(27, 'W'), 0x0A000001u);
     std::memset(record.szVersion, 'V', sizeof record.szVersion);
     auto window = MakeWindow({record, MakeDeviceRecord(2, "Shed", 0x0A000001u)});
-    QTreeWidget* pList = window->GetList();
-    QTreeWidgetItem* pLong = pList->topLevelItem(1);
-    QCOMPARE(window->CellToolTip(pLong, 0).section(u'\n', 0, 0), QString(27, u'W'));
-    QCOMPARE(window->CellToolTip(pLong, 4).section(u'\n', 0, 0), QString(36, u'V'));
-    QVERIFY(window->CellToolTip(pLong, 4).contains(QStringLiteral("also used by")));  // the marks follow
-    QVERIFY(!window->CellToolTip(pLong, 3).contains(QStringLiteral("10001")));        // the port fits
-    QVERIFY(!window->CellToolTip(pList->topLevelItem(0), 0).startsWith(QStringLiteral("Shed")));
+    window->resize(window->minimumSize());
+    QTreeView* pList = DeviceList(window.get());
+    pList->setColumnWidth(0, 60);  // as a user narrows it
+    QCOMPARE(ToolTipAt(pList, 1, 0).section(u'\n', 0, 0), QString(27, u'W'));
+    pList->setColumnWidth(4, 40);
+    QCOMPARE(ToolTipAt(pList, 1, 4).section(u'\n', 0, 0), QString(36, u'V'));
+    QVERIFY(ToolTipAt(pList, 1, 4).contains(QStringLiteral("also used by")));  // the marks follow
+    QVERIFY(!ToolTipAt(pList, 1, 3).contains(QStringLiteral("10001")));        // the port fits
+    QVERIFY(!ToolTipAt(pList, 0, 0).startsWith(QStringLiteral("Shed")));
     pList->setColumnWidth(4, 2000);
-    QVERIFY(!window->CellToolTip(pLong, 4).startsWith(QStringLiteral("VVV")));
+    QVERIFY(!ToolTipAt(pList, 1, 4).startsWith(QStringLiteral("VVV")));
+  }
+
+  void theNameColumnGrowsToTheLongestNameWhileThereIsRoom() {
+    auto window = MakeWindow({MakeDeviceRecord(1, "Workshop 1 north compressor", 0x0A000001u),
+                              MakeDeviceRecord(2, "Shed", 0x0A000002u)});
+    QTreeView* pList = DeviceList(window.get());
+    window->resize(1400, 700);
+    QApplication::processEvents();
+    window->PollDevices();
+    QVERIFY(!ToolTipAt(pList, 1, 0).startsWith(QStringLiteral("Workshop")));  // not cut
+    const QFontMetrics metrics(pList->font());
+    QVERIFY(pList->columnWidth(0) >= metrics.horizontalAdvance(QStringLiteral("Workshop 1 north compressor")) +
+                                         pList->iconSize().width());
+    // Every column stands in view, the last one up to the edge.
+    const QHeaderView* pHeader = pList->header();
+    QCOMPARE(pHeader->sectionViewportPosition(4) + pHeader->sectionSize(4), pList->viewport()->width());
   }
 
   void captionButtonsAndSize() {
     auto window = MakeWindow({});
     QCOMPARE(window->windowTitle(), QStringLiteral("Tamrel Kesto Manager"));
-    QCOMPARE(window->GetBasicConfigButton()->text(), QStringLiteral("&Basic Config..."));
-    QCOMPARE(window->GetLaunchButton()->text(), QStringLiteral("&Lauch Configurator..."));
+    QCOMPARE(Button(window, "basicConfig")->text(), QStringLiteral("&Basic Config..."));
+    QCOMPARE(Button(window, "launch")->text(), QStringLiteral("&Lauch Configurator..."));
     QVERIFY(!window->windowIcon().isNull());
     const CDialogUnits du;
-    // The old fixed size is where it starts, not a limit.
-    QCOMPARE(window->size(), du.Size(387, 145));
+    // The old fixed size is the least it takes; a first start opens with room for about 20 rows.
+    QCOMPARE(window->minimumSize(), du.Size(387, 145));
+    QTreeView* pList = DeviceList(window.get());
+    const int iRow = std::max(pList->fontMetrics().height(), pList->iconSize().height());
+    QVERIFY2(pList->viewport()->height() >= 19 * iRow, qPrintable(QString::number(pList->viewport()->height())));
+    int iColumns = 0;
+    for (int i = 0; i < 5; ++i) iColumns += pList->columnWidth(i);
+    QVERIFY(pList->viewport()->width() >= iColumns);  // no column cut, no horizontal scroll bar
     QVERIFY(window->windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(window->maximumWidth() > 4000 && window->maximumHeight() > 4000);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    const QSize listBefore = window->GetList()->size();
+    const QSize listBefore = pList->size();
     window->resize(window->width() + 300, window->height() + 200);
     QApplication::processEvents();
-    QCOMPARE(window->GetList()->size(), listBefore + QSize(300, 200));  // the list takes the room
-    QVERIFY(window->GetAboutButton()->isVisible());
+    QCOMPARE(pList->size(), listBefore + QSize(300, 200));  // the list takes the room
+    QVERIFY(Button(window, "about")->isVisible());
   }
 
   void aboutBoxGivesTheVersion() {
     auto window = MakeWindow({});
-    window->show();
-    QTest::mouseClick(window->GetAboutButton(), Qt::LeftButton);
-    QMessageBox* pBox = window->GetAboutBox();
+    QTest::mouseClick(Button(window, "about"), Qt::LeftButton);
+    auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     QVERIFY(pBox != nullptr && pBox->isVisible());
     // The version from CMake, as kesto --version and kesto-sim --version print it.
     const QString sVersion = QString::fromLatin1(GetKestoVersion());
@@ -153,27 +188,25 @@ class MainWindowTest : public QObject {
 
   void rowsAreThePresentersRowsNewestFirst() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000001u), MakeDeviceRecord(2, "Second", 0x0A000002u)});
-    QTreeWidget* pList = window->GetList();
-    QCOMPARE(pList->topLevelItemCount(), 2);
-    QCOMPARE(pList->topLevelItem(0)->text(0), QStringLiteral("Second"));
-    QCOMPARE(pList->topLevelItem(1)->text(1), QStringLiteral("00-1A-2B-3C-4D-01"));
-    QCOMPARE(pList->topLevelItem(1)->text(2), QStringLiteral("10.0.0.1"));
-    QCOMPARE(pList->topLevelItem(1)->text(3), QStringLiteral("10001"));
-    QCOMPARE(pList->topLevelItem(1)->text(4), QStringLiteral("FW 2.17"));
+    QTreeView* pList = DeviceList(window.get());
+    QCOMPARE(RowCount(pList), 2);
+    QCOMPARE(Cell(pList, 0, 0), QStringLiteral("Second"));
+    QCOMPARE(Cell(pList, 1, 1), QStringLiteral("00-1A-2B-3C-4D-01"));
+    QCOMPARE(Cell(pList, 1, 2), QStringLiteral("10.0.0.1"));
+    QCOMPARE(Cell(pList, 1, 3), QStringLiteral("10001"));
+    QCOMPARE(Cell(pList, 1, 4), QStringLiteral("FW 2.17"));
     m_clock.Advance(2001);
     window->PollDevices();
-    QCOMPARE(pList->topLevelItemCount(), 0);
+    QCOMPARE(RowCount(pList), 0);
   }
 
   void escapeEnterAndCloseOnlyRaiseTheFlag() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000001u)});
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QSignalSpy basicClicks(window->GetBasicConfigButton(), &QPushButton::clicked);
-    QSignalSpy launchClicks(window->GetLaunchButton(), &QPushButton::clicked);
-    window->GetList()->topLevelItem(0)->setSelected(true);
-    for (QWidget* pTarget : {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(window->GetBasicConfigButton()),
-                             static_cast<QWidget*>(window->GetLaunchButton())}) {
+    QSignalSpy basicClicks(Button(window, "basicConfig"), &QPushButton::clicked);
+    QSignalSpy launchClicks(Button(window, "launch"), &QPushButton::clicked);
+    ClickRow(DeviceList(window.get()), 0);
+    for (QWidget* pTarget : {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(Button(window, "basicConfig")),
+                             static_cast<QWidget*>(Button(window, "launch"))}) {
       QTest::keyClick(pTarget, Qt::Key_Escape);
       QTest::keyClick(pTarget, Qt::Key_Return);
       QTest::keyClick(pTarget, Qt::Key_Enter);
@@ -190,41 +223,45 @@ class MainWindowTest : public QObject {
 
   void tabGoesFilterListCommandsAndSelectsTheFirstRow() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000001u), MakeDeviceRecord(2, "Second", 0x0A000002u)});
-    QList<QWidget*> chain;
-    QWidget* pWidget = window->GetFilterEdit();
-    for (int i = 0; i < 200 && chain.size() < 4; ++i, pWidget = pWidget->nextInFocusChain())
-      if (pWidget->focusPolicy() & Qt::TabFocus) chain << pWidget;
-    QCOMPARE(chain, (QList<QWidget*>{window->GetFilterEdit(), window->GetList(), window->GetBasicConfigButton(),
-                                     window->GetLaunchButton()}));
-    window->show();
+    QLineEdit* pFilter = W<QLineEdit>(window, "filter");
+    QTreeView* pList = DeviceList(window.get());
     QApplication::setActiveWindow(window.get());
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    QCOMPARE(QApplication::focusWidget(), window->GetFilterEdit());
-    QVERIFY(!window->GetBasicConfigButton()->isEnabled());
-    QTest::keyClick(window->GetFilterEdit(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), window->GetList());
-    QCOMPARE(window->GetList()->selectedItems().size(), 1);
-    QCOMPARE(window->GetList()->selectedItems()[0]->text(0), QStringLiteral("Second"));
-    QVERIFY(window->GetBasicConfigButton()->isEnabled());
-    QVERIFY(window->GetLaunchButton()->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), pFilter);
+    QVERIFY(!Button(window, "basicConfig")->isEnabled());
+    // Tab by Tab from the filter: the list, then the commands under it.
+    QList<QWidget*> chain{QApplication::focusWidget()};
+    for (int i = 0; i < 3; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      chain << QApplication::focusWidget();
+      if (i == 0) {
+        QCOMPARE(SelectedNames(pList), QStringList{"Second"});
+        QVERIFY(Button(window, "basicConfig")->isEnabled());
+        QVERIFY(Button(window, "launch")->isEnabled());
+      }
+    }
+    QCOMPARE(chain, (QList<QWidget*>{pFilter, pList, Button(window, "basicConfig"), Button(window, "launch")}));
+    // Ctrl+F goes back to the filter from anywhere in the window.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), pFilter);
+    QCOMPARE(Button(window, "export")->text(), QStringLiteral("&Export..."));
   }
 
   void launchOpensThePageInTheBrowser() {
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "handleUrl");
     m_urls.clear();
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u), MakeDeviceRecord(2, "Second", 0x0A000006u)});
-    window->GetLaunchButton()->click();  // nothing selected
+    QTest::mouseClick(Button(window, "launch"), Qt::LeftButton);  // nothing selected: disabled
     QVERIFY(m_urls.isEmpty());
-    window->GetList()->topLevelItem(1)->setSelected(true);
-    window->GetLaunchButton()->click();
+    ClickRow(DeviceList(window.get()), 1);
+    QTest::mouseClick(Button(window, "launch"), Qt::LeftButton);
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     QCOMPARE(m_urls, QStringList{QStringLiteral("http://10.0.0.5/config.htm")});
   }
 
   void basicConfigSendsWhatTheDialogConfirmed() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
-    window->show();
-    window->GetList()->topLevelItem(0)->setSelected(true);
+    ClickRow(DeviceList(window.get()), 0);
     bool bSawDialog = false;
     QTimer::singleShot(0, this, [&] {
       auto* pDialog = qobject_cast<CConfigKestoDlg*>(QApplication::activeModalWidget());
@@ -238,8 +275,9 @@ class MainWindowTest : public QObject {
       if (QWidget* pModal = QApplication::activeModalWidget()) pModal->close();
     });
     const size_t nSentBefore = m_pSocket->sent.size();
-    window->GetBasicConfigButton()->click();
+    QTest::mouseClick(Button(window, "basicConfig"), Qt::LeftButton);
     QVERIFY(bSawDialog);
+    QCOMPARE(window->focusWidget(), DeviceList(window.get()));  // the keyboard is back on the list
     // Broadcast, and straight to the address the device answered from: the same bytes.
     QCOMPARE(m_pSocket->sent.size(), nSentBefore + 2);
     QCOMPARE(m_pSocket->sent.back().bytes, m_pSocket->sent[nSentBefore].bytes);
@@ -247,43 +285,51 @@ class MainWindowTest : public QObject {
     QCOMPARE(bytes.size(), size_t{104});
     QCOMPARE(bytes[0], uint8_t{7});
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes.data()) + 26, 8), QByteArray("Renamed\0", 8));
-    QCOMPARE(window->GetList()->topLevelItem(0)->text(0), QStringLiteral("First"));
-    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Renamed (00-1A-2B-3C-4D-01): sent"));
+    QTreeView* pList = DeviceList(window.get());
+    QCOMPARE(Cell(pList, 0, 0), QStringLiteral("First"));
+    QCOMPARE(W<QLabel>(window, "status")->text(), QStringLiteral("Renamed (00-1A-2B-3C-4D-01): sent"));
     // This computer's own adapters may add a line about reachability above it.
-    QVERIFY(window->CellToolTip(window->GetList()->topLevelItem(0), 2).endsWith(QStringLiteral("Settings sent")));
+    QVERIFY(ToolTipAt(pList, 0, 2).endsWith(QStringLiteral("Settings sent")));
   }
 
   void filterBoxHidesRowsAndTheCommandsFollow() {
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "handleUrl");
     m_urls.clear();
     auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u), MakeDeviceRecord(2, "Attic", 0x0A000006u)});
-    QLineEdit* pFilter = window->GetFilterEdit();
+    QLineEdit* pFilter = W<QLineEdit>(window, "filter");
     QCOMPARE(pFilter->placeholderText(), QStringLiteral("Filter"));
-    QTreeWidget* pList = window->GetList();
-    pList->topLevelItem(0)->setSelected(true);  // Attic
+    QTreeView* pList = DeviceList(window.get());
+    ClickRow(pList, 0);  // Attic
     QTest::keyClicks(pFilter, QStringLiteral("BOIL"));
-    QCOMPARE(pList->topLevelItemCount(), 2);
-    QVERIFY(pList->topLevelItem(0)->isHidden());
-    QVERIFY(!pList->topLevelItem(1)->isHidden());
-    QVERIFY(pList->selectedItems().isEmpty());  // the hidden row lost its selection
-    window->GetLaunchButton()->click();
-    QVERIFY(m_urls.isEmpty());
-    pList->topLevelItem(1)->setSelected(true);
-    window->GetLaunchButton()->click();
+    QCOMPARE(Column(pList, 0), QStringList{"Boiler"});
+    QVERIFY(SelectedNames(pList).isEmpty());  // the row the filter took away took its selection along
+    QVERIFY(!Button(window, "launch")->isEnabled());
+    ClickRow(pList, 0);
+    QTest::mouseClick(Button(window, "launch"), Qt::LeftButton);
     QCOMPARE(m_urls, QStringList{QStringLiteral("http://10.0.0.5/config.htm")});
     pFilter->clear();
-    QVERIFY(!pList->topLevelItem(0)->isHidden());
+    QCOMPARE(Column(pList, 0), (QStringList{"Attic", "Boiler"}));
+    QCOMPARE(SelectedNames(pList), QStringList{"Boiler"});
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+  }
+
+  void aPageThatDoesNotOpenIsSaidInTheStatusLine() {
+    // A handler that cannot be called: nothing opens, as on a computer without a browser.
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "noSuchHandler");
+    auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u)});
+    ClickRow(DeviceList(window.get()), 0);
+    QTest::mouseClick(Button(window, "launch"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QVERIFY2(W<QLabel>(window, "status")->text().contains(QStringLiteral("http://10.0.0.5/config.htm")),
+             qPrintable(W<QLabel>(window, "status")->text()));
   }
 
   void exportWritesTheShownRowsAndReportsFailures() {
     auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u), MakeDeviceRecord(2, "Attic", 0x0A000006u)});
-    window->show();
-    QVERIFY(window->GetExportButton() != nullptr);
-    QCOMPARE(window->GetExportButton()->text(), QStringLiteral("E&xport..."));
+    QCOMPARE(Button(window, "export")->text(), QStringLiteral("&Export..."));
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    window->GetFilterEdit()->setText(QStringLiteral("attic"));
+    QTest::keyClicks(W<QLineEdit>(window, "filter"), QStringLiteral("attic"));
     const QString sCsv = dir.filePath(QStringLiteral("devices.CSV"));
     QVERIFY(window->ExportTo(sCsv));
     QFile csv(sCsv);
@@ -299,37 +345,42 @@ class MainWindowTest : public QObject {
     QVERIFY(json.open(QIODevice::ReadOnly));
     QVERIFY(json.readAll().startsWith("[\n  {\n    \"name\": \"Attic\""));
 
-    QVERIFY(window->GetLastErrorMessage() == nullptr);
     QVERIFY(!window->ExportTo(dir.filePath(QStringLiteral("missing/devices.csv"))));
-    QVERIFY(window->GetLastErrorMessage() != nullptr);
-    QVERIFY(window->GetLastErrorMessage()->isVisible());
-    QVERIFY2(window->GetLastErrorMessage()->text().contains(QStringLiteral("could not be written")),
-             qPrintable(window->GetLastErrorMessage()->text()));
+    auto* pError = window->findChild<QMessageBox*>(QStringLiteral("errorMessage"));
+    QVERIFY(pError != nullptr && pError->isVisible());
+    QVERIFY2(pError->text().contains(QStringLiteral("could not be written")), qPrintable(pError->text()));
     QVERIFY(!window->ExportTo(dir.filePath(QStringLiteral("devices.txt"))));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("devices.txt"))));
+    window->findChild<QMessageBox*>(QStringLiteral("errorMessage"))->close();
 
     // The button opens the file dialog without waiting; a name without a suffix
     // takes the chosen file type's.
-    window->GetExportButton()->click();
-    QFileDialog* pDialog = window->GetExportDialog();
+    QTest::mouseClick(Button(window, "export"), Qt::LeftButton);
+    auto* pDialog = window->findChild<QFileDialog*>(QStringLiteral("exportDialog"));
     QVERIFY(pDialog != nullptr && pDialog->isVisible());
     pDialog->selectNameFilter(QStringLiteral("JSON files (*.json)"));
-    emit pDialog->fileSelected(dir.filePath(QStringLiteral("picked")));
-    pDialog->close();
+    auto* pName = pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(pName != nullptr);
+    pName->clear();
+    pDialog->setDirectory(dir.path());
+    QTest::keyClicks(pName, QStringLiteral("picked"));
+    auto* pButtons = pDialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    QVERIFY(pButtons != nullptr);
+    QTest::mouseClick(pButtons->button(QDialogButtonBox::Save), Qt::LeftButton);
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("picked.json"))));
   }
 
   void sharedAddressesGetTheWarningIcon() {
     auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u), MakeDeviceRecord(2, "Attic", 0x0A000005u),
                               MakeDeviceRecord(3, "Shed", 0x0A000007u)});
-    QTreeWidget* pList = window->GetList();
-    QCOMPARE(pList->topLevelItemCount(), 3);
+    QTreeView* pList = DeviceList(window.get());
+    QCOMPARE(RowCount(pList), 3);
     // Every row keeps room for the icon, so the names line up.
-    QVERIFY(IsBlank(pList->topLevelItem(0)->icon(0)));  // Shed
-    QVERIFY(!IsBlank(pList->topLevelItem(1)->icon(0)));
-    QVERIFY(!IsBlank(pList->topLevelItem(2)->icon(0)));
-    QVERIFY2(window->CellToolTip(pList->topLevelItem(2), 0).contains(QStringLiteral("also used by 00-1A-2B-3C-4D-02")),
-             qPrintable(window->CellToolTip(pList->topLevelItem(2), 0)));
+    QVERIFY(IsBlank(RowIcon(pList, 0)));  // Shed
+    QVERIFY(!IsBlank(RowIcon(pList, 1)));
+    QVERIFY(!IsBlank(RowIcon(pList, 2)));
+    QVERIFY2(ToolTipAt(pList, 2, 0).contains(QStringLiteral("also used by 00-1A-2B-3C-4D-02")),
+             qPrintable(ToolTipAt(pList, 2, 0)));
   }
 
   void adapterBoxAndTargetsSteerTheFinder() {
@@ -344,7 +395,7 @@ class MainWindowTest : public QObject {
     CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::move(socket)));
     window.show();
     window.PollDevices();
-    QComboBox* pAdapter = window.GetAdapterBox();
+    QComboBox* pAdapter = Find<QComboBox>(&window, "adapter");
     QVERIFY(pAdapter->isEnabled());
     QCOMPARE(pAdapter->count(), 2);
     QCOMPARE(pAdapter->itemText(0), QStringLiteral("All adapters"));
@@ -352,7 +403,7 @@ class MainWindowTest : public QObject {
     QTest::keyClick(pAdapter, Qt::Key_Down);  // activates "eth0"
     QCOMPARE(window.GetFinder().GetDestinations().vecInterfaces, std::vector<std::string>{"eth0"});
 
-    QToolButton* pTargets = window.GetTargetsButton();
+    QToolButton* pTargets = Find<QToolButton>(&window, "targets");
     QVERIFY(pTargets->isEnabled());
     QMenu* pMenu = pTargets->menu();
     auto texts = [pMenu] {
@@ -364,7 +415,7 @@ class MainWindowTest : public QObject {
     };
     QCOMPARE(texts(), (QStringList{"&Add target...", "No targets: broadcasts only", "&Clear targets"}));
     pMenu->actions()[0]->trigger();
-    QInputDialog* pInput = window.GetTargetInput();
+    auto* pInput = window.findChild<QInputDialog*>(QStringLiteral("targetInput"));
     QVERIFY(pInput != nullptr && pInput->isVisible());
     pInput->setTextValue(QStringLiteral("127.0.0.0/30"));
     pInput->accept();
@@ -396,8 +447,8 @@ class MainWindowTest : public QObject {
     options.endpTarget = {platform::kLoopback, 14440};
     options.fnReadInterfaces = nullptr;
     CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::make_unique<FakeDatagramSocket>()));
-    QVERIFY(!window.GetAdapterBox()->isEnabled());
-    QVERIFY(!window.GetTargetsButton()->isEnabled());
+    QVERIFY(!Find<QComboBox>(&window, "adapter")->isEnabled());
+    QVERIFY(!Find<QToolButton>(&window, "targets")->isEnabled());
   }
 
   void socketFailureIsReportedAndTheWindowRuns() {
@@ -406,65 +457,121 @@ class MainWindowTest : public QObject {
     CQUORINDlg window(std::make_unique<CKestoFinder>(options, nullptr, "Operation not permitted"));
     window.show();
     window.ReportSocketProblem();
-    QMessageBox* pBox = window.GetSocketMessage();
+    auto* pBox = window.findChild<QMessageBox*>(QStringLiteral("socketMessage"));
     QVERIFY(pBox != nullptr);
     QVERIFY(pBox->isVisible());
     QVERIFY2(pBox->text().contains(QStringLiteral("Operation not permitted")), qPrintable(pBox->text()));
     m_clock.Advance(1500);
     window.PollDevices();
     window.PauseForAnswer(1);
-    QCOMPARE(window.GetList()->topLevelItemCount(), 0);
+    QCOMPARE(RowCount(DeviceList(&window)), 0);
     QVERIFY(!window.IsQuitRequested());
   }
 
   void headerClicksSortByValueAndNewestFirstComesBack() {
-    KESTO_RECORD a = MakeDeviceRecord(1, "alpha", 0x0A00000Au);  // 10.0.0.10
-    KESTO_RECORD b = MakeDeviceRecord(2, "Bravo", 0x0A000009u);  // 10.0.0.9
+    KESTO_RECORD a = MakeDeviceRecord(1, "alpha", 0x0A00000Au);    // 10.0.0.10
+    KESTO_RECORD b = MakeDeviceRecord(2, "Bravo", 0x0A000009u);    // 10.0.0.9
     KESTO_RECORD c = MakeDeviceRecord(3, "charlie", 0x0A000064u);  // 10.0.0.100
     auto window = MakeWindow({a, b, c});
-    QTreeWidget* pList = window->GetList();
-    auto names = [pList] {
-      QStringList list;
-      for (int i = 0; i < pList->topLevelItemCount(); ++i) list << pList->topLevelItem(i)->text(0);
-      return list;
+    QTreeView* pList = DeviceList(window.get());
+    QHeaderView* pHeader = pList->header();
+    QPushButton* pNewest = Button(window, "newestFirst");
+    QCOMPARE(Column(pList, 0), (QStringList{"charlie", "Bravo", "alpha"}));
+    QVERIFY(!pNewest->isEnabled());
+    ClickRow(pList, 2);  // alpha
+    const struct {
+      int iSection;  // -1: the "Newest first" button
+      QStringList names;
+      Qt::SortOrder arrow;  // shown unless newest first
+    } steps[] = {
+        {2, {"Bravo", "alpha", "charlie"}, Qt::AscendingOrder},  // IP numerically, not as text
+        {2, {"charlie", "alpha", "Bravo"}, Qt::DescendingOrder},
+        {2, {"charlie", "Bravo", "alpha"}, Qt::AscendingOrder},  // the third click: newest first
+        {0, {"alpha", "Bravo", "charlie"}, Qt::AscendingOrder},  // names, case folded
+        {-1, {"charlie", "Bravo", "alpha"}, Qt::AscendingOrder},
     };
-    QCOMPARE(names(), (QStringList{"charlie", "Bravo", "alpha"}));
-    QVERIFY(!window->GetNewestFirstButton()->isEnabled());
-    pList->topLevelItem(2)->setSelected(true);  // alpha
-    emit pList->header()->sectionClicked(2);     // IP ascending: numerically, not as text
-    QCOMPARE(names(), (QStringList{"Bravo", "alpha", "charlie"}));
-    QCOMPARE(pList->selectedItems()[0]->text(0), QStringLiteral("alpha"));  // the selection stays
-    QVERIFY(pList->header()->isSortIndicatorShown());
-    emit pList->header()->sectionClicked(2);
-    QCOMPARE(names(), (QStringList{"charlie", "alpha", "Bravo"}));
+    for (size_t i = 0; i < std::size(steps); ++i) {
+      if (steps[i].iSection >= 0)
+        ClickHeader(pList, steps[i].iSection);
+      else
+        QTest::mouseClick(pNewest, Qt::LeftButton);
+      QCOMPARE(Column(pList, 0), steps[i].names);
+      const bool bNewest = i == 2 || i == 4;
+      QCOMPARE(pHeader->isSortIndicatorShown(), !bNewest);
+      QCOMPARE(pNewest->isEnabled(), !bNewest);
+      if (!bNewest) {
+        QCOMPARE(pHeader->sortIndicatorSection(), steps[i].iSection);
+        QCOMPARE(pHeader->sortIndicatorOrder(), steps[i].arrow);
+      }
+      QCOMPARE(SelectedNames(pList), QStringList{"alpha"});  // the selection stays on its device
+      QCOMPARE(Cell(pList, pList->currentIndex().row(), 0), QStringLiteral("alpha"));
+    }
     // A new device takes its place in the sort, and a changed one moves.
+    ClickHeader(pList, 2);
+    ClickHeader(pList, 2);
     m_pSocket->Queue(RecordBytes(MakeDeviceRecord(4, "delta", 0x0A00000Bu)));
     window->PollDevices();
-    QCOMPARE(names(), (QStringList{"charlie", "delta", "alpha", "Bravo"}));
-    emit pList->header()->sectionClicked(0);  // names, case folded
-    QCOMPARE(names(), (QStringList{"alpha", "Bravo", "charlie", "delta"}));
-    QVERIFY(window->GetNewestFirstButton()->isEnabled());
-    window->GetNewestFirstButton()->click();  // one click back to the default
-    QCOMPARE(names(), (QStringList{"delta", "charlie", "Bravo", "alpha"}));
-    QVERIFY(!pList->header()->isSortIndicatorShown());
+    QCOMPARE(Column(pList, 0), (QStringList{"charlie", "delta", "alpha", "Bravo"}));
+    m_clock.Advance(1000);
+    m_pSocket->Queue(RecordBytes(MakeDeviceRecord(2, "Bravo", 0x0A0000C8u)));  // 10.0.0.200
+    window->PollDevices();
+    QCOMPARE(Column(pList, 0), (QStringList{"Bravo", "charlie", "delta", "alpha"}));
+    QCOMPARE(SelectedNames(pList), QStringList{"alpha"});
+  }
+
+  void sortedByLastSeenTheSelectionAndScrollStayOnTheirDevices() {
+    std::vector<KESTO_RECORD> devices;
+    for (uint8_t i = 1; i <= 60; ++i)
+      devices.push_back(MakeDeviceRecord(i, "Device " + std::to_string(100 + i), 0x0A000000u + i));
+    auto window = MakeWindow(devices);
+    window->SetColumnShown(CDeviceColumnSet::kLastSeen, true);
+    QTreeView* pList = DeviceList(window.get());
+    ClickHeader(pList, CDeviceColumnSet::kLastSeen);
+    ClickRow(pList, 30);
+    ClickRow(pList, 31, Qt::ControlModifier);
+    ClickRow(pList, 32, Qt::ControlModifier);
+    const QStringList selected = SelectedNames(pList);
+    QCOMPARE(selected.size(), 3);
+    const int iTop = pList->visualRect(pList->currentIndex()).top();
+    QSignalSpy removed(pList->model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy inserted(pList->model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(pList->model(), &QAbstractItemModel::dataChanged);
+    for (int i = 0; i < 3; ++i) {
+      m_clock.Advance(500);
+      // Half the devices answer, so the ages part them and the order moves.
+      for (uint8_t j = 1; j <= 60; j += 2) m_pSocket->Queue(RecordBytes(devices[j - 1]));
+      window->PollDevices();
+    }
+    QCOMPARE(SelectedNames(pList).size(), 3);
+    for (const QString& sName : selected) QVERIFY(SelectedNames(pList).contains(sName));
+    QCOMPARE(pList->visualRect(pList->currentIndex()).top(), iTop);
+    QCOMPARE(removed.count(), 0);
+    QCOMPARE(inserted.count(), 0);
+    // The age column's tick is one change for the whole column.
+    for (const QList<QVariant>& args : changed) {
+      const auto from = args[0].value<QModelIndex>(), to = args[1].value<QModelIndex>();
+      if (from.column() == CDeviceColumnSet::kLastSeen && to.column() == CDeviceColumnSet::kLastSeen)
+        QCOMPARE(std::make_pair(from.row(), to.row()), std::make_pair(0, 59));
+    }
   }
 
   void sizeColumnsAndOrderAreRemembered() {
     {
       auto window = MakeWindow({});
       window->resize(900, 500);
-      window->GetList()->setColumnWidth(0, 222);
+      DeviceList(window.get())->setColumnWidth(0, 222);
       window->SetColumnShown(CDeviceColumnSet::kNetMask, true);
-      CDeviceSortOrder order;
-      order.Set(CDeviceColumnSet::kIP, false);
-      window->SetSortOrder(order);
+      ClickHeader(DeviceList(window.get()), CDeviceColumnSet::kIP);
+      ClickHeader(DeviceList(window.get()), CDeviceColumnSet::kIP);
     }  // saved as the window goes
     auto window = MakeWindow({});
+    QTreeView* pList = DeviceList(window.get());
     QCOMPARE(window->size(), QSize(900, 500));
-    QCOMPARE(window->GetList()->columnWidth(0), 222);
-    QVERIFY(!window->GetList()->isColumnHidden(CDeviceColumnSet::kNetMask));
-    QVERIFY(window->GetList()->isColumnHidden(CDeviceColumnSet::kGateway));
+    QCOMPARE(pList->columnWidth(0), 222);
+    QVERIFY(!pList->isColumnHidden(CDeviceColumnSet::kNetMask));
+    QVERIFY(pList->isColumnHidden(CDeviceColumnSet::kGateway));
     QCOMPARE(window->GetSortOrder().ToText(), std::string("2 desc"));
+    QCOMPARE(pList->header()->sortIndicatorSection(), int{CDeviceColumnSet::kIP});
   }
 
   void extraColumnsFromTheHeaderMenu() {
@@ -476,39 +583,49 @@ class MainWindowTest : public QObject {
     for (QAction* pAction : menu->actions())
       if (pAction->isCheckable()) titles << pAction->text();
     QCOMPARE(titles, (QStringList{"Net Mask", "Gateway", "DNS", "Type", "Protocol", "Baud Rate", "Last Seen"}));
+    QTreeView* pList = DeviceList(window.get());
     for (QAction* pAction : menu->actions())
-      if (pAction->isCheckable()) pAction->setChecked(true);
-    QTreeWidgetItem* pItem = window->GetList()->topLevelItem(0);
-    QCOMPARE(pItem->text(CDeviceColumnSet::kNetMask), QStringLiteral("255.255.255.0"));
-    QCOMPARE(pItem->text(CDeviceColumnSet::kType), QStringLiteral("Passthrough"));
-    QCOMPARE(pItem->text(CDeviceColumnSet::kBaud), QStringLiteral("115200"));
-    QCOMPARE(pItem->text(CDeviceColumnSet::kLastSeen), QStringLiteral("0.0 s"));
+      if (pAction->isCheckable()) {
+        pAction->setChecked(true);
+        // The new column stands in view, not beyond a stretched one.
+        const int iColumn = CDeviceColumnSet::kDefaultCount + static_cast<int>(titles.indexOf(pAction->text()));
+        const QRect cell = pList->visualRect(pList->model()->index(0, iColumn));
+        QVERIFY2(pList->viewport()->rect().intersects(cell), qPrintable(pAction->text()));
+      }
+    QCOMPARE(Cell(pList, 0, CDeviceColumnSet::kNetMask), QStringLiteral("255.255.255.0"));
+    QCOMPARE(Cell(pList, 0, CDeviceColumnSet::kType), QStringLiteral("Passthrough"));
+    QCOMPARE(Cell(pList, 0, CDeviceColumnSet::kBaud), QStringLiteral("115200"));
+    QCOMPARE(Cell(pList, 0, CDeviceColumnSet::kLastSeen), QStringLiteral("0.0 s"));
     m_clock.Advance(1200);
     window->PollDevices();
-    QCOMPARE(pItem->text(CDeviceColumnSet::kLastSeen), QStringLiteral("1.2 s"));
+    QCOMPARE(Cell(pList, 0, CDeviceColumnSet::kLastSeen), QStringLiteral("1.2 s"));
   }
 
   void countSearchingAndEmptyMessages() {
     auto window = MakeWindow({});
-    QCOMPARE(window->GetCountLabel()->text(), QStringLiteral("Searching..."));
-    QVERIFY(window->GetEmptyLabel()->text().contains(QStringLiteral("No device has answered yet")));
+    QLabel* pCount = W<QLabel>(window, "count");
+    QLabel* pEmpty = W<QLabel>(window, "emptyText");
+    QLineEdit* pFilter = W<QLineEdit>(window, "filter");
+    QCOMPARE(pCount->text(), QStringLiteral("Searching..."));
+    QVERIFY(pEmpty->text().contains(QStringLiteral("No device has answered yet")));
     m_pSocket->Queue(RecordBytes(MakeDeviceRecord(1, "Boiler", 0x0A000005u)));
     m_pSocket->Queue(RecordBytes(MakeDeviceRecord(2, "Attic", 0x0A000006u)));
     window->PollDevices();
     window->PollDevices();
-    QCOMPARE(window->GetCountLabel()->text(), QStringLiteral("2 devices"));
-    QVERIFY(window->GetEmptyLabel()->isHidden());
-    window->GetFilterEdit()->setText(QStringLiteral("att"));
-    QCOMPARE(window->GetCountLabel()->text(), QStringLiteral("1 of 2 shown"));
-    window->GetFilterEdit()->setText(QStringLiteral("nothing"));
-    QCOMPARE(window->GetCountLabel()->text(), QStringLiteral("0 of 2 shown"));
-    QVERIFY(window->GetEmptyLabel()->text().startsWith(QStringLiteral("No device matches the filter")));
-    QVERIFY(!window->GetEmptyLabel()->isHidden());
-    window->GetFilterEdit()->clear();
+    QCOMPARE(pCount->text(), QStringLiteral("2 devices"));
+    QVERIFY(pEmpty->isHidden());
+    QTest::keyClicks(pFilter, QStringLiteral("att"));
+    QCOMPARE(pCount->text(), QStringLiteral("1 of 2 shown"));
+    pFilter->clear();
+    QTest::keyClicks(pFilter, QStringLiteral("nothing"));
+    QCOMPARE(pCount->text(), QStringLiteral("0 of 2 shown"));
+    QVERIFY(pEmpty->text().startsWith(QStringLiteral("No device matches the filter")));
+    QVERIFY(!pEmpty->isHidden());
+    pFilter->clear();
     m_clock.Advance(2001);
     window->PollDevices();
-    QCOMPARE(window->GetCountLabel()->text(), QStringLiteral("0 devices"));
-    QVERIFY(window->GetEmptyLabel()->text().startsWith(QStringLiteral("No device answers at the moment")));
+    QCOMPARE(pCount->text(), QStringLiteral("0 devices"));
+    QVERIFY(pEmpty->text().startsWith(QStringLiteral("No device answers at the moment")));
   }
 
   void noBroadcastAdapterIsSaidInTheEmptyList() {
@@ -521,19 +638,18 @@ class MainWindowTest : public QObject {
     options.fnRouteSource = nullptr;
     CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::make_unique<FakeDatagramSocket>()));
     window.PollDevices();
-    QVERIFY2(window.GetEmptyLabel()->text().startsWith(QStringLiteral("No network adapter")),
-             qPrintable(window.GetEmptyLabel()->text()));
+    QLabel* pEmpty = Find<QLabel>(&window, "emptyText");
+    QVERIFY2(pEmpty->text().startsWith(QStringLiteral("No network adapter")), qPrintable(pEmpty->text()));
   }
 
   void commandsNeedASelectionAndDoubleClickOrEnterOpensTheDialog() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
-    window->show();
-    QVERIFY(!window->GetBasicConfigButton()->isEnabled());
-    QVERIFY(!window->GetLaunchButton()->isEnabled());
-    QTreeWidget* pList = window->GetList();
-    pList->topLevelItem(0)->setSelected(true);
-    QVERIFY(window->GetBasicConfigButton()->isEnabled());
-    QVERIFY(window->GetLaunchButton()->isEnabled());
+    QVERIFY(!Button(window, "basicConfig")->isEnabled());
+    QVERIFY(!Button(window, "launch")->isEnabled());
+    QTreeView* pList = DeviceList(window.get());
+    ClickRow(pList, 0);
+    QVERIFY(Button(window, "basicConfig")->isEnabled());
+    QVERIFY(Button(window, "launch")->isEnabled());
     int nDialogs = 0;
     auto cancelNextDialog = [&] {
       QTimer::singleShot(0, this, [&] {
@@ -544,28 +660,26 @@ class MainWindowTest : public QObject {
       });
     };
     cancelNextDialog();
-    emit pList->itemDoubleClicked(pList->topLevelItem(0), 0);
+    DoubleClickRow(pList, 0);
     QCOMPARE(nDialogs, 1);
     cancelNextDialog();
     QTest::keyClick(pList, Qt::Key_Return);
     QCOMPARE(nDialogs, 2);
-    window->GetFilterEdit()->setText(QStringLiteral("zzz"));  // hides and deselects the row
-    QVERIFY(!window->GetBasicConfigButton()->isEnabled());
+    QTest::keyClicks(W<QLineEdit>(window, "filter"), QStringLiteral("zzz"));  // hides and deselects the row
+    QVERIFY(!Button(window, "basicConfig")->isEnabled());
   }
 
   void severalSelectedRowsOpenTheFormWithItsPlan() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u), MakeDeviceRecord(2, "Second", 0x0A000006u),
                               MakeDeviceRecord(3, "Third", 0x0A000007u)});
-    window->show();
-    QTreeWidget* pList = window->GetList();
+    QTreeView* pList = DeviceList(window.get());
     QCOMPARE(pList->selectionMode(), QAbstractItemView::ExtendedSelection);
     // Third and First, the top and bottom rows, by Ctrl+click.
-    QTest::mouseClick(pList->viewport(), Qt::LeftButton, {}, pList->visualItemRect(pList->topLevelItem(0)).center());
-    QTest::mouseClick(pList->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      pList->visualItemRect(pList->topLevelItem(2)).center());
-    QCOMPARE(pList->selectedItems().size(), 2);
-    QVERIFY(window->GetBasicConfigButton()->isEnabled());
-    QVERIFY(!window->GetLaunchButton()->isEnabled());  // a web page is one device's
+    ClickRow(pList, 0);
+    ClickRow(pList, 2, Qt::ControlModifier);
+    QCOMPARE(SelectedNames(pList), (QStringList{"Third", "First"}));
+    QVERIFY(Button(window, "basicConfig")->isEnabled());
+    QVERIFY(!Button(window, "launch")->isEnabled());  // a web page is one device's
     QString sTitle, sPlan, sApply;
     QTimer::singleShot(0, this, [&] {
       auto* pDialog = qobject_cast<CMultiConfigDlg*>(QApplication::activeModalWidget());
@@ -583,7 +697,7 @@ class MainWindowTest : public QObject {
       if (QWidget* pModal = QApplication::activeModalWidget()) pModal->close();
     });
     const size_t nSentBefore = m_pSocket->sent.size();
-    window->GetBasicConfigButton()->click();
+    QTest::mouseClick(Button(window, "basicConfig"), Qt::LeftButton);
     QCOMPARE(sTitle, QStringLiteral("Kesto Configuration: 2 devices"));
     // In the list's order, top row first.
     QCOMPARE(sPlan, QStringLiteral("Third:IP 10.0.0.7 -> 10.0.0.20;First:IP 10.0.0.5 -> 10.0.0.21;"));
@@ -612,7 +726,7 @@ class MainWindowTest : public QObject {
     for (size_t i = nSentBefore; i < m_pSocket->sent.size(); ++i)
       nSets += m_pSocket->sent[i].bytes.size() == 104 && m_pSocket->sent[i].bytes[4 + kesto_wire::kOffMAC + 5] == 0x02 ? 1 : 0;
     QCOMPARE(nSets, 2);
-    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Sending plan: 0 of 1 devices done"));
+    QCOMPARE(W<QLabel>(window, "status")->text(), QStringLiteral("Sending plan: 0 of 1 devices done"));
 
     const QString sBackup = dir.filePath(QStringLiteral("backup.json"));
     QVERIFY(window->GetPlanCommands().BackupTo(sBackup));
@@ -620,12 +734,12 @@ class MainWindowTest : public QObject {
     QVERIFY(backup.open(QIODevice::ReadOnly));
     const QByteArray bytes = backup.readAll();
     QVERIFY(bytes.contains("\"kesto-backup\"") && bytes.contains("00-1A-2B-3C-4D-01") && bytes.contains("00-1A-2B-3C-4D-02"));
-    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Backed up 2 devices to backup.json"));
+    QCOMPARE(W<QLabel>(window, "status")->text(), QStringLiteral("Backed up 2 devices to backup.json"));
   }
 
   void rowMenuAndCtrlCCopyTheDevice() {
     auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u)});
-    window->GetList()->topLevelItem(0)->setSelected(true);
+    ClickRow(DeviceList(window.get()), 0);
     std::unique_ptr<QMenu> menu(window->CreateRowMenu());
     QHash<QString, QAction*> actions;
     for (QAction* pAction : menu->actions()) actions.insert(pAction->text(), pAction);
@@ -641,7 +755,7 @@ class MainWindowTest : public QObject {
     QVERIFY2(sCsv.startsWith(QStringLiteral("name,mac,ip,")), qPrintable(sCsv));
     QVERIFY(sCsv.contains(QStringLiteral("\r\nBoiler,00-1A-2B-3C-4D-01,10.0.0.5,")));
     QApplication::clipboard()->clear();
-    QTest::keySequence(window->GetList(), QKeySequence::Copy);
+    QTest::keySequence(DeviceList(window.get()), QKeySequence::Copy);
     QCOMPARE(QApplication::clipboard()->text(), sCsv);
 
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "handleUrl");
@@ -655,8 +769,10 @@ class MainWindowTest : public QObject {
     auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u)});
     QTemporaryDir dir;
     QVERIFY(window->ExportTo(dir.filePath(QStringLiteral("list.csv"))));
-    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Exported 1 device to list.csv"));
-    window->GetList()->topLevelItem(0)->setSelected(true);
+    QLabel* pStatus = W<QLabel>(window, "status");
+    QTreeView* pList = DeviceList(window.get());
+    QCOMPARE(pStatus->text(), QStringLiteral("Exported 1 device to list.csv"));
+    ClickRow(pList, 0);
     QTimer::singleShot(0, this, [] {
       if (auto* pDialog = qobject_cast<CConfigKestoDlg*>(QApplication::activeModalWidget())) {
         pDialog->GetNameEdit()->setText(QStringLiteral("Cellar"));
@@ -664,22 +780,21 @@ class MainWindowTest : public QObject {
       }
     });
     window->GetPresenter().OnBasicConfig();
-    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Cellar (00-1A-2B-3C-4D-01): sent"));
-    QVERIFY(window->GetStatusLabel()->toolTip().contains(QStringLiteral("Exported 1 device")));
+    QCOMPARE(pStatus->text(), QStringLiteral("Cellar (00-1A-2B-3C-4D-01): sent"));
+    QVERIFY(pStatus->toolTip().contains(QStringLiteral("Exported 1 device")));
     // No answer carries the settings: the row says so with a mark of its own.
     for (int i = 0; i < 2; ++i) {
       m_clock.Advance(1501);
       m_pSocket->Queue(RecordBytes(MakeDeviceRecord(1, "Boiler", 0x0A000005u)));  // the old values
       window->PollDevices();
     }
-    QTreeWidgetItem* pItem = window->GetList()->topLevelItem(0);
-    QCOMPARE(window->GetStatusLabel()->text(), QStringLiteral("Cellar (00-1A-2B-3C-4D-01): not confirmed"));
-    QVERIFY(!IsBlank(pItem->icon(0)));
-    QVERIFY(window->CellToolTip(pItem, 0).contains(QStringLiteral("Settings not confirmed")));
+    QCOMPARE(pStatus->text(), QStringLiteral("Cellar (00-1A-2B-3C-4D-01): not confirmed"));
+    QVERIFY(!IsBlank(RowIcon(pList, 0)));
+    QVERIFY(ToolTipAt(pList, 0, 0).contains(QStringLiteral("Settings not confirmed")));
     std::unique_ptr<QMenu> menu(window->CreateStatusMenu());
     menu->actions()[0]->trigger();
-    QCOMPARE(window->GetStatusLabel()->text(), QString());
-    QVERIFY(IsBlank(pItem->icon(0)));
+    QCOMPARE(pStatus->text(), QString());
+    QVERIFY(IsBlank(RowIcon(pList, 0)));
   }
 };
 

@@ -9,7 +9,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 #include <memory>
 #include <tuple>
@@ -20,6 +20,7 @@
 #include "app/qt/MultiConfigDlg.h"
 #include "app/qt/ProgramIcon.h"
 #include "app/qt/QUORINDlg.h"
+#include "tests/app/WindowDriver.h"
 #include "app/logic/ConfigKestoModel.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/MultiConfigForm.h"
@@ -114,7 +115,7 @@ int main(int argc, char* argv[]) {
   QApplication::processEvents();
 
   // "Set Configuration" on the newest row, then its answer with the new name.
-  window->GetList()->topLevelItem(0)->setSelected(true);
+  window_driver::ClickRow(window_driver::DeviceList(window.get()), 0);
   QTimer::singleShot(0, window.get(), [] {
     if (auto* pDialog = qobject_cast<CConfigKestoDlg*>(QApplication::activeModalWidget())) {
       pDialog->GetNameEdit()->setText(QStringLiteral("Well east"));
@@ -125,8 +126,7 @@ int main(int argc, char* argv[]) {
   clock.Advance(300);
   pSocket->Queue(RecordBytes(window->GetPresenter().GetRow(0).GetRecord()));
   window->PollDevices();
-  window->GetList()->clearSelection();
-  window->GetList()->topLevelItem(2)->setSelected(true);
+  window_driver::ClickRow(window_driver::DeviceList(window.get()), 2);
   if (!Save(*window, sDir + QStringLiteral("/main-window.png"))) return 1;
 
   // Maximised, with extra columns, sorted by IP address.
@@ -140,9 +140,10 @@ int main(int argc, char* argv[]) {
   clock.Advance(700);
   window->PollDevices();
   window->FitColumns();
-  window->GetFilterEdit()->setText(QStringLiteral("192.168.1"));
+  QLineEdit* pFilter = window_driver::Find<QLineEdit>(window.get(), "filter");
+  pFilter->setText(QStringLiteral("192.168.1"));
   if (!Save(*window, sDir + QStringLiteral("/main-window-maximised.png"))) return 1;
-  window->GetFilterEdit()->clear();
+  pFilter->clear();
   window->showNormal();
 
   CConfigKestoModel model(window->GetPresenter().GetRow(2));
@@ -171,8 +172,8 @@ int main(int argc, char* argv[]) {
   dialog.close();
 
   // Five rows selected: the form for them all, with a range of addresses and the plan it makes.
-  window->GetList()->clearSelection();
-  for (int i = 0; i < 5; ++i) window->GetList()->topLevelItem(i)->setSelected(true);
+  window_driver::ClickRow(window_driver::DeviceList(window.get()), 0);
+  window_driver::ClickRow(window_driver::DeviceList(window.get()), 4, Qt::ShiftModifier);
   CMultiConfigForm form(window->GetPresenter().SelectedRecords(), window->GetPresenter().ListedRecords());
   CMultiConfigDlg multi(form, window.get());
   multi.GetFirstIPEdit()->setText(QStringLiteral("192.168.1.100"));

@@ -14,7 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +30,7 @@
 #include "app/qt/QUORINDlg.h"
 #include "app/logic/ConfigKestoModel.h"
 #include "app/logic/DeviceColumnSet.h"
+#include "tests/app/WindowDriver.h"
 #include "app/logic/DeviceSortOrder.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
@@ -128,7 +129,8 @@ int main(int argc, char* argv[]) {
     window.show();
   if (!sAddTarget.empty() && !window.AddTarget(QString::fromStdString(sAddTarget)))
     return std::fprintf(stderr, "target refused\n"), 2;
-  QTreeWidget* pList = window.GetList();
+  QTreeView* pList = window_driver::DeviceList(&window);
+  const auto rows = [pList] { return pList->model()->rowCount(); };
   long long nRemovals = 0;
   QObject::connect(pList->model(), &QAbstractItemModel::rowsAboutToBeRemoved,
                    [&](const QModelIndex&, int iFirst, int iLast) { nRemovals += iLast - iFirst + 1; });
@@ -146,15 +148,14 @@ int main(int argc, char* argv[]) {
                      [&] {
                        window.PollDevices();
                        ++nPasses;
-                       nMaxRows = std::max<long long>(nMaxRows, pList->topLevelItemCount());
+                       nMaxRows = std::max<long long>(nMaxRows, rows());
                        if (window.GetFinder().IsSweepBehind()) ++nBehindPasses;
                        if (iSetAt >= 0 && !bSetDone &&
                            std::chrono::steady_clock::now() - start > std::chrono::seconds(iSetAt) &&
-                           pList->topLevelItemCount() > 0) {
+                           rows() > 0) {
                          // The device at the bottom (found first): its settings renamed and sent.
                          bSetDone = true;
-                         QTreeWidgetItem* pItem = pList->topLevelItem(pList->topLevelItemCount() - 1);
-                         pItem->setSelected(true);
+                         window_driver::ClickRow(pList, rows() - 1);
                          CKestoInfo* pCopy = window.GetPresenter().GetSelectedRecord();
                          SetRecordName(pCopy->GetRecord(), sSetName);
                          const int iSent = window.GetFinder().SendConfig(pCopy->GetRecord());
@@ -165,19 +166,19 @@ int main(int argc, char* argv[]) {
   const double dWallMs =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   std::printf("rows %d max_rows %lld removals %lld refused %llu drops %lld passes %lld behind_passes %lld\n",
-              pList->topLevelItemCount(), nMaxRows, nRemovals,
+              rows(), nMaxRows, nRemovals,
               static_cast<unsigned long long>(window.GetFinder().GetRefusedDevices()),
               SocketDrops(local.wPort) - nDropsBefore, nPasses, nBehindPasses);
   std::printf("cpu %.0f ms in %.0f ms = %.1f %% of a core\n", dCpuMs, dWallMs, 100.0 * dCpuMs / dWallMs);
-  std::printf("status: %s\n", qPrintable(window.GetStatusLabel()->text()));
+  std::printf("status: %s\n", qPrintable(window_driver::Find<QLabel>(&window, "status")->text()));
   if (bMaximise) std::printf("maximised %d\n", window.isMaximized() ? 1 : 0);
   if (iSort == CDeviceColumnSet::kIP) {
     // Addresses compare as numbers, ties by arrival: the texts' numbers must not fall.
     bool bInOrder = true;
     uint32_t dwLast = 0;
-    for (int i = 0; i < pList->topLevelItemCount(); ++i) {
+    for (int i = 0; i < rows(); ++i) {
       uint32_t dwIP = 0;
-      ParseAddress(pList->topLevelItem(i)->text(CDeviceColumnSet::kIP).toStdString(), &dwIP);
+      ParseAddress(window_driver::Cell(pList, i, CDeviceColumnSet::kIP).toStdString(), &dwIP);
       bInOrder = bInOrder && dwIP >= dwLast;
       dwLast = dwIP;
     }
@@ -185,8 +186,8 @@ int main(int argc, char* argv[]) {
   }
   if (iSetAt >= 0) {
     int nRenamed = 0;
-    for (int i = 0; i < pList->topLevelItemCount(); ++i)
-      nRenamed += pList->topLevelItem(i)->text(0) == QString::fromStdString(sSetName) ? 1 : 0;
+    for (int i = 0; i < rows(); ++i)
+      nRenamed += window_driver::Cell(pList, i, 0) == QString::fromStdString(sSetName) ? 1 : 0;
     std::printf("renamed rows %d\n", nRenamed);
   }
   return 0;
