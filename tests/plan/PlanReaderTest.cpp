@@ -12,7 +12,6 @@ namespace {
 const char* const kHeader = "name,mac,ip,netmask,gateway,dns,port,version,type,type_name,protocol,baud,duplicate_ip";
 
 TEST(PlanReaderTest, ReadsWhatTheListPrintsAndEmptyCellsLeaveSettings) {
-  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   struct Case {
     const char* pszWhat;
     std::string sText;
@@ -54,7 +53,6 @@ TEST(PlanReaderTest, ReadsWhatTheListPrintsAndEmptyCellsLeaveSettings) {
 }
 
 TEST(PlanReaderTest, RefusesBadPlansNamingTheProblem) {
-  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   struct Case {
     std::string sText;
     const char* pszNamed;
@@ -98,7 +96,6 @@ TEST(PlanReaderTest, RefusesBadPlansNamingTheProblem) {
 }
 
 TEST(PlanReaderTest, RefusesPlansBeyondTheBounds) {
-  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   std::string sRows = "mac\n";
   for (size_t i = 0; i <= kMaxPlanRows; ++i) {
     char szRow[32];
@@ -118,7 +115,6 @@ TEST(PlanReaderTest, RefusesPlansBeyondTheBounds) {
 }
 
 TEST(PlanReaderTest, CodesOutsideTheChoicesAreNotedNotRefused) {
-  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   DevicePlan plan;
   std::vector<std::string> errors;
   ASSERT_TRUE(ReadPlan("mac,type,protocol,baud,name\n02-00-00-00-00-01,1,3,2400,ABCDEFGHIJKLMNOPQRSTUVWXYZ01\n", &plan,
