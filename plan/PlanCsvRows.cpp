@@ -1,69 +1,103 @@
 #include "plan/PlanCsvRows.h"
 
-#include <csv.h>
-
 namespace {
 
-constexpr size_t kChunkBytes = 64 * 1024;
+enum class CsvState { kRowStart, kCellStart, kUnquoted, kQuoted, kQuoteInQuoted };
 
-struct RowCollector {
-  CsvRows* pRows;
-  size_t nMaxCells;
-  std::vector<std::string> current;
-  bool bTooWide = false;
-};
-
-void OnField(void* pData, size_t nLength, void* pContext) {
-  auto* pCollector = static_cast<RowCollector*>(pContext);
-  if (pCollector->current.size() >= pCollector->nMaxCells) pCollector->bTooWide = true;
-  else pCollector->current.emplace_back(static_cast<const char*>(pData), nLength);
-}
-
-void OnRowEnd(int, void* pContext) {
-  auto* pCollector = static_cast<RowCollector*>(pContext);
-  pCollector->pRows->push_back(std::move(pCollector->current));
-  pCollector->current.clear();
-}
-
-// Blanks are part of a cell: "  Lobby" stays as typed.
-int NoSpace(unsigned char) { return 0; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
+// A small reader of its own rather than a library, so that the Linux and the
+// Windows builds read a plan byte for byte the same way.
 bool SplitCsvRows(std::string_view text, size_t nMaxRows, size_t nMaxCells, CsvRows* pRows, std::string* psError) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  csv_parser parser;
-  if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0) {
-    *psError = "the CSV parser cannot be started";
-    return false;
-  }
-  csv_set_space_func(&parser, NoSpace);
   CsvRows rows;
-  RowCollector collector{&rows, nMaxCells, {}};
-  bool bOk = true;
-  for (size_t nAt = 0; bOk && nAt < text.size(); nAt += kChunkBytes) {
-    const std::string_view chunk = text.substr(nAt, kChunkBytes);
-    if (csv_parse(&parser, chunk.data(), chunk.size(), OnField, OnRowEnd, &collector) != chunk.size()) {
-      *psError = std::string("malformed CSV near row ") + std::to_string(rows.size() + 1) + ": " +
-                 csv_strerror(csv_error(&parser));
-      bOk = false;
-    } else if (rows.size() > nMaxRows || collector.bTooWide) {
-      bOk = false;
+  std::vector<std::string> row;
+  std::string sCell;
+  CsvState state = CsvState::kRowStart;
+  // A row is refused as soon as it grows past nMaxCells, so a huge header costs no more than its check.
+  auto endCell = [&] {
+    row.push_back(std::move(sCell));
+    sCell.clear();
+    return row.size() <= nMaxCells;
+  };
+  auto endRow = [&] {
+    if (!endCell()) return false;
+    rows.push_back(std::move(row));
+    row.clear();
+    return rows.size() <= nMaxRows;
+  };
+  auto malformed = [&](const char* pszWhat) {
+    *psError = "malformed CSV near row " + std::to_string(rows.size() + 1) + ": " + pszWhat;
+    return false;
+  };
+  auto tooMany = [&] {
+    if (row.size() > nMaxCells)
+      *psError = "row " + std::to_string(rows.size() + 1) + " has more than " + std::to_string(nMaxCells) +
+                 " cells; a plan has one column per setting";
+    else
+      *psError = "more than " + std::to_string(nMaxRows) + " rows (the header included); split the plan";
+    return false;
+  };
+  for (const char c : text) {
+    switch (state) {
+      case CsvState::kRowStart:
+        if (IsLineEnd(c)) break;  // blank lines and the LF of a CRLF
+        [[fallthrough]];
+      case CsvState::kCellStart:
+        if (c == '"') {
+          state = CsvState::kQuoted;
+        } else if (c == ',') {
+          if (!endCell()) return tooMany();
+          state = CsvState::kCellStart;
+        } else if (IsLineEnd(c)) {
+          if (!endRow()) return tooMany();
+          state = CsvState::kRowStart;
+        } else {
+          sCell += c;
+          state = CsvState::kUnquoted;
+        }
+        break;
+      case CsvState::kUnquoted:
+        if (c == '"') return malformed("a quote inside an unquoted cell");
+        if (c == ',') {
+          if (!endCell()) return tooMany();
+          state = CsvState::kCellStart;
+        } else if (IsLineEnd(c)) {
+          if (!endRow()) return tooMany();
+          state = CsvState::kRowStart;
+        } else {
+          sCell += c;
+        }
+        break;
+      case CsvState::kQuoted:
+        if (c == '"')
+          state = CsvState::kQuoteInQuoted;
+        else
+          sCell += c;
+        break;
+      case CsvState::kQuoteInQuoted:
+        if (c == '"') {
+          sCell += c;
+          state = CsvState::kQuoted;
+        } else if (c == ',') {
+          if (!endCell()) return tooMany();
+          state = CsvState::kCellStart;
+        } else if (IsLineEnd(c)) {
+          if (!endRow()) return tooMany();
+          state = CsvState::kRowStart;
+        } else {
+          return malformed("text after a closing quote");
+        }
+        break;
     }
   }
-  if (bOk && csv_fini(&parser, OnField, OnRowEnd, &collector) != 0) {
+  if (state == CsvState::kQuoted) {
     *psError = "malformed CSV at the end: a quoted cell is not closed";
-    bOk = false;
+    return false;
   }
-  csv_free(&parser);
-  if (bOk && (rows.size() > nMaxRows || collector.bTooWide)) bOk = false;
-  if (collector.bTooWide)
-    *psError = "row " + std::to_string(rows.size() + (collector.current.empty() ? 0 : 1)) + " has more than " +
-               std::to_string(nMaxCells) + " cells; a plan has one column per setting";
-  else if (!bOk && rows.size() > nMaxRows)
-    *psError = "more than " + std::to_string(nMaxRows) + " rows (the header included); split the plan";
-  if (bOk) *pRows = std::move(rows);
-  return bOk;
+  if (state != CsvState::kRowStart && !endRow()) return tooMany();
+  *pRows = std::move(rows);
+  return true;
 }
-
-bool CsvPlansAvailable() { return true; }

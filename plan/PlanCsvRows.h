@@ -8,13 +8,12 @@
 
 using CsvRows = std::vector<std::vector<std::string>>;
 
-// Splits CSV text (RFC 4180: quoted fields, doubled quotes, CRLF or LF line
+// Splits CSV text (RFC 4180: quoted fields, doubled quotes, CRLF, LF or CR line
 // ends; a UTF-8 byte order mark is skipped; blank lines are skipped; cells are
-// not trimmed) into rows of cells. False with a message for malformed text, for
-// more than nMaxRows rows or a row of more than nMaxCells cells (refused as soon
-// as it is seen), or when this build has no CSV parser.
+// not trimmed) into rows of cells. Strict: a quote inside an unquoted cell, text
+// after a closing quote or a quoted cell left open is refused with a message
+// naming the row, and so is text of more than nMaxRows rows or a row of more
+// than nMaxCells cells (refused as soon as it is seen).
 bool SplitCsvRows(std::string_view text, size_t nMaxRows, size_t nMaxCells, CsvRows* pRows, std::string* psError);
-// Whether this build reads CSV plans at all (the Windows cross build has no CSV parser).
-bool CsvPlansAvailable();
 
 #endif

@@ -12,6 +12,10 @@
 using DeviceRowKey = uint64_t;
 
 inline DeviceRowKey RowKeyOf(const KESTO_RECORD& record) { return MacKey(record.byMAC); }
+// A row key turned back into the six MAC bytes.
+inline void MacFromKey(DeviceRowKey key, uint8_t byMAC[6]) {
+  for (int i = 5; i >= 0; --i, key >>= 8) byMAC[i] = static_cast<uint8_t>(key & 0xFF);
+}
 
 // What the main window's presenter needs from the list on screen. The widget
 // implements it; tests use a plain recorder. Every row the presenter keeps is

@@ -58,3 +58,29 @@ std::vector<std::string> CPlanPreviewTable::SharedIPTexts(const PlanPreview& pre
   }
   return lines;
 }
+
+std::string CPlanPreviewTable::SummaryWithWarnings(const PlanPreview& preview) {
+  // Addresses named as shared before "and N more".
+  constexpr size_t kSharedShown = 5;
+  std::string sText = SummaryText(preview) + ".";
+  const std::vector<std::string> shared = SharedIPTexts(preview);
+  for (size_t i = 0; i < shared.size() && i < kSharedShown; ++i) sText += "\nWarning: " + shared[i];
+  if (shared.size() > kSharedShown) sText += "\n(and " + std::to_string(shared.size() - kSharedShown) + " more shared addresses)";
+  if (PlanMakesSharedIP(preview))
+    sText += "\nThe plan would give an address to more than one device: it cannot be applied.";
+  return sText;
+}
+
+std::string CPlanPreviewTable::ApplyText(const PlanPreview& preview) {
+  const size_t nChanged = preview.CountChanged();
+  if (nChanged == 0) return "&Apply";
+  return "&Apply to " + std::to_string(nChanged) + (nChanged == 1 ? " device" : " devices");
+}
+
+std::string CPlanPreviewTable::RefusalText(const std::string& sFileName, const std::vector<std::string>& errors) {
+  constexpr size_t kErrorsShown = 12;
+  std::string sText = "The plan " + sFileName + " was refused; nothing was sent:\n";
+  for (size_t i = 0; i < errors.size() && i < kErrorsShown; ++i) sText += "\n" + errors[i];
+  if (errors.size() > kErrorsShown) sText += "\n(and " + std::to_string(errors.size() - kErrorsShown) + " more problems)";
+  return sText;
+}

@@ -12,14 +12,6 @@
 #include "formats/TerminalText.h"
 #include "formats/DeviceList.h"
 
-namespace {
-
-void MacOfKey(DeviceRowKey key, uint8_t byMAC[6]) {
-  for (int i = 5; i >= 0; --i, key >>= 8) byMAC[i] = static_cast<uint8_t>(key & 0xFF);
-}
-
-}  // namespace
-
 CQUORINPresenter::CQUORINPresenter(CKestoFinder& finder, IDeviceListView& view, RunDialog fnRunDialog,
                                    OpenUrl fnOpenUrl)
     : m_finder(finder),
@@ -197,7 +189,7 @@ bool CQUORINPresenter::StartPlan(const PlanPreview& preview, std::string* psErro
   m_sPlanRefusal.clear();
   for (uint64_t key : m_pPlan->Keys()) {
     uint8_t byMAC[6];
-    MacOfKey(key, byMAC);
+    MacFromKey(key, byMAC);
     m_apply.Forget(byMAC);
     m_vecDirtyRows.push_back(key);
   }
@@ -214,7 +206,7 @@ std::string CQUORINPresenter::BackupText(const std::string& sTime) const {
 
 bool CQUORINPresenter::IsRowUnsettled(DeviceRowKey key) const {
   uint8_t byMAC[6];
-  MacOfKey(key, byMAC);
+  MacFromKey(key, byMAC);
   if (const ApplyState* pState = m_apply.Find(byMAC))
     return *pState == ApplyState::kNotConfirmed || *pState == ApplyState::kNotSent;
   if (!m_pPlan || m_pPlan->IsWaiting(key)) return false;

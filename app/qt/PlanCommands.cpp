@@ -9,7 +9,6 @@
 #include "app/logic/DeviceExport.h"
 #include "app/logic/QUORINPresenter.h"
 #include "plan/DevicePlan.h"
-#include "plan/PlanCsvRows.h"
 
 namespace {
 
@@ -27,9 +26,7 @@ CPlanCommands::CPlanCommands(CQUORINPresenter& presenter, QWidget* pWindow, Repo
 
 void CPlanCommands::OnApplyPlan() {
   if (m_pPlanDialog == nullptr) {
-    // Without a CSV parser in this build only JSON plans and backups are offered.
-    const QString sFilter = CsvPlansAvailable() ? QStringLiteral("Plans and backups (*.csv *.json);;All files (*)")
-                                                : QStringLiteral("JSON plans and backups (*.json);;All files (*)");
+    const QString sFilter = QStringLiteral("Plans and backups (*.csv *.json);;All files (*)");
     m_pPlanDialog = new QFileDialog(m_pWindow, QStringLiteral("Apply plan"), QString(), sFilter);
     m_pPlanDialog->setAcceptMode(QFileDialog::AcceptOpen);
     m_pPlanDialog->setFileMode(QFileDialog::ExistingFile);

@@ -15,10 +15,13 @@ void CopyText(const std::wstring& sText, wchar_t* pszOut, int cchOut) {
 
 }  // namespace
 
-void CDeviceListCtrl::Attach(HWND hList, ToolTip fnToolTip, Age fnAge) {
+void CDeviceListCtrl::Attach(HWND hList, ToolTip fnToolTip, CDeviceRowStore::Age fnAge) {
   m_hList = hList;
   m_fnToolTip = std::move(fnToolTip);
-  m_fnAge = std::move(fnAge);
+  m_store.SetAge(std::move(fnAge));
+  // The template allows one selected row; the commands on several devices need Ctrl and Shift.
+  const auto dwStyle = static_cast<DWORD>(GetWindowLongPtrW(m_hList, GWL_STYLE));
+  SetWindowLongPtrW(m_hList, GWL_STYLE, dwStyle & ~static_cast<DWORD>(LVS_SINGLESEL));
   for (size_t i = 0; i < kDeviceColumns.size(); ++i) {
     std::wstring sTitle = WideFromUtf8(kDeviceColumns[i].pszTitle);
     LVCOLUMNW column{};
@@ -44,12 +47,6 @@ void CDeviceListCtrl::Attach(HWND hList, ToolTip fnToolTip, Age fnAge) {
   SendMessageW(m_hList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_hImages));
 }
 
-std::string CDeviceListCtrl::SortKeyOf(const Row& row) const {
-  // By "Last Seen" the key is the age when the row last changed or the order was chosen.
-  return m_sort.IsNewestFirst() ? std::string()
-                                : CDeviceColumnSet::SortKey(m_sort.GetColumn(), row.record, m_fnAge ? m_fnAge(row.key) : 0);
-}
-
 void CDeviceListCtrl::ShowColumn(int iColumn, bool bShown) {
   if (iColumn < CDeviceColumnSet::kDefaultCount || iColumn >= CDeviceColumnSet::kCount ||
       IsColumnShown(iColumn) == bShown)
@@ -69,7 +66,7 @@ void CDeviceListCtrl::ShowColumn(int iColumn, bool bShown) {
     const auto at = std::find(m_columns.begin(), m_columns.end(), iColumn);
     SendMessageW(m_hList, LVM_DELETECOLUMN, static_cast<WPARAM>(at - m_columns.begin()), 0);
     m_columns.erase(at);
-    if (m_sort.GetColumn() == iColumn) SetOrder(CDeviceSortOrder());
+    if (GetOrder().GetColumn() == iColumn) SetOrder(CDeviceSortOrder());
   }
   ShowSortIndicator();
   m_bRepaint = true;
@@ -89,101 +86,53 @@ void CDeviceListCtrl::FitColumns() {
 }
 
 void CDeviceListCtrl::RefreshAges() {
-  if (IsColumnShown(CDeviceColumnSet::kLastSeen) && !m_shown.empty()) m_bRepaint = true;
-}
-
-void CDeviceListCtrl::Insert(DeviceRowKey key, const DeviceRowTexts& texts, const KESTO_RECORD& record, bool bShown) {
-  Row& row = m_rows[key];
-  row.key = key;
-  row.nSeq = ++m_nNextSeq;
-  for (size_t i = 0; i < texts.size(); ++i) row.texts[i] = WideFromUtf8(texts[i]);
-  row.record = record;
-  row.sSortKey = SortKeyOf(row);
-  row.bShown = bShown;
-  row.mark = kNoMark;
-  m_bOrderDirty = m_bOrderDirty || bShown;
-}
-
-void CDeviceListCtrl::SetTexts(DeviceRowKey key, const DeviceRowTexts& texts, const KESTO_RECORD& record) {
-  const auto found = m_rows.find(key);
-  if (found == m_rows.end()) return;
-  Row& row = found->second;
-  for (size_t i = 0; i < texts.size(); ++i) row.texts[i] = WideFromUtf8(texts[i]);
-  row.record = record;
-  std::string sKey = SortKeyOf(row);
-  if (sKey != row.sSortKey) {
-    row.sSortKey = std::move(sKey);
-    m_bOrderDirty = m_bOrderDirty || row.bShown;
-  }
-  m_bRepaint = true;
-}
-
-void CDeviceListCtrl::SetShown(DeviceRowKey key, bool bShown) {
-  const auto found = m_rows.find(key);
-  if (found == m_rows.end() || found->second.bShown == bShown) return;
-  found->second.bShown = bShown;
-  if (!bShown && m_bHaveSelection && m_selected == key) m_bHaveSelection = false;
-  m_bOrderDirty = true;
-}
-
-void CDeviceListCtrl::SetMark(DeviceRowKey key, Mark mark) {
-  const auto found = m_rows.find(key);
-  if (found == m_rows.end() || found->second.mark == mark) return;
-  found->second.mark = mark;
-  m_bRepaint = true;
-}
-
-void CDeviceListCtrl::Delete(DeviceRowKey key) {
-  const auto found = m_rows.find(key);
-  if (found == m_rows.end()) return;
-  if (m_bHaveSelection && m_selected == key) m_bHaveSelection = false;
-  if (found->second.bShown) {
-    // The shown list is rebuilt at the next Flush; until then it must hold no pointer to the row.
-    m_shown.clear();
-    m_bOrderDirty = true;
-  }
-  m_rows.erase(found);
-}
-
-const CDeviceListCtrl::Row* CDeviceListCtrl::Find(DeviceRowKey key) const {
-  const auto found = m_rows.find(key);
-  return found == m_rows.end() ? nullptr : &found->second;
+  if (IsColumnShown(CDeviceColumnSet::kLastSeen) && !m_store.Shown().empty()) m_bRepaint = true;
 }
 
 bool CDeviceListCtrl::GetSelected(DeviceRowKey* pKey) const {
-  if (!m_bHaveSelection) return false;
-  *pKey = m_selected;
+  DeviceRowKey current = 0;
+  if (m_store.GetCurrent(&current) && m_store.IsSelected(current)) {
+    *pKey = current;
+    return true;
+  }
+  const std::vector<DeviceRowKey> keys = m_store.SelectedKeys();
+  if (keys.empty()) return false;
+  *pKey = keys.front();
   return true;
 }
 
 void CDeviceListCtrl::SelectIndex(int iIndex) {
-  if (iIndex < 0 || iIndex >= static_cast<int>(m_shown.size())) return;
-  // Kept here too: the list view's notification is ignored while Flush resyncs it.
-  m_selected = m_shown[static_cast<size_t>(iIndex)]->key;
-  m_bHaveSelection = true;
+  const auto& shown = m_store.Shown();
+  if (iIndex < 0 || iIndex >= static_cast<int>(shown.size())) return;
+  const DeviceRowKey key = shown[static_cast<size_t>(iIndex)]->key;
+  m_store.ClearSelection();
+  m_store.Select(key, true);
+  m_store.SetCurrent(key);
+  m_bSyncing = true;
+  LVITEMW clear{};
+  clear.stateMask = LVIS_SELECTED;
+  SendMessageW(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
   LVITEMW item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(iIndex), reinterpret_cast<LPARAM>(&item));
+  SendMessageW(m_hList, LVM_SETSELECTIONMARK, 0, iIndex);
+  m_bSyncing = false;
   SendMessageW(m_hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(iIndex), FALSE);
 }
 
-int CDeviceListCtrl::IndexOf(const Row& row) const {
-  const auto at = std::lower_bound(m_shown.begin(), m_shown.end(), &row,
-                                   [this](const Row* a, const Row* b) { return Before(*a, *b); });
-  return at != m_shown.end() && *at == &row ? static_cast<int>(at - m_shown.begin()) : -1;
-}
-
-int CDeviceListCtrl::GetShownCount() const {
-  return m_bOrderDirty ? static_cast<int>(std::count_if(m_rows.begin(), m_rows.end(),
-                                                        [](const auto& entry) { return entry.second.bShown; }))
-                       : static_cast<int>(m_shown.size());
+void CDeviceListCtrl::ReadSelection() {
+  const auto& shown = m_store.Shown();
+  const int n = static_cast<int>(shown.size());
+  m_store.ClearSelection();
+  for (int i = static_cast<int>(SendMessageW(m_hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+       i >= 0 && i < n; i = static_cast<int>(SendMessageW(m_hList, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED)))
+    m_store.Select(shown[static_cast<size_t>(i)]->key, true);
+  const auto iFocused = static_cast<int>(SendMessageW(m_hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  if (iFocused >= 0 && iFocused < n) m_store.SetCurrent(shown[static_cast<size_t>(iFocused)]->key);
 }
 
 void CDeviceListCtrl::SetOrder(const CDeviceSortOrder& order) {
-  m_sort = IsColumnShown(order.GetColumn()) ? order : CDeviceSortOrder();
-  for (auto& entry : m_rows) entry.second.sSortKey = SortKeyOf(entry.second);
-  m_bOrderDirty = true;
+  m_store.SetOrder(IsColumnShown(order.GetColumn()) ? order : CDeviceSortOrder());
   ShowSortIndicator();
 }
 
@@ -194,7 +143,7 @@ void CDeviceListCtrl::ShowSortIndicator() {
     item.mask = HDI_FORMAT;
     SendMessageW(hHeader, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (m_columns[static_cast<size_t>(i)] == m_sort.GetColumn()) item.fmt |= m_sort.IsAscending() ? HDF_SORTUP : HDF_SORTDOWN;
+    if (m_columns[static_cast<size_t>(i)] == GetOrder().GetColumn()) item.fmt |= GetOrder().IsAscending() ? HDF_SORTUP : HDF_SORTDOWN;
     SendMessageW(hHeader, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
 }
@@ -202,39 +151,36 @@ void CDeviceListCtrl::ShowSortIndicator() {
 void CDeviceListCtrl::SetEmptyText(const std::wstring& sText) {
   if (sText == m_sEmpty) return;
   m_sEmpty = sText;
-  if (m_shown.empty()) InvalidateRect(m_hList, nullptr, TRUE);
+  if (m_store.Shown().empty()) InvalidateRect(m_hList, nullptr, TRUE);
 }
 
 void CDeviceListCtrl::Flush() {
   if (m_hList == nullptr) return;
-  if (m_bOrderDirty) {
-    m_bOrderDirty = false;
-    m_shown.clear();
-    m_shown.reserve(m_rows.size());
-    for (auto& entry : m_rows)
-      if (entry.second.bShown) m_shown.push_back(&entry.second);
-    std::sort(m_shown.begin(), m_shown.end(), [this](const Row* a, const Row* b) { return Before(*a, *b); });
+  const bool bPlaced = m_store.Place();
+  if (bPlaced) {
+    const auto& shown = m_store.Shown();
     m_bSyncing = true;
-    SendMessageW(m_hList, LVM_SETITEMCOUNT, m_shown.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    // The list view keeps its selection by place: put it back on the selected device.
+    SendMessageW(m_hList, LVM_SETITEMCOUNT, shown.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    // The list view keeps its selection by place: put it back on the selected devices.
     LVITEMW clear{};
     clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
-    if (m_bHaveSelection) {
-      const auto found = m_rows.find(m_selected);
-      const int iIndex = found != m_rows.end() ? IndexOf(found->second) : -1;
-      if (iIndex >= 0) {
-        LVITEMW item{};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(iIndex), reinterpret_cast<LPARAM>(&item));
-      } else {
-        m_bHaveSelection = false;
-      }
+    for (DeviceRowKey key : m_store.SelectedKeys()) {
+      LVITEMW item{};
+      item.stateMask = item.state = LVIS_SELECTED;
+      SendMessageW(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(m_store.IndexOf(key)), reinterpret_cast<LPARAM>(&item));
+    }
+    DeviceRowKey current = 0;
+    const int iCurrent = m_store.GetCurrent(&current) ? m_store.IndexOf(current) : -1;
+    if (iCurrent >= 0) {
+      LVITEMW item{};
+      item.stateMask = item.state = LVIS_FOCUSED;
+      SendMessageW(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(iCurrent), reinterpret_cast<LPARAM>(&item));
+      SendMessageW(m_hList, LVM_SETSELECTIONMARK, 0, iCurrent);
     }
     m_bSyncing = false;
-    m_bRepaint = true;
   }
-  if (m_bRepaint) {
+  if (m_store.TakeRepaint() || bPlaced || m_bRepaint) {
     m_bRepaint = false;
     InvalidateRect(m_hList, nullptr, FALSE);
   }
@@ -246,39 +192,35 @@ bool CDeviceListCtrl::OnNotify(const NMHDR& header, LRESULT* pResult) {
   switch (header.code) {
     case LVN_GETDISPINFOW: {
       LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item;
-      if (item.iItem < 0 || item.iItem >= static_cast<int>(m_shown.size())) return true;
-      const Row& row = *m_shown[static_cast<size_t>(item.iItem)];
-      const int iColumn = ColumnId(item.iSubItem);
-      if ((item.mask & LVIF_TEXT) && iColumn >= 0 && iColumn < static_cast<int>(row.texts.size()))
-        CopyText(row.texts[static_cast<size_t>(iColumn)], item.pszText, item.cchTextMax);
-      else if (item.mask & LVIF_TEXT && iColumn >= 0)  // drawn from the record when painted, never kept
-        CopyText(WideFromUtf8(CDeviceColumnSet::Text(iColumn, row.record, m_fnAge ? m_fnAge(row.key) : 0)),
-                 item.pszText, item.cchTextMax);
-      if (item.mask & LVIF_IMAGE) item.iImage = item.iSubItem == 0 && row.mark != kNoMark ? row.mark - 1 : I_IMAGENONE;
+      const auto& shown = m_store.Shown();
+      if (item.iItem < 0 || item.iItem >= static_cast<int>(shown.size())) return true;
+      const Row& row = *shown[static_cast<size_t>(item.iItem)];
+      // Drawn from the record when painted, never kept.
+      if (item.mask & LVIF_TEXT)
+        CopyText(WideFromUtf8(m_store.CellText(row, ColumnId(item.iSubItem))), item.pszText, item.cchTextMax);
+      if (item.mask & LVIF_IMAGE)
+        item.iImage = item.iSubItem == 0 && row.mark != CDeviceRowStore::kNoMark ? row.mark - 1 : I_IMAGENONE;
       return true;
     }
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-      if (m_bSyncing || !(change.uChanged & LVIF_STATE)) return true;
-      const bool bWas = change.uOldState & LVIS_SELECTED, bIs = change.uNewState & LVIS_SELECTED;
-      if (bIs && change.iItem >= 0 && change.iItem < static_cast<int>(m_shown.size())) {
-        m_selected = m_shown[static_cast<size_t>(change.iItem)]->key;
-        m_bHaveSelection = true;
-      } else if (bWas && !bIs) {
-        m_bHaveSelection = false;
-      }
+      if (!m_bSyncing && (change.uChanged & LVIF_STATE)) ReadSelection();
       return true;
     }
+    case LVN_ODSTATECHANGED:  // a range chosen with Shift
+      if (!m_bSyncing) ReadSelection();
+      return true;
     case LVN_ODFINDITEMW: {
       // Typing a name's first letters goes to the next row whose name starts with them.
       const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
       *pResult = -1;
       if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || find.lvfi.psz == nullptr) return true;
       const std::wstring sWanted = find.lvfi.psz;
-      const int n = static_cast<int>(m_shown.size());
+      const auto& shown = m_store.Shown();
+      const int n = static_cast<int>(shown.size());
       for (int i = 0; i < n; ++i) {
         const int iAt = (find.iStart + i) % n;
-        const std::wstring& sName = m_shown[static_cast<size_t>(iAt)]->texts[0];
+        const std::wstring sName = WideFromUtf8(m_store.CellText(*shown[static_cast<size_t>(iAt)], 0));
         if (sName.size() >= sWanted.size() &&
             CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, sName.c_str(), static_cast<int>(sWanted.size()),
                            sWanted.c_str(), static_cast<int>(sWanted.size())) == CSTR_EQUAL) {
@@ -290,8 +232,9 @@ bool CDeviceListCtrl::OnNotify(const NMHDR& header, LRESULT* pResult) {
     }
     case LVN_GETINFOTIPW: {
       auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(const_cast<NMHDR&>(header));
-      if (tip.iItem < 0 || tip.iItem >= static_cast<int>(m_shown.size()) || !m_fnToolTip) return true;
-      const std::wstring sMarks = WideFromUtf8(m_fnToolTip(m_shown[static_cast<size_t>(tip.iItem)]->key));
+      const auto& shown = m_store.Shown();
+      if (tip.iItem < 0 || tip.iItem >= static_cast<int>(shown.size()) || !m_fnToolTip) return true;
+      const std::wstring sMarks = WideFromUtf8(m_fnToolTip(shown[static_cast<size_t>(tip.iItem)]->key));
       if (sMarks.empty()) return true;
       // With no flags the buffer holds the cell's cut text, which stays first.
       std::wstring sText = tip.dwFlags == 0 && tip.pszText != nullptr && tip.pszText[0] != L'\0'
@@ -310,8 +253,8 @@ bool CDeviceListCtrl::OnNotify(const NMHDR& header, LRESULT* pResult) {
 
 LRESULT CDeviceListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
   if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
-    return m_shown.empty() && !m_sEmpty.empty() ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
-  if (draw.nmcd.dwDrawStage != CDDS_POSTPAINT || !m_shown.empty() || m_sEmpty.empty()) return CDRF_DODEFAULT;
+    return m_store.Shown().empty() && !m_sEmpty.empty() ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+  if (draw.nmcd.dwDrawStage != CDDS_POSTPAINT || !m_store.Shown().empty() || m_sEmpty.empty()) return CDRF_DODEFAULT;
   // The empty list says why, in the middle below the header.
   RECT rect;
   GetClientRect(m_hList, &rect);

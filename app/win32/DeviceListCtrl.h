@@ -4,49 +4,42 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <array>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "app/logic/DeviceListView.h"
+#include "app/logic/DeviceRowStore.h"
 #include "app/logic/DeviceSortOrder.h"
 #include "discovery/KestoRecord.h"
 
 // The system list view of the main window in owner-data mode: it holds no items
-// of its own and asks for the texts of the rows it paints. The rows live here,
-// found by key in one hash step; the shown ones are kept in display order, so a
-// row's place is a binary search and a pass's changes cost one re-sort at most.
-// The selection is kept by key, so rows coming and going never move it to
-// another device.
+// of its own and asks for the texts of the rows it paints. The rows, their
+// order and the selection live in the shared row store; this class hands the
+// store's changes to the list view and the list view's selection (one row, or
+// several with Ctrl and Shift) back to the store, by key, so rows coming and
+// going never move it to another device.
 class CDeviceListCtrl {
  public:
-  enum Mark { kNoMark, kWarning, kUnsettled };
-  struct Row {
-    DeviceRowKey key = 0;
-    uint64_t nSeq = 0;  // arrival order; the newest row has the highest
-    std::array<std::wstring, 5> texts;
-    KESTO_RECORD record{};
-    std::string sSortKey;
-    bool bShown = true;
-    Mark mark = kNoMark;
-  };
+  using Row = CDeviceRowStore::Row;
+  using Mark = CDeviceRowStore::Mark;
   // The tooltip of a row's marks (empty: none).
   using ToolTip = std::function<std::string(DeviceRowKey)>;
-  // The time since a row's device last answered, for the "Last Seen" column.
-  using Age = std::function<uint32_t(DeviceRowKey)>;
 
-  void Attach(HWND hList, ToolTip fnToolTip, Age fnAge);
+  void Attach(HWND hList, ToolTip fnToolTip, CDeviceRowStore::Age fnAge);
   HWND GetHwnd() const { return m_hList; }
 
-  void Insert(DeviceRowKey key, const DeviceRowTexts& texts, const KESTO_RECORD& record, bool bShown);
-  void SetTexts(DeviceRowKey key, const DeviceRowTexts& texts, const KESTO_RECORD& record);
-  void SetShown(DeviceRowKey key, bool bShown);
-  void SetMark(DeviceRowKey key, Mark mark);
-  void Delete(DeviceRowKey key);
-  const Row* Find(DeviceRowKey key) const;
+  void Insert(DeviceRowKey key, const KESTO_RECORD& record, bool bShown) { m_store.Insert(key, record, bShown); }
+  void SetRecord(DeviceRowKey key, const KESTO_RECORD& record) { m_store.SetRecord(key, record); }
+  void SetShown(DeviceRowKey key, bool bShown) { m_store.SetShown(key, bShown); }
+  void SetMark(DeviceRowKey key, Mark mark) { m_store.SetMark(key, mark); }
+  void Delete(DeviceRowKey key) { m_store.Delete(key); }
+  const Row* Find(DeviceRowKey key) const { return m_store.Find(key); }
+  // The one selected row: the focused one when it is selected, else the top selected one.
   bool GetSelected(DeviceRowKey* pKey) const;
+  // Every selected row, in the order the list shows them.
+  std::vector<DeviceRowKey> GetSelectedKeys() const { return m_store.SelectedKeys(); }
+  // Selects only this row and puts the focus mark on it.
   void SelectIndex(int iIndex);
 
   // The columns beyond the first five (CDeviceColumnSet ids), added at the right end.
@@ -62,43 +55,32 @@ class CDeviceListCtrl {
 
   // By CDeviceColumnSet id; an order by a hidden column falls back to newest first.
   void SetOrder(const CDeviceSortOrder& order);
-  const CDeviceSortOrder& GetOrder() const { return m_sort; }
+  const CDeviceSortOrder& GetOrder() const { return m_store.GetOrder(); }
   // Shown when no row is, in the middle of the list.
   void SetEmptyText(const std::wstring& sText);
 
   // Hands the changes since the last call to the list view: the count, the order,
-  // the selection's place and a repaint.
+  // the selection's places and a repaint.
   void Flush();
 
-  int GetRowCount() const { return static_cast<int>(m_rows.size()); }
-  int GetShownCount() const;
-  // Every row, shown or not.
-  const std::unordered_map<DeviceRowKey, Row>& Rows() const { return m_rows; }
-  // The rows as shown, top first.
-  const std::vector<Row*>& Shown() const { return m_shown; }
+  int GetRowCount() const { return m_store.GetRowCount(); }
+  int GetShownCount() const { return m_store.GetShownCount(); }
+  const CDeviceRowStore& GetStore() const { return m_store; }
 
   // Notifications from the list view; true when handled, with the answer in *pResult.
   bool OnNotify(const NMHDR& header, LRESULT* pResult);
 
  private:
-  bool Before(const Row& a, const Row& b) const { return m_sort.Before(a.sSortKey, a.nSeq, b.sSortKey, b.nSeq); }
-  std::string SortKeyOf(const Row& row) const;
-  int IndexOf(const Row& row) const;
   void ShowSortIndicator();
+  // Takes the list view's selection and focus into the store.
+  void ReadSelection();
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
 
   HWND m_hList = nullptr;
   HIMAGELIST m_hImages = nullptr;
   ToolTip m_fnToolTip;
-  Age m_fnAge;
   std::vector<int> m_columns;  // the CDeviceColumnSet id of each list view column
-  std::unordered_map<DeviceRowKey, Row> m_rows;
-  std::vector<Row*> m_shown;  // top first
-  CDeviceSortOrder m_sort;
-  uint64_t m_nNextSeq = 0;
-  bool m_bHaveSelection = false;
-  DeviceRowKey m_selected = 0;
-  bool m_bOrderDirty = false;
+  CDeviceRowStore m_store;
   bool m_bRepaint = false;
   bool m_bSyncing = false;  // the list view's notifications of our own selection changes are ignored
   std::wstring m_sEmpty;

@@ -9,6 +9,7 @@
 
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
+#include "app/logic/WindowTexts.h"
 #include "app/win32/MessagePump.h"
 #include "app/win32/QUORINDlg.h"
 #include "app/win32/resource.h"
@@ -18,7 +19,7 @@
 namespace {
 
 void Complain(const std::string& sText) {
-  MessageBoxA(nullptr, sText.c_str(), "Tamrel Kesto Manager", MB_OK | MB_ICONWARNING);
+  MessageBoxA(nullptr, sText.c_str(), CWindowTexts::kCaption, MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace

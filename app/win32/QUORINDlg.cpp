@@ -14,29 +14,36 @@
 #include "app/logic/DeviceColumns.h"
 #include "app/logic/DeviceExport.h"
 #include "app/logic/DeviceListState.h"
+#include "app/logic/PlanPreviewTable.h"
 #include "app/logic/PollingLoop.h"
+#include "app/logic/WindowTexts.h"
+#include "app/win32/MultiConfigDlg.h"
+#include "app/win32/PlanPreviewDlg.h"
 #include "app/win32/TargetInputDlg.h"
 #include "app/win32/WideText.h"
 #include "app/win32/resource.h"
 #include "discovery/KestoDestinations.h"
 #include "formats/DeviceCsv.h"
+#include "plan/PlanReader.h"
 #include "platform/OpenUrl.h"
 #include "version/KestoVersion.h"
 
 namespace {
 
-constexpr const wchar_t* kCaption = L"Tamrel Kesto Manager";
-
-// The starting size in dialog units: the template's width, and room below its
-// buttons for the filter row and the status line.
+// The starting size in dialog units: the template's width, and room for the
+// filter row above the list and the status line below its buttons.
 constexpr int kStartWidth = 387;
 constexpr int kStartHeight = 145;
+
+// How often a pass runs while a message box, a file dialog or a menu turns its own loop.
+constexpr UINT_PTR kModalPassTimer = 1;
+constexpr UINT kModalPassMs = 20;
 
 // Which edges of the window a control follows when it is resized.
 enum Anchor { kFixed = 0, kMoveX = 1, kGrowX = 2, kMoveY = 4, kGrowY = 8 };
 
-// Every control's place at the starting size, in dialog units, in Tab order.
-// Those without a class are the template's, at the template's places.
+// Every control's place at the starting size, in dialog units, in Tab order (the
+// Qt window's). Those without a class are the template's, moved to these places.
 struct Placed {
   int iId;
   const wchar_t* pszClass;  // null: made by the template
@@ -46,28 +53,42 @@ struct Placed {
   int iAnchor;
 };
 constexpr Placed kControls[] = {
-    {IDC_FILTER_LABEL, L"STATIC", L"&Filter:", SS_LEFT, 4, 115, 24, 8, kMoveY},
-    {IDC_FILTER, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 30, 113, 198, 14, kGrowX | kMoveY},
-    {IDC_DEVICE_LIST, nullptr, nullptr, 0, 4, 4, 379, 86, kGrowX | kGrowY},
-    {IDC_BASIC_CONFIG, nullptr, nullptr, 0, 4, 95, 119, 14, kMoveY},
-    {IDC_LAUNCH_CONFIGURATOR, nullptr, nullptr, 0, 129, 95, 139, 14, kMoveY},
-    {IDC_NEWEST_FIRST, L"BUTTON", L"&Newest first", BS_PUSHBUTTON | WS_TABSTOP, 271, 95, 62, 14, kMoveX | kMoveY},
-    {IDC_EXPORT, L"BUTTON", L"E&xport...", BS_PUSHBUTTON | WS_TABSTOP, 335, 95, 48, 14, kMoveX | kMoveY},
-    {IDC_ADAPTER_LABEL, L"STATIC", L"&Adapter:", SS_LEFT, 234, 115, 30, 8, kMoveX | kMoveY},
-    {IDC_ADAPTER, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 266, 113, 70, 120, kMoveX | kMoveY},
-    {IDC_TARGETS, L"BUTTON", L"&Targets", BS_PUSHBUTTON | WS_TABSTOP, 340, 113, 43, 14, kMoveX | kMoveY},
+    {IDC_FILTER_LABEL, L"STATIC", L"&Filter:", SS_LEFT, 4, 7, 24, 8, kFixed},
+    {IDC_FILTER, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 30, 4, 150, 14, kGrowX},
+    {IDC_DEVICE_LIST, nullptr, nullptr, 0, 4, 22, 379, 86, kGrowX | kGrowY},
+    {IDC_BASIC_CONFIG, nullptr, nullptr, 0, 4, 113, 68, 14, kMoveY},
+    {IDC_LAUNCH_CONFIGURATOR, nullptr, nullptr, 0, 76, 113, 92, 14, kMoveY},
+    {IDC_PLANS, L"BUTTON", L"&Plans", BS_PUSHBUTTON | WS_TABSTOP, 172, 113, 40, 14, kMoveY},
+    {IDC_NEWEST_FIRST, L"BUTTON", L"&Newest first", BS_PUSHBUTTON | WS_TABSTOP, 274, 113, 62, 14, kMoveX | kMoveY},
+    {IDC_ABOUT, L"BUTTON", L"About...", BS_PUSHBUTTON | WS_TABSTOP, 340, 113, 43, 14, kMoveX | kMoveY},
+    {IDC_ADAPTER_LABEL, L"STATIC", L"&Adapter:", SS_LEFT, 186, 7, 30, 8, kMoveX},
+    {IDC_ADAPTER, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 218, 4, 70, 120, kMoveX},
+    {IDC_TARGETS, L"BUTTON", L"&Targets", BS_PUSHBUTTON | WS_TABSTOP, 292, 4, 43, 14, kMoveX},
+    {IDC_EXPORT, L"BUTTON", L"E&xport...", BS_PUSHBUTTON | WS_TABSTOP, 339, 4, 44, 14, kMoveX},
     {IDC_STATUS, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY, 4, 131, 300, 10,
      kGrowX | kMoveY},
     {IDC_COUNT, L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, 308, 131, 75, 10, kMoveX | kMoveY},
 };
 
+// The controls whose tooltip says why they are greyed, and what they do otherwise.
+constexpr int kExplained[] = {IDC_BASIC_CONFIG, IDC_LAUNCH_CONFIGURATOR, IDC_ADAPTER, IDC_TARGETS, IDC_NEWEST_FIRST};
+
+// Runs passes from a timer while a loop of the system's own (a message box, a
+// file dialog, a menu) holds the thread, so devices do not age out behind it.
+class CModalPasses {
+ public:
+  explicit CModalPasses(HWND hWnd) : m_hWnd(hWnd) { SetTimer(m_hWnd, kModalPassTimer, kModalPassMs, nullptr); }
+  CModalPasses(const CModalPasses&) = delete;
+  CModalPasses& operator=(const CModalPasses&) = delete;
+  ~CModalPasses() { KillTimer(m_hWnd, kModalPassTimer); }
+
+ private:
+  HWND m_hWnd;
+};
+
 void OpenWithShell(const std::string& sUrl) {
   // A page that cannot be opened is not reported.
   platform::OpenUrl(sUrl, nullptr);
-}
-
-void MacOfKey(DeviceRowKey key, uint8_t byMAC[6]) {
-  for (int i = 5; i >= 0; --i, key >>= 8) byMAC[i] = static_cast<uint8_t>(key & 0xFF);
 }
 
 RECT DialogRect(HWND hWnd, int x, int y, int cx, int cy) {
@@ -96,6 +117,38 @@ bool PutOnClipboard(HWND hOwner, const std::wstring& sText) {
 }
 
 
+std::string FileNameOf(const std::wstring& sPath) {
+  const size_t nSlash = sPath.find_last_of(L"\\/");
+  return Utf8FromWide(nSlash == std::wstring::npos ? sPath : sPath.substr(nSlash + 1));
+}
+
+// At most nMax bytes from the file's start.
+bool ReadFileStart(const std::wstring& sPath, size_t nMax, std::string* psBytes, std::string* psError) {
+  HANDLE hFile = CreateFileW(sPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+  if (hFile == INVALID_HANDLE_VALUE) {
+    *psError = "it could not be opened (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  psBytes->assign(nMax, '\0');
+  size_t nRead = 0;
+  bool bOk = true;
+  while (nRead < nMax) {
+    DWORD dwGot = 0;
+    const DWORD dwWant = static_cast<DWORD>(std::min<size_t>(nMax - nRead, 1u << 20));
+    if (!ReadFile(hFile, psBytes->data() + nRead, dwWant, &dwGot, nullptr)) {
+      *psError = "it could not be read (error " + std::to_string(GetLastError()) + ")";
+      bOk = false;
+      break;
+    }
+    if (dwGot == 0) break;
+    nRead += dwGot;
+  }
+  CloseHandle(hFile);
+  psBytes->resize(nRead);
+  return bOk;
+}
+
 }  // namespace
 
 CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::OpenUrl fnOpenUrl,
@@ -108,7 +161,13 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, CQUORINPresenter::O
       m_finder(std::move(finder)),
       m_presenter(
           *m_finder, *this, [this](CConfigKestoModel& model) { return RunConfigDialog(model); },
-          fnOpenUrl ? std::move(fnOpenUrl) : CQUORINPresenter::OpenUrl(&OpenWithShell)) {}
+          fnOpenUrl ? std::move(fnOpenUrl) : CQUORINPresenter::OpenUrl(&OpenWithShell)),
+      m_targets(m_presenter) {
+  m_presenter.SetMultiConfigDialog([this](CMultiConfigForm& form) {
+    return RunMultiConfigDialog(
+        m_hWnd, form, [this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); });
+  });
+}
 
 CQUORINDlg::~CQUORINDlg() {
   if (m_hWnd != nullptr) SaveSettings();
@@ -139,9 +198,13 @@ void CQUORINDlg::PollDevices() {
 
 void CQUORINDlg::ReportSocketProblem() {
   if (m_finder->IsSocketOpen()) return;
-  const std::wstring sText = L"The network socket for finding devices could not be opened:\n" +
-                             WideFromUtf8(m_finder->GetSocketError()) + L"\n\nNo devices will be listed.";
-  MessageBoxW(m_hWnd, sText.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+  ShowMessage(CWindowTexts::SocketProblem(m_finder->GetSocketError()));
+}
+
+void CQUORINDlg::ShowMessage(const std::string& sText, const char* pszCaption) {
+  const CModalPasses passes(m_hWnd);
+  MessageBoxW(m_hWnd, WideFromUtf8(sText).c_str(), WideFromUtf8(pszCaption ? pszCaption : CWindowTexts::kCaption).c_str(),
+              pszCaption ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
 }
 
 INT_PTR CALLBACK CQUORINDlg::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -183,7 +246,7 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
       LRESULT lResult = 0;
       if (m_list.OnNotify(header, &lResult)) {
-        if (header.code == LVN_ITEMCHANGED) UpdateState();
+        if (header.code == LVN_ITEMCHANGED || header.code == LVN_ODSTATECHANGED) UpdateState();
         return Answer(lResult);
       }
       if (header.hwndFrom == m_list.GetHwnd()) {
@@ -194,9 +257,11 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             Flush();
             return TRUE;
           case NM_SETFOCUS: {
-            // Arriving by Tab on a list without a selection selects its first row.
+            // Arriving by Tab on a list without a selection selects its first row; not when the
+            // focus comes back mid-click (a row being changed has the focus mark already).
             DeviceRowKey key;
-            if (!m_list.GetSelected(&key)) m_list.SelectIndex(0);
+            const auto iFocused = SendMessageW(m_list.GetHwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+            if (!m_list.GetSelected(&key) && iFocused < 0) m_list.SelectIndex(0);
             return TRUE;
           }
           case LVN_COLUMNCLICK: {
@@ -216,7 +281,9 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       }
       if (header.hwndFrom == m_hToolTip && header.code == TTN_GETDISPINFOW) {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(const_cast<NMHDR&>(header));
-        info.lpszText = m_sStatusTip.empty() ? const_cast<wchar_t*>(L"") : m_sStatusTip.data();
+        const bool bStatus = (info.uFlags & TTF_IDISHWND) && reinterpret_cast<HWND>(header.idFrom) == GetDlgItem(m_hWnd, IDC_STATUS);
+        m_sTip = bStatus ? m_sStatusTip : WideFromUtf8(ToolTipOf(ControlOfTool(header.idFrom, info.uFlags)));
+        info.lpszText = m_sTip.data();
         return TRUE;
       }
       return FALSE;
@@ -240,9 +307,9 @@ INT_PTR CQUORINDlg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_GETMINMAXINFO:
       reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{m_minTrack.cx, m_minTrack.cy};
       return TRUE;
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return FALSE;
-      ShowAbout();
+    case WM_TIMER:
+      if (wParam != kModalPassTimer) return FALSE;
+      PollDevices();
       return TRUE;
     case WM_PAINT:
       if (!IsIconic(m_hWnd)) return FALSE;
@@ -268,7 +335,19 @@ void CQUORINDlg::OnCommand(int iId, int iCode) {
       break;
     case IDC_LAUNCH_CONFIGURATOR:
     case IDM_ROW_OPEN_PAGE:
-      if (iCode == BN_CLICKED) m_presenter.OnLaunchConfigurator();
+      if (iCode == BN_CLICKED && m_list.GetSelectedKeys().size() == 1) m_presenter.OnLaunchConfigurator();
+      break;
+    case IDC_ABOUT:
+      ShowAbout();
+      break;
+    case IDC_PLANS:
+      ShowPlansMenu();
+      break;
+    case IDM_APPLY_PLAN:
+      OnApplyPlan();
+      break;
+    case IDM_BACKUP:
+      OnBackup();
       break;
     case IDC_NEWEST_FIRST:
     case IDM_SORT_NEWEST:
@@ -303,8 +382,7 @@ void CQUORINDlg::OnCommand(int iId, int iCode) {
       OnAddTarget();
       break;
     case IDM_CLEAR_TARGETS:
-      m_presenter.ClearTargets();
-      m_targets.clear();
+      m_targets.Clear();
       break;
     case IDM_CLEAR_STATUS:
       m_history.Clear();
@@ -326,18 +404,13 @@ void CQUORINDlg::OnInitDialog() {
   // The template's fixed frame becomes a sizing one, with the buttons that go with it.
   const auto dwStyle = static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_STYLE));
   SetWindowLongPtrW(m_hWnd, GWL_STYLE, dwStyle | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
-  // The template stays as it is: the About entry goes into the system menu.
-  if (HMENU hSystemMenu = GetSystemMenu(m_hWnd, FALSE)) {
-    AppendMenuW(hSystemMenu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(hSystemMenu, MF_STRING, IDM_ABOUTBOX, L"&About Tamrel Kesto Manager...");
-  }
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon ? m_hSmallIcon : m_hIcon));
   m_list.Attach(
       GetDlgItem(m_hWnd, IDC_DEVICE_LIST), [this](DeviceRowKey key) { return m_presenter.GetRowToolTip(key); },
       [this](DeviceRowKey key) {
         KESTO_RECORD probe{};
-        MacOfKey(key, probe.byMAC);
+        MacFromKey(key, probe.byMAC);
         const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
         return pEntry != nullptr ? static_cast<uint32_t>(m_finder->Now() - pEntry->dwLastSeen) : 0u;
       });
@@ -396,6 +469,17 @@ void CQUORINDlg::CreateControls() {
   tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hWnd, IDC_STATUS));
   tool.lpszText = LPSTR_TEXTCALLBACKW;
   SendMessageW(m_hToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // Each explained control twice: its own tool while it takes the mouse, and its
+  // rectangle on the window while it is greyed (a greyed control gets no mouse
+  // messages: they go to the window under it).
+  for (int iId : kExplained) {
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hWnd, iId));
+    SendMessageW(m_hToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = static_cast<UINT_PTR>(iId);
+    SendMessageW(m_hToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   SendMessageW(m_hToolTip, TTM_SETMAXTIPWIDTH, 0, 600);
 }
 
@@ -417,6 +501,17 @@ void CQUORINDlg::Layout() {
                               rect.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (hDefer != nullptr) EndDeferWindowPos(hDefer);
+  // The greyed controls' tools follow their rectangles.
+  for (int iId : kExplained) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = m_hWnd;
+    tool.uId = static_cast<UINT_PTR>(iId);
+    HWND hControl = GetDlgItem(m_hWnd, iId);
+    GetWindowRect(hControl, &tool.rect);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&tool.rect), 2);
+    if (m_hToolTip != nullptr) SendMessageW(m_hToolTip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -476,10 +571,30 @@ void CQUORINDlg::SaveSettings() const {
   m_settings.CloseKey(key);
 }
 
-void CQUORINDlg::ShowAbout() {
-  // A message box turns its own loop, so no polling pass runs until it is closed.
-  MessageBoxW(m_hWnd, WideFromUtf8(GetKestoAboutText()).c_str(), L"About Tamrel Kesto Manager",
-              MB_OK | MB_ICONINFORMATION);
+void CQUORINDlg::ShowAbout() { ShowMessage(GetKestoAboutText(), CWindowTexts::kAboutCaption); }
+
+int CQUORINDlg::ControlOfTool(UINT_PTR uId, UINT uFlags) const {
+  return (uFlags & TTF_IDISHWND) ? GetDlgCtrlID(reinterpret_cast<HWND>(uId)) : static_cast<int>(uId);
+}
+
+std::string CQUORINDlg::ToolTipOf(int iId) const {
+  const size_t nSelected = m_list.GetSelectedKeys().size();
+  switch (iId) {
+    case IDC_BASIC_CONFIG:
+      return CWindowTexts::BasicConfigTip(nSelected);
+    case IDC_LAUNCH_CONFIGURATOR:
+      return CWindowTexts::LaunchTip(nSelected);
+    case IDC_NEWEST_FIRST:
+      return CWindowTexts::NewestFirstTip(m_list.GetOrder().IsNewestFirst());
+    case IDC_ADAPTER:
+      return m_presenter.CanChooseDestinations() ? "The network adapter the broadcasts go out of"
+                                                 : CWindowTexts::kOneHostOnly;
+    case IDC_TARGETS:
+      return m_presenter.CanChooseDestinations() ? "Addresses probed one at a time besides the broadcasts"
+                                                 : CWindowTexts::kOneHostOnly;
+    default:
+      return std::string();
+  }
 }
 
 void CQUORINDlg::OnPaintIconic() {
@@ -506,24 +621,25 @@ void CQUORINDlg::ShowRowMenu(LPARAM lPoint) {
     point = POINT{rect.left + 8, rect.bottom};
     ClientToScreen(hList, &point);
   } else {
-    // A right click selects the row under it first.
+    // A right click on a row outside the selection selects that row alone first.
     LVHITTESTINFO hit{};
     hit.pt = point;
     ScreenToClient(hList, &hit.pt);
     const auto iRow = static_cast<int>(SendMessageW(hList, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (iRow >= 0) m_list.SelectIndex(iRow);
+    if (iRow >= 0 && !(SendMessageW(hList, LVM_GETITEMSTATE, static_cast<WPARAM>(iRow), LVIS_SELECTED) & LVIS_SELECTED))
+      m_list.SelectIndex(iRow);
   }
   const UINT uRow = m_presenter.GetSelectedRecord() != nullptr ? MF_ENABLED : MF_GRAYED;
   HMENU hMenu = CreatePopupMenu();
   AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_BASIC_CONFIG, L"&Basic Config...");
-  AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_OPEN_PAGE, L"&Open web page");
+  const UINT uOne = m_list.GetSelectedKeys().size() == 1 ? MF_ENABLED : MF_GRAYED;
+  AppendMenuW(hMenu, MF_STRING | uOne, IDM_ROW_OPEN_PAGE, L"&Open web page");
   AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_MAC, L"Copy &MAC address");
   AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_IP, L"Copy &IP address");
   AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_CSV, L"&Copy row as CSV");
   // The chosen command arrives as WM_COMMAND once the menu has closed.
-  TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
-  DestroyMenu(hMenu);
+  TrackMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point);
 }
 
 void CQUORINDlg::ShowHeaderMenu(LPARAM lPoint) {
@@ -535,23 +651,40 @@ void CQUORINDlg::ShowHeaderMenu(LPARAM lPoint) {
   AppendMenuW(hMenu, MF_STRING, IDM_FIT_COLUMNS, L"Fit columns to contents");
   AppendMenuW(hMenu, MF_STRING | (m_list.GetOrder().IsNewestFirst() ? MF_GRAYED : MF_ENABLED), IDM_SORT_NEWEST,
               L"Sort newest first");
-  TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, static_cast<short>(LOWORD(lPoint)),
-                 static_cast<short>(HIWORD(lPoint)), 0, m_hWnd, nullptr);
-  DestroyMenu(hMenu);
+  TrackMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, POINT{static_cast<short>(LOWORD(lPoint)), static_cast<short>(HIWORD(lPoint))});
 }
 
 void CQUORINDlg::ShowTargetsMenu() {
   HMENU hMenu = CreatePopupMenu();
   AppendMenuW(hMenu, MF_STRING, IDM_ADD_TARGET, L"&Add target...");
   AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
-  if (m_targets.empty()) AppendMenuW(hMenu, MF_STRING | MF_GRAYED, 0, L"No targets: broadcasts only");
-  for (size_t i = 0; i < m_targets.size() && IDM_REMOVE_TARGET + static_cast<int>(i) <= IDM_REMOVE_TARGET_LAST; ++i)
-    AppendMenuW(hMenu, MF_STRING, IDM_REMOVE_TARGET + i, (L"Remove " + WideFromUtf8(m_targets[i])).c_str());
+  const std::vector<std::string>& targets = m_targets.Get();
+  if (targets.empty()) AppendMenuW(hMenu, MF_STRING | MF_GRAYED, 0, WideFromUtf8(CTargetList::kNoTargets).c_str());
+  for (size_t i = 0; i < targets.size() && IDM_REMOVE_TARGET + static_cast<int>(i) <= IDM_REMOVE_TARGET_LAST; ++i)
+    AppendMenuW(hMenu, MF_STRING, IDM_REMOVE_TARGET + i, WideFromUtf8(CTargetList::RemoveText(targets[i])).c_str());
   AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(hMenu, MF_STRING | (m_targets.empty() ? MF_GRAYED : MF_ENABLED), IDM_CLEAR_TARGETS, L"&Clear targets");
+  AppendMenuW(hMenu, MF_STRING | (targets.empty() ? MF_GRAYED : MF_ENABLED), IDM_CLEAR_TARGETS, L"&Clear targets");
+  TrackMenuBelow(hMenu, IDC_TARGETS);
+}
+
+void CQUORINDlg::ShowPlansMenu() {
+  HMENU hMenu = CreatePopupMenu();
+  AppendMenuW(hMenu, MF_STRING, IDM_APPLY_PLAN, L"&Apply plan...");
+  AppendMenuW(hMenu, MF_STRING, IDM_BACKUP, L"&Back up...");
+  TrackMenuBelow(hMenu, IDC_PLANS);
+}
+
+void CQUORINDlg::TrackMenuBelow(HMENU hMenu, int iButton) {
   RECT button;
-  GetWindowRect(GetDlgItem(m_hWnd, IDC_TARGETS), &button);
-  TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom, 0, m_hWnd, nullptr);
+  GetWindowRect(GetDlgItem(m_hWnd, iButton), &button);
+  TrackMenu(hMenu, TPM_LEFTALIGN | TPM_TOPALIGN, POINT{button.left, button.bottom});
+}
+
+void CQUORINDlg::TrackMenu(HMENU hMenu, UINT uFlags, POINT point) {
+  {
+    const CModalPasses passes(m_hWnd);
+    TrackPopupMenu(hMenu, uFlags, point.x, point.y, 0, m_hWnd, nullptr);
+  }
   DestroyMenu(hMenu);
 }
 
@@ -559,9 +692,7 @@ void CQUORINDlg::ShowStatusMenu(LPARAM lPoint) {
   HMENU hMenu = CreatePopupMenu();
   AppendMenuW(hMenu, MF_STRING | (m_history.IsEmpty() ? MF_GRAYED : MF_ENABLED), IDM_CLEAR_STATUS,
               L"Clear status history");
-  TrackPopupMenu(hMenu, TPM_LEFTALIGN, static_cast<short>(LOWORD(lPoint)), static_cast<short>(HIWORD(lPoint)), 0,
-                 m_hWnd, nullptr);
-  DestroyMenu(hMenu);
+  TrackMenu(hMenu, TPM_LEFTALIGN, POINT{static_cast<short>(LOWORD(lPoint)), static_cast<short>(HIWORD(lPoint))});
 }
 
 void CQUORINDlg::OnAddTarget() {
@@ -574,24 +705,12 @@ void CQUORINDlg::OnAddTarget() {
 }
 
 bool CQUORINDlg::AddTarget(const std::string& sText, std::string* psError) {
-  const size_t nFirst = sText.find_first_not_of(" \t");
-  const std::string sTrimmed =
-      nFirst == std::string::npos ? std::string() : sText.substr(nFirst, sText.find_last_not_of(" \t") - nFirst + 1);
-  for (const std::string& sTarget : m_targets)
-    if (sTarget == sTrimmed) return true;
-  if (!m_presenter.AddTarget(sTrimmed, psError)) return false;
-  m_targets.push_back(sTrimmed);
+  if (!m_targets.Add(sText, psError)) return false;
   UpdateState();
   return true;
 }
 
-void CQUORINDlg::RemoveTarget(size_t nIndex) {
-  if (nIndex >= m_targets.size()) return;
-  m_targets.erase(m_targets.begin() + static_cast<std::ptrdiff_t>(nIndex));
-  m_presenter.ClearTargets();
-  std::string sError;
-  for (const std::string& sTarget : m_targets) m_presenter.AddTarget(sTarget, &sError);
-}
+void CQUORINDlg::RemoveTarget(size_t nIndex) { m_targets.Remove(nIndex); }
 
 void CQUORINDlg::OnExport() {
   wchar_t szPath[MAX_PATH] = L"kesto-devices.csv";
@@ -604,7 +723,10 @@ void CQUORINDlg::OnExport() {
   dialog.nMaxFile = MAX_PATH;
   dialog.lpstrTitle = L"Export";
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  if (!GetSaveFileNameW(&dialog)) return;
+  {
+    const CModalPasses passes(m_hWnd);
+    if (!GetSaveFileNameW(&dialog)) return;
+  }
   std::wstring sPath = szPath;
   // A name without a known ending takes the one of the chosen file type.
   ExportFormat format;
@@ -615,27 +737,105 @@ void CQUORINDlg::OnExport() {
 bool CQUORINDlg::ExportTo(const std::wstring& sPath) {
   ExportFormat format;
   if (!ExportFormatForPath(Utf8FromWide(sPath), &format)) {
-    MessageBoxW(m_hWnd, (L"Choose a file name ending in .csv or .json:\n" + sPath).c_str(), kCaption,
-                MB_OK | MB_ICONWARNING);
+    ShowMessage(CWindowTexts::ExportNameRefused(Utf8FromWide(sPath)));
     return false;
   }
   const std::vector<ListedDevice> devices = m_presenter.ShownDevices();
   std::string sError;
   if (!WriteChosenFile(Utf8FromWide(sPath), ExportDevices(devices, format), &sError)) {
-    MessageBoxW(m_hWnd, (L"The device list could not be written to " + sPath + L":\n" + WideFromUtf8(sError)).c_str(),
-                kCaption, MB_OK | MB_ICONWARNING);
+    ShowMessage(CWindowTexts::NotWritten("The device list", Utf8FromWide(sPath), sError));
     return false;
   }
-  const size_t nSlash = sPath.find_last_of(L"\\/");
-  AddStatus("Exported " + std::to_string(devices.size()) + (devices.size() == 1 ? " device" : " devices") + " to " +
-            Utf8FromWide(nSlash == std::wstring::npos ? sPath : sPath.substr(nSlash + 1)));
+  AddStatus(CWindowTexts::Exported(devices.size(), FileNameOf(sPath)));
+  return true;
+}
+
+void CQUORINDlg::OnApplyPlan() {
+  wchar_t szPath[MAX_PATH] = L"";
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = m_hWnd;
+  dialog.lpstrFilter = L"Plans and backups (*.csv;*.json)\0*.csv;*.json\0All files (*.*)\0*.*\0";
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = szPath;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrTitle = L"Apply plan";
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  {
+    const CModalPasses passes(m_hWnd);
+    if (!GetOpenFileNameW(&dialog)) return;
+  }
+  ApplyPlanFrom(szPath);
+}
+
+bool CQUORINDlg::ApplyPlanFrom(const std::wstring& sPath) {
+  std::string sBytes, sError;
+  // One byte over the bound is enough to refuse a larger file.
+  if (!ReadFileStart(sPath, kMaxPlanBytes + 1, &sBytes, &sError)) {
+    ShowMessage("The plan " + Utf8FromWide(sPath) + " could not be read:\n" + sError);
+    return false;
+  }
+  PlanPreview preview;
+  std::vector<std::string> errors;
+  if (!m_presenter.PreviewPlanText(sBytes, &preview, &errors)) {
+    ShowMessage(CPlanPreviewTable::RefusalText(FileNameOf(sPath), errors));
+    return false;
+  }
+  if (!ConfirmPlan(
+          m_hWnd, FileNameOf(sPath), preview, [this] { m_presenter.PollWhileModal(); },
+          [this](int iMs) { PauseForAnswer(iMs); }))
+    return false;
+  if (!m_presenter.StartPlan(preview, &sError)) {
+    ShowMessage("The plan was not sent: " + sError);
+    return false;
+  }
+  Flush();
+  return true;
+}
+
+void CQUORINDlg::OnBackup() {
+  wchar_t szPath[MAX_PATH] = L"kesto-backup.json";
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = m_hWnd;
+  dialog.lpstrFilter = L"JSON files (*.json)\0*.json\0";
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = szPath;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrTitle = L"Back up";
+  dialog.lpstrDefExt = L"json";
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  {
+    const CModalPasses passes(m_hWnd);
+    if (!GetSaveFileNameW(&dialog)) return;
+  }
+  BackupTo(szPath);
+}
+
+bool CQUORINDlg::BackupTo(const std::wstring& sPath) {
+  const size_t nDevices = m_presenter.ListedRecords().size();
+  if (nDevices == 0) {
+    ShowMessage(CWindowTexts::kNothingToBackUp);
+    return false;
+  }
+  SYSTEMTIME now{};
+  GetSystemTime(&now);
+  char szTime[32];
+  std::snprintf(szTime, sizeof szTime, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
+  std::string sError;
+  if (!WriteChosenFile(Utf8FromWide(sPath), m_presenter.BackupText(szTime), &sError)) {
+    ShowMessage(CWindowTexts::NotWritten("The backup", Utf8FromWide(sPath), sError));
+    return false;
+  }
+  AddStatus(CWindowTexts::BackedUp(nDevices, FileNameOf(sPath)));
   return true;
 }
 
 void CQUORINDlg::CopyRow(int iWhat) {
   DeviceRowKey key;
   if (m_presenter.GetSelectedRecord() == nullptr || !m_list.GetSelected(&key)) return;
-  const CDeviceListCtrl::Row* pRow = m_list.Find(key);
+  const CDeviceRowStore::Row* pRow = m_list.Find(key);
   if (pRow == nullptr) return;
   std::string sText;
   if (iWhat == IDM_ROW_COPY_MAC)
@@ -643,7 +843,7 @@ void CQUORINDlg::CopyRow(int iWhat) {
   else if (iWhat == IDM_ROW_COPY_IP)
     sText = FormatAddress(pRow->record.dwIPAddress);
   else
-    sText = DeviceCsvHeader() + DeviceToCsvRow(pRow->record, pRow->mark == CDeviceListCtrl::kWarning);
+    sText = DeviceCsvHeader() + DeviceToCsvRow(pRow->record, pRow->mark == CDeviceRowStore::kWarning);
   PutOnClipboard(m_hWnd, WideFromUtf8(sText));
 }
 
@@ -660,16 +860,18 @@ void CQUORINDlg::UpdateState() {
   facts.bAnyAnswer = m_bAnyAnswer;
   facts.bFiltering = WindowTextOf(GetDlgItem(m_hWnd, IDC_FILTER)).find_first_not_of(L" \t") != std::wstring::npos;
   facts.bNoBroadcastAdapter = m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() &&
-                              m_bNoUsableAdapter && m_targets.empty();
+                              m_bNoUsableAdapter && m_targets.Get().empty();
   const std::wstring sCount = WideFromUtf8(CDeviceListState::CountText(facts));
   if (WindowTextOf(GetDlgItem(m_hWnd, IDC_COUNT)) != sCount) SetDlgItemTextW(m_hWnd, IDC_COUNT, sCount.c_str());
   m_list.SetEmptyText(WideFromUtf8(CDeviceListState::EmptyText(facts)));
   const bool bRow = m_presenter.GetSelectedRecord() != nullptr;
-  for (int iId : {IDC_BASIC_CONFIG, IDC_LAUNCH_CONFIGURATOR}) {
+  // Basic Config works on one row or several; a web page is one device's.
+  const bool bOne = bRow && m_list.GetSelectedKeys().size() == 1;
+  for (const auto& [iId, bEnabled] : {std::pair{IDC_BASIC_CONFIG, bRow}, std::pair{IDC_LAUNCH_CONFIGURATOR, bOne}}) {
     HWND hButton = GetDlgItem(m_hWnd, iId);
     // The focus leaves a button before it is greyed, so the keyboard is never stranded.
-    if (!bRow && GetFocus() == hButton) SetFocus(m_list.GetHwnd());
-    EnableWindow(hButton, bRow);
+    if (!bEnabled && GetFocus() == hButton) SetFocus(m_list.GetHwnd());
+    EnableWindow(hButton, bEnabled);
   }
   EnableWindow(GetDlgItem(m_hWnd, IDC_NEWEST_FIRST), !m_list.GetOrder().IsNewestFirst());
 }
@@ -693,17 +895,8 @@ void CQUORINDlg::UpdateAdapterTexts() {
   SendMessageW(hBox, CB_RESETCONTENT, 0, 0);
   SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All adapters"));
   int iSelected = 0;
-  // "eth0  192.168.1.5/24": which network each choice reaches.
   for (size_t i = 0; i < m_adapters.size(); ++i) {
-    std::string sText = m_adapters[i];
-    std::string sAddresses;
-    for (const platform::NetInterface& entry : table) {
-      if (entry.sName != m_adapters[i]) continue;
-      int iPrefix = 0;
-      for (uint32_t dwMask = entry.dwMask; dwMask & 0x80000000u; dwMask <<= 1) ++iPrefix;
-      sAddresses += (sAddresses.empty() ? "" : ", ") + FormatAddress(entry.dwAddress) + "/" + std::to_string(iPrefix);
-    }
-    sText += sAddresses.empty() ? "  (gone)" : "  " + sAddresses;
+    const std::string sText = CWindowTexts::AdapterChoice(m_adapters[i], table);
     SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(sText).c_str()));
     if (m_adapters[i] == m_presenter.GetSelectedAdapter()) iSelected = static_cast<int>(i) + 1;
   }
@@ -714,33 +907,35 @@ void CQUORINDlg::SetStatusText(const std::string& sText) { AddStatus(sText); }
 
 KESTO_RECORD CQUORINDlg::RecordOf(DeviceRowKey key) const {
   KESTO_RECORD probe{};
-  MacOfKey(key, probe.byMAC);
+  MacFromKey(key, probe.byMAC);
   const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
   return pEntry != nullptr ? pEntry->GetRecord() : probe;
 }
 
-void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts& texts, bool bShown) {
+void CQUORINDlg::InsertTopRow(DeviceRowKey key, const DeviceRowTexts&, bool bShown) {
   m_bAnyAnswer = true;
-  m_list.Insert(key, texts, RecordOf(key), bShown);
+  m_list.Insert(key, RecordOf(key), bShown);
 }
 
-void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts& texts) { m_list.SetTexts(key, texts, RecordOf(key)); }
+void CQUORINDlg::SetRowTexts(DeviceRowKey key, const DeviceRowTexts&) { m_list.SetRecord(key, RecordOf(key)); }
 
 void CQUORINDlg::SetRowShown(DeviceRowKey key, bool bShown) { m_list.SetShown(key, bShown); }
 
 void CQUORINDlg::SetRowMarks(DeviceRowKey key, bool bWarning) {
   // Settings that were sent but never showed up in an answer must not look settled.
   uint8_t byMAC[6];
-  MacOfKey(key, byMAC);
+  MacFromKey(key, byMAC);
   const ApplyState* pState = m_presenter.GetApplyTracker().Find(byMAC);
   const bool bUnsettled = pState != nullptr && (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kNotSent);
-  m_list.SetMark(key, bWarning ? CDeviceListCtrl::kWarning : bUnsettled ? CDeviceListCtrl::kUnsettled
-                                                                         : CDeviceListCtrl::kNoMark);
+  m_list.SetMark(key, bWarning ? CDeviceRowStore::kWarning : bUnsettled ? CDeviceRowStore::kUnsettled
+                                                                         : CDeviceRowStore::kNoMark);
 }
 
 void CQUORINDlg::DeleteRow(DeviceRowKey key) { m_list.Delete(key); }
 
 bool CQUORINDlg::GetSelectedRow(DeviceRowKey* pKey) const { return m_list.GetSelected(pKey); }
+
+std::vector<DeviceRowKey> CQUORINDlg::GetSelectedRows() const { return m_list.GetSelectedKeys(); }
 
 bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
   CConfigKestoDlg dialog(model);
@@ -749,11 +944,11 @@ bool CQUORINDlg::RunConfigDialog(CConfigKestoModel& model) {
   DeviceRowKey selected = 0;
   const bool bSelected = m_list.GetSelected(&selected);
   others.reserve(static_cast<size_t>(m_list.GetRowCount()));
-  for (const auto& [key, row] : m_list.Rows()) {
+  for (const auto& [key, row] : m_list.GetStore().Rows()) {
     if (bSelected && key == selected) continue;
     const std::string sName = FieldText(row.record.szName, sizeof row.record.szName);
     others.push_back({row.record.dwIPAddress,
-                      (sName.empty() ? "" : Utf8FromWide(row.texts[0]) + " ") + "(" + FormatMAC(row.record.byMAC) + ")"});
+                      (sName.empty() ? "" : RowTextsOf(row.record)[0] + " ") + "(" + FormatMAC(row.record.byMAC) + ")"});
   }
   dialog.SetOtherDevices(std::move(others));
   return dialog.RunModal(

@@ -10,6 +10,7 @@
 #include "app/logic/DeviceListView.h"
 #include "app/logic/QUORINPresenter.h"
 #include "app/logic/StatusHistory.h"
+#include "app/logic/TargetList.h"
 #include "app/win32/ConfigKestoDlg.h"
 #include "app/win32/DeviceListCtrl.h"
 #include "discovery/KestoFinder.h"
@@ -53,6 +54,10 @@ class CQUORINDlg : private IDeviceListView {
   // Writes the shown rows, CSV or JSON by the name's ending; false with a message
   // box when it could not be written, a status line entry when it was.
   bool ExportTo(const std::wstring& sPath);
+  // "Apply plan..." after its file dialog: reads, previews and, once confirmed, sends the plan.
+  bool ApplyPlanFrom(const std::wstring& sPath);
+  // "Back up..." after its file dialog: every listed device's record, as `kesto backup` writes it.
+  bool BackupTo(const std::wstring& sPath);
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
@@ -68,6 +73,17 @@ class CQUORINDlg : private IDeviceListView {
   void ShowRowMenu(LPARAM lPoint);
   void ShowHeaderMenu(LPARAM lPoint);
   void ShowTargetsMenu();
+  void ShowPlansMenu();
+  // Runs the menu (passes keep running meanwhile) and destroys it.
+  void TrackMenu(HMENU hMenu, UINT uFlags, POINT point);
+  void TrackMenuBelow(HMENU hMenu, int iButton);
+  // A message box, passes running meanwhile; a warning unless pszCaption is given.
+  void ShowMessage(const std::string& sText, const char* pszCaption = nullptr);
+  void OnApplyPlan();
+  void OnBackup();
+  // The control a tooltip's tool stands for, and what its tooltip says now.
+  int ControlOfTool(UINT_PTR uId, UINT uFlags) const;
+  std::string ToolTipOf(int iId) const;
   void ShowStatusMenu(LPARAM lPoint);
   void OnAddTarget();
   void OnExport();
@@ -86,6 +102,7 @@ class CQUORINDlg : private IDeviceListView {
   void SetRowMarks(DeviceRowKey key, bool bWarning) override;
   void DeleteRow(DeviceRowKey key) override;
   bool GetSelectedRow(DeviceRowKey* pKey) const override;
+  std::vector<DeviceRowKey> GetSelectedRows() const override;
   void SetStatusText(const std::string& sText) override;
   void SetAdapterNames(const std::vector<std::string>& names) override;
 
@@ -104,13 +121,14 @@ class CQUORINDlg : private IDeviceListView {
   CDeviceListCtrl m_list;
   CStatusHistory m_history;
   std::wstring m_sStatusTip;
-  std::vector<std::string> m_targets;
+  std::wstring m_sTip;  // the text a tooltip is showing
   std::vector<std::string> m_adapters;  // the adapter box's entries after "All adapters"
   uint64_t m_qwAdapterTableVersion = ~uint64_t{0};
   bool m_bNoUsableAdapter = false;
   bool m_bAnyAnswer = false;
   uint32_t m_dwAgesShown = 0;
   CQUORINPresenter m_presenter;
+  CTargetList m_targets;
 };
 
 #endif

@@ -21,6 +21,8 @@
 #define IDC_NEWEST_FIRST 1046
 #define IDC_STATUS 1047
 #define IDC_COUNT 1048
+#define IDC_PLANS 1052
+#define IDC_ABOUT 1053
 // Its menus' commands.
 #define IDM_ROW_BASIC_CONFIG 1100
 #define IDM_ROW_OPEN_PAGE 1101
@@ -32,6 +34,8 @@
 #define IDM_CLEAR_STATUS 1112
 #define IDM_FIT_COLUMNS 1113
 #define IDM_SORT_NEWEST 1114
+#define IDM_APPLY_PLAN 1115
+#define IDM_BACKUP 1116
 #define IDM_REMOVE_TARGET 1120  // one id per target, up to IDM_REMOVE_TARGET_LAST
 #define IDM_REMOVE_TARGET_LAST 1199
 #define IDM_COLUMN 1200  // plus the column's id: shows or hides one of the extra columns
@@ -40,9 +44,27 @@
 #define IDD_ADD_TARGET 139
 #define IDC_TARGET_PROMPT 1050
 #define IDC_TARGET_TEXT 1051
-// Its system menu's About entry: the system's own commands use only the top
-// 12 bits of the id, so this one keeps the low 4 bits clear.
-#define IDM_ABOUTBOX 0x0010
+
+// "Apply plan": the preview of a plan file.
+#define IDD_PLAN_PREVIEW 140
+#define IDC_PLAN_INTRO 1060
+#define IDC_PLAN_LIST 1061
+#define IDC_PLAN_SUMMARY 1062
+
+// "Basic Config..." for several devices.
+#define IDD_MULTI_CONFIG 141
+#define IDC_MULTI_INTRO 1070
+#define IDC_MULTI_NAME 1071
+#define IDC_MULTI_FIRST_IP 1072
+#define IDC_MULTI_LAST_IP 1073
+#define IDC_MULTI_NETMASK 1074
+#define IDC_MULTI_GATEWAY 1075
+#define IDC_MULTI_DNS 1076
+#define IDC_MULTI_TYPE 1077
+#define IDC_MULTI_PROTOCOL 1078
+#define IDC_MULTI_BAUD 1079
+#define IDC_MULTI_PLAN 1080
+#define IDC_MULTI_PROBLEM 1081
 
 // Configuration dialog.
 #define IDC_IPADDRESS 1024

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/logic/DeviceExport.h"
+#include "app/logic/TargetList.h"
+#include "app/logic/WindowTexts.h"
 #include "tests/app/PresenterFixture.h"
 
 namespace {
@@ -275,6 +277,32 @@ TEST_F(PresenterTest, TargetsAddUpAndClear) {
   EXPECT_EQ(finder->GetDestinations().vecUnicast, (std::vector<uint32_t>{0x7F000001u, 0x7F000101u, 0x7F000102u}));
   presenter->ClearTargets();
   EXPECT_TRUE(finder->GetDestinations().vecUnicast.empty());
+}
+
+// The Targets menu's list, the same in both windows: trimmed, added once, removed one by one.
+TEST_F(PresenterTest, TargetListTrimsAddsOnceAndRemovesOneByOne) {
+  CTargetList targets(*presenter);
+  std::string sError;
+  EXPECT_TRUE(targets.Add(" 127.0.0.9 ", &sError));
+  EXPECT_TRUE(targets.Add("127.0.1.0/31", &sError));
+  EXPECT_TRUE(targets.Add("127.0.0.9", &sError));  // already there
+  EXPECT_FALSE(targets.Add("127.0.0", &sError));
+  EXPECT_FALSE(sError.empty());
+  EXPECT_EQ(targets.Get(), (std::vector<std::string>{"127.0.0.9", "127.0.1.0/31"}));
+  EXPECT_EQ(finder->GetDestinations().vecUnicast, (std::vector<uint32_t>{0x7F000009u, 0x7F000100u, 0x7F000101u}));
+  targets.Remove(0);
+  EXPECT_EQ(finder->GetDestinations().vecUnicast, (std::vector<uint32_t>{0x7F000100u, 0x7F000101u}));
+  targets.Remove(5);  // no such entry
+  targets.Clear();
+  EXPECT_TRUE(targets.Get().empty());
+  EXPECT_TRUE(finder->GetDestinations().vecUnicast.empty());
+}
+
+TEST(WindowTextsTest, AdapterChoicesNameTheirNetworksOrThatTheyAreGone) {
+  const std::vector<platform::NetInterface> table = {{"eth0", 0xC0A80105u, 0xFFFFFF00u, 0xC0A801FFu, true},
+                                                     {"eth0", 0x0A000002u, 0xFF000000u, 0x0AFFFFFFu, true}};
+  EXPECT_EQ(CWindowTexts::AdapterChoice("eth0", table), "eth0  192.168.1.5/24, 10.0.0.2/8");
+  EXPECT_EQ(CWindowTexts::AdapterChoice("wlan0", table), "wlan0  (gone)");
 }
 
 // With one explicit host (KESTO_TARGET) nothing else may be probed.

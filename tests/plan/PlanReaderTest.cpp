@@ -24,7 +24,6 @@ std::string Repeated(const std::string& sUnit, size_t nTimes) {
 const char* const kHeader = "name,mac,ip,netmask,gateway,dns,port,version,type,type_name,protocol,baud,duplicate_ip";
 
 TEST(PlanReaderTest, ReadsWhatTheListPrintsAndEmptyCellsLeaveSettings) {
-  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   struct Case {
     const char* pszWhat;
     std::string sText;
@@ -69,7 +68,6 @@ TEST(PlanReaderTest, ReadsWhatTheListPrintsAndEmptyCellsLeaveSettings) {
 }
 
 TEST(PlanReaderTest, RefusesBadPlansNamingTheProblem) {
-  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   struct Case {
     std::string sText;
     const char* pszNamed;
@@ -122,7 +120,6 @@ TEST(PlanReaderTest, RefusesBadPlansNamingTheProblem) {
 }
 
 TEST(PlanReaderTest, RefusesPlansBeyondTheBounds) {
-  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   std::string sRows = "mac\n";
   for (size_t i = 0; i <= kMaxPlanRows; ++i) {
     char szRow[32];
@@ -142,7 +139,6 @@ TEST(PlanReaderTest, RefusesPlansBeyondTheBounds) {
 }
 
 TEST(PlanReaderTest, CodesOutsideTheChoicesAreNotedNotRefused) {
-  if (!CsvPlansAvailable()) GTEST_SKIP() << "this build reads JSON plans only";
   DevicePlan plan;
   std::vector<std::string> errors;
   ASSERT_TRUE(ReadPlan("mac,type,protocol,baud,name\n02-00-00-00-00-01,1,3,2400,ABCDEFGHIJKLMNOPQRSTUVWXYZ01\n", &plan,

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "app/win32/resource.h"
 
@@ -43,11 +44,23 @@ inline bool ListColumn(HWND hList, int iColumn, std::string* psTitle, int* piWid
   return true;
 }
 
+// Selects this row alone, as a plain click would.
 inline void SelectListRow(HWND hList, int iRow) {
+  LVITEMW clear{};
+  clear.stateMask = LVIS_SELECTED;
+  SendMessageW(hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
   LVITEMW item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(hList, LVM_SETITEMSTATE, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&item));
+}
+
+inline std::vector<int> SelectedListRows(HWND hList) {
+  std::vector<int> rows;
+  for (int i = static_cast<int>(SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); i >= 0;
+       i = static_cast<int>(SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED)))
+    rows.push_back(i);
+  return rows;
 }
 
 inline int SelectedListRow(HWND hList) {

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -27,6 +28,34 @@
 #include "version/KestoVersion.h"
 
 namespace {
+
+// What a test does from inside a loop the window turns (a message box, a menu,
+// a dialog): called every 10 ms on this thread until it returns true.
+std::function<bool()> g_fnTick;
+
+void CALLBACK OnTick(HWND, UINT, UINT_PTR uId, DWORD) {
+  if (g_fnTick && !g_fnTick()) return;
+  KillTimer(nullptr, uId);
+  g_fnTick = nullptr;
+}
+
+void WhileOpen(std::function<bool()> fnTick) {
+  g_fnTick = std::move(fnTick);
+  SetTimer(nullptr, 0, 10, &OnTick);
+}
+
+// A left click in the middle of a control or at a point of it, as the mouse sends it.
+void ClickAt(HWND hControl, POINT point, WPARAM wKeys = 0) {
+  const LPARAM lPoint = MAKELPARAM(point.x, point.y);
+  PostMessageW(hControl, WM_LBUTTONDOWN, MK_LBUTTON | wKeys, lPoint);
+  PostMessageW(hControl, WM_LBUTTONUP, wKeys, lPoint);
+}
+
+POINT MiddleOf(HWND hControl) {
+  RECT rect{};
+  GetClientRect(hControl, &rect);
+  return POINT{rect.right / 2, rect.bottom / 2};
+}
 
 class MainWindowWin32Test : public ::testing::Test {
  protected:
@@ -59,11 +88,54 @@ class MainWindowWin32Test : public ::testing::Test {
     PostMessageW(hTo, WM_KEYUP, wKey, 0xC0000001);
     PumpAll();
   }
-  static void SetShift(bool bDown) {
+  static void SetShift(bool bDown) { SetKey(VK_SHIFT, bDown); }
+  static void SetKey(int iKey, bool bDown) {
     BYTE keys[256];
     GetKeyboardState(keys);
-    keys[VK_SHIFT] = bDown ? 0x80 : 0;
+    keys[iKey] = bDown ? 0x80 : 0;
     SetKeyboardState(keys);
+  }
+  // A click on a button of the main window; it returns once whatever the click opened has closed.
+  void ClickButton(int iId) {
+    ClickAt(Item(iId), MiddleOf(Item(iId)));
+    PumpAll();
+  }
+  // A click on a row, with Ctrl or Shift held when asked.
+  void ClickRow(int iRow, int iKey = 0) {
+    RECT rect{};
+    rect.left = LVIR_LABEL;
+    SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&rect));
+    if (iKey != 0) SetKey(iKey, true);
+    ClickAt(hList, POINT{rect.left + 4, (rect.top + rect.bottom) / 2},
+            iKey == VK_CONTROL ? MK_CONTROL : iKey == VK_SHIFT ? MK_SHIFT : 0);
+    PumpAll();
+    if (iKey != 0) SetKey(iKey, false);
+  }
+  // The tooltip a control shows now: its own while it is enabled, the window's over its place while it is greyed.
+  std::string ToolTipAt(int iId) {
+    // The main window's own tooltip window (the list view has one of its own).
+    std::pair<HWND, HWND> search{window->GetHwnd(), nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND hWnd, LPARAM lParam) {
+      auto& found = *reinterpret_cast<std::pair<HWND, HWND>*>(lParam);
+      char szClass[64] = {};
+      GetClassNameA(hWnd, szClass, sizeof szClass);
+      if (lstrcmpiA(szClass, TOOLTIPS_CLASSA) != 0 || GetWindow(hWnd, GW_OWNER) != found.first) return TRUE;
+      found.second = hWnd;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    HWND hTip = search.second;
+    if (hTip == nullptr) return "(no tooltip window)";
+    HWND hControl = Item(iId);
+    TTHITTESTINFOW hit{};
+    hit.hwnd = IsWindowEnabled(hControl) ? hControl : window->GetHwnd();
+    hit.pt = MiddleOf(hControl);
+    if (hit.hwnd != hControl) MapWindowPoints(hControl, hit.hwnd, &hit.pt, 1);
+    hit.ti.cbSize = sizeof hit.ti;
+    if (!SendMessageW(hTip, TTM_HITTESTW, 0, reinterpret_cast<LPARAM>(&hit))) return "(no tool here)";
+    wchar_t szText[80] = {};
+    hit.ti.lpszText = szText;
+    SendMessageW(hTip, TTM_GETTEXTW, 0, reinterpret_cast<LPARAM>(&hit.ti));
+    return Utf8FromWide(szText);
   }
   HWND Item(int iId) const { return GetDlgItem(window->GetHwnd(), iId); }
   void Command(int iId) { SendMessageW(window->GetHwnd(), WM_COMMAND, MAKEWPARAM(iId, BN_CLICKED), 0); }
@@ -166,26 +238,34 @@ TEST_F(MainWindowWin32Test, ControlsFollowTheTemplate) {
           {IDC_LAUNCH_CONFIGURATOR, "Button", "Lauch Configurator...", dwButtonMask, BS_PUSHBUTTON | WS_TABSTOP, 129,
            95, 139, 14, false, "&Lauch Configurator..."},
       },
-      false);
+      false, false);
+  // Several rows may be selected, with Ctrl and Shift.
+  EXPECT_FALSE(GetWindowLongPtrA(hList, GWL_STYLE) & LVS_SINGLESEL);
   // Owner data: the list view asks for the texts of the rows it shows.
   EXPECT_TRUE(GetWindowLongPtrA(hList, GWL_STYLE) & LVS_OWNERDATA);
   EXPECT_NE(SendMessageA(hList, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);  // the marks' icons
 }
 
-TEST_F(MainWindowWin32Test, AddedControlsHaveIdsOfTheirOwnAndTakeTabInOrder) {
+TEST_F(MainWindowWin32Test, ControlsHaveTheirPlacesAndTakeTabInOrder) {
   const struct {
     int iId;
     const char* pszClass;
     const char* pszText;
     int x, y, cx, cy;
   } kAdded[] = {
-      {IDC_FILTER_LABEL, "Static", "&Filter:", 4, 115, 24, 8},
-      {IDC_FILTER, "Edit", "", 30, 113, 198, 14},
-      {IDC_NEWEST_FIRST, "Button", "&Newest first", 271, 95, 62, 14},
-      {IDC_EXPORT, "Button", "E&xport...", 335, 95, 48, 14},
-      {IDC_ADAPTER_LABEL, "Static", "&Adapter:", 234, 115, 30, 8},
-      {IDC_ADAPTER, "ComboBox", "All adapters", 266, 113, 70, 0},
-      {IDC_TARGETS, "Button", "&Targets", 340, 113, 43, 14},
+      // The filter row above the list, as in the Qt window; About in the button row.
+      {IDC_FILTER_LABEL, "Static", "&Filter:", 4, 7, 24, 8},
+      {IDC_FILTER, "Edit", "", 30, 4, 150, 14},
+      {IDC_ADAPTER_LABEL, "Static", "&Adapter:", 186, 7, 30, 8},
+      {IDC_ADAPTER, "ComboBox", "All adapters", 218, 4, 70, 0},
+      {IDC_TARGETS, "Button", "&Targets", 292, 4, 43, 14},
+      {IDC_EXPORT, "Button", "E&xport...", 339, 4, 44, 14},
+      {IDC_DEVICE_LIST, "SysListView32", "", 4, 22, 379, 86},
+      {IDC_BASIC_CONFIG, "Button", "&Basic Config...", 4, 113, 68, 14},
+      {IDC_LAUNCH_CONFIGURATOR, "Button", "&Lauch Configurator...", 76, 113, 92, 14},
+      {IDC_PLANS, "Button", "&Plans", 172, 113, 40, 14},
+      {IDC_NEWEST_FIRST, "Button", "&Newest first", 274, 113, 62, 14},
+      {IDC_ABOUT, "Button", "About...", 340, 113, 43, 14},
       {IDC_STATUS, "Static", "", 4, 131, 300, 10},
       {IDC_COUNT, "Static", "Searching...", 308, 131, 75, 10},
   };
@@ -207,9 +287,10 @@ TEST_F(MainWindowWin32Test, AddedControlsHaveIdsOfTheirOwnAndTakeTabInOrder) {
       EXPECT_EQ(actual.bottom, expected.bottom);
     }
   }
-  const std::vector<int> kTabOrder = {IDC_FILTER_LABEL, IDC_FILTER,    IDC_DEVICE_LIST,   IDC_BASIC_CONFIG,
-                                      IDC_LAUNCH_CONFIGURATOR, IDC_NEWEST_FIRST, IDC_EXPORT, IDC_ADAPTER_LABEL,
-                                      IDC_ADAPTER, IDC_TARGETS, IDC_STATUS, IDC_COUNT};
+  const std::vector<int> kTabOrder = {IDC_FILTER_LABEL,  IDC_FILTER,  IDC_DEVICE_LIST, IDC_BASIC_CONFIG,
+                                      IDC_LAUNCH_CONFIGURATOR, IDC_PLANS, IDC_NEWEST_FIRST, IDC_ABOUT,
+                                      IDC_ADAPTER_LABEL, IDC_ADAPTER, IDC_TARGETS, IDC_EXPORT,
+                                      IDC_STATUS,        IDC_COUNT};
   std::vector<int> order;
   for (HWND hChild : Children(hWnd)) order.push_back(GetDlgCtrlID(hChild));
   EXPECT_EQ(order, kTabOrder);
@@ -310,10 +391,10 @@ TEST_F(MainWindowWin32Test, LaunchOpensTheSelectedDevicesPageOnly) {
   EXPECT_TRUE(urls.empty());
   EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
 
-  SelectListRow(hList, 0);  // kSecond, at 10.0.0.5
-  Click(IDC_LAUNCH_CONFIGURATOR);
-  SelectListRow(hList, 1);  // single selection: this replaces row 0
-  Click(IDC_LAUNCH_CONFIGURATOR);
+  ClickRow(0);  // kSecond, at 10.0.0.5
+  ClickButton(IDC_LAUNCH_CONFIGURATOR);
+  ClickRow(1);  // a plain click replaces the selection
+  ClickButton(IDC_LAUNCH_CONFIGURATOR);
   EXPECT_EQ(urls, (std::vector<std::string>{"http://10.0.0.5/config.htm", "http://10.0.0.1/config.htm"}));
 }
 
@@ -326,30 +407,118 @@ TEST_F(MainWindowWin32Test, CloseOnlyRaisesTheQuitFlag) {
   EXPECT_TRUE(IsWindow(window->GetHwnd()));
 }
 
-TEST_F(MainWindowWin32Test, SystemMenuAboutShowsTheVersion) {
-  HMENU hSystemMenu = GetSystemMenu(window->GetHwnd(), FALSE);
-  char szEntry[64] = {};
-  ASSERT_GT(GetMenuStringA(hSystemMenu, IDM_ABOUTBOX, szEntry, sizeof szEntry, MF_BYCOMMAND), 0);
-  EXPECT_STREQ(szEntry, "&About Tamrel Kesto Manager...");
-  // The box waits in its own loop: a second thread reads it and presses OK, bounded at 10 s.
-  std::string sText;
-  std::thread reader([&sText] {
-    for (int i = 0; i < 1000; ++i) {
-      if (HWND hBox = FindWindowA(nullptr, "About Tamrel Kesto Manager")) {
-        char szText[512] = {};
-        GetDlgItemTextA(hBox, 0xFFFF, szText, sizeof szText);  // a message box's text control
-        sText = szText;
+TEST_F(MainWindowWin32Test, PassesKeepRunningWhileAMessageBoxOrAMenuIsOpen) {
+  // About's box and the Plans and Targets menus turn loops of their own: a device that
+  // answers meanwhile is listed before they close.
+  const struct {
+    int iButton;
+    bool bMenu;
+  } kCases[] = {{IDC_ABOUT, false}, {IDC_PLANS, true}, {IDC_TARGETS, true}};
+  uint8_t byDevice = 10;
+  for (const auto& test : kCases) {
+    SCOPED_TRACE(test.iButton);
+    const int nBefore = ListRowCount(hList);
+    Answer(MakeDeviceRecord(byDevice, "Late", 0x0A000100u + byDevice));
+    ++byDevice;
+    int nListedWhileOpen = -1, nTicks = 0;
+    std::string sBoxText;
+    WhileOpen([&] {
+      HWND hBox = FindWindowA(nullptr, "About Tamrel Kesto Manager");
+      if (++nTicks < 500 && (ListRowCount(hList) == nBefore || (!test.bMenu && hBox == nullptr))) return false;
+      nListedWhileOpen = ListRowCount(hList);
+      if (hBox != nullptr) {
+        sBoxText = WindowText(GetDlgItem(hBox, 0xFFFF));  // a message box's text control
         PostMessageA(hBox, WM_COMMAND, IDOK, 0);
-        return;
       }
-      Sleep(10);
+      if (test.bMenu) EndMenu();
+      return true;
+    });
+    ClickButton(test.iButton);
+    EXPECT_EQ(nListedWhileOpen, nBefore + 1);
+    if (!test.bMenu) {
+      EXPECT_NE(sBoxText.find(std::string("Version ") + GetKestoVersion()), std::string::npos) << sBoxText;
     }
-  });
-  SendMessageA(window->GetHwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-  reader.join();
-  EXPECT_NE(sText.find(std::string("Version ") + GetKestoVersion()), std::string::npos) << sText;
-  EXPECT_TRUE(IsWindow(window->GetHwnd()));
+  }
   EXPECT_FALSE(window->IsQuitRequested());
+}
+
+TEST_F(MainWindowWin32Test, GreyedControlsSayWhyInTheirTooltips) {
+  for (const KESTO_RECORD& record : {kFirst, kSecond}) Answer(record);
+  PassUntilRead();
+  const struct {
+    int iSelected;  // rows clicked: 0 none, 1 one, 2 two (Ctrl)
+    int iId;
+    bool bEnabled;
+    const char* pszTip;
+  } kCases[] = {
+      {0, IDC_BASIC_CONFIG, false, "Select a device in the list first (Ctrl or Shift for several)"},
+      {0, IDC_LAUNCH_CONFIGURATOR, false, "Select a device in the list first"},
+      {0, IDC_NEWEST_FIRST, false, "The list is already newest first"},
+      {1, IDC_LAUNCH_CONFIGURATOR, true, "Opens the selected device's web page"},
+      {2, IDC_LAUNCH_CONFIGURATOR, false, "Opens one device's web page: select only one"},
+      {2, IDC_BASIC_CONFIG, true, "Gives the 2 selected devices the same settings at once"},
+  };
+  for (const auto& test : kCases) {
+    SCOPED_TRACE(test.pszTip);
+    if (test.iSelected >= 1) ClickRow(0);
+    if (test.iSelected == 2) ClickRow(1, VK_CONTROL);
+    EXPECT_EQ(SelectedListRows(hList).size(), static_cast<size_t>(test.iSelected));
+    EXPECT_EQ(IsWindowEnabled(Item(test.iId)) != FALSE, test.bEnabled);
+    EXPECT_EQ(ToolTipAt(test.iId), test.pszTip);
+  }
+}
+
+TEST_F(MainWindowWin32Test, CtrlAndShiftSelectSeveralRowsAndTheFormPlansThemAll) {
+  const KESTO_RECORD kThird = MakeDeviceRecord(3, "Third", 0x0A000009u);
+  for (const KESTO_RECORD& record : {kFirst, kSecond, kThird}) Answer(record);
+  PassUntilRead();  // newest first: Third, Second, First
+  ClickRow(0);
+  ClickRow(2, VK_CONTROL);
+  EXPECT_EQ(SelectedListRows(hList), (std::vector<int>{0, 2}));
+  ClickRow(1, VK_SHIFT);  // from the last clicked row
+  EXPECT_EQ(SelectedListRows(hList), (std::vector<int>{1, 2}));
+  ClickRow(0, VK_CONTROL);
+  EXPECT_EQ(SelectedListRows(hList), (std::vector<int>{0, 1, 2}));
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_BASIC_CONFIG)));
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_LAUNCH_CONFIGURATOR)));
+
+  // The form: addresses from 10.0.0.50, typed; the live plan lists the three; Apply sends it.
+  int nStep = 0, nTicks = 0, nPlanRows = -1;
+  std::string sApply, sTitle;
+  WhileOpen([&] {
+    HWND hForm = FindWindowA(nullptr, "Kesto Configuration: 3 devices");
+    if (++nTicks > 500) return true;
+    if (hForm == nullptr) return false;
+    HWND hApply = GetDlgItem(hForm, IDOK);
+    if (nStep++ == 0) {
+      sTitle = WindowText(hForm);
+      for (char c : std::string("10.0.0.50")) PostMessageA(GetDlgItem(hForm, IDC_MULTI_FIRST_IP), WM_CHAR, c, 1);
+      return false;
+    }
+    nPlanRows = ListRowCount(GetDlgItem(hForm, IDC_MULTI_PLAN));
+    sApply = WindowText(hApply);
+    ClickAt(hApply, MiddleOf(hApply));
+    return true;
+  });
+  ClickButton(IDC_BASIC_CONFIG);
+  EXPECT_EQ(nPlanRows, 3);
+  EXPECT_EQ(sApply, "&Apply to 3 devices");
+  EXPECT_TRUE(IsWindowEnabled(window->GetHwnd()));
+
+  // Sent from the passes, each to its device in the list's order.
+  std::vector<std::pair<uint8_t, uint32_t>> sent;
+  for (int i = 0; i < 50 && sent.size() < 3; ++i) {
+    clock.Advance(100);
+    window->PollDevices();
+    sent.clear();
+    for (const auto& config : SentOfSize(kesto_wire::kSetConfigSize)) {
+      const KESTO_RECORD record = kesto_wire::DecodeRecord(config.bytes.data() + 4);
+      const std::pair<uint8_t, uint32_t> one{record.byMAC[5], record.dwIPAddress};
+      if (std::find(sent.begin(), sent.end(), one) == sent.end()) sent.push_back(one);
+    }
+  }
+  ASSERT_FALSE(sent.empty());
+  for (const auto& [byDevice, dwIP] : sent) EXPECT_EQ(dwIP, 0x0A000032u + (3 - byDevice)) << int{byDevice};
 }
 
 TEST_F(MainWindowWin32Test, EscEnterAndAQuitMessageDoNotEndTheProgram) {
@@ -435,8 +604,8 @@ TEST_F(MainWindowWin32Test, TabAndShiftTabWalkTheEnabledControls) {
   Answer(kFirst);
   PassUntilRead();
   SelectListRow(hList, 0);  // the row commands are enabled with a row; "Newest first" is not while it is the order
-  const std::vector<int> kForward = {IDC_DEVICE_LIST, IDC_BASIC_CONFIG, IDC_LAUNCH_CONFIGURATOR, IDC_EXPORT,
-                                     IDC_ADAPTER,     IDC_TARGETS,      IDC_FILTER};
+  const std::vector<int> kForward = {IDC_DEVICE_LIST, IDC_BASIC_CONFIG, IDC_LAUNCH_CONFIGURATOR, IDC_PLANS, IDC_ABOUT,
+                                     IDC_ADAPTER,     IDC_TARGETS,      IDC_EXPORT,              IDC_FILTER};
   SetFocus(Item(IDC_FILTER));
   for (int iId : kForward) {
     Key(GetFocus(), VK_TAB);
@@ -670,12 +839,12 @@ TEST_F(MainWindowWin32Test, ResizingStretchesTheListAndKeepsTheRowsBelowIt) {
     MapWindowPoints(nullptr, hWnd, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
   };
-  const RECT listBefore = Place(IDC_DEVICE_LIST), exportBefore = Place(IDC_EXPORT), basicBefore = Place(IDC_BASIC_CONFIG);
+  const RECT listBefore = Place(IDC_DEVICE_LIST), exportBefore = Place(IDC_ABOUT), basicBefore = Place(IDC_BASIC_CONFIG);
   RECT frame;
   GetWindowRect(hWnd, &frame);
   SetWindowPos(hWnd, nullptr, 0, 0, frame.right - frame.left + 120, frame.bottom - frame.top + 90,
                SWP_NOMOVE | SWP_NOZORDER);
-  const RECT listAfter = Place(IDC_DEVICE_LIST), exportAfter = Place(IDC_EXPORT), basicAfter = Place(IDC_BASIC_CONFIG);
+  const RECT listAfter = Place(IDC_DEVICE_LIST), exportAfter = Place(IDC_ABOUT), basicAfter = Place(IDC_BASIC_CONFIG);
   EXPECT_EQ(listAfter.right - listBefore.right, 120);
   EXPECT_EQ(listAfter.bottom - listBefore.bottom, 90);
   EXPECT_EQ(exportAfter.left - exportBefore.left, 120);
