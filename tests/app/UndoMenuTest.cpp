@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdlib>
 #include <memory>
 
@@ -22,6 +22,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
 #include "support/RecordBuilder.h"
+#include "WindowDriver.h"
 
 class UndoMenuTest : public QObject {
   Q_OBJECT
@@ -62,8 +63,8 @@ class UndoMenuTest : public QObject {
       }
       pMenu->close();
     });
-    QTreeWidget* pList = window.GetList();
-    const QPoint at = pList->visualItemRect(pList->topLevelItem(0)).center();
+    QTreeView* pList = window_driver::DeviceList(&window);
+    const QPoint at = pList->visualRect(pList->model()->index(0, 0)).center();
     QTest::mouseClick(pList->viewport(), Qt::LeftButton, {}, at);
     // Through the window, as the system delivers a click, so the right button asks for the context menu.
     QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, pList->viewport()->mapTo(&window, at));

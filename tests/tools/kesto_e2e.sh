@@ -384,7 +384,7 @@ got      $got"
   # A plan that would make two devices share an address sends no settings (it asks who holds what).
   local before
   before=$(grep -c '^set ' "$sim_log")
-  printf 'mac,ip\r\n02-00-00-00-00-01,10.0.0.7\r\n00-1A-2B-3C-4D-5E,10.0.0.7\r\n' >"$work/bad.csv"
+  printf 'mac,ip,gateway\r\n02-00-00-00-00-01,10.0.0.7,\r\n00-1A-2B-3C-4D-5E,10.0.0.7,10.0.0.1\r\n' >"$work/bad.csv"
   kesto apply "$work/bad.csv" --yes >/dev/null 2>"$work/err.txt"
   status=$?
   [ $status -eq 2 ] || fail "a plan giving one address twice exited $status, not 2"
