@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -16,6 +17,7 @@ class LoopbackSerialLine {
   explicit LoopbackSerialLine(bool bCloseAtOnce) {
     std::string sError;
     m_pListener = platform::TcpListener::Listen({platform::kLoopback, 0}, &sError);
+    if (!m_pListener) throw std::runtime_error("cannot listen on loopback: " + sError);
     m_thread = std::thread([this, bCloseAtOnce] {
       while (!m_bStop) {
         if (!m_pListener->WaitAcceptable(20)) continue;
