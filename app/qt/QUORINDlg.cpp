@@ -466,6 +466,7 @@ void CQUORINDlg::UpdateState() {
   facts.nRows = m_rows.GetRowCount();
   facts.nShown = m_rows.GetShownCount();
   facts.bAnyAnswer = m_bAnyAnswer;
+  facts.bEmptyForLong = m_presenter.IsEmptyForLong();
   facts.bFiltering = !m_pFilter->text().trimmed().isEmpty();
   facts.bNoBroadcastAdapter =
       m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() && m_bNoUsableAdapter && m_targets.isEmpty();

@@ -858,6 +858,7 @@ void CQUORINDlg::UpdateState() {
   facts.nRows = m_list.GetRowCount();
   facts.nShown = m_list.GetShownCount();
   facts.bAnyAnswer = m_bAnyAnswer;
+  facts.bEmptyForLong = m_presenter.IsEmptyForLong();
   facts.bFiltering = WindowTextOf(GetDlgItem(m_hWnd, IDC_FILTER)).find_first_not_of(L" \t") != std::wstring::npos;
   facts.bNoBroadcastAdapter = m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() &&
                               m_bNoUsableAdapter && m_targets.Get().empty();
