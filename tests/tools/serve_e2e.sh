@@ -145,7 +145,9 @@ try:
         s.sendall(b"X-Fill: " + b"a" * 90 + b"\r\n")
     s.sendall(b"\r\n")
     s.settimeout(10)
-    sys.exit(1 if s.recv(12).startswith(b"HTTP/1.1 200") else 0)
+    answer = s.recv(12)
+    print("all 20 MB were taken; the answer began", answer, file=sys.stderr)
+    sys.exit(1 if answer.startswith(b"HTTP/1.1 200") else 0)
 except OSError:
     sys.exit(0)
 PY

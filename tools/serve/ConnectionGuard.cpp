@@ -1,8 +1,10 @@
 #include "tools/serve/ConnectionGuard.h"
 
+#include <fcntl.h>
 #include <linux/tcp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -12,6 +14,18 @@
 
 namespace {
 constexpr auto kLookEvery = std::chrono::milliseconds(50);
+
+// shutdown() wakes a reader blocked on the socket, but Linux still queues what the
+// peer sends after it, so a reader slower than its sender would read on for ever.
+// An unconnected socket put in the descriptor's place makes the library's next read
+// fail; the connection itself closes then, with a reset for its unread bytes.
+void CutConnection(int fd) {
+  ::shutdown(fd, SHUT_RDWR);
+  const int iDead = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (iDead < 0) return;
+  ::dup3(iDead, fd, O_CLOEXEC);
+  ::close(iDead);
+}
 }  // namespace
 
 void CConnectionGuard::Run() {
@@ -37,7 +51,7 @@ void CConnectionGuard::Run() {
                             info.tcpi_bytes_received > kMaxConnectionBytes;
       const bool bTooLong = now - since > std::chrono::milliseconds(kMaxConnectionMs);
       if (bTooMuch || bTooLong) {
-        ::shutdown(fd, SHUT_RDWR);
+        CutConnection(fd);
         ++m_nCut;
       }
     }

@@ -7,7 +7,7 @@
 
 // What the HTTP library of this Debian release leaves unbounded: how many header lines
 // a request may carry and how long a connection may last. This thread looks at the
-// agent's own accepted TCP connections on its port every 50 ms and cuts (shutdown) those
+// agent's own accepted TCP connections on its port every 50 ms and cuts those
 // that received more than kMaxConnectionBytes or lived longer than kMaxConnectionMs; the
 // library then ends them. Linux only (/proc/self/fd and TCP_INFO).
 class CConnectionGuard {
