@@ -12,11 +12,13 @@
 #include "app/qt/QUORINDlg.h"
 #include "app/logic/DisplayCheck.h"
 #include "app/logic/PollingLoop.h"
+#include "app/logic/ProgramArguments.h"
 #include "app/logic/TargetOption.h"
 #include "plan/ChangeLog.h"
 #include "platform/SocketLayer.h"
 
 int main(int argc, char* argv[]) {
+  if (const int iStatus = AnswerProgramArguments(argc, argv, stdout); iStatus >= 0) return iStatus;
   if (ReportMissingDisplay(stderr)) return 1;
   QApplication app(argc, argv);
   SetApplicationIdentity();

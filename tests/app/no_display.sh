@@ -65,4 +65,21 @@ for entry in "${cases[@]}"; do
     failed=1
   fi
 done
+# --help and --version answer without a display, exit 0.
+for option in --help --version; do
+  out=$(env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$manager" "$option" 2>&1)
+  rc=$?
+  case $option in
+  --help) want='Usage: kesto-manager *kesto doctor*KESTO_TARGET*Exit status: 0*' ;;
+  --version) want='kesto-manager [0-9]*' ;;
+  esac
+  # shellcheck disable=SC2053
+  if [ $rc -eq 0 ] && [[ $out == $want ]]; then
+    echo "PASS $(basename "$manager") $option"
+  else
+    echo "FAIL $(basename "$manager") $option: exit $rc, said:"
+    printf '  %s\n' "$out"
+    failed=1
+  fi
+done
 exit $failed
