@@ -34,9 +34,12 @@ case_bytes() {
 
 case_busy() {
   start_serial_sim
-  # The first client holds the line while its input stays open.
-  (sleep 4 | kesto connect "$first" >/dev/null 2>&1) &
+  # The first client holds the line while its input stays open: until the test ends,
+  # however long the second one takes to find the device.
+  mkfifo "$work/hold"
+  kesto connect "$first" <"$work/hold" >/dev/null 2>&1 &
   pids+=("$!")
+  exec 3>"$work/hold"
   wait_for "$work/sim_device.log" "serial $first: client" 5 || fail "the first client did not reach the line"
   local rc=0
   echo x | kesto connect "$first" >"$work/out" 2>"$work/err.txt" || rc=$?
