@@ -17,7 +17,7 @@ class CChangeLogSetting {
   // or closes it; false when it should be open but no state folder is known.
   static bool Apply(bool bOn, const std::string& sBy, std::function<void(const std::string&)> fnWarn);
 
-  // The switch's text, saying where the log is (sPath empty: none can be kept).
+  // The switch's text with its mnemonic, saying where the log is (sPath empty: none can be kept).
   static std::string MenuText(const std::string& sPath);
   static std::string MenuTip(const std::string& sPath);
   // What the status line says once the switch is flipped.

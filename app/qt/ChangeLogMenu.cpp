@@ -72,9 +72,7 @@ void StartChangeLogFromSettings() {
 
 void AddChangeLogSwitch(QMenu* pMenu, QWidget* pParent, std::function<void(const std::string&)> fnStatus) {
   const std::string sPath = CChangeLog::DefaultPath();
-  // A path is no mnemonic: each '&' in it shows as itself.
-  QString sText = QString::fromStdString(CChangeLogSetting::MenuText(sPath));
-  QAction* pSwitch = pMenu->addAction(sText.replace(QLatin1Char('&'), QStringLiteral("&&")));
+  QAction* pSwitch = pMenu->addAction(QString::fromStdString(CChangeLogSetting::MenuText(sPath)));
   pSwitch->setObjectName(QStringLiteral("changeLogSwitch"));
   pSwitch->setCheckable(true);
   pSwitch->setChecked(CChangeLog::Process().IsOpen());

@@ -1,7 +1,9 @@
 // "Undo last change" and "Change history" in the row menu, used as a user
 // would: a right click on the row, a click on the menu item, a click in the preview.
 #include <QApplication>
+#include <QAction>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -45,9 +47,9 @@ class UndoMenuTest : public QObject {
 
   // Right-clicks the first row and, once its menu is up, clicks the item named sText
   // (its text or object name); fnThen, when given, runs once whatever that item opens
-  // is the active modal window. *pbChecked: whether the item showed a check mark.
+  // is the active modal window; fnSeen looks at the item before the click.
   void ChooseFromRowMenu(CQUORINDlg& window, const QString& sText, std::function<void(QWidget*)> fnThen,
-                         bool* pbChecked = nullptr) {
+                         std::function<void(const QAction&)> fnSeen = {}) {
     bool bClicked = false;
     QTimer::singleShot(0, this, [&] {
       QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
@@ -56,7 +58,7 @@ class UndoMenuTest : public QObject {
       for (QAction* pAction : pMenu->actions()) {
         if (pAction->text() != sText && pAction->objectName() != sText) continue;
         QVERIFY(pAction->isEnabled());
-        if (pbChecked != nullptr) *pbChecked = pAction->isChecked();
+        if (fnSeen) fnSeen(*pAction);
         if (fnThen)
           QTimer::singleShot(0, this, [fnThen] {
             QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
@@ -76,7 +78,8 @@ class UndoMenuTest : public QObject {
     QVERIFY2(bClicked, qPrintable(sText));
   }
 
-  QTemporaryDir m_stateDir;
+  // A '&' in the log's folder must show as itself in the menu, not as a mnemonic.
+  QTemporaryDir m_stateDir{QDir::tempPath() + QStringLiteral("/kesto&state-XXXXXX")};
   QTemporaryDir m_settingsDir;
   FakeClock m_clock{5000};
   FakeDatagramSocket* m_pSocket = nullptr;
@@ -169,8 +172,13 @@ class UndoMenuTest : public QObject {
     const Flip flips[] = {{true, "no longer logged"}, {false, "logged to"}};
     for (const Flip& flip : flips) {
       bool bChecked = !flip.bCheckedBefore;
-      ChooseFromRowMenu(*window, kSwitch, {}, &bChecked);
+      QString sShown;
+      ChooseFromRowMenu(*window, kSwitch, {}, [&](const QAction& item) {
+        bChecked = item.isChecked();
+        sShown = item.iconText();
+      });
       QCOMPARE(bChecked, flip.bCheckedBefore);
+      QCOMPARE(sShown, QStringLiteral("Log settings sent to ") + QString::fromStdString(sPath));
       QCOMPARE(CChangeLog::Process().IsOpen(), !flip.bCheckedBefore);
       settings.sync();
       QCOMPARE(settings.value(QStringLiteral("changeLog/enabled")).toBool(), !flip.bCheckedBefore);
