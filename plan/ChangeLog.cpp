@@ -22,6 +22,7 @@ void CChangeLog::Open(std::string sPath, std::string sBy, std::function<void(con
   m_sPath = std::move(sPath);
   m_sBy = std::move(sBy);
   m_fnWarn = std::move(fnWarn);
+  m_sLastError.clear();
   if (m_qwNextId == 0) {
     // Ids only need to tell apart the changes of programs writing at the same millisecond.
     std::random_device random;
@@ -30,7 +31,10 @@ void CChangeLog::Open(std::string sPath, std::string sBy, std::function<void(con
   if (m_sPath.empty() && m_fnWarn) m_fnWarn("no state folder is known (HOME is not set), so no change is logged");
 }
 
-void CChangeLog::Close() { m_sPath.clear(); }
+void CChangeLog::Close() {
+  m_sPath.clear();
+  m_sLastError.clear();
+}
 
 std::string CChangeLog::LogSend(const KESTO_RECORD& old, const KESTO_RECORD& sent) {
   if (!IsOpen()) return {};
@@ -61,7 +65,11 @@ void CChangeLog::LogOutcome(const std::string& sId, const uint8_t byMAC[6], Chan
 
 void CChangeLog::Write(const ChangeLine& line) {
   std::string sError;
-  if (platform::AppendLocked(m_sPath, ChangeLineToJson(line) + "\n", kRotateBytes, kLockWaitMs, &sError)) return;
+  if (platform::AppendLocked(m_sPath, ChangeLineToJson(line) + "\n", kRotateBytes, kLockWaitMs, &sError)) {
+    m_sLastError.clear();
+    return;
+  }
+  m_sLastError = sError;
   // Said once: a log that cannot be written must not flood the output of a long run.
   if (m_nFailures++ == 0 && m_fnWarn)
     m_fnWarn("the change log cannot be written (" + sError + "); settings are sent without it");

@@ -39,6 +39,8 @@ class CChangeLog {
   void LogOutcome(const std::string& sId, const uint8_t byMAC[6], ChangeOutcome outcome);
   // Lines that could not be written.
   size_t FailureCount() const { return m_nFailures; }
+  // Why the latest line could not be written; empty once a line is written again.
+  const std::string& LastError() const { return m_sLastError; }
 
  private:
   void Write(const ChangeLine& line);
@@ -48,6 +50,7 @@ class CChangeLog {
   std::string m_sUndoOf;
   std::function<void(const std::string&)> m_fnWarn;
   size_t m_nFailures = 0;
+  std::string m_sLastError;
   uint64_t m_qwNextId = 0;
 };
 

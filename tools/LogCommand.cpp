@@ -9,6 +9,7 @@
 #include "plan/ChangeHistory.h"
 #include "plan/ChangeLog.h"
 #include "plan/UtcTimeText.h"
+#include "tools/ChangeLogOption.h"
 #include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
 
@@ -51,12 +52,9 @@ int RunLog(const LogOptions& options, std::ostream& out, std::ostream& err) {
         << "\" is neither a UTC time such as 2026-12-10T02:30 nor an age such as 90s, 30m, 2h or 7d\n";
     return kExitBadInput;
   }
-  const std::string sPath = CChangeLog::DefaultPath();
-  if (sPath.empty()) {
-    err << "kesto log: no state folder is known (HOME is not set)\n";
-    return kExitFailed;
-  }
-  const CChangeHistory history = CChangeHistory::Read(sPath);
+  std::string sPath;
+  CChangeHistory history;
+  if (!ReadChangeLog("kesto log", err, &history, &sPath)) return kExitFailed;
   const std::vector<LoggedChange> changes = history.Select(options.sMAC.empty() ? nullptr : &mac, llSinceMs);
   if (options.bJson) {
     DeviceJson array = DeviceJson::array();
@@ -68,10 +66,6 @@ int RunLog(const LogOptions& options, std::ostream& out, std::ostream& err) {
     out << "TIME                      MAC                BY (OUTCOME)  CHANGES\n";
     for (const LoggedChange& change : changes) out << ChangeText(change) << "\n";
   }
-  if (history.DamagedCount() > 0)
-    err << "kesto log: " << history.DamagedCount() << " damaged line(s) in " << sPath << " skipped\n";
-  if (history.DroppedCount() > 0)
-    err << "kesto log: only the newest " << CChangeHistory::kMaxChanges << " changes were read\n";
   return kExitOk;
 }
 

@@ -6,15 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "discovery/KestoConfirmation.h"
-
 #include "tools/ChangeLogOption.h"
 #include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
+#include "tools/SetStepRun.h"
 #include "formats/MacText.h"
 #include "formats/TerminalText.h"
 #include "plan/ConfigAddressCheck.h"
-#include "plan/DeviceSetStep.h"
 
 namespace {
 
@@ -82,32 +80,7 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
 
   // Built from the bytes the device sent, so whatever we do not set goes back unchanged.
   CDeviceSetStep step(byMAC, request);
-  if (step.Send(finder) != CDeviceSetStep::SendResult::kSent) {
-    err << "kesto set: the set-configuration datagram for " << sMAC << " could not be sent\n";
-    return kExitNetwork;
-  }
-  if (options.bNoVerify) {
-    out << "sent " << sMAC << "\n";
-    return kExitOk;
-  }
-  const CKestoConfirmation& confirmation = step.Confirmation();
-  if (step.SentTo().empty()) {
-    err << "kesto set: " << sMAC << ": " << confirmation.Reason() << "\n";
-    return kExitNotConfirmed;
-  }
-
-  // Every address answering for this MAC must show the new values: another host answering
-  // for it cannot confirm on the device's behalf. Too many addresses to follow settles it at once.
-  if (!pSession->ProbeNow(err)) return kExitNetwork;
-  const bool bConfirmed = pSession->RunPasses(
-      dwWaitMs, [&] { return step.IsConfirmed(finder, dwWaitMs) || confirmation.IsUntracked(); });
-  if (!bConfirmed || !step.IsConfirmed(finder, dwWaitMs)) {
-    err << "kesto set: sent to " << sMAC << " at " << FormatEndpoints(step.SentTo()) << ", but "
-        << confirmation.Reason(dwWaitMs) << "\n";
-    return kExitNotConfirmed;
-  }
-  out << "confirmed " << sMAC << "\n";
-  return kExitOk;
+  return SendAndConfirm(*pSession, step, {"kesto set", sMAC, dwWaitMs, !options.bNoVerify, ""}, out, err);
 }
 
 void AddSetCommand(CLI::App* pApp, KestoCommands* pCommands) {

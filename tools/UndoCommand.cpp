@@ -9,35 +9,10 @@
 #include "plan/ChangeLog.h"
 #include "plan/ChangeLogEntry.h"
 #include "plan/ChangeUndo.h"
-#include "plan/DeviceSetStep.h"
 #include "tools/ChangeLogOption.h"
 #include "tools/CommonOptions.h"
 #include "tools/ExitCodes.h"
-
-namespace {
-
-// Waits for the device's answers with the old values, as `kesto set` does.
-int Confirm(CFinderSession& session, CDeviceSetStep& step, const std::string& sMAC, uint32_t dwWaitMs,
-            std::ostream& out, std::ostream& err) {
-  CKestoFinder& finder = session.Finder();
-  const std::vector<platform::Ipv4Endpoint>& vecSentTo = step.SentTo();
-  if (vecSentTo.empty()) {
-    err << "kesto undo: sent to " << sMAC << " by broadcast only (no address it answered from could be reached "
-        << "directly), so no answer can confirm it\n";
-    return kExitNotConfirmed;
-  }
-  if (!session.ProbeNow(err)) return kExitNetwork;
-  if (!session.RunPasses(dwWaitMs, [&] { return step.IsConfirmed(finder, dwWaitMs); })) {
-    err << "kesto undo: sent to " << sMAC << " at " << FormatEndpoints(vecSentTo) << ", but "
-        << FormatEndpoints(step.Confirmation().GetUnconfirmed()) << " did not answer with the old values within "
-        << dwWaitMs << " ms\n";
-    return kExitNotConfirmed;
-  }
-  out << "confirmed " << sMAC << ": its old values are back\n";
-  return kExitOk;
-}
-
-}  // namespace
+#include "tools/SetStepRun.h"
 
 int RunUndo(const UndoOptions& options, std::ostream& out, std::ostream& err) {
   std::array<uint8_t, 6> mac{};
@@ -49,10 +24,9 @@ int RunUndo(const UndoOptions& options, std::ostream& out, std::ostream& err) {
     err << "kesto undo: MAC: \"" << options.sMAC << "\" is not a MAC address such as 00-1A-2B-3C-4D-5E\n";
     return kExitBadInput;
   }
-  const std::string sPath = CChangeLog::DefaultPath();
-  const CChangeHistory history = CChangeHistory::Read(sPath);
-  if (history.DamagedCount() > 0)
-    err << "kesto undo: " << history.DamagedCount() << " damaged line(s) in " << sPath << " skipped\n";
+  std::string sPath;
+  CChangeHistory history;
+  if (!ReadChangeLog("kesto undo", err, &history, &sPath)) return kExitFailed;
   const LoggedChange* pChange = options.bLast ? history.Latest() : history.Latest(mac.data());
   if (pChange == nullptr) {
     err << "kesto undo: no change " << (options.bLast ? "" : "of " + FormatMAC(mac.data()) + " ") << "in " << sPath
@@ -110,11 +84,7 @@ int RunUndo(const UndoOptions& options, std::ostream& out, std::ostream& err) {
   pSession->RunPasses(kSenderSettleMs, {});
   WarnSeveralSenders(finder, change.send.mac.data(), "kesto undo", err);
   CDeviceSetStep step(change.send.mac.data(), request);
-  if (step.Send(finder) != CDeviceSetStep::SendResult::kSent) {
-    err << "kesto undo: the set-configuration datagram for " << sMAC << " could not be sent\n";
-    return kExitNetwork;
-  }
-  return Confirm(*pSession, step, sMAC, dwWaitMs, out, err);
+  return SendAndConfirm(*pSession, step, {"kesto undo", sMAC, dwWaitMs, true, ": its old values are back"}, out, err);
 }
 
 void AddUndoCommand(CLI::App* pApp, KestoCommands* pCommands) {

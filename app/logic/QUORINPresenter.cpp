@@ -513,9 +513,11 @@ void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
   const bool bBehind = m_finder.IsSweepBehind();
   // Progress of a late sweep is shown in steps of a hundred addresses, not at every datagram.
   const size_t nSweepSent = bBehind ? m_finder.GetSweepSent() / 100 : 0;
+  const std::string& sLogError = CChangeLog::Process().LastError();
   if (!bApplyChanged && qwRefused == m_qwStatusRefused && bFull == m_bStatusFull && bBehind == m_bStatusBehind &&
-      nSweepSent == m_nStatusSweepSent)
+      nSweepSent == m_nStatusSweepSent && sLogError == m_sStatusLogError)
     return;
+  m_sStatusLogError = sLogError;
   m_qwStatusRefused = qwRefused;
   m_bStatusFull = bFull;
   m_bStatusBehind = bBehind;
@@ -523,6 +525,8 @@ void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
   std::vector<std::string> parts;
   if (std::string sApply = m_apply.StatusText(); !sApply.empty()) parts.push_back(std::move(sApply));
   if (std::string sPlan = PlanStatusText(); !sPlan.empty()) parts.push_back(std::move(sPlan));
+  // Said while it lasts: whoever sends from the window sees no stderr.
+  if (!sLogError.empty()) parts.push_back("Not logged (" + sLogError + "): settings are sent without the change log");
   if (qwRefused > 0) {
     const std::string sCount = std::to_string(qwRefused) + (qwRefused == 1 ? " new device" : " new devices");
     parts.push_back(bFull ? "List full (" + std::to_string(m_finder.GetMaxEntries()) + " devices): " + sCount +

@@ -224,6 +224,7 @@ class CQUORINPresenter {
   bool m_bStatusFull = false;
   bool m_bStatusBehind = false;
   size_t m_nStatusSweepSent = 0;
+  std::string m_sStatusLogError;
   // Shown while the status line has nothing else to say: the receive buffer is short.
   std::string m_sRoomNotice;
   bool m_bRoomRead = false;

@@ -9,3 +9,7 @@ void SetApplicationIdentity() {
   QApplication::setOrganizationName(QStringLiteral("Kesto"));
   QApplication::setWindowIcon(ProgramIcon());
 }
+
+QSettings ApplicationSettings() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kesto"), QStringLiteral("kesto-manager"));
+}

@@ -7,11 +7,21 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cstdio>
 
+#include "app/logic/ChangeLogSetting.h"
 #include "app/logic/QUORINPresenter.h"
 #include "app/qt/AppIdentity.h"
+#include "plan/ChangeLog.h"
 
 namespace {
+
+// The window names itself so in the log; a line it cannot write is said on stderr.
+bool ApplyWindowChangeLog(bool bOn) {
+  return CChangeLogSetting::Apply(bOn, "window", [](const std::string& sWarning) {
+    std::fprintf(stderr, "kesto-manager: warning: %s\n", sWarning.c_str());
+  });
+}
 
 void ConfirmUndo(CQUORINPresenter& presenter, QWidget* pParent, const CUndoLastChange& undo) {
   QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramCaption),
@@ -53,4 +63,25 @@ void AddChangeLogActions(QMenu* pMenu, CQUORINPresenter& presenter, QWidget* pPa
   pUndo->setToolTip(QString::fromStdString(undo.Reason()));
   pMenu->setToolTipsVisible(true);
   pMenu->addAction(QStringLiteral("Change &history..."), pParent, [&presenter, pParent] { ShowHistory(presenter, pParent); });
+}
+
+void StartChangeLogFromSettings() {
+  ApplyWindowChangeLog(ApplicationSettings().value(QString::fromLatin1(CChangeLogSetting::kKey),
+                                                   CChangeLogSetting::kDefault).toBool());
+}
+
+void AddChangeLogSwitch(QMenu* pMenu, QWidget* pParent, std::function<void(const std::string&)> fnStatus) {
+  const std::string sPath = CChangeLog::DefaultPath();
+  QAction* pSwitch = pMenu->addAction(QString::fromStdString(CChangeLogSetting::MenuText(sPath)));
+  pSwitch->setObjectName(QStringLiteral("changeLogSwitch"));
+  pSwitch->setCheckable(true);
+  pSwitch->setChecked(CChangeLog::Process().IsOpen());
+  pSwitch->setEnabled(!sPath.empty());
+  pSwitch->setToolTip(QString::fromStdString(CChangeLogSetting::MenuTip(sPath)));
+  pMenu->setToolTipsVisible(true);
+  QObject::connect(pSwitch, &QAction::toggled, pParent, [fnStatus = std::move(fnStatus), sPath](bool bOn) {
+    ApplicationSettings().setValue(QString::fromLatin1(CChangeLogSetting::kKey), bOn);
+    ApplyWindowChangeLog(bOn);
+    fnStatus(CChangeLogSetting::Switched(bOn, sPath));
+  });
 }

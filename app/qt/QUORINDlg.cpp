@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/qt/AppIdentity.h"
 #include "app/qt/ConfigKestoDlg.h"
 #include "app/qt/DeviceTableModel.h"
 #include "app/qt/DialogUnits.h"
@@ -52,8 +53,7 @@ namespace {
 QString Local(const std::string& s) { return QString::fromStdString(s); }
 
 // The list's settings live beside the program's other per-user files.
-QSettings Settings() { return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kesto"),
-                                        QStringLiteral("kesto-manager")); }
+QSettings Settings() { return ApplicationSettings(); }
 
 // The starting window, in dialog units: the old fixed dialog's size.
 constexpr int kWindowWidth = 387;

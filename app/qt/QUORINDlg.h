@@ -72,6 +72,8 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
 
   // The context menus, built afresh each time (owned by the caller).
   QMenu* CreateRowMenu();
+  // The row menu's commands for the row under the mouse.
+  void AddRowCommands(QMenu* pMenu, const KESTO_RECORD& record);
   QMenu* CreateHeaderMenu();
   QMenu* CreateStatusMenu();
   // Ctrl+C: the selected rows in the CSV form, with its header line.

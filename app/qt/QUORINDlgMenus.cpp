@@ -42,22 +42,27 @@ QMenu* CQUORINDlg::CreateRowMenu() {
   pMenu->addAction(QStringLiteral("&Basic Config..."), this, [this] { m_presenter.OnBasicConfig(); })->setEnabled(bRow);
   pMenu->addAction(QStringLiteral("&Open web page"), this, [this] { m_presenter.OnLaunchConfigurator(); })->setEnabled(bRow);
   pMenu->addSeparator();
-  if (!bRow) return pMenu;
-  const QString sMAC = QString::fromStdString(FormatMAC(pItem->record.byMAC));
-  const QString sIP = QString::fromStdString(FormatAddress(pItem->record.dwIPAddress));
+  if (bRow) AddRowCommands(pMenu, pItem->record);
+  // Where the row commands' history comes from, and whether it is kept: a choice even with no row.
+  AddChangeLogSwitch(pMenu, this, [this](const std::string& sText) { AddStatus(sText); });
+  return pMenu;
+}
+
+void CQUORINDlg::AddRowCommands(QMenu* pMenu, const KESTO_RECORD& record) {
+  const QString sMAC = QString::fromStdString(FormatMAC(record.byMAC));
+  const QString sIP = QString::fromStdString(FormatAddress(record.dwIPAddress));
   pMenu->addAction(QStringLiteral("Copy &MAC address"), this, [sMAC] { QApplication::clipboard()->setText(sMAC); });
   pMenu->addAction(QStringLiteral("Copy &IP address"), this, [sIP] { QApplication::clipboard()->setText(sIP); });
   pMenu->addAction(QStringLiteral("&Copy row as CSV"), this, [this] { CopySelectedRows(); });
   pMenu->addSeparator();
   // Opens beside the window and closes its connection when closed.
-  const KESTO_RECORD record = pItem->record;
   QAction* pSerial = pMenu->addAction(QStringLiteral("&Serial terminal..."), this,
                                       [this, record] { (new CSerialTerminalDlg(record, this))->show(); });
   pSerial->setEnabled(record.iPort > 0);
   pSerial->setToolTip(record.iPort > 0 ? QStringLiteral("The device's serial line, at its port %1").arg(record.iPort)
                                        : QStringLiteral("The device has no serial port"));
   AddChangeLogActions(pMenu, m_presenter, this);
-  return pMenu;
+  pMenu->addSeparator();
 }
 
 QMenu* CQUORINDlg::CreateStatusMenu() {

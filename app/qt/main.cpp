@@ -2,19 +2,18 @@
 // changes their settings.
 #include <QApplication>
 #include <QMessageBox>
-#include <QSettings>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "app/qt/AppIdentity.h"
+#include "app/qt/ChangeLogMenu.h"
 #include "app/qt/EventPump.h"
 #include "app/qt/QUORINDlg.h"
 #include "app/logic/DisplayCheck.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/ProgramArguments.h"
 #include "app/logic/TargetOption.h"
-#include "plan/ChangeLog.h"
 #include "platform/SocketLayer.h"
 
 int main(int argc, char* argv[]) {
@@ -43,10 +42,7 @@ int main(int argc, char* argv[]) {
   }
 
   // Settings sent from the window are logged beside the command line's, unless turned off.
-  if (QSettings().value(QStringLiteral("changeLog/enabled"), true).toBool())
-    CChangeLog::Process().Open(CChangeLog::DefaultPath(), "window", [](const std::string& sWarning) {
-      std::fprintf(stderr, "kesto-manager: warning: %s\n", sWarning.c_str());
-    });
+  StartChangeLogFromSettings();
 
   {
     CQUORINDlg window(std::make_unique<CKestoFinder>(options));

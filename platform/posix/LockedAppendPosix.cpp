@@ -6,16 +6,16 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/LockedAppend.h"
 #include "platform/SleepMs.h"
+#include "platform/posix/FileCallsPosix.h"
 
 namespace platform {
 
 namespace {
 
-std::string ErrnoText(const std::string& sWhat) { return sWhat + ": " + std::strerror(errno); }
+std::string ErrnoText(const std::string& sWhat) { return sWhat + ": " + ErrnoReason(errno); }
 
 // Creates each missing folder on the way to the file.
 bool MakeParents(const std::string& sPath, std::string* psError) {
@@ -42,18 +42,6 @@ class FileDescriptor {
  private:
   int m_fd;
 };
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t nWritten = ::write(fd, bytes.data(), bytes.size());
-    if (nWritten < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(nWritten));
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -84,17 +72,25 @@ bool AppendLocked(const std::string& sPath, std::string_view bytes, uint64_t qwR
     dwWaited += 5;
   }
   struct stat st {};
-  if (::stat(sPath.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_size) + bytes.size() > qwRotateAt &&
-      st.st_size > 0) {
+  bool bNewFile = ::stat(sPath.c_str(), &st) != 0;
+  if (!bNewFile && static_cast<uint64_t>(st.st_size) + bytes.size() > qwRotateAt && st.st_size > 0) {
     const std::string sOld = sPath + ".1";
     if (std::rename(sPath.c_str(), sOld.c_str()) != 0) {
       *psError = ErrnoText(sOld);
       return false;
     }
+    bNewFile = true;
   }
   FileDescriptor file(::open(sPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
-  if (file.Get() < 0 || !WriteAll(file.Get(), bytes)) {
+  if (file.Get() < 0) {
     *psError = ErrnoText(sPath);
+    return false;
+  }
+  // On the disk before the caller sends what the line records: a crash right after
+  // the send leaves the line, and a file just begun keeps its name.
+  std::string sReason;
+  if (!WriteAllToDisk(file.Get(), bytes, &sReason) || (bNewFile && !SyncFolderOf(sPath, &sReason))) {
+    *psError = sPath + ": " + sReason;
     return false;
   }
   return true;  // closing the lock's descriptor releases it

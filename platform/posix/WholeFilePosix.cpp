@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <random>
 
 #include "platform/WholeFile.h"
+#include "platform/posix/FileCallsPosix.h"
 
 namespace platform {
 
@@ -17,8 +17,6 @@ namespace {
 // How often a read waiting for more looks at the stop flag.
 constexpr int kStopCheckMs = 100;
 constexpr int kTemporaryTries = 16;
-
-std::string Reason(int iError) { return std::strerror(iError); }
 
 // Why a file of this kind is not read as a text, or empty when it is read.
 std::string RefusedKind(mode_t mode) {
@@ -39,14 +37,14 @@ FileReadResult ReadAll(int fd, size_t nMaxBytes, const volatile std::sig_atomic_
     pollfd waiting{fd, POLLIN, 0};
     const int iReady = ::poll(&waiting, 1, kStopCheckMs);
     if (iReady < 0 && errno != EINTR) {
-      *psReason = Reason(errno);
+      *psReason = ErrnoReason(errno);
       return FileReadResult::kFailed;
     }
     if (iReady <= 0) continue;
     const ssize_t nRead = ::read(fd, buffer, sizeof buffer);
     if (nRead < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
-      *psReason = Reason(errno);
+      *psReason = ErrnoReason(errno);
       return FileReadResult::kFailed;
     }
     if (nRead == 0) break;
@@ -67,36 +65,19 @@ std::string BaseOf(const std::string& sPath) {
   return nSlash == std::string::npos ? sPath : sPath.substr(nSlash + 1);
 }
 
-bool WriteAll(int fd, std::string_view bytes, std::string* psReason) {
-  while (!bytes.empty()) {
-    const ssize_t nWritten = ::write(fd, bytes.data(), bytes.size());
-    if (nWritten < 0) {
-      if (errno == EINTR) continue;
-      *psReason = Reason(errno);
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(nWritten));
-  }
-  if (::fsync(fd) != 0 && errno != EINVAL) {
-    *psReason = Reason(errno);
-    return false;
-  }
-  return true;
-}
-
 // Moves the finished temporary to sPath; without bReplace never over an existing file.
 FileWriteResult Publish(const std::string& sTemporary, const std::string& sPath, bool bReplace,
                         std::string* psReason) {
   if (bReplace) {
     if (::rename(sTemporary.c_str(), sPath.c_str()) == 0) return FileWriteResult::kWritten;
-    *psReason = Reason(errno);
+    *psReason = ErrnoReason(errno);
     return FileWriteResult::kFailed;
   }
   if (::renameat2(AT_FDCWD, sTemporary.c_str(), AT_FDCWD, sPath.c_str(), RENAME_NOREPLACE) == 0)
     return FileWriteResult::kWritten;
   if (errno == EEXIST) return FileWriteResult::kExists;
   if (errno != EINVAL && errno != ENOSYS) {
-    *psReason = Reason(errno);
+    *psReason = ErrnoReason(errno);
     return FileWriteResult::kFailed;
   }
   // A file system without that rename: a hard link fails just as surely on an existing name.
@@ -105,7 +86,7 @@ FileWriteResult Publish(const std::string& sTemporary, const std::string& sPath,
     return FileWriteResult::kWritten;
   }
   if (errno == EEXIST) return FileWriteResult::kExists;
-  *psReason = Reason(errno);
+  *psReason = ErrnoReason(errno);
   return FileWriteResult::kFailed;
 }
 
@@ -117,12 +98,12 @@ FileReadResult ReadWholeFile(const std::string& sPath, size_t nMaxBytes, const v
   // Not blocking in open: a FIFO nobody writes to yet is waited for in poll, where a signal ends the wait.
   const int fd = ::open(sPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
-    *psReason = Reason(errno);
+    *psReason = ErrnoReason(errno);
     return FileReadResult::kFailed;
   }
   struct stat info {};
   FileReadResult result = FileReadResult::kFailed;
-  if (::fstat(fd, &info) != 0) *psReason = Reason(errno);
+  if (::fstat(fd, &info) != 0) *psReason = ErrnoReason(errno);
   else if (const std::string sKind = RefusedKind(info.st_mode); !sKind.empty()) *psReason = sKind;
   else result = ReadAll(fd, nMaxBytes, pbStop, psText, psReason);
   ::close(fd);
@@ -144,12 +125,12 @@ FileWriteResult WriteWholeFile(const std::string& sPath, std::string_view bytes,
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
-    *psReason = Reason(errno);
+    *psReason = ErrnoReason(errno);
     return FileWriteResult::kFailed;
   }
-  const bool bWritten = WriteAll(fd, bytes, psReason);
+  const bool bWritten = WriteAllToDisk(fd, bytes, psReason);
   const bool bClosed = ::close(fd) == 0;
-  if (bWritten && !bClosed) *psReason = Reason(errno);
+  if (bWritten && !bClosed) *psReason = ErrnoReason(errno);
   const FileWriteResult result =
       bWritten && bClosed ? Publish(sTemporary, sPath, bReplace, psReason) : FileWriteResult::kFailed;
   if (result != FileWriteResult::kWritten) ::unlink(sTemporary.c_str());

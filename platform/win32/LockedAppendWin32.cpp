@@ -4,19 +4,15 @@
 
 #include "platform/LockedAppend.h"
 #include "platform/SleepMs.h"
+#include "platform/win32/FileCallsWin32.h"
 
 namespace platform {
 
 namespace {
 
-std::wstring Wide(const std::string& sUtf8) {
-  const int nChars = ::MultiByteToWideChar(CP_UTF8, 0, sUtf8.data(), static_cast<int>(sUtf8.size()), nullptr, 0);
-  std::wstring sWide(static_cast<size_t>(nChars), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, sUtf8.data(), static_cast<int>(sUtf8.size()), sWide.data(), nChars);
-  return sWide;
+std::string ErrorText(const std::string& sWhat, DWORD dwError = ::GetLastError()) {
+  return sWhat + ": " + SystemReason(dwError);
 }
-
-std::string ErrorText(const std::string& sWhat) { return sWhat + ": Windows error " + std::to_string(::GetLastError()); }
 
 class Handle {
  public:
@@ -37,7 +33,7 @@ bool MakeParents(const std::string& sPath, std::string* psError) {
   for (size_t nSep = sPath.find_first_of("\\/", 3); nSep != std::string::npos;
        nSep = sPath.find_first_of("\\/", nSep + 1)) {
     const std::string sFolder = sPath.substr(0, nSep);
-    if (!::CreateDirectoryW(Wide(sFolder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!::CreateDirectoryW(WideFromUtf8(sFolder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
       *psError = ErrorText(sFolder);
       return false;
     }
@@ -55,7 +51,7 @@ bool AppendLocked(const std::string& sPath, std::string_view bytes, uint64_t qwR
   // The lock lives in its own file, which is never renamed, so rotating the log
   // cannot leave a waiting writer holding the lock of a file no longer in use.
   const std::string sLock = sPath + ".lock";
-  Handle lock(::CreateFileW(Wide(sLock).c_str(), GENERIC_READ | GENERIC_WRITE,
+  Handle lock(::CreateFileW(WideFromUtf8(sLock).c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (lock.Get() == INVALID_HANDLE_VALUE) {
@@ -72,12 +68,13 @@ bool AppendLocked(const std::string& sPath, std::string_view bytes, uint64_t qwR
     SleepMs(5);
     dwWaited += 5;
   }
-  const std::wstring sWidePath = Wide(sPath);
+  const std::wstring sWidePath = WideFromUtf8(sPath);
   WIN32_FILE_ATTRIBUTE_DATA info{};
   if (::GetFileAttributesExW(sWidePath.c_str(), GetFileExInfoStandard, &info)) {
     const uint64_t qwSize = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (qwSize > 0 && qwSize + bytes.size() > qwRotateAt &&
-        !::MoveFileExW(sWidePath.c_str(), Wide(sPath + ".1").c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        !::MoveFileExW(sWidePath.c_str(), WideFromUtf8(sPath + ".1").c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       *psError = ErrorText(sPath + ".1");
       ::UnlockFileEx(lock.Get(), 0, 1, 0, &whole);
       return false;
@@ -87,18 +84,17 @@ bool AppendLocked(const std::string& sPath, std::string_view bytes, uint64_t qwR
   {
     Handle file(::CreateFileW(sWidePath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD nWritten = 0;
-    bWritten = file.Get() != INVALID_HANDLE_VALUE &&
-               ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &nWritten, nullptr) &&
-               nWritten == bytes.size();
-    if (!bWritten) *psError = ErrorText(sPath);
+    // On the disk before the caller sends what the line records: a crash right after the send leaves the line.
+    DWORD dwError = ::GetLastError();
+    bWritten = file.Get() != INVALID_HANDLE_VALUE && WriteAllToDisk(file.Get(), bytes, &dwError);
+    if (!bWritten) *psError = ErrorText(sPath, dwError);
   }
   ::UnlockFileEx(lock.Get(), 0, 1, 0, &whole);
   return bWritten;
 }
 
 bool ReadFileTail(const std::string& sPath, size_t nMaxBytes, std::string* psBytes) {
-  Handle file(::CreateFileW(Wide(sPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  Handle file(::CreateFileW(WideFromUtf8(sPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.Get() == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};

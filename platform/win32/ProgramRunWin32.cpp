@@ -4,18 +4,11 @@
 
 #include "platform/ProgramRun.h"
 #include "platform/TickCount.h"
+#include "platform/win32/FileCallsWin32.h"
 
 namespace platform {
 
 namespace {
-
-std::wstring Wide(const std::string& sText) {
-  if (sText.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, sText.data(), static_cast<int>(sText.size()), nullptr, 0);
-  std::wstring sWide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, sText.data(), static_cast<int>(sText.size()), sWide.data(), n);
-  return sWide;
-}
 
 // One argument quoted as the C runtime splits a command line back.
 std::wstring Quoted(const std::wstring& sArg) {
@@ -65,7 +58,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, uint32_t dwTimeou
   SetHandleInformation(hOutRead, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(hErrRead, HANDLE_FLAG_INHERIT, 0);
   std::wstring sCommand;
-  for (const std::string& sArg : argv) sCommand += (sCommand.empty() ? L"" : L" ") + Quoted(Wide(sArg));
+  for (const std::string& sArg : argv) sCommand += (sCommand.empty() ? L"" : L" ") + Quoted(WideFromUtf8(sArg));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;

@@ -1,10 +1,15 @@
 // What became of "Set Configuration": sent, confirmed, not confirmed, not sent.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "app/logic/ApplyTracker.h"
+#include "plan/ChangeLog.h"
 #include "platform/UdpSocket.h"
 #include "support/LoopbackSocket.h"
 #include "tests/app/PresenterFixture.h"
@@ -160,6 +165,31 @@ TEST_F(ApplyFeedbackTest, AFailingSendShowsNotSent) {
   Answer(kA);
   presenter->PollDevices();
   EXPECT_EQ(StateOf(kA), "not sent");
+}
+
+// A log that cannot be written stops no send and is said in the status line, as long as it lasts.
+TEST_F(ApplyFeedbackTest, ALogThatCannotBeWrittenIsSaidWhileItLasts) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("kesto-presenter-log-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "file") << "a file where the log's folder should be";
+  struct Step {
+    std::filesystem::path log;
+    bool bSaid;
+  };
+  const Step steps[] = {{folder / "file" / "kesto" / "changes.jsonl", true}, {folder / "changes.jsonl", false}};
+  Answer(kA);
+  presenter->PollDevices();
+  for (const Step& step : steps) {
+    CChangeLog::Process().Open(step.log.string(), "window", {});
+    const size_t nSentBefore = SentConfigs().size();
+    SendRenamed(0, "Cellar " + std::to_string(nSentBefore));
+    EXPECT_GT(SentConfigs().size(), nSentBefore) << step.log;
+    EXPECT_EQ(view.sStatus.find("Not logged (") != std::string::npos, step.bSaid) << view.sStatus;
+    EXPECT_NE(view.sStatus.find("): sent"), std::string::npos) << view.sStatus;
+  }
+  CChangeLog::Process().Close();
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(ApplyFeedbackTest, SeveralDevicesAreFollowedAtOnce) {

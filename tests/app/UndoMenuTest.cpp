@@ -1,7 +1,10 @@
 // "Undo last change" and "Change history" in the row menu, used as a user
 // would: a right click on the row, a click on the menu item, a click in the preview.
 #include <QApplication>
+#include <QAction>
 #include <QDialog>
+#include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -42,21 +45,25 @@ class UndoMenuTest : public QObject {
     return window;
   }
 
-  // Right-clicks the first row and, once its menu is up, clicks the item named sText;
-  // fnThen runs once whatever that item opens is the active modal window.
-  void ChooseFromRowMenu(CQUORINDlg& window, const QString& sText, std::function<void(QWidget*)> fnThen) {
+  // Right-clicks the first row and, once its menu is up, clicks the item named sText
+  // (its text or object name); fnThen, when given, runs once whatever that item opens
+  // is the active modal window; fnSeen looks at the item before the click.
+  void ChooseFromRowMenu(CQUORINDlg& window, const QString& sText, std::function<void(QWidget*)> fnThen,
+                         std::function<void(const QAction&)> fnSeen = {}) {
     bool bClicked = false;
     QTimer::singleShot(0, this, [&] {
       QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
       auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
       QVERIFY(pMenu != nullptr);
       for (QAction* pAction : pMenu->actions()) {
-        if (pAction->text() != sText) continue;
+        if (pAction->text() != sText && pAction->objectName() != sText) continue;
         QVERIFY(pAction->isEnabled());
-        QTimer::singleShot(0, this, [fnThen] {
-          QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-          fnThen(QApplication::activeModalWidget());
-        });
+        if (fnSeen) fnSeen(*pAction);
+        if (fnThen)
+          QTimer::singleShot(0, this, [fnThen] {
+            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+            fnThen(QApplication::activeModalWidget());
+          });
         QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAction).center());
         bClicked = true;
         return;
@@ -71,7 +78,8 @@ class UndoMenuTest : public QObject {
     QVERIFY2(bClicked, qPrintable(sText));
   }
 
-  QTemporaryDir m_stateDir;
+  // A '&' in the log's folder must show as itself in the menu, not as a mnemonic.
+  QTemporaryDir m_stateDir{QDir::tempPath() + QStringLiteral("/kesto&state-XXXXXX")};
   QTemporaryDir m_settingsDir;
   FakeClock m_clock{5000};
   FakeDatagramSocket* m_pSocket = nullptr;
@@ -141,6 +149,57 @@ class UndoMenuTest : public QObject {
     });
     for (size_t i = nSentBefore; i < m_pSocket->sent.size(); ++i)
       QVERIFY(m_pSocket->sent[i].bytes.size() != kesto_wire::kSetConfigSize);
+  }
+
+  // The switch in the row menu: off, the next send is not logged and the choice is
+  // stored; on again, logging goes on in the same file.
+  void logSwitchTakesEffectAtOnce() {
+    const KESTO_RECORD before = MakeDeviceRecord(2, "Attic", 0x0A000006u);
+    const KESTO_RECORD after = MakeDeviceRecord(2, "Garage", 0x0A000006u);
+    CChangeLogEntry::Begin(before, after).Finish(ChangeOutcome::kConfirmed);
+    const std::string sPath = CChangeLog::DefaultPath();
+    const size_t nChanges = CChangeHistory::Read(sPath).Changes().size();
+    auto window = MakeWindow(after);
+    const QString kSwitch = QStringLiteral("changeLogSwitch");
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kesto"),
+                       QStringLiteral("kesto-manager"));
+    auto* pStatus = window_driver::Find<QLabel>(window.get(), "status");
+
+    struct Flip {
+      bool bCheckedBefore;
+      const char* pszStatus;
+    };
+    const Flip flips[] = {{true, "no longer logged"}, {false, "logged to"}};
+    for (const Flip& flip : flips) {
+      bool bChecked = !flip.bCheckedBefore;
+      QString sShown;
+      ChooseFromRowMenu(*window, kSwitch, {}, [&](const QAction& item) {
+        bChecked = item.isChecked();
+        sShown = item.iconText();
+      });
+      QCOMPARE(bChecked, flip.bCheckedBefore);
+      QCOMPARE(sShown, QStringLiteral("Log settings sent to ") + QString::fromStdString(sPath));
+      QCOMPARE(CChangeLog::Process().IsOpen(), !flip.bCheckedBefore);
+      settings.sync();
+      QCOMPARE(settings.value(QStringLiteral("changeLog/enabled")).toBool(), !flip.bCheckedBefore);
+      QVERIFY2(pStatus->text().contains(QLatin1String(flip.pszStatus)), qPrintable(pStatus->text()));
+      if (flip.bCheckedBefore) {
+        // Off: the undo still goes out, and the log does not grow.
+        const size_t nSentBefore = m_pSocket->sent.size();
+        ChooseFromRowMenu(*window, QStringLiteral("&Undo last change..."), [&](QWidget* pModal) {
+          auto* pSend = pModal->findChild<QPushButton*>(QStringLiteral("undoSend"));
+          QVERIFY(pSend != nullptr);
+          QTest::mouseClick(pSend, Qt::LeftButton);
+        });
+        bool bSetSent = false;
+        for (size_t i = nSentBefore; i < m_pSocket->sent.size(); ++i)
+          bSetSent |= m_pSocket->sent[i].bytes.size() == kesto_wire::kSetConfigSize;
+        QVERIFY(bSetSent);
+        QCOMPARE(CChangeHistory::Read(sPath).Changes().size(), nChanges);
+      }
+    }
+    QCOMPARE(CChangeLog::Process().Path(), sPath);
+    QCOMPARE(CChangeLog::Process().By(), std::string("window"));
   }
 };
 
