@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -19,6 +20,9 @@
 #include "app/win32/WideText.h"
 #include "discovery/KestoWire.h"
 #include "formats/DeviceCsv.h"
+#include "plan/ChangeHistory.h"
+#include "plan/ChangeLog.h"
+#include "plan/ChangeLogEntry.h"
 #include "platform/MemoryRegistry.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
@@ -138,6 +142,45 @@ class MainWindowWin32Test : public ::testing::Test {
     return Utf8FromWide(szText);
   }
   HWND Item(int iId) const { return GetDlgItem(window->GetHwnd(), iId); }
+  // Once the popup menu fnOpen opened is up, notes its items' states and types the
+  // mnemonic cKey into it as the keyboard does; fnThen gets its turns afterwards (from
+  // inside whatever the item opened) until it returns true. Returns once all has closed.
+  void ChooseFromMenu(const std::function<void()>& fnOpen, wchar_t cKey, std::function<bool()> fnThen = {}) {
+    bool bTyped = false;
+    int nTicks = 0;
+    menuStates.clear();
+    WhileOpen([&] {
+      if (++nTicks > 500) {
+        EndMenu();
+        return true;
+      }
+      if (!bTyped) {
+        HWND hMenuWindow = FindWindowA("#32768", nullptr);
+        if (hMenuWindow == nullptr || !IsWindowVisible(hMenuWindow)) return false;
+        auto hMenu = reinterpret_cast<HMENU>(SendMessageW(hMenuWindow, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(hMenu); ++i)
+          menuStates[GetMenuItemID(hMenu, i)] = GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION);
+        PostMessageW(window->GetHwnd(), WM_CHAR, cKey, 1);
+        bTyped = true;
+        return false;
+      }
+      if (fnThen) return fnThen();
+      EndMenu();  // a greyed item leaves the menu open
+      return true;
+    });
+    fnOpen();
+    EXPECT_TRUE(bTyped) << "no menu came up";
+  }
+  // The menu key (or Shift+F10) on the list, or a right click at a row: the context menu's request.
+  void ContextMenuOnRow(int iRow) {
+    RECT rect{};
+    rect.left = LVIR_LABEL;
+    SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&rect));
+    POINT point{rect.left + 4, (rect.top + rect.bottom) / 2};
+    ClientToScreen(hList, &point);
+    PostMessageW(hList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hList), MAKELPARAM(point.x, point.y));
+    PumpAll();
+  }
   void Command(int iId) { SendMessageW(window->GetHwnd(), WM_COMMAND, MAKEWPARAM(iId, BN_CLICKED), 0); }
   void Notify(NMHDR& header) {
     header.hwndFrom = hList;
@@ -182,6 +225,7 @@ class MainWindowWin32Test : public ::testing::Test {
   std::unique_ptr<CQUORINDlg> window;
   HWND hList = nullptr;
   std::vector<std::string> urls;
+  std::map<UINT, UINT> menuStates;  // the last menu's items by command: MF_GRAYED, MF_CHECKED
 };
 
 const KESTO_RECORD kFirst = MakeDeviceRecord(1, "First", 0x0A000001u);
@@ -965,6 +1009,141 @@ TEST_F(MainWindowWin32Test, HeaderMenuAddsSortsAndRemovesTheExtraColumns) {
   Command(IDM_COLUMN + CDeviceColumnSet::kGateway);
   Command(IDM_COLUMN + CDeviceColumnSet::kLastSeen);
   EXPECT_FALSE(ListColumn(hList, 5, &sTitle, &iWidth));
+}
+
+// The change log in a throw-away folder of its own, never the user's.
+class ChangeLogWin32Test : public MainWindowWin32Test {
+ protected:
+  void SetUp() override {
+    wchar_t szTemp[MAX_PATH];
+    GetTempPathW(MAX_PATH, szTemp);
+    sFolder = std::wstring(szTemp) + L"kesto-undo-test-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(sFolder.c_str(), nullptr);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", sFolder.c_str());
+    DeleteFileW(WideFromUtf8(CChangeLog::DefaultPath()).c_str());
+    CChangeLog::Process().Open(CChangeLog::DefaultPath(), "native window", {});
+    MainWindowWin32Test::SetUp();
+  }
+  void TearDown() override {
+    CChangeLog::Process().Close();
+    const std::wstring sKesto = sFolder + L"\\Kesto";
+    for (const wchar_t* pszFile : {L"\\changes.jsonl", L"\\changes.jsonl.lock", L"\\changes.jsonl.1"})
+      DeleteFileW((sKesto + pszFile).c_str());
+    RemoveDirectoryW(sKesto.c_str());
+    RemoveDirectoryW(sFolder.c_str());
+  }
+  // The text of the dialog captioned pszCaption, or empty while it is not up.
+  static std::string DialogText(const char* pszCaption) {
+    HWND hDialog = FindWindowA(nullptr, pszCaption);
+    return hDialog != nullptr && IsWindowVisible(hDialog) ? WindowText(GetDlgItem(hDialog, IDC_CHANGE_TEXT)) : "";
+  }
+  std::vector<std::string> NamesSent() const {
+    std::vector<std::string> names;
+    for (const auto& sent : SentOfSize(kesto_wire::kSetConfigSize)) {
+      const std::string sName = FieldText(kesto_wire::DecodeRecord(sent.bytes.data() + 4).szName, 28);
+      if (std::find(names.begin(), names.end(), sName) == names.end()) names.push_back(sName);
+    }
+    return names;
+  }
+  std::wstring sFolder;
+};
+
+TEST_F(ChangeLogWin32Test, UndoPreviewsWhatGoesBackAndSendsItOnlyWhenAsked) {
+  const KESTO_RECORD before = MakeDeviceRecord(1, "Boiler", 0x0A000005u);
+  const KESTO_RECORD after = MakeDeviceRecord(1, "Cellar", 0x0A000005u);
+  // An earlier change, as `kesto set` logged it; the device now answers with it.
+  CChangeLogEntry::Begin(before, after).Finish(ChangeOutcome::kConfirmed);
+  Answer(after);
+  PassUntilRead();
+  ClickRow(0);
+  const struct {
+    int iButton;  // in the preview: Send back or Cancel (by Esc)
+    std::vector<std::string> sent;
+  } kCases[] = {{IDCANCEL, {}}, {IDOK, {"Boiler"}}};
+  for (const auto& test : kCases) {
+    SCOPED_TRACE(test.iButton);
+    std::string sPreview;
+    ChooseFromMenu([&] { ContextMenuOnRow(0); }, L'u', [&] {
+      HWND hDialog = FindWindowA(nullptr, "Undo last change");
+      if (hDialog == nullptr || !IsWindowVisible(hDialog)) return false;
+      sPreview = DialogText("Undo last change");
+      HWND hButton = GetDlgItem(hDialog, test.iButton);
+      if (test.iButton == IDOK) {
+        ClickAt(hButton, MiddleOf(hButton));
+      } else {
+        PostMessageW(hButton, WM_KEYDOWN, VK_ESCAPE, 1);  // the focus starts on Cancel
+      }
+      return true;
+    });
+    EXPECT_NE(sPreview.find("name: \"Cellar\" -> \"Boiler\""), std::string::npos) << sPreview;
+    EXPECT_EQ(NamesSent(), test.sent);
+    EXPECT_TRUE(IsWindowEnabled(window->GetHwnd()));
+  }
+  const CChangeHistory history = CChangeHistory::Read(CChangeLog::DefaultPath());
+  ASSERT_EQ(history.Changes().size(), 2u);
+  EXPECT_EQ(history.Changes()[0].send.sUndoOf, history.Changes()[1].send.sId);
+  EXPECT_EQ(history.Changes()[0].send.sBy, "native window");
+
+  // The history names both changes, newest first; Esc closes it.
+  std::string sHistory;
+  ChooseFromMenu([&] { ContextMenuOnRow(0); }, L'h', [&] {
+    sHistory = DialogText("Change history");
+    if (sHistory.empty()) return false;
+    PostMessageW(GetDlgItem(FindWindowA(nullptr, "Change history"), IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1);
+    return true;
+  });
+  const size_t nBreak = sHistory.find("\r\n");
+  ASSERT_NE(nBreak, std::string::npos) << sHistory;
+  EXPECT_NE(sHistory.find("\"Cellar\" -> \"Boiler\""), std::string::npos) << sHistory;
+  EXPECT_NE(sHistory.find("(confirmed): name: \"Boiler\" -> \"Cellar\"", nBreak), std::string::npos) << sHistory;
+  EXPECT_EQ(FindWindowA(nullptr, "Change history"), nullptr);
+}
+
+TEST_F(ChangeLogWin32Test, UndoIsGreyedForADeviceWithoutALoggedChange) {
+  Answer(kFirst);
+  PassUntilRead();
+  ClickRow(0);
+  bool bPreview = false;
+  ChooseFromMenu([&] { ContextMenuOnRow(0); }, L'u', [&] {
+    bPreview = FindWindowA(nullptr, "Undo last change") != nullptr;
+    EndMenu();
+    return true;
+  });
+  EXPECT_TRUE(menuStates[IDM_ROW_UNDO] & MF_GRAYED);
+  EXPECT_FALSE(menuStates[IDM_ROW_HISTORY] & MF_GRAYED);
+  EXPECT_FALSE(bPreview);
+  EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
+}
+
+TEST_F(ChangeLogWin32Test, LogChangesSwitchesTheLogAndIsKeptForNextTime) {
+  EXPECT_TRUE(window->IsLoggingChanges());
+  const struct {
+    bool bLogging;
+    const char* pszKept;
+    const char* pszStatus;
+  } kCases[] = {{false, "false", "no longer logged"}, {true, "true", "Changes are logged to "}};
+  for (const auto& test : kCases) {
+    SCOPED_TRACE(test.pszKept);
+    ChooseFromMenu([&] { ClickButton(IDC_PLANS); }, L'l');
+    EXPECT_EQ((menuStates[IDM_LOG_CHANGES] & MF_CHECKED) != 0, !test.bLogging);  // as it was before the click
+    EXPECT_EQ(window->IsLoggingChanges(), test.bLogging);
+    EXPECT_EQ(CChangeLog::Process().IsOpen(), test.bLogging);
+    EXPECT_NE(WindowText(Item(IDC_STATUS)).find(test.pszStatus), std::string::npos) << WindowText(Item(IDC_STATUS));
+    platform::RegistryKey key;
+    ASSERT_TRUE(settings.OpenKey(platform::RegistryRoot::kCurrentUser, "Software\\Kesto\\kesto-manager\\changeLog", &key));
+    char szValue[16] = {};
+    uint32_t dwType = 0, dwSize = sizeof szValue;
+    EXPECT_TRUE(settings.ReadValue(key, "enabled", &dwType, szValue, &dwSize));
+    settings.CloseKey(key);
+    EXPECT_STREQ(szValue, test.pszKept);
+  }
+  // Switched off, it stays off in the next window.
+  ChooseFromMenu([&] { ClickButton(IDC_PLANS); }, L'l');
+  window.reset();
+  window = std::make_unique<CQUORINDlg>(
+      std::make_unique<CKestoFinder>(KestoFinderOptions{}, std::make_unique<FakeDatagramSocket>()), nullptr, &settings);
+  ASSERT_TRUE(window->Create());
+  EXPECT_FALSE(window->IsLoggingChanges());
 }
 
 TEST_F(MainWindowWin32Test, AddTargetAsksAgainWithTheReasonAndTheListKeepsPolling) {
