@@ -48,8 +48,13 @@ void WhileOpen(std::function<bool()> fnTick) {
   SetTimer(nullptr, 0, 10, &OnTick);
 }
 
-// A left click in the middle of a control or at a point of it, as the mouse sends it.
+// A left click at a point of a control, as the mouse sends it: a greyed control's
+// clicks go to the window under it, as the system sends them.
 void ClickAt(HWND hControl, POINT point, WPARAM wKeys = 0) {
+  while (!IsWindowEnabled(hControl) && GetParent(hControl) != nullptr) {
+    MapWindowPoints(hControl, GetParent(hControl), &point, 1);
+    hControl = GetParent(hControl);
+  }
   const LPARAM lPoint = MAKELPARAM(point.x, point.y);
   PostMessageW(hControl, WM_LBUTTONDOWN, MK_LBUTTON | wKeys, lPoint);
   PostMessageW(hControl, WM_LBUTTONUP, wKeys, lPoint);
@@ -104,14 +109,18 @@ class MainWindowWin32Test : public ::testing::Test {
     ClickAt(Item(iId), MiddleOf(Item(iId)));
     PumpAll();
   }
-  // A click on a row, with Ctrl or Shift held when asked.
-  void ClickRow(int iRow, int iKey = 0) {
+  // A point on a row's label, in the list's client coordinates; the row is scrolled into view first.
+  POINT RowPoint(int iRow) {
+    SendMessageW(hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(iRow), FALSE);
     RECT rect{};
     rect.left = LVIR_LABEL;
     SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&rect));
+    return POINT{rect.left + 4, (rect.top + rect.bottom) / 2};
+  }
+  // A click on a row, with Ctrl or Shift held when asked.
+  void ClickRow(int iRow, int iKey = 0) {
     if (iKey != 0) SetKey(iKey, true);
-    ClickAt(hList, POINT{rect.left + 4, (rect.top + rect.bottom) / 2},
-            iKey == VK_CONTROL ? MK_CONTROL : iKey == VK_SHIFT ? MK_SHIFT : 0);
+    ClickAt(hList, RowPoint(iRow), iKey == VK_CONTROL ? MK_CONTROL : iKey == VK_SHIFT ? MK_SHIFT : 0);
     PumpAll();
     if (iKey != 0) SetKey(iKey, false);
   }
@@ -142,11 +151,12 @@ class MainWindowWin32Test : public ::testing::Test {
     return Utf8FromWide(szText);
   }
   HWND Item(int iId) const { return GetDlgItem(window->GetHwnd(), iId); }
-  // Once the popup menu fnOpen opened is up, notes its items' states and types the
-  // mnemonic cKey into it as the keyboard does; fnThen gets its turns afterwards (from
-  // inside whatever the item opened) until it returns true. Returns once all has closed.
-  void ChooseFromMenu(const std::function<void()>& fnOpen, wchar_t cKey, std::function<bool()> fnThen = {}) {
-    bool bTyped = false;
+  // Once the popup menu fnOpen opened is up, notes its items' states and presses the
+  // keys fnKeys gives for it (WM_CHAR or WM_KEYDOWN); fnThen gets its turns afterwards
+  // (from inside whatever the item opened) until it returns true. Returns once all has closed.
+  void PressInMenu(const std::function<void()>& fnOpen, const std::function<std::vector<MSG>(HMENU)>& fnKeys,
+                   std::function<bool()> fnThen) {
+    bool bPressed = false;
     int nTicks = 0;
     menuStates.clear();
     WhileOpen([&] {
@@ -154,14 +164,14 @@ class MainWindowWin32Test : public ::testing::Test {
         EndMenu();
         return true;
       }
-      if (!bTyped) {
+      if (!bPressed) {
         HWND hMenuWindow = FindWindowA("#32768", nullptr);
         if (hMenuWindow == nullptr || !IsWindowVisible(hMenuWindow)) return false;
         auto hMenu = reinterpret_cast<HMENU>(SendMessageW(hMenuWindow, MN_GETHMENU, 0, 0));
         for (int i = 0; i < GetMenuItemCount(hMenu); ++i)
           menuStates[GetMenuItemID(hMenu, i)] = GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION);
-        PostMessageW(window->GetHwnd(), WM_CHAR, cKey, 1);
-        bTyped = true;
+        for (const MSG& key : fnKeys(hMenu)) PostMessageW(window->GetHwnd(), key.message, key.wParam, key.lParam);
+        bPressed = true;
         return false;
       }
       if (fnThen) return fnThen();
@@ -169,30 +179,73 @@ class MainWindowWin32Test : public ::testing::Test {
       return true;
     });
     fnOpen();
-    EXPECT_TRUE(bTyped) << "no menu came up";
+    EXPECT_TRUE(bPressed) << "no menu came up";
+  }
+  // The item whose mnemonic is cKey.
+  void ChooseFromMenu(const std::function<void()>& fnOpen, wchar_t cKey, std::function<bool()> fnThen = {}) {
+    PressInMenu(fnOpen, [cKey](HMENU) { return std::vector<MSG>{MSG{nullptr, WM_CHAR, cKey, 1, 0, {}}}; },
+                std::move(fnThen));
+  }
+  // The item of command uCommand, reached with the arrow keys and chosen with Enter.
+  void ChooseCommand(const std::function<void()>& fnOpen, UINT uCommand) {
+    PressInMenu(fnOpen, [uCommand](HMENU hMenu) {
+      std::vector<MSG> keys;
+      for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
+        if (GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) continue;
+        keys.push_back(MSG{nullptr, WM_KEYDOWN, VK_DOWN, 1, 0, {}});
+        if (GetMenuItemID(hMenu, i) == uCommand) break;
+      }
+      keys.push_back(MSG{nullptr, WM_KEYDOWN, VK_RETURN, 1, 0, {}});
+      return keys;
+    }, {});
+  }
+  void ChooseRowCommand(UINT uCommand) { ChooseCommand([this] { ContextMenuOnRow(0); }, uCommand); }
+  void ChooseHeaderCommand(UINT uCommand) {
+    ChooseCommand([this] {
+      HWND hHeader = reinterpret_cast<HWND>(SendMessageW(hList, LVM_GETHEADER, 0, 0));
+      POINT point = MiddleOf(hHeader);
+      point.x = 8;
+      ClientToScreen(hHeader, &point);
+      PostMessageW(hList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hList), MAKELPARAM(point.x, point.y));
+      PumpAll();
+    }, uCommand);
   }
   // The menu key (or Shift+F10) on the list, or a right click at a row: the context menu's request.
   void ContextMenuOnRow(int iRow) {
-    RECT rect{};
-    rect.left = LVIR_LABEL;
-    SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&rect));
-    POINT point{rect.left + 4, (rect.top + rect.bottom) / 2};
+    POINT point = RowPoint(iRow);
     ClientToScreen(hList, &point);
     PostMessageW(hList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hList), MAKELPARAM(point.x, point.y));
     PumpAll();
   }
-  void Command(int iId) { SendMessageW(window->GetHwnd(), WM_COMMAND, MAKEWPARAM(iId, BN_CLICKED), 0); }
   void Notify(NMHDR& header) {
     header.hwndFrom = hList;
     header.idFrom = IDC_DEVICE_LIST;
     SendMessageW(window->GetHwnd(), WM_NOTIFY, IDC_DEVICE_LIST, reinterpret_cast<LPARAM>(&header));
   }
+  // A click on a column's header section.
   void ClickColumn(int iColumn) {
-    NMLISTVIEW click{};
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = iColumn;
-    Notify(click.hdr);
+    HWND hHeader = reinterpret_cast<HWND>(SendMessageW(hList, LVM_GETHEADER, 0, 0));
+    RECT rect{};
+    SendMessageW(hHeader, HDM_GETITEMRECT, static_cast<WPARAM>(iColumn), reinterpret_cast<LPARAM>(&rect));
+    ClickAt(hHeader, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    PumpAll();
+  }
+  void DoubleClickRow(int iRow) {
+    const POINT point = RowPoint(iRow);
+    const LPARAM lPoint = MAKELPARAM(point.x, point.y);
+    ClickAt(hList, point);
+    PostMessageW(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, lPoint);
+    PostMessageW(hList, WM_LBUTTONUP, 0, lPoint);
+    PumpAll();
+  }
+  // Types into the filter box as the keyboard does: what it holds is rubbed out first.
+  void TypeFilter(const std::wstring& sText) {
+    HWND hFilter = Item(IDC_FILTER);
+    SetFocus(hFilter);
+    PostMessageW(hFilter, WM_KEYDOWN, VK_END, 1);
+    for (int i = GetWindowTextLengthW(hFilter); i > 0; --i) PostMessageW(hFilter, WM_CHAR, VK_BACK, 1);
+    for (wchar_t c : sText) PostMessageW(hFilter, WM_CHAR, c, 1);
+    PumpAll();
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
@@ -210,7 +263,6 @@ class MainWindowWin32Test : public ::testing::Test {
     window->SetConfigTurnHook({});
     return nTurns;
   }
-  void Click(int iId) { SendMessageA(GetDlgItem(window->GetHwnd(), iId), BM_CLICK, 0, 0); }
   std::vector<FakeDatagramSocket::Sent> SentOfSize(size_t nSize) const {
     std::vector<FakeDatagramSocket::Sent> found;
     for (const auto& sent : pSocket->sent)
@@ -430,8 +482,8 @@ TEST_F(MainWindowWin32Test, LaunchOpensTheSelectedDevicesPageOnly) {
   Answer(kFirst);
   Answer(kSecond);
   PassUntilRead();
-  Click(IDC_LAUNCH_CONFIGURATOR);
-  Click(IDC_BASIC_CONFIG);  // no selection: no dialog, nothing sent
+  ClickButton(IDC_LAUNCH_CONFIGURATOR);
+  ClickButton(IDC_BASIC_CONFIG);  // no selection: no dialog, nothing sent
   EXPECT_TRUE(urls.empty());
   EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
 
@@ -579,7 +631,7 @@ TEST_F(MainWindowWin32Test, EscEnterAndAQuitMessageDoNotEndTheProgram) {
 TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   const size_t nProbesBefore = SentOfSize(kesto_wire::kDiscoverSize).size();
   // A new device answers while the dialog is open: it is read but gets no row yet.
   Answer(kSecond);
@@ -599,7 +651,7 @@ TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) 
     SendMessageA(dialog.GetItem(IDC_BAUD), CB_SETCURSEL, 0, 0);  // "115200"
     SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
   });
-  Click(IDC_BASIC_CONFIG);
+  ClickButton(IDC_BASIC_CONFIG);
   window->SetConfigTurnHook({});
 
   EXPECT_EQ(nTurns, 2);
@@ -630,14 +682,14 @@ TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) 
 TEST_F(MainWindowWin32Test, EscInTheDialogCancelsAndNothingIsSent) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   int nTurns = 0;
   window->SetConfigTurnHook([&](CConfigKestoDlg& dialog) {
     // Esc reaches the dialog through its keyboard handling, as a Cancel.
     if (++nTurns == 1) PostMessageA(dialog.GetItem(IDC_NAME), WM_KEYDOWN, VK_ESCAPE, 1);
     if (nTurns > 50) SendMessageA(dialog.GetItem(IDCANCEL), BM_CLICK, 0, 0);  // bound the test
   });
-  Click(IDC_BASIC_CONFIG);
+  ClickButton(IDC_BASIC_CONFIG);
   window->SetConfigTurnHook({});
   EXPECT_LT(nTurns, 50);
   EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
@@ -647,7 +699,7 @@ TEST_F(MainWindowWin32Test, EscInTheDialogCancelsAndNothingIsSent) {
 TEST_F(MainWindowWin32Test, TabAndShiftTabWalkTheEnabledControls) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);  // the row commands are enabled with a row; "Newest first" is not while it is the order
+  ClickRow(0);  // the row commands are enabled with a row; "Newest first" is not while it is the order
   const std::vector<int> kForward = {IDC_DEVICE_LIST, IDC_BASIC_CONFIG, IDC_LAUNCH_CONFIGURATOR, IDC_PLANS, IDC_ABOUT,
                                      IDC_ADAPTER,     IDC_TARGETS,      IDC_EXPORT,              IDC_FILTER};
   SetFocus(Item(IDC_FILTER));
@@ -679,7 +731,7 @@ TEST_F(MainWindowWin32Test, TabOntoTheListSelectsItsFirstRow) {
 TEST_F(MainWindowWin32Test, EnterOnARowOpensBasicConfigAndNowhereElse) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   const struct {
     int iFocus;
     int nTurns;
@@ -688,16 +740,14 @@ TEST_F(MainWindowWin32Test, EnterOnARowOpensBasicConfigAndNowhereElse) {
     SetFocus(Item(test.iFocus));
     EXPECT_EQ(ConfigTurns([&] { Key(GetFocus(), VK_RETURN); }), test.nTurns) << test.iFocus;
   }
-  NMHDR doubleClick{};
-  doubleClick.code = NM_DBLCLK;
-  EXPECT_EQ(ConfigTurns([&] { Notify(doubleClick); }), 1);
+  EXPECT_EQ(ConfigTurns([&] { DoubleClickRow(0); }), 1);
   EXPECT_FALSE(window->IsQuitRequested());
 }
 
 TEST_F(MainWindowWin32Test, MnemonicsReachTheirControls) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   const struct {
     wchar_t cKey;
     int iFocus;  // where the focus goes, or 0 when the key clicks "Basic Config..."
@@ -730,7 +780,7 @@ TEST_F(MainWindowWin32Test, FilterBoxShowsTheMatchingRowsAndTheCountSaysSo) {
       {L"  ", {"Second", "First"}, "2 devices"},
   };
   for (const auto& test : kCases) {
-    SetWindowTextW(Item(IDC_FILTER), test.pszFilter);
+    TypeFilter(test.pszFilter);
     EXPECT_EQ(Names(), test.names) << Utf8FromWide(test.pszFilter);
     EXPECT_EQ(WindowText(Item(IDC_COUNT)), test.pszCount);
   }
@@ -740,7 +790,7 @@ TEST_F(MainWindowWin32Test, HeaderClicksSortAscendingDescendingThenNewestFirst) 
   const KESTO_RECORD kThird = MakeDeviceRecord(3, "Alpha", 0x0A000003u);
   for (const KESTO_RECORD& record : {kFirst, kSecond, kThird}) Answer(record);
   PassUntilRead();
-  SelectListRow(hList, 1);  // "Second"
+  ClickRow(1);  // "Second"
   const struct {
     int iColumn;
     std::vector<std::string> names;
@@ -757,22 +807,22 @@ TEST_F(MainWindowWin32Test, HeaderClicksSortAscendingDescendingThenNewestFirst) 
     EXPECT_EQ(IsWindowEnabled(Item(IDC_NEWEST_FIRST)) != 0, test.bNewestFirstEnabled);
     EXPECT_EQ(CellText(hList, SelectedListRow(hList), 0), "Second");  // the selection stays on its device
   }
-  Click(IDC_NEWEST_FIRST);
+  ClickButton(IDC_NEWEST_FIRST);
   EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Second", "First"}));
 }
 
 TEST_F(MainWindowWin32Test, SelectionStaysOnItsDeviceWhenRowsComeAndGo) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   Answer(kSecond);  // a new row on top
   PassUntilRead();
   EXPECT_EQ(SelectedListRow(hList), 1);
-  Click(IDC_LAUNCH_CONFIGURATOR);
+  ClickButton(IDC_LAUNCH_CONFIGURATOR);
   EXPECT_EQ(urls, (std::vector<std::string>{"http://10.0.0.1/config.htm"}));
   SetFocus(Item(IDC_FILTER));  // where the user types
-  SetWindowTextW(Item(IDC_FILTER), L"Second");  // hidden rows are no longer selected
-  SetWindowTextW(Item(IDC_FILTER), L"");
+  TypeFilter(L"Second");  // hidden rows are no longer selected
+  TypeFilter(L"");
   EXPECT_EQ(SelectedListRow(hList), -1);
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_LAUNCH_CONFIGURATOR)));
 }
@@ -810,7 +860,7 @@ TEST_F(MainWindowWin32Test, SharedAddressesCarryTheWarningIconAndTooltip) {
 TEST_F(MainWindowWin32Test, RowMenuCommandsCopyTheSelectedDevice) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   const struct {
     int iCommand;
     std::string sText;
@@ -820,7 +870,7 @@ TEST_F(MainWindowWin32Test, RowMenuCommandsCopyTheSelectedDevice) {
       {IDM_ROW_COPY_CSV, DeviceCsvHeader() + DeviceToCsvRow(kFirst, false)},
   };
   for (const auto& test : kCases) {
-    Command(test.iCommand);
+    ChooseRowCommand(test.iCommand);
     ASSERT_TRUE(OpenClipboard(window->GetHwnd()));
     HANDLE hData = GetClipboardData(CF_UNICODETEXT);
     const std::wstring sCopied = hData != nullptr ? static_cast<const wchar_t*>(GlobalLock(hData)) : L"";
@@ -828,7 +878,7 @@ TEST_F(MainWindowWin32Test, RowMenuCommandsCopyTheSelectedDevice) {
     CloseClipboard();
     EXPECT_EQ(Utf8FromWide(sCopied), test.sText) << test.iCommand;
   }
-  Command(IDM_ROW_OPEN_PAGE);
+  ChooseFromMenu([this] { ContextMenuOnRow(0); }, L'o');
   EXPECT_EQ(urls, (std::vector<std::string>{"http://10.0.0.1/config.htm"}));
 }
 
@@ -836,7 +886,7 @@ TEST_F(MainWindowWin32Test, ExportWritesTheShownRowsAndSaysSoInTheStatusLine) {
   Answer(kFirst);
   Answer(kSecond);
   PassUntilRead();
-  SetWindowTextW(Item(IDC_FILTER), L"First");
+  TypeFilter(L"First");
   wchar_t szDir[MAX_PATH];
   GetTempPathW(MAX_PATH, szDir);
   const struct {
@@ -869,9 +919,9 @@ TEST_F(MainWindowWin32Test, TargetsAreAddedRefusedRemovedAndCleared) {
   EXPECT_FALSE(window->AddTarget("10.0.0", &sError));
   EXPECT_FALSE(sError.empty());
   EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000009u, 0x0A000100u, 0x0A000101u}));
-  Command(IDM_REMOVE_TARGET);  // the first one
+  ChooseCommand([this] { ClickButton(IDC_TARGETS); }, IDM_REMOVE_TARGET);  // the first one
   EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000100u, 0x0A000101u}));
-  Command(IDM_CLEAR_TARGETS);
+  ChooseFromMenu([this] { ClickButton(IDC_TARGETS); }, L'c');
   EXPECT_TRUE(Probed().empty());
 }
 
@@ -909,11 +959,11 @@ TEST_F(MainWindowWin32Test, AFullListOfDevicesIsListedFilteredAndSorted) {
   PassUntilRead();
   ASSERT_EQ(ListRowCount(hList), kDevices);
   EXPECT_EQ(CellText(hList, 0, 2), "10.0.63.255");  // newest first
-  SelectListRow(hList, 5);
+  ClickRow(5);
   const std::string sSelectedMAC = CellText(hList, 5, 1);
-  SetWindowTextW(Item(IDC_FILTER), L"10.0.63.");
+  TypeFilter(L"10.0.63.");
   EXPECT_EQ(ListRowCount(hList), 256);
-  SetWindowTextW(Item(IDC_FILTER), L"");
+  TypeFilter(L"");
   ClickColumn(2);  // by address, ascending
   EXPECT_EQ(CellText(hList, 0, 2), "10.0.0.0");
   EXPECT_EQ(CellText(hList, SelectedListRow(hList), 1), sSelectedMAC);
@@ -923,7 +973,7 @@ TEST_F(MainWindowWin32Test, TheDialogQuestionsAnAddressAnotherListedDeviceUses) 
   Answer(kFirst);
   Answer(kSecond);
   PassUntilRead();
-  SelectListRow(hList, 1);  // kFirst
+  ClickRow(1);  // kFirst
   std::vector<std::string> asked;
   window->SetConfigTurnHook([&asked](CConfigKestoDlg& dialog) {
     dialog.SetAsk([&asked](HWND, const std::string& sText, bool) {
@@ -934,7 +984,7 @@ TEST_F(MainWindowWin32Test, TheDialogQuestionsAnAddressAnotherListedDeviceUses) 
     SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
     if (!dialog.IsFinished()) SendMessageA(dialog.GetItem(IDCANCEL), BM_CLICK, 0, 0);
   });
-  Click(IDC_BASIC_CONFIG);
+  ClickButton(IDC_BASIC_CONFIG);
   window->SetConfigTurnHook({});
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_NE(asked[0].find("Second (00-1A-2B-3C-4D-02)"), std::string::npos) << asked[0];
@@ -947,7 +997,7 @@ TEST_F(MainWindowWin32Test, SizeColumnWidthsAndOrderComeBackNextTime) {
   const int cx = frame.right - frame.left + 100, cy = frame.bottom - frame.top + 50;
   SetWindowPos(window->GetHwnd(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
   SendMessageW(hList, LVM_SETCOLUMNWIDTH, 1, 170);
-  Command(IDM_COLUMN + CDeviceColumnSet::kDNS);
+  ChooseHeaderCommand(IDM_COLUMN + CDeviceColumnSet::kDNS);
   SendMessageW(hList, LVM_SETCOLUMNWIDTH, 5, 90);
   ClickColumn(5);
   ClickColumn(5);  // by DNS, descending
@@ -986,7 +1036,7 @@ TEST_F(MainWindowWin32Test, HeaderMenuAddsSortsAndRemovesTheExtraColumns) {
       {CDeviceColumnSet::kGateway, "Gateway", "10.0.0.1"},
       {CDeviceColumnSet::kLastSeen, "Last Seen", "0.0 s"},
   };
-  for (const auto& column : kColumns) Command(IDM_COLUMN + column.iColumn);
+  for (const auto& column : kColumns) ChooseHeaderCommand(IDM_COLUMN + column.iColumn);
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(kColumns[i].pszTitle);
     std::string sTitle;
@@ -999,15 +1049,15 @@ TEST_F(MainWindowWin32Test, HeaderMenuAddsSortsAndRemovesTheExtraColumns) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"Second", "First"}));
   ClickColumn(5);
   EXPECT_EQ(Names(), (std::vector<std::string>{"First", "Second"}));
-  Command(IDM_COLUMN + CDeviceColumnSet::kNetMask);  // hiding the sorted column goes back to newest first
+  ChooseHeaderCommand(IDM_COLUMN + CDeviceColumnSet::kNetMask);  // hiding the sorted column goes back to newest first
   EXPECT_EQ(Names(), (std::vector<std::string>{"Second", "First"}));
   std::string sTitle;
   int iWidth = 0;
   ASSERT_TRUE(ListColumn(hList, 5, &sTitle, &iWidth));
   EXPECT_EQ(sTitle, "Gateway");
   EXPECT_EQ(CellText(hList, 1, 6), "0.0 s");
-  Command(IDM_COLUMN + CDeviceColumnSet::kGateway);
-  Command(IDM_COLUMN + CDeviceColumnSet::kLastSeen);
+  ChooseHeaderCommand(IDM_COLUMN + CDeviceColumnSet::kGateway);
+  ChooseHeaderCommand(IDM_COLUMN + CDeviceColumnSet::kLastSeen);
   EXPECT_FALSE(ListColumn(hList, 5, &sTitle, &iWidth));
 }
 
@@ -1170,7 +1220,7 @@ TEST_F(MainWindowWin32Test, AddTargetAsksAgainWithTheReasonAndTheListKeepsPollin
       WaitFor([hBox] { return !IsWindow(hBox); });
     }
   });
-  Command(IDM_ADD_TARGET);
+  ChooseFromMenu([this] { ClickButton(IDC_TARGETS); }, L'a');
   user.join();
   ASSERT_EQ(prompts.size(), 2u);
   EXPECT_EQ(prompts[0].find("Address or range to probe"), 0u) << prompts[0];
