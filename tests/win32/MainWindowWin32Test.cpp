@@ -66,6 +66,43 @@ POINT MiddleOf(HWND hControl) {
   return POINT{rect.right / 2, rect.bottom / 2};
 }
 
+// The file name box of the system's file dialog captioned pszCaption, or null while it is not up.
+HWND FileNameBox(const char* pszCaption) {
+  HWND hDialog = FindWindowA(nullptr, pszCaption);
+  if (hDialog == nullptr || !IsWindowVisible(hDialog)) return nullptr;
+  for (int iId : {0x47c /* cmb13, the Explorer style's */, 0x480 /* edt1 */}) {
+    HWND hControl = GetDlgItem(hDialog, iId);
+    if (hControl == nullptr) continue;
+    // An extended combo box holds a combo box that holds the edit control.
+    while (HWND hInner = FindWindowExA(hControl, nullptr, nullptr, nullptr)) hControl = hInner;
+    return hControl;
+  }
+  return nullptr;
+}
+
+// Bounds a wait on a window that never became usable: cancels it if it is up; true.
+bool GiveUpOn(const char* pszCaption) {
+  if (HWND hWnd = FindWindowA(nullptr, pszCaption)) PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
+  return true;
+}
+
+// A file's first bytes, or empty.
+std::string FileStart(const std::wstring& sPath) {
+  std::string sBytes;
+  if (FILE* pFile = _wfopen(sPath.c_str(), L"rb")) {
+    char szBuffer[4096];
+    sBytes.assign(szBuffer, fread(szBuffer, 1, sizeof szBuffer, pFile));
+    fclose(pFile);
+  }
+  return sBytes;
+}
+
+std::wstring TempPath(const wchar_t* pszName) {
+  wchar_t szDir[MAX_PATH];
+  GetTempPathW(MAX_PATH, szDir);
+  return std::wstring(szDir) + pszName;
+}
+
 class MainWindowWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -83,6 +120,15 @@ class MainWindowWin32Test : public ::testing::Test {
     ASSERT_NE(hList, nullptr);
   }
 
+  // The program's next start: a new window over the same settings (the old one keeps its own on closing).
+  void ReopenWindow() {
+    window.reset();
+    window = std::make_unique<CQUORINDlg>(
+        std::make_unique<CKestoFinder>(KestoFinderOptions{}, std::make_unique<FakeDatagramSocket>()), nullptr,
+        &settings);
+    ASSERT_TRUE(window->Create());
+    hList = DeviceListOf(window->GetHwnd());
+  }
   void Answer(const KESTO_RECORD& record) { pSocket->Queue(RecordBytes(record)); }
   void PassUntilRead() {
     for (int i = 0; i < 100 && pSocket->Waiting() > 0; ++i) window->PollDevices();
@@ -268,6 +314,43 @@ class MainWindowWin32Test : public ::testing::Test {
     PostMessageW(hEdit, WM_KEYDOWN, VK_END, 1);
     for (int i = GetWindowTextLengthW(hEdit); i > 0; --i) PostMessageW(hEdit, WM_CHAR, VK_BACK, 1);
     for (wchar_t c : sText) PostMessageW(hEdit, WM_CHAR, c, 1);
+  }
+  // "Add target..." from the Targets menu, the text typed and OK clicked; a refused
+  // text brings the box back with the reason above the prompt, which is returned
+  // (and the box closed with Esc); empty when the text was taken.
+  std::string AddTargetByHand(const std::wstring& sText) {
+    HWND hFirst = nullptr;
+    std::string sRefusal;
+    int nTicks = 0;
+    ChooseFromMenu([this] { ClickButton(IDC_TARGETS); }, L'a', [&] {
+      HWND hBox = FindWindowA(nullptr, "Add target");
+      if (hBox != nullptr && !IsWindowVisible(hBox)) hBox = nullptr;
+      if (hFirst == nullptr) {
+        if (hBox == nullptr) return ++nTicks > 300;
+        hFirst = hBox;
+        TypeInto(GetDlgItem(hBox, IDC_TARGET_TEXT), sText);
+        ClickAt(GetDlgItem(hBox, IDOK), MiddleOf(GetDlgItem(hBox, IDOK)));
+        return false;
+      }
+      if (hBox == hFirst) return false;  // the click is not taken yet
+      if (hBox != nullptr) {
+        sRefusal = WindowText(GetDlgItem(hBox, IDC_TARGET_PROMPT));
+        PostMessageW(GetDlgItem(hBox, IDC_TARGET_TEXT), WM_KEYDOWN, VK_ESCAPE, 1);
+      }
+      return true;
+    });
+    EXPECT_NE(hFirst, nullptr) << "the box did not come up";
+    return sRefusal;
+  }
+  // From a tick: once the file dialog captioned pszCaption is up, types sPath as its
+  // file name and presses Enter; true when done.
+  static bool TypeFileName(const char* pszCaption, const std::wstring& sPath) {
+    HWND hName = FileNameBox(pszCaption);
+    if (hName == nullptr) return false;
+
+    TypeInto(hName, sPath);
+    PostMessageW(hName, WM_KEYDOWN, VK_RETURN, 1);
+    return true;
   }
   std::vector<FakeDatagramSocket::Sent> SentOfSize(size_t nSize) const {
     std::vector<FakeDatagramSocket::Sent> found;
@@ -894,21 +977,17 @@ TEST_F(MainWindowWin32Test, ExportWritesTheShownRowsAndSaysSoInTheStatusLine) {
   Answer(kSecond);
   PassUntilRead();
   TypeFilter(L"First");
-  wchar_t szDir[MAX_PATH];
-  GetTempPathW(MAX_PATH, szDir);
   const struct {
     const wchar_t* pszName;
     const char* pszStart;
   } kCases[] = {{L"kesto-export-test.csv", "name,mac,ip"}, {L"kesto-export-test.JSON", "["}};
   for (const auto& test : kCases) {
-    const std::wstring sPath = std::wstring(szDir) + test.pszName;
-    ASSERT_TRUE(window->ExportTo(sPath));
-    std::string sBytes;
-    if (FILE* pFile = _wfopen(sPath.c_str(), L"rb")) {
-      char szBuffer[4096];
-      sBytes.assign(szBuffer, fread(szBuffer, 1, sizeof szBuffer, pFile));
-      fclose(pFile);
-    }
+    const std::wstring sPath = TempPath(test.pszName);
+    DeleteFileW(sPath.c_str());
+    int nTicks = 0;
+    WhileOpen([&] { return TypeFileName("Export", sPath) || (++nTicks > 1000 && GiveUpOn("Export")); });
+    ClickButton(IDC_EXPORT);
+    const std::string sBytes = FileStart(sPath);
     DeleteFileW(sPath.c_str());
     EXPECT_EQ(sBytes.rfind(test.pszStart, 0), 0u) << sBytes;
     EXPECT_NE(sBytes.find("00-1A-2B-3C-4D-01"), std::string::npos);
@@ -917,14 +996,63 @@ TEST_F(MainWindowWin32Test, ExportWritesTheShownRowsAndSaysSoInTheStatusLine) {
   }
 }
 
+TEST_F(MainWindowWin32Test, PlansBackUpTheListAndApplyAPlanThroughTheirFileDialogs) {
+  Answer(kFirst);
+  Answer(kSecond);
+  PassUntilRead();
+  const std::wstring sBackup = TempPath(L"kesto-backup-test.json"), sPlan = TempPath(L"kesto-plan-test.csv");
+  DeleteFileW(sBackup.c_str());
+  int nTicks = 0;
+  ChooseFromMenu([this] { ClickButton(IDC_PLANS); }, L'b', [&] {
+    return TypeFileName("Back up", sBackup) || (++nTicks > 1000 && GiveUpOn("Back up"));
+  });
+  const std::string sBacked = FileStart(sBackup);
+  DeleteFileW(sBackup.c_str());
+  for (const char* pszMAC : {"00-1A-2B-3C-4D-01", "00-1A-2B-3C-4D-02"})
+    EXPECT_NE(sBacked.find(pszMAC), std::string::npos) << sBacked;
+  EXPECT_EQ(WindowText(Item(IDC_STATUS)).find("Backed up 2"), 0u) << WindowText(Item(IDC_STATUS));
+
+  // A plan renaming one device: previewed, then applied with a click, and sent from the passes.
+  if (FILE* pFile = _wfopen(sPlan.c_str(), L"wb")) {
+    fputs("mac,name\n00-1A-2B-3C-4D-01,Boiler room\n", pFile);
+    fclose(pFile);
+  }
+  bool bTyped = false;
+  std::string sApply;
+  nTicks = 0;
+  ChooseFromMenu([this] { ClickButton(IDC_PLANS); }, L'a', [&] {
+    if (++nTicks > 1000) return GiveUpOn("Apply plan");
+    if (!bTyped) {
+      bTyped = TypeFileName("Apply plan", sPlan);
+      return false;
+    }
+    HWND hPreview = FindWindowA(nullptr, "Apply plan");
+    if (hPreview == nullptr || GetDlgItem(hPreview, IDC_PLAN_LIST) == nullptr) return false;
+    HWND hApply = GetDlgItem(hPreview, IDOK);
+    sApply = WindowText(hApply);
+    ClickAt(hApply, MiddleOf(hApply));
+    return true;
+  });
+  DeleteFileW(sPlan.c_str());
+  EXPECT_EQ(sApply, "&Apply to 1 device");
+  std::vector<std::string> names;
+  for (int i = 0; i < 50 && names.empty(); ++i) {
+    clock.Advance(100);
+    window->PollDevices();
+    for (const auto& config : SentOfSize(kesto_wire::kSetConfigSize))
+      names.push_back(FieldText(kesto_wire::DecodeRecord(config.bytes.data() + 4).szName, 28));
+  }
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names[0], "Boiler room");
+}
+
 TEST_F(MainWindowWin32Test, TargetsAreAddedRefusedRemovedAndCleared) {
   auto Probed = [this] { return pFinder->GetDestinations().vecUnicast; };
-  std::string sError;
-  EXPECT_TRUE(window->AddTarget(" 10.0.0.9 ", &sError));
-  EXPECT_TRUE(window->AddTarget("10.0.1.0/31", &sError));
-  EXPECT_TRUE(window->AddTarget("10.0.0.9", &sError));  // already there
-  EXPECT_FALSE(window->AddTarget("10.0.0", &sError));
-  EXPECT_FALSE(sError.empty());
+  const struct {
+    const wchar_t* pszText;
+    bool bTaken;
+  } kTyped[] = {{L" 10.0.0.9 ", true}, {L"10.0.1.0/31", true}, {L"10.0.0.9", true} /* already there */, {L"10.0.0", false}};
+  for (const auto& test : kTyped) EXPECT_EQ(AddTargetByHand(test.pszText).empty(), test.bTaken) << Utf8FromWide(test.pszText);
   EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000009u, 0x0A000100u, 0x0A000101u}));
   ChooseCommand([this] { ClickButton(IDC_TARGETS); }, IDM_REMOVE_TARGET);  // the first one
   EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000100u, 0x0A000101u}));
@@ -1016,13 +1144,7 @@ TEST_F(MainWindowWin32Test, SizeColumnWidthsAndOrderComeBackNextTime) {
   SendMessageW(hList, LVM_SETCOLUMNWIDTH, 5, 90);
   ClickColumn(5);
   ClickColumn(5);  // by DNS, descending
-  window.reset();
-
-  window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(KestoFinderOptions{},
-                                                                       std::make_unique<FakeDatagramSocket>()),
-                                        nullptr, &settings);
-  ASSERT_TRUE(window->Create());
-  hList = DeviceListOf(window->GetHwnd());
+  ReopenWindow();
   GetWindowRect(window->GetHwnd(), &frame);
   EXPECT_EQ(frame.right - frame.left, cx);
   EXPECT_EQ(frame.bottom - frame.top, cy);
@@ -1204,10 +1326,7 @@ TEST_F(ChangeLogWin32Test, LogChangesSwitchesTheLogAndIsKeptForNextTime) {
   }
   // Switched off, it stays off in the next window.
   ChooseFromMenu([&] { ClickButton(IDC_PLANS); }, L'l');
-  window.reset();
-  window = std::make_unique<CQUORINDlg>(
-      std::make_unique<CKestoFinder>(KestoFinderOptions{}, std::make_unique<FakeDatagramSocket>()), nullptr, &settings);
-  ASSERT_TRUE(window->Create());
+  ReopenWindow();
   EXPECT_FALSE(window->IsLoggingChanges());
 }
 
