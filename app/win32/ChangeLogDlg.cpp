@@ -37,9 +37,8 @@ INT_PTR CALLBACK ChangeTextProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
       EnableWindow(GetDlgItem(hWnd, IDOK), FALSE);
       SetDlgItemTextW(hWnd, IDCANCEL, L"Close");
     }
-    // Nothing is sent unless the user picks "Send back" on purpose.
+    // Nothing is sent unless the user picks "Send back" on purpose: Cancel is the default and has the focus.
     SetFocus(GetDlgItem(hWnd, IDCANCEL));
-    SendMessageW(hWnd, DM_SETDEFID, IDCANCEL, 0);
     return FALSE;
   }
   if (pExchange == nullptr || uMsg != WM_COMMAND) return FALSE;
