@@ -9,7 +9,7 @@ CUndoLastChange CUndoLastChange::ForDevice(const CChangeHistory& history, const 
   CUndoLastChange undo;
   const LoggedChange* pChange = history.Latest(byMAC);
   if (pChange == nullptr) {
-    undo.m_sReason = "No change of this device is in the change log.";
+    undo.m_sReason = kNoChangeText;
     return undo;
   }
   undo.m_change = *pChange;

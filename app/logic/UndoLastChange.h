@@ -15,6 +15,7 @@ class CUndoLastChange {
  public:
   // History lines shown at most; the rest are counted.
   static constexpr size_t kHistoryLines = 50;
+  static constexpr const char* kNoChangeText = "No change of this device is in the change log.";
 
   // The device's latest change in history; not available when there is none or
   // it altered nothing that could go back.

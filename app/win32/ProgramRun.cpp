@@ -13,7 +13,6 @@
 #include "app/win32/MessagePump.h"
 #include "app/win32/QUORINDlg.h"
 #include "app/win32/resource.h"
-#include "plan/ChangeLog.h"
 #include "platform/SocketLayer.h"
 
 namespace {
@@ -46,9 +45,6 @@ int RunKestoManager(IProgramWatcher* pWatcher) {
     return 2;
   }
 
-  // Settings sent from the window are logged beside the command line's; a self-test leaves the user's log alone.
-  if (pWatcher == nullptr) CChangeLog::Process().Open(CChangeLog::DefaultPath(), "native window", {});
-
   int iExitCode = 0;
   {
     CQUORINDlg window(std::make_unique<CKestoFinder>(options));
@@ -56,6 +52,9 @@ int RunKestoManager(IProgramWatcher* pWatcher) {
       platform::StopSocketLayer();
       return 1;
     }
+    // Settings sent from the window are logged beside the command line's, unless the user
+    // switched that off; a self-test leaves the user's log alone.
+    if (pWatcher == nullptr) window.StartChangeLog();
     ShowWindow(window.GetHwnd(), SW_SHOW);
     if (pWatcher == nullptr) window.ReportSocketProblem();
     if (pWatcher != nullptr) pWatcher->Started(window);

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/logic/ChangeLogSetting.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceColumns.h"
 #include "app/logic/DeviceExport.h"
@@ -17,6 +18,7 @@
 #include "app/logic/PlanPreviewTable.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/WindowTexts.h"
+#include "app/win32/ChangeLogDlg.h"
 #include "app/win32/MultiConfigDlg.h"
 #include "app/win32/PlanPreviewDlg.h"
 #include "app/win32/TargetInputDlg.h"
@@ -24,6 +26,7 @@
 #include "app/win32/resource.h"
 #include "discovery/KestoDestinations.h"
 #include "formats/DeviceCsv.h"
+#include "plan/ChangeLog.h"
 #include "plan/PlanReader.h"
 #include "platform/OpenUrl.h"
 #include "version/KestoVersion.h"
@@ -147,6 +150,26 @@ bool ReadFileStart(const std::wstring& sPath, size_t nMax, std::string* psBytes,
   CloseHandle(hFile);
   psBytes->resize(nRead);
   return bOk;
+}
+
+// The user's settings: "size" is "WIDTH HEIGHT" of the frame in pixels, "columns" the
+// extra columns' ids, "widths" every shown column's width, "order" CDeviceSortOrder's
+// text; anything unreadable is ignored.
+constexpr const char* kSettingsKey = "Software\\Kesto\\kesto-manager";
+// The change log's switch, CChangeLogSetting::kKey as a registry subkey and value: "true" or "false".
+constexpr const char* kChangeLogKey = "Software\\Kesto\\kesto-manager\\changeLog";
+constexpr uint32_t kRegistryText = 1;  // REG_SZ
+
+// A text value, empty when it is missing or not text.
+std::string ReadText(platform::Registry& settings, platform::RegistryKey key, const char* pszName) {
+  char szValue[128] = {};
+  uint32_t dwType = 0, dwSize = sizeof szValue - 1;
+  if (!settings.ReadValue(key, pszName, &dwType, szValue, &dwSize) || dwType != kRegistryText) return std::string();
+  return std::string(szValue, strnlen(szValue, dwSize));
+}
+
+void WriteText(platform::Registry& settings, platform::RegistryKey key, const char* pszName, const std::string& sValue) {
+  settings.WriteValue(key, pszName, kRegistryText, sValue.c_str(), static_cast<uint32_t>(sValue.size() + 1));
 }
 
 }  // namespace
@@ -349,6 +372,15 @@ void CQUORINDlg::OnCommand(int iId, int iCode) {
     case IDM_BACKUP:
       OnBackup();
       break;
+    case IDM_LOG_CHANGES:
+      OnLogChanges();
+      break;
+    case IDM_ROW_UNDO:
+      OnUndo();
+      break;
+    case IDM_ROW_HISTORY:
+      OnChangeHistory();
+      break;
     case IDC_NEWEST_FIRST:
     case IDM_SORT_NEWEST:
       m_list.SetOrder(CDeviceSortOrder());
@@ -515,21 +547,14 @@ void CQUORINDlg::Layout() {
   InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-// The user's settings: "size" is "WIDTH HEIGHT" of the frame in pixels, "columns" the
-// extra columns' ids, "widths" every shown column's width, "order" CDeviceSortOrder's
-// text; anything unreadable is ignored.
-constexpr const char* kSettingsKey = "Software\\Kesto\\kesto-manager";
-constexpr uint32_t kRegistryText = 1;  // REG_SZ
-
 void CQUORINDlg::LoadSettings() {
   platform::RegistryKey key;
+  if (m_settings.OpenKey(platform::RegistryRoot::kCurrentUser, kChangeLogKey, &key)) {
+    m_bLogChanges = ReadText(m_settings, key, "enabled") != "false";
+    m_settings.CloseKey(key);
+  }
   if (!m_settings.OpenKey(platform::RegistryRoot::kCurrentUser, kSettingsKey, &key)) return;
-  auto Read = [&](const char* pszName) {
-    char szValue[128] = {};
-    uint32_t dwType = 0, dwSize = sizeof szValue - 1;
-    if (!m_settings.ReadValue(key, pszName, &dwType, szValue, &dwSize) || dwType != kRegistryText) return std::string();
-    return std::string(szValue, strnlen(szValue, dwSize));
-  };
+  auto Read = [&](const char* pszName) { return ReadText(m_settings, key, pszName); };
   int cx = 0, cy = 0;
   if (std::sscanf(Read("size").c_str(), "%d %d", &cx, &cy) == 2 && cx >= m_minTrack.cx && cy >= m_minTrack.cy &&
       cx <= 8192 && cy <= 8192)
@@ -549,9 +574,7 @@ void CQUORINDlg::SaveSettings() const {
   if (!m_settings.CreateKey(platform::RegistryRoot::kCurrentUser, kSettingsKey)) return;
   platform::RegistryKey key;
   if (!m_settings.OpenKey(platform::RegistryRoot::kCurrentUser, kSettingsKey, &key)) return;
-  auto Write = [&](const char* pszName, const std::string& sValue) {
-    m_settings.WriteValue(key, pszName, kRegistryText, sValue.c_str(), static_cast<uint32_t>(sValue.size() + 1));
-  };
+  auto Write = [&](const char* pszName, const std::string& sValue) { WriteText(m_settings, key, pszName, sValue); };
   // The size it would have restored, not a minimised or maximised one.
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
@@ -638,6 +661,11 @@ void CQUORINDlg::ShowRowMenu(LPARAM lPoint) {
   AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_MAC, L"Copy &MAC address");
   AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_IP, L"Copy &IP address");
   AppendMenuW(hMenu, MF_STRING | uRow, IDM_ROW_COPY_CSV, L"&Copy row as CSV");
+  AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+  // Greyed when the log holds nothing to take back; the history then says why.
+  const bool bUndo = uOne == MF_ENABLED && m_presenter.GetUndoForSelected().IsAvailable();
+  AppendMenuW(hMenu, MF_STRING | (bUndo ? MF_ENABLED : MF_GRAYED), IDM_ROW_UNDO, L"&Undo last change...");
+  AppendMenuW(hMenu, MF_STRING | uOne, IDM_ROW_HISTORY, L"Change &history...");
   // The chosen command arrives as WM_COMMAND once the menu has closed.
   TrackMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point);
 }
@@ -671,6 +699,10 @@ void CQUORINDlg::ShowPlansMenu() {
   HMENU hMenu = CreatePopupMenu();
   AppendMenuW(hMenu, MF_STRING, IDM_APPLY_PLAN, L"&Apply plan...");
   AppendMenuW(hMenu, MF_STRING, IDM_BACKUP, L"&Back up...");
+  AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+  const std::string sLogPath = CChangeLog::DefaultPath();
+  AppendMenuW(hMenu, MF_STRING | (m_bLogChanges ? MF_CHECKED : MF_UNCHECKED) | (sLogPath.empty() ? MF_GRAYED : 0),
+              IDM_LOG_CHANGES, WideFromUtf8(CChangeLogSetting::MenuText(sLogPath)).c_str());
   TrackMenuBelow(hMenu, IDC_PLANS);
 }
 
@@ -712,25 +744,38 @@ bool CQUORINDlg::AddTarget(const std::string& sText, std::string* psError) {
 
 void CQUORINDlg::RemoveTarget(size_t nIndex) { m_targets.Remove(nIndex); }
 
-void CQUORINDlg::OnExport() {
-  wchar_t szPath[MAX_PATH] = L"kesto-devices.csv";
+bool CQUORINDlg::ChooseFile(const FileChoice& choice, std::wstring* psPath, DWORD* pdwFilter) {
+  wchar_t szPath[MAX_PATH] = L"";
+  lstrcpynW(szPath, psPath->c_str(), MAX_PATH);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = m_hWnd;
-  dialog.lpstrFilter = L"CSV files (*.csv)\0*.csv\0JSON files (*.json)\0*.json\0";
+  dialog.lpstrFilter = choice.pszFilter;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = szPath;
   dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrTitle = L"Export";
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  dialog.lpstrTitle = choice.pszTitle;
+  dialog.lpstrDefExt = choice.pszDefaultExtension;
+  dialog.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY |
+                 (choice.bSave ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
   {
     const CModalPasses passes(m_hWnd);
-    if (!GetSaveFileNameW(&dialog)) return;
+    if (!(choice.bSave ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return false;
   }
-  std::wstring sPath = szPath;
+  *psPath = szPath;
+  if (pdwFilter != nullptr) *pdwFilter = dialog.nFilterIndex;
+  return true;
+}
+
+void CQUORINDlg::OnExport() {
+  std::wstring sPath = L"kesto-devices.csv";
+  DWORD dwFilter = 1;
+  if (!ChooseFile({true, L"Export", L"CSV files (*.csv)\0*.csv\0JSON files (*.json)\0*.json\0", nullptr}, &sPath,
+                  &dwFilter))
+    return;
   // A name without a known ending takes the one of the chosen file type.
   ExportFormat format;
-  if (!ExportFormatForPath(Utf8FromWide(sPath), &format)) sPath += dialog.nFilterIndex == 2 ? L".json" : L".csv";
+  if (!ExportFormatForPath(Utf8FromWide(sPath), &format)) sPath += dwFilter == 2 ? L".json" : L".csv";
   ExportTo(sPath);
 }
 
@@ -751,21 +796,11 @@ bool CQUORINDlg::ExportTo(const std::wstring& sPath) {
 }
 
 void CQUORINDlg::OnApplyPlan() {
-  wchar_t szPath[MAX_PATH] = L"";
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = m_hWnd;
-  dialog.lpstrFilter = L"Plans and backups (*.csv;*.json)\0*.csv;*.json\0All files (*.*)\0*.*\0";
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = szPath;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrTitle = L"Apply plan";
-  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  {
-    const CModalPasses passes(m_hWnd);
-    if (!GetOpenFileNameW(&dialog)) return;
-  }
-  ApplyPlanFrom(szPath);
+  std::wstring sPath;
+  if (ChooseFile({false, L"Apply plan", L"Plans and backups (*.csv;*.json)\0*.csv;*.json\0All files (*.*)\0*.*\0",
+                  nullptr},
+                 &sPath, nullptr))
+    ApplyPlanFrom(sPath);
 }
 
 bool CQUORINDlg::ApplyPlanFrom(const std::wstring& sPath) {
@@ -794,22 +829,8 @@ bool CQUORINDlg::ApplyPlanFrom(const std::wstring& sPath) {
 }
 
 void CQUORINDlg::OnBackup() {
-  wchar_t szPath[MAX_PATH] = L"kesto-backup.json";
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = m_hWnd;
-  dialog.lpstrFilter = L"JSON files (*.json)\0*.json\0";
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = szPath;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrTitle = L"Back up";
-  dialog.lpstrDefExt = L"json";
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  {
-    const CModalPasses passes(m_hWnd);
-    if (!GetSaveFileNameW(&dialog)) return;
-  }
-  BackupTo(szPath);
+  std::wstring sPath = L"kesto-backup.json";
+  if (ChooseFile({true, L"Back up", L"JSON files (*.json)\0*.json\0", L"json"}, &sPath, nullptr)) BackupTo(sPath);
 }
 
 bool CQUORINDlg::BackupTo(const std::wstring& sPath) {
@@ -831,6 +852,40 @@ bool CQUORINDlg::BackupTo(const std::wstring& sPath) {
   AddStatus(CWindowTexts::BackedUp(nDevices, FileNameOf(sPath)));
   return true;
 }
+
+void CQUORINDlg::OnUndo() {
+  const CUndoLastChange undo = m_presenter.GetUndoForSelected();
+  if (!undo.IsAvailable()) {
+    if (!undo.Reason().empty()) ShowMessage(undo.Reason(), CWindowTexts::kCaption);
+    return;
+  }
+  if (ConfirmUndo(
+          m_hWnd, undo.PreviewText(), [this] { m_presenter.PollWhileModal(); }, [this](int iMs) { PauseForAnswer(iMs); }))
+    m_presenter.SendUndo(undo);
+}
+
+void CQUORINDlg::OnChangeHistory() {
+  if (m_presenter.GetSelectedRecord() == nullptr) return;
+  ShowChangeHistory(
+      m_hWnd, m_presenter.GetHistoryForSelected(), [this] { m_presenter.PollWhileModal(); },
+      [this](int iMs) { PauseForAnswer(iMs); });
+}
+
+void CQUORINDlg::OnLogChanges() {
+  m_bLogChanges = !m_bLogChanges;
+  // Kept at once, not at exit, so a crash does not switch the log back on.
+  if (m_settings.CreateKey(platform::RegistryRoot::kCurrentUser, kChangeLogKey)) {
+    platform::RegistryKey key;
+    if (m_settings.OpenKey(platform::RegistryRoot::kCurrentUser, kChangeLogKey, &key)) {
+      WriteText(m_settings, key, "enabled", m_bLogChanges ? "true" : "false");
+      m_settings.CloseKey(key);
+    }
+  }
+  StartChangeLog();
+  AddStatus(CChangeLogSetting::Switched(m_bLogChanges, CChangeLog::DefaultPath()));
+}
+
+void CQUORINDlg::StartChangeLog() { CChangeLogSetting::Apply(m_bLogChanges, "native window", {}); }
 
 void CQUORINDlg::CopyRow(int iWhat) {
   DeviceRowKey key;

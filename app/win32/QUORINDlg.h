@@ -43,6 +43,10 @@ class CQUORINDlg : private IDeviceListView {
   void PauseForAnswer(int iMs);
   bool IsQuitRequested() const { return m_bQuit; }
 
+  // Opens the change log unless the user switched it off ("Log changes" in the Plans menu).
+  void StartChangeLog();
+  bool IsLoggingChanges() const { return m_bLogChanges; }
+
   // Says in a message box why there is no socket (the message box waits).
   void ReportSocketProblem();
 
@@ -79,8 +83,20 @@ class CQUORINDlg : private IDeviceListView {
   void TrackMenuBelow(HMENU hMenu, int iButton);
   // A message box, passes running meanwhile; a warning unless pszCaption is given.
   void ShowMessage(const std::string& sText, const char* pszCaption = nullptr);
+  // A file dialog (passes running meanwhile): *psPath is the name it starts with and
+  // the one chosen, *pdwFilter the chosen file type (1-based); false when cancelled.
+  struct FileChoice {
+    bool bSave;
+    const wchar_t* pszTitle;
+    const wchar_t* pszFilter;
+    const wchar_t* pszDefaultExtension;  // may be null
+  };
+  bool ChooseFile(const FileChoice& choice, std::wstring* psPath, DWORD* pdwFilter);
   void OnApplyPlan();
   void OnBackup();
+  void OnUndo();
+  void OnChangeHistory();
+  void OnLogChanges();
   // The control a tooltip's tool stands for, and what its tooltip says now.
   int ControlOfTool(UINT_PTR uId, UINT uFlags) const;
   std::string ToolTipOf(int iId) const;
@@ -110,6 +126,7 @@ class CQUORINDlg : private IDeviceListView {
   bool RunConfigDialog(CConfigKestoModel& model);
 
   bool m_bQuit = false;
+  bool m_bLogChanges = true;
   platform::Registry& m_settings;
   HICON m_hIcon;
   HICON m_hSmallIcon;

@@ -29,6 +29,8 @@
 #define IDM_ROW_COPY_MAC 1102
 #define IDM_ROW_COPY_IP 1103
 #define IDM_ROW_COPY_CSV 1104
+#define IDM_ROW_UNDO 1105
+#define IDM_ROW_HISTORY 1106
 #define IDM_ADD_TARGET 1110
 #define IDM_CLEAR_TARGETS 1111
 #define IDM_CLEAR_STATUS 1112
@@ -36,6 +38,7 @@
 #define IDM_SORT_NEWEST 1114
 #define IDM_APPLY_PLAN 1115
 #define IDM_BACKUP 1116
+#define IDM_LOG_CHANGES 1117
 #define IDM_REMOVE_TARGET 1120  // one id per target, up to IDM_REMOVE_TARGET_LAST
 #define IDM_REMOVE_TARGET_LAST 1199
 #define IDM_COLUMN 1200  // plus the column's id: shows or hides one of the extra columns
@@ -65,6 +68,10 @@
 #define IDC_MULTI_BAUD 1079
 #define IDC_MULTI_PLAN 1080
 #define IDC_MULTI_PROBLEM 1081
+
+// "Undo last change" and "Change history".
+#define IDD_CHANGE_TEXT 142
+#define IDC_CHANGE_TEXT 1090
 
 // Configuration dialog.
 #define IDC_IPADDRESS 1024

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -19,6 +20,9 @@
 #include "app/win32/WideText.h"
 #include "discovery/KestoWire.h"
 #include "formats/DeviceCsv.h"
+#include "plan/ChangeHistory.h"
+#include "plan/ChangeLog.h"
+#include "plan/ChangeLogEntry.h"
 #include "platform/MemoryRegistry.h"
 #include "support/FakeClock.h"
 #include "support/FakeDatagramSocket.h"
@@ -44,8 +48,13 @@ void WhileOpen(std::function<bool()> fnTick) {
   SetTimer(nullptr, 0, 10, &OnTick);
 }
 
-// A left click in the middle of a control or at a point of it, as the mouse sends it.
+// A left click at a point of a control, as the mouse sends it: a greyed control's
+// clicks go to the window under it, as the system sends them.
 void ClickAt(HWND hControl, POINT point, WPARAM wKeys = 0) {
+  while (!IsWindowEnabled(hControl) && GetParent(hControl) != nullptr) {
+    MapWindowPoints(hControl, GetParent(hControl), &point, 1);
+    hControl = GetParent(hControl);
+  }
   const LPARAM lPoint = MAKELPARAM(point.x, point.y);
   PostMessageW(hControl, WM_LBUTTONDOWN, MK_LBUTTON | wKeys, lPoint);
   PostMessageW(hControl, WM_LBUTTONUP, wKeys, lPoint);
@@ -55,6 +64,43 @@ POINT MiddleOf(HWND hControl) {
   RECT rect{};
   GetClientRect(hControl, &rect);
   return POINT{rect.right / 2, rect.bottom / 2};
+}
+
+// The file name box of the system's file dialog captioned pszCaption, or null while it is not up.
+HWND FileNameBox(const char* pszCaption) {
+  HWND hDialog = FindWindowA(nullptr, pszCaption);
+  if (hDialog == nullptr || !IsWindowVisible(hDialog)) return nullptr;
+  for (int iId : {0x47c /* cmb13, the Explorer style's */, 0x480 /* edt1 */}) {
+    HWND hControl = GetDlgItem(hDialog, iId);
+    if (hControl == nullptr) continue;
+    // An extended combo box holds a combo box that holds the edit control.
+    while (HWND hInner = FindWindowExA(hControl, nullptr, nullptr, nullptr)) hControl = hInner;
+    return hControl;
+  }
+  return nullptr;
+}
+
+// Bounds a wait on a window that never became usable: cancels it if it is up; true.
+bool GiveUpOn(const char* pszCaption) {
+  if (HWND hWnd = FindWindowA(nullptr, pszCaption)) PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
+  return true;
+}
+
+// A file's first bytes, or empty.
+std::string FileStart(const std::wstring& sPath) {
+  std::string sBytes;
+  if (FILE* pFile = _wfopen(sPath.c_str(), L"rb")) {
+    char szBuffer[4096];
+    sBytes.assign(szBuffer, fread(szBuffer, 1, sizeof szBuffer, pFile));
+    fclose(pFile);
+  }
+  return sBytes;
+}
+
+std::wstring TempPath(const wchar_t* pszName) {
+  wchar_t szDir[MAX_PATH];
+  GetTempPathW(MAX_PATH, szDir);
+  return std::wstring(szDir) + pszName;
 }
 
 class MainWindowWin32Test : public ::testing::Test {
@@ -74,6 +120,15 @@ class MainWindowWin32Test : public ::testing::Test {
     ASSERT_NE(hList, nullptr);
   }
 
+  // The program's next start: a new window over the same settings (the old one keeps its own on closing).
+  void ReopenWindow() {
+    window.reset();
+    window = std::make_unique<CQUORINDlg>(
+        std::make_unique<CKestoFinder>(KestoFinderOptions{}, std::make_unique<FakeDatagramSocket>()), nullptr,
+        &settings);
+    ASSERT_TRUE(window->Create());
+    hList = DeviceListOf(window->GetHwnd());
+  }
   void Answer(const KESTO_RECORD& record) { pSocket->Queue(RecordBytes(record)); }
   void PassUntilRead() {
     for (int i = 0; i < 100 && pSocket->Waiting() > 0; ++i) window->PollDevices();
@@ -100,14 +155,18 @@ class MainWindowWin32Test : public ::testing::Test {
     ClickAt(Item(iId), MiddleOf(Item(iId)));
     PumpAll();
   }
-  // A click on a row, with Ctrl or Shift held when asked.
-  void ClickRow(int iRow, int iKey = 0) {
+  // A point on a row's label, in the list's client coordinates; the row is scrolled into view first.
+  POINT RowPoint(int iRow) {
+    SendMessageW(hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(iRow), FALSE);
     RECT rect{};
     rect.left = LVIR_LABEL;
     SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&rect));
+    return POINT{rect.left + 4, (rect.top + rect.bottom) / 2};
+  }
+  // A click on a row, with Ctrl or Shift held when asked.
+  void ClickRow(int iRow, int iKey = 0) {
     if (iKey != 0) SetKey(iKey, true);
-    ClickAt(hList, POINT{rect.left + 4, (rect.top + rect.bottom) / 2},
-            iKey == VK_CONTROL ? MK_CONTROL : iKey == VK_SHIFT ? MK_SHIFT : 0);
+    ClickAt(hList, RowPoint(iRow), iKey == VK_CONTROL ? MK_CONTROL : iKey == VK_SHIFT ? MK_SHIFT : 0);
     PumpAll();
     if (iKey != 0) SetKey(iKey, false);
   }
@@ -138,36 +197,161 @@ class MainWindowWin32Test : public ::testing::Test {
     return Utf8FromWide(szText);
   }
   HWND Item(int iId) const { return GetDlgItem(window->GetHwnd(), iId); }
-  void Command(int iId) { SendMessageW(window->GetHwnd(), WM_COMMAND, MAKEWPARAM(iId, BN_CLICKED), 0); }
+  // Once the popup menu fnOpen opened is up, notes its items' states and presses the
+  // keys fnKeys gives for it (WM_CHAR or WM_KEYDOWN); fnThen gets its turns afterwards
+  // (from inside whatever the item opened) until it returns true. Returns once all has closed.
+  void PressInMenu(const std::function<void()>& fnOpen, const std::function<std::vector<MSG>(HMENU)>& fnKeys,
+                   std::function<bool()> fnThen) {
+    bool bPressed = false;
+    int nTicks = 0;
+    menuStates.clear();
+    WhileOpen([&] {
+      if (++nTicks > 500) {
+        EndMenu();
+        return true;
+      }
+      if (!bPressed) {
+        HWND hMenuWindow = FindWindowA("#32768", nullptr);
+        if (hMenuWindow == nullptr || !IsWindowVisible(hMenuWindow)) return false;
+        auto hMenu = reinterpret_cast<HMENU>(SendMessageW(hMenuWindow, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(hMenu); ++i)
+          menuStates[GetMenuItemID(hMenu, i)] = GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION);
+        for (const MSG& key : fnKeys(hMenu)) PostMessageW(window->GetHwnd(), key.message, key.wParam, key.lParam);
+        bPressed = true;
+        return false;
+      }
+      if (fnThen) return fnThen();
+      EndMenu();  // a greyed item leaves the menu open
+      return true;
+    });
+    fnOpen();
+    EXPECT_TRUE(bPressed) << "no menu came up";
+  }
+  // The item whose mnemonic is cKey.
+  void ChooseFromMenu(const std::function<void()>& fnOpen, wchar_t cKey, std::function<bool()> fnThen = {}) {
+    PressInMenu(fnOpen, [cKey](HMENU) { return std::vector<MSG>{MSG{nullptr, WM_CHAR, cKey, 1, 0, {}}}; },
+                std::move(fnThen));
+  }
+  // The item of command uCommand, reached with the arrow keys and chosen with Enter.
+  void ChooseCommand(const std::function<void()>& fnOpen, UINT uCommand) {
+    PressInMenu(fnOpen, [uCommand](HMENU hMenu) {
+      std::vector<MSG> keys;
+      for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
+        if (GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) continue;
+        keys.push_back(MSG{nullptr, WM_KEYDOWN, VK_DOWN, 1, 0, {}});
+        if (GetMenuItemID(hMenu, i) == uCommand) break;
+      }
+      keys.push_back(MSG{nullptr, WM_KEYDOWN, VK_RETURN, 1, 0, {}});
+      return keys;
+    }, {});
+  }
+  void ChooseRowCommand(UINT uCommand) { ChooseCommand([this] { ContextMenuOnRow(0); }, uCommand); }
+  void ChooseHeaderCommand(UINT uCommand) {
+    ChooseCommand([this] {
+      HWND hHeader = reinterpret_cast<HWND>(SendMessageW(hList, LVM_GETHEADER, 0, 0));
+      POINT point = MiddleOf(hHeader);
+      point.x = 8;
+      ClientToScreen(hHeader, &point);
+      PostMessageW(hList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hList), MAKELPARAM(point.x, point.y));
+      PumpAll();
+    }, uCommand);
+  }
+  // The menu key (or Shift+F10) on the list, or a right click at a row: the context menu's request.
+  void ContextMenuOnRow(int iRow) {
+    POINT point = RowPoint(iRow);
+    ClientToScreen(hList, &point);
+    PostMessageW(hList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hList), MAKELPARAM(point.x, point.y));
+    PumpAll();
+  }
   void Notify(NMHDR& header) {
     header.hwndFrom = hList;
     header.idFrom = IDC_DEVICE_LIST;
     SendMessageW(window->GetHwnd(), WM_NOTIFY, IDC_DEVICE_LIST, reinterpret_cast<LPARAM>(&header));
   }
+  // A click on a column's header section.
   void ClickColumn(int iColumn) {
-    NMLISTVIEW click{};
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = iColumn;
-    Notify(click.hdr);
+    HWND hHeader = reinterpret_cast<HWND>(SendMessageW(hList, LVM_GETHEADER, 0, 0));
+    RECT rect{};
+    SendMessageW(hHeader, HDM_GETITEMRECT, static_cast<WPARAM>(iColumn), reinterpret_cast<LPARAM>(&rect));
+    ClickAt(hHeader, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    PumpAll();
+  }
+  void DoubleClickRow(int iRow) {
+    const POINT point = RowPoint(iRow);
+    const LPARAM lPoint = MAKELPARAM(point.x, point.y);
+    ClickAt(hList, point);
+    PostMessageW(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, lPoint);
+    PostMessageW(hList, WM_LBUTTONUP, 0, lPoint);
+    PumpAll();
+  }
+  // Types into the filter box as the keyboard does: what it holds is rubbed out first.
+  void TypeFilter(const std::wstring& sText) {
+    SetFocus(Item(IDC_FILTER));
+    TypeInto(Item(IDC_FILTER), sText);
+    PumpAll();
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (int i = 0; i < ListRowCount(hList); ++i) names.push_back(CellText(hList, i, 0));
     return names;
   }
-  // Opens "Basic Config..." through fnOpen and counts the dialog's turns, cancelling it at once.
-  int ConfigTurns(const std::function<void()>& fnOpen) {
-    int nTurns = 0;
-    window->SetConfigTurnHook([&nTurns](CConfigKestoDlg& dialog) {
-      ++nTurns;
-      SendMessageA(dialog.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+  // Opens "Basic Config..." through fnOpen and counts how often the dialog came up, cancelling it at once.
+  int ConfigOpenings(const std::function<void()>& fnOpen) {
+    int nOpened = 0;
+    HWND hLast = nullptr;
+    window->SetConfigTurnHook([&](CConfigKestoDlg& dialog) {
+      if (dialog.GetHwnd() == hLast) return;
+      hLast = dialog.GetHwnd();
+      ++nOpened;
+      ClickAt(dialog.GetItem(IDCANCEL), MiddleOf(dialog.GetItem(IDCANCEL)));
     });
     fnOpen();
     window->SetConfigTurnHook({});
-    return nTurns;
+    return nOpened;
   }
-  void Click(int iId) { SendMessageA(GetDlgItem(window->GetHwnd(), iId), BM_CLICK, 0, 0); }
+  // Types into an edit control as the keyboard does: what it holds is rubbed out first.
+  static void TypeInto(HWND hEdit, const std::wstring& sText) {
+    PostMessageW(hEdit, WM_KEYDOWN, VK_END, 1);
+    for (int i = GetWindowTextLengthW(hEdit); i > 0; --i) PostMessageW(hEdit, WM_CHAR, VK_BACK, 1);
+    for (wchar_t c : sText) PostMessageW(hEdit, WM_CHAR, c, 1);
+  }
+  // "Add target..." from the Targets menu, the text typed and OK clicked; a refused
+  // text brings the box back with the reason above the prompt, which is returned
+  // (and the box closed with Esc); empty when the text was taken.
+  std::string AddTargetByHand(const std::wstring& sText) {
+    HWND hFirst = nullptr;
+    std::string sRefusal;
+    int nTicks = 0;
+    ChooseFromMenu([this] { ClickButton(IDC_TARGETS); }, L'a', [&] {
+      HWND hBox = FindWindowA(nullptr, "Add target");
+      if (hBox != nullptr && !IsWindowVisible(hBox)) hBox = nullptr;
+      if (hFirst == nullptr) {
+        if (hBox == nullptr) return ++nTicks > 300;
+        hFirst = hBox;
+        TypeInto(GetDlgItem(hBox, IDC_TARGET_TEXT), sText);
+        ClickAt(GetDlgItem(hBox, IDOK), MiddleOf(GetDlgItem(hBox, IDOK)));
+        return false;
+      }
+      if (hBox == hFirst) return false;  // the click is not taken yet
+      if (hBox != nullptr) {
+        sRefusal = WindowText(GetDlgItem(hBox, IDC_TARGET_PROMPT));
+        PostMessageW(GetDlgItem(hBox, IDC_TARGET_TEXT), WM_KEYDOWN, VK_ESCAPE, 1);
+      }
+      return true;
+    });
+    EXPECT_NE(hFirst, nullptr) << "the box did not come up";
+    return sRefusal;
+  }
+  // From a tick: once the file dialog captioned pszCaption is up, types sPath as its
+  // file name and presses Enter; true when done.
+  static bool TypeFileName(const char* pszCaption, const std::wstring& sPath) {
+    HWND hName = FileNameBox(pszCaption);
+    if (hName == nullptr) return false;
+
+    TypeInto(hName, sPath);
+    PostMessageW(hName, WM_KEYDOWN, VK_RETURN, 1);
+    return true;
+  }
   std::vector<FakeDatagramSocket::Sent> SentOfSize(size_t nSize) const {
     std::vector<FakeDatagramSocket::Sent> found;
     for (const auto& sent : pSocket->sent)
@@ -182,6 +366,7 @@ class MainWindowWin32Test : public ::testing::Test {
   std::unique_ptr<CQUORINDlg> window;
   HWND hList = nullptr;
   std::vector<std::string> urls;
+  std::map<UINT, UINT> menuStates;  // the last menu's items by command: MF_GRAYED, MF_CHECKED
 };
 
 const KESTO_RECORD kFirst = MakeDeviceRecord(1, "First", 0x0A000001u);
@@ -386,8 +571,8 @@ TEST_F(MainWindowWin32Test, LaunchOpensTheSelectedDevicesPageOnly) {
   Answer(kFirst);
   Answer(kSecond);
   PassUntilRead();
-  Click(IDC_LAUNCH_CONFIGURATOR);
-  Click(IDC_BASIC_CONFIG);  // no selection: no dialog, nothing sent
+  ClickButton(IDC_LAUNCH_CONFIGURATOR);
+  ClickButton(IDC_BASIC_CONFIG);  // no selection: no dialog, nothing sent
   EXPECT_TRUE(urls.empty());
   EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
 
@@ -535,7 +720,7 @@ TEST_F(MainWindowWin32Test, EscEnterAndAQuitMessageDoNotEndTheProgram) {
 TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   const size_t nProbesBefore = SentOfSize(kesto_wire::kDiscoverSize).size();
   // A new device answers while the dialog is open: it is read but gets no row yet.
   Answer(kSecond);
@@ -550,15 +735,16 @@ TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) 
       clock.Advance(1001);                               // a probe falls due
       return;
     }
-    SetWindowTextA(dialog.GetItem(IDC_NAME), "Pump house");
+    if (nTurns > 2) return;  // typed and clicked once; the dialog ends when the click is taken
+    TypeInto(dialog.GetItem(IDC_NAME), L"Pump house");
     SendMessageA(dialog.GetItem(IDC_DNS), IPM_CLEARADDRESS, 0, 0);
     SendMessageA(dialog.GetItem(IDC_BAUD), CB_SETCURSEL, 0, 0);  // "115200"
-    SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
+    ClickAt(dialog.GetItem(IDOK), MiddleOf(dialog.GetItem(IDOK)));
   });
-  Click(IDC_BASIC_CONFIG);
+  ClickButton(IDC_BASIC_CONFIG);
   window->SetConfigTurnHook({});
 
-  EXPECT_EQ(nTurns, 2);
+  EXPECT_GE(nTurns, 2);
   EXPECT_EQ(sNameShown, "First");
   EXPECT_TRUE(IsWindowEnabled(window->GetHwnd()));
   EXPECT_GT(SentOfSize(kesto_wire::kDiscoverSize).size(), nProbesBefore);
@@ -586,14 +772,14 @@ TEST_F(MainWindowWin32Test, BasicConfigSendsWhatTheDialogHeldAndPollsMeanwhile) 
 TEST_F(MainWindowWin32Test, EscInTheDialogCancelsAndNothingIsSent) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   int nTurns = 0;
   window->SetConfigTurnHook([&](CConfigKestoDlg& dialog) {
     // Esc reaches the dialog through its keyboard handling, as a Cancel.
     if (++nTurns == 1) PostMessageA(dialog.GetItem(IDC_NAME), WM_KEYDOWN, VK_ESCAPE, 1);
-    if (nTurns > 50) SendMessageA(dialog.GetItem(IDCANCEL), BM_CLICK, 0, 0);  // bound the test
+    if (nTurns == 51) ClickAt(dialog.GetItem(IDCANCEL), MiddleOf(dialog.GetItem(IDCANCEL)));  // bound the test
   });
-  Click(IDC_BASIC_CONFIG);
+  ClickButton(IDC_BASIC_CONFIG);
   window->SetConfigTurnHook({});
   EXPECT_LT(nTurns, 50);
   EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
@@ -603,7 +789,7 @@ TEST_F(MainWindowWin32Test, EscInTheDialogCancelsAndNothingIsSent) {
 TEST_F(MainWindowWin32Test, TabAndShiftTabWalkTheEnabledControls) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);  // the row commands are enabled with a row; "Newest first" is not while it is the order
+  ClickRow(0);  // the row commands are enabled with a row; "Newest first" is not while it is the order
   const std::vector<int> kForward = {IDC_DEVICE_LIST, IDC_BASIC_CONFIG, IDC_LAUNCH_CONFIGURATOR, IDC_PLANS, IDC_ABOUT,
                                      IDC_ADAPTER,     IDC_TARGETS,      IDC_EXPORT,              IDC_FILTER};
   SetFocus(Item(IDC_FILTER));
@@ -635,32 +821,30 @@ TEST_F(MainWindowWin32Test, TabOntoTheListSelectsItsFirstRow) {
 TEST_F(MainWindowWin32Test, EnterOnARowOpensBasicConfigAndNowhereElse) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   const struct {
     int iFocus;
     int nTurns;
   } kCases[] = {{IDC_DEVICE_LIST, 1}, {IDC_FILTER, 0}, {IDC_EXPORT, 0}};
   for (const auto& test : kCases) {
     SetFocus(Item(test.iFocus));
-    EXPECT_EQ(ConfigTurns([&] { Key(GetFocus(), VK_RETURN); }), test.nTurns) << test.iFocus;
+    EXPECT_EQ(ConfigOpenings([&] { Key(GetFocus(), VK_RETURN); }), test.nTurns) << test.iFocus;
   }
-  NMHDR doubleClick{};
-  doubleClick.code = NM_DBLCLK;
-  EXPECT_EQ(ConfigTurns([&] { Notify(doubleClick); }), 1);
+  EXPECT_EQ(ConfigOpenings([&] { DoubleClickRow(0); }), 1);
   EXPECT_FALSE(window->IsQuitRequested());
 }
 
 TEST_F(MainWindowWin32Test, MnemonicsReachTheirControls) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   const struct {
     wchar_t cKey;
     int iFocus;  // where the focus goes, or 0 when the key clicks "Basic Config..."
   } kCases[] = {{L'f', IDC_FILTER}, {L'a', IDC_ADAPTER}, {L'b', 0}, {L'B', 0}};
   for (const auto& test : kCases) {
     SetFocus(hList);
-    const int nTurns = ConfigTurns([&] {
+    const int nTurns = ConfigOpenings([&] {
       PostMessageW(GetFocus(), WM_SYSCHAR, test.cKey, 1 << 29);  // with Alt
       PumpAll();
     });
@@ -686,7 +870,7 @@ TEST_F(MainWindowWin32Test, FilterBoxShowsTheMatchingRowsAndTheCountSaysSo) {
       {L"  ", {"Second", "First"}, "2 devices"},
   };
   for (const auto& test : kCases) {
-    SetWindowTextW(Item(IDC_FILTER), test.pszFilter);
+    TypeFilter(test.pszFilter);
     EXPECT_EQ(Names(), test.names) << Utf8FromWide(test.pszFilter);
     EXPECT_EQ(WindowText(Item(IDC_COUNT)), test.pszCount);
   }
@@ -696,7 +880,7 @@ TEST_F(MainWindowWin32Test, HeaderClicksSortAscendingDescendingThenNewestFirst) 
   const KESTO_RECORD kThird = MakeDeviceRecord(3, "Alpha", 0x0A000003u);
   for (const KESTO_RECORD& record : {kFirst, kSecond, kThird}) Answer(record);
   PassUntilRead();
-  SelectListRow(hList, 1);  // "Second"
+  ClickRow(1);  // "Second"
   const struct {
     int iColumn;
     std::vector<std::string> names;
@@ -713,22 +897,22 @@ TEST_F(MainWindowWin32Test, HeaderClicksSortAscendingDescendingThenNewestFirst) 
     EXPECT_EQ(IsWindowEnabled(Item(IDC_NEWEST_FIRST)) != 0, test.bNewestFirstEnabled);
     EXPECT_EQ(CellText(hList, SelectedListRow(hList), 0), "Second");  // the selection stays on its device
   }
-  Click(IDC_NEWEST_FIRST);
+  ClickButton(IDC_NEWEST_FIRST);
   EXPECT_EQ(Names(), (std::vector<std::string>{"Alpha", "Second", "First"}));
 }
 
 TEST_F(MainWindowWin32Test, SelectionStaysOnItsDeviceWhenRowsComeAndGo) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   Answer(kSecond);  // a new row on top
   PassUntilRead();
   EXPECT_EQ(SelectedListRow(hList), 1);
-  Click(IDC_LAUNCH_CONFIGURATOR);
+  ClickButton(IDC_LAUNCH_CONFIGURATOR);
   EXPECT_EQ(urls, (std::vector<std::string>{"http://10.0.0.1/config.htm"}));
   SetFocus(Item(IDC_FILTER));  // where the user types
-  SetWindowTextW(Item(IDC_FILTER), L"Second");  // hidden rows are no longer selected
-  SetWindowTextW(Item(IDC_FILTER), L"");
+  TypeFilter(L"Second");  // hidden rows are no longer selected
+  TypeFilter(L"");
   EXPECT_EQ(SelectedListRow(hList), -1);
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_LAUNCH_CONFIGURATOR)));
 }
@@ -766,7 +950,7 @@ TEST_F(MainWindowWin32Test, SharedAddressesCarryTheWarningIconAndTooltip) {
 TEST_F(MainWindowWin32Test, RowMenuCommandsCopyTheSelectedDevice) {
   Answer(kFirst);
   PassUntilRead();
-  SelectListRow(hList, 0);
+  ClickRow(0);
   const struct {
     int iCommand;
     std::string sText;
@@ -776,7 +960,7 @@ TEST_F(MainWindowWin32Test, RowMenuCommandsCopyTheSelectedDevice) {
       {IDM_ROW_COPY_CSV, DeviceCsvHeader() + DeviceToCsvRow(kFirst, false)},
   };
   for (const auto& test : kCases) {
-    Command(test.iCommand);
+    ChooseRowCommand(test.iCommand);
     ASSERT_TRUE(OpenClipboard(window->GetHwnd()));
     HANDLE hData = GetClipboardData(CF_UNICODETEXT);
     const std::wstring sCopied = hData != nullptr ? static_cast<const wchar_t*>(GlobalLock(hData)) : L"";
@@ -784,7 +968,7 @@ TEST_F(MainWindowWin32Test, RowMenuCommandsCopyTheSelectedDevice) {
     CloseClipboard();
     EXPECT_EQ(Utf8FromWide(sCopied), test.sText) << test.iCommand;
   }
-  Command(IDM_ROW_OPEN_PAGE);
+  ChooseFromMenu([this] { ContextMenuOnRow(0); }, L'o');
   EXPECT_EQ(urls, (std::vector<std::string>{"http://10.0.0.1/config.htm"}));
 }
 
@@ -792,22 +976,18 @@ TEST_F(MainWindowWin32Test, ExportWritesTheShownRowsAndSaysSoInTheStatusLine) {
   Answer(kFirst);
   Answer(kSecond);
   PassUntilRead();
-  SetWindowTextW(Item(IDC_FILTER), L"First");
-  wchar_t szDir[MAX_PATH];
-  GetTempPathW(MAX_PATH, szDir);
+  TypeFilter(L"First");
   const struct {
     const wchar_t* pszName;
     const char* pszStart;
   } kCases[] = {{L"kesto-export-test.csv", "name,mac,ip"}, {L"kesto-export-test.JSON", "["}};
   for (const auto& test : kCases) {
-    const std::wstring sPath = std::wstring(szDir) + test.pszName;
-    ASSERT_TRUE(window->ExportTo(sPath));
-    std::string sBytes;
-    if (FILE* pFile = _wfopen(sPath.c_str(), L"rb")) {
-      char szBuffer[4096];
-      sBytes.assign(szBuffer, fread(szBuffer, 1, sizeof szBuffer, pFile));
-      fclose(pFile);
-    }
+    const std::wstring sPath = TempPath(test.pszName);
+    DeleteFileW(sPath.c_str());
+    int nTicks = 0;
+    WhileOpen([&] { return TypeFileName("Export", sPath) || (++nTicks > 1000 && GiveUpOn("Export")); });
+    ClickButton(IDC_EXPORT);
+    const std::string sBytes = FileStart(sPath);
     DeleteFileW(sPath.c_str());
     EXPECT_EQ(sBytes.rfind(test.pszStart, 0), 0u) << sBytes;
     EXPECT_NE(sBytes.find("00-1A-2B-3C-4D-01"), std::string::npos);
@@ -816,18 +996,67 @@ TEST_F(MainWindowWin32Test, ExportWritesTheShownRowsAndSaysSoInTheStatusLine) {
   }
 }
 
+TEST_F(MainWindowWin32Test, PlansBackUpTheListAndApplyAPlanThroughTheirFileDialogs) {
+  Answer(kFirst);
+  Answer(kSecond);
+  PassUntilRead();
+  const std::wstring sBackup = TempPath(L"kesto-backup-test.json"), sPlan = TempPath(L"kesto-plan-test.csv");
+  DeleteFileW(sBackup.c_str());
+  int nTicks = 0;
+  ChooseFromMenu([this] { ClickButton(IDC_PLANS); }, L'b', [&] {
+    return TypeFileName("Back up", sBackup) || (++nTicks > 1000 && GiveUpOn("Back up"));
+  });
+  const std::string sBacked = FileStart(sBackup);
+  DeleteFileW(sBackup.c_str());
+  for (const char* pszMAC : {"00-1A-2B-3C-4D-01", "00-1A-2B-3C-4D-02"})
+    EXPECT_NE(sBacked.find(pszMAC), std::string::npos) << sBacked;
+  EXPECT_EQ(WindowText(Item(IDC_STATUS)).find("Backed up 2"), 0u) << WindowText(Item(IDC_STATUS));
+
+  // A plan renaming one device: previewed, then applied with a click, and sent from the passes.
+  if (FILE* pFile = _wfopen(sPlan.c_str(), L"wb")) {
+    fputs("mac,name\n00-1A-2B-3C-4D-01,Boiler room\n", pFile);
+    fclose(pFile);
+  }
+  bool bTyped = false;
+  std::string sApply;
+  nTicks = 0;
+  ChooseFromMenu([this] { ClickButton(IDC_PLANS); }, L'a', [&] {
+    if (++nTicks > 1000) return GiveUpOn("Apply plan");
+    if (!bTyped) {
+      bTyped = TypeFileName("Apply plan", sPlan);
+      return false;
+    }
+    HWND hPreview = FindWindowA(nullptr, "Apply plan");
+    if (hPreview == nullptr || GetDlgItem(hPreview, IDC_PLAN_LIST) == nullptr) return false;
+    HWND hApply = GetDlgItem(hPreview, IDOK);
+    sApply = WindowText(hApply);
+    ClickAt(hApply, MiddleOf(hApply));
+    return true;
+  });
+  DeleteFileW(sPlan.c_str());
+  EXPECT_EQ(sApply, "&Apply to 1 device");
+  std::vector<std::string> names;
+  for (int i = 0; i < 50 && names.empty(); ++i) {
+    clock.Advance(100);
+    window->PollDevices();
+    for (const auto& config : SentOfSize(kesto_wire::kSetConfigSize))
+      names.push_back(FieldText(kesto_wire::DecodeRecord(config.bytes.data() + 4).szName, 28));
+  }
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names[0], "Boiler room");
+}
+
 TEST_F(MainWindowWin32Test, TargetsAreAddedRefusedRemovedAndCleared) {
   auto Probed = [this] { return pFinder->GetDestinations().vecUnicast; };
-  std::string sError;
-  EXPECT_TRUE(window->AddTarget(" 10.0.0.9 ", &sError));
-  EXPECT_TRUE(window->AddTarget("10.0.1.0/31", &sError));
-  EXPECT_TRUE(window->AddTarget("10.0.0.9", &sError));  // already there
-  EXPECT_FALSE(window->AddTarget("10.0.0", &sError));
-  EXPECT_FALSE(sError.empty());
+  const struct {
+    const wchar_t* pszText;
+    bool bTaken;
+  } kTyped[] = {{L" 10.0.0.9 ", true}, {L"10.0.1.0/31", true}, {L"10.0.0.9", true} /* already there */, {L"10.0.0", false}};
+  for (const auto& test : kTyped) EXPECT_EQ(AddTargetByHand(test.pszText).empty(), test.bTaken) << Utf8FromWide(test.pszText);
   EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000009u, 0x0A000100u, 0x0A000101u}));
-  Command(IDM_REMOVE_TARGET);  // the first one
+  ChooseCommand([this] { ClickButton(IDC_TARGETS); }, IDM_REMOVE_TARGET);  // the first one
   EXPECT_EQ(Probed(), (std::vector<uint32_t>{0x0A000100u, 0x0A000101u}));
-  Command(IDM_CLEAR_TARGETS);
+  ChooseFromMenu([this] { ClickButton(IDC_TARGETS); }, L'c');
   EXPECT_TRUE(Probed().empty());
 }
 
@@ -865,11 +1094,11 @@ TEST_F(MainWindowWin32Test, AFullListOfDevicesIsListedFilteredAndSorted) {
   PassUntilRead();
   ASSERT_EQ(ListRowCount(hList), kDevices);
   EXPECT_EQ(CellText(hList, 0, 2), "10.0.63.255");  // newest first
-  SelectListRow(hList, 5);
+  ClickRow(5);
   const std::string sSelectedMAC = CellText(hList, 5, 1);
-  SetWindowTextW(Item(IDC_FILTER), L"10.0.63.");
+  TypeFilter(L"10.0.63.");
   EXPECT_EQ(ListRowCount(hList), 256);
-  SetWindowTextW(Item(IDC_FILTER), L"");
+  TypeFilter(L"");
   ClickColumn(2);  // by address, ascending
   EXPECT_EQ(CellText(hList, 0, 2), "10.0.0.0");
   EXPECT_EQ(CellText(hList, SelectedListRow(hList), 1), sSelectedMAC);
@@ -879,18 +1108,26 @@ TEST_F(MainWindowWin32Test, TheDialogQuestionsAnAddressAnotherListedDeviceUses) 
   Answer(kFirst);
   Answer(kSecond);
   PassUntilRead();
-  SelectListRow(hList, 1);  // kFirst
+  ClickRow(1);  // kFirst
   std::vector<std::string> asked;
-  window->SetConfigTurnHook([&asked](CConfigKestoDlg& dialog) {
-    dialog.SetAsk([&asked](HWND, const std::string& sText, bool) {
-      asked.push_back(sText);
-      return false;
-    });
-    SendMessageA(dialog.GetItem(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(kSecond.dwIPAddress));
-    SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
-    if (!dialog.IsFinished()) SendMessageA(dialog.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+  int nTurns = 0;
+  bool bCancelled = false;
+  window->SetConfigTurnHook([&](CConfigKestoDlg& dialog) {
+    // Set Configuration is clicked; the question is answered "no" and the dialog stays, then Cancel.
+    if (++nTurns == 1) {
+      dialog.SetAsk([&asked](HWND, const std::string& sText, bool) {
+        asked.push_back(sText);
+        return false;
+      });
+      SendMessageA(dialog.GetItem(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(kSecond.dwIPAddress));
+      ClickAt(dialog.GetItem(IDOK), MiddleOf(dialog.GetItem(IDOK)));
+    } else if (!bCancelled && (!asked.empty() || nTurns == 200)) {
+      EXPECT_FALSE(dialog.IsFinished());
+      ClickAt(dialog.GetItem(IDCANCEL), MiddleOf(dialog.GetItem(IDCANCEL)));
+      bCancelled = true;
+    }
   });
-  Click(IDC_BASIC_CONFIG);
+  ClickButton(IDC_BASIC_CONFIG);
   window->SetConfigTurnHook({});
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_NE(asked[0].find("Second (00-1A-2B-3C-4D-02)"), std::string::npos) << asked[0];
@@ -903,17 +1140,11 @@ TEST_F(MainWindowWin32Test, SizeColumnWidthsAndOrderComeBackNextTime) {
   const int cx = frame.right - frame.left + 100, cy = frame.bottom - frame.top + 50;
   SetWindowPos(window->GetHwnd(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
   SendMessageW(hList, LVM_SETCOLUMNWIDTH, 1, 170);
-  Command(IDM_COLUMN + CDeviceColumnSet::kDNS);
+  ChooseHeaderCommand(IDM_COLUMN + CDeviceColumnSet::kDNS);
   SendMessageW(hList, LVM_SETCOLUMNWIDTH, 5, 90);
   ClickColumn(5);
   ClickColumn(5);  // by DNS, descending
-  window.reset();
-
-  window = std::make_unique<CQUORINDlg>(std::make_unique<CKestoFinder>(KestoFinderOptions{},
-                                                                       std::make_unique<FakeDatagramSocket>()),
-                                        nullptr, &settings);
-  ASSERT_TRUE(window->Create());
-  hList = DeviceListOf(window->GetHwnd());
+  ReopenWindow();
   GetWindowRect(window->GetHwnd(), &frame);
   EXPECT_EQ(frame.right - frame.left, cx);
   EXPECT_EQ(frame.bottom - frame.top, cy);
@@ -942,7 +1173,7 @@ TEST_F(MainWindowWin32Test, HeaderMenuAddsSortsAndRemovesTheExtraColumns) {
       {CDeviceColumnSet::kGateway, "Gateway", "10.0.0.1"},
       {CDeviceColumnSet::kLastSeen, "Last Seen", "0.0 s"},
   };
-  for (const auto& column : kColumns) Command(IDM_COLUMN + column.iColumn);
+  for (const auto& column : kColumns) ChooseHeaderCommand(IDM_COLUMN + column.iColumn);
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(kColumns[i].pszTitle);
     std::string sTitle;
@@ -955,16 +1186,148 @@ TEST_F(MainWindowWin32Test, HeaderMenuAddsSortsAndRemovesTheExtraColumns) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"Second", "First"}));
   ClickColumn(5);
   EXPECT_EQ(Names(), (std::vector<std::string>{"First", "Second"}));
-  Command(IDM_COLUMN + CDeviceColumnSet::kNetMask);  // hiding the sorted column goes back to newest first
+  ChooseHeaderCommand(IDM_COLUMN + CDeviceColumnSet::kNetMask);  // hiding the sorted column goes back to newest first
   EXPECT_EQ(Names(), (std::vector<std::string>{"Second", "First"}));
   std::string sTitle;
   int iWidth = 0;
   ASSERT_TRUE(ListColumn(hList, 5, &sTitle, &iWidth));
   EXPECT_EQ(sTitle, "Gateway");
   EXPECT_EQ(CellText(hList, 1, 6), "0.0 s");
-  Command(IDM_COLUMN + CDeviceColumnSet::kGateway);
-  Command(IDM_COLUMN + CDeviceColumnSet::kLastSeen);
+  ChooseHeaderCommand(IDM_COLUMN + CDeviceColumnSet::kGateway);
+  ChooseHeaderCommand(IDM_COLUMN + CDeviceColumnSet::kLastSeen);
   EXPECT_FALSE(ListColumn(hList, 5, &sTitle, &iWidth));
+}
+
+// The change log in a throw-away folder of its own, never the user's.
+class ChangeLogWin32Test : public MainWindowWin32Test {
+ protected:
+  void SetUp() override {
+    wchar_t szTemp[MAX_PATH];
+    GetTempPathW(MAX_PATH, szTemp);
+    sFolder = std::wstring(szTemp) + L"kesto-undo-test-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(sFolder.c_str(), nullptr);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", sFolder.c_str());
+    DeleteFileW(WideFromUtf8(CChangeLog::DefaultPath()).c_str());
+    CChangeLog::Process().Open(CChangeLog::DefaultPath(), "native window", {});
+    MainWindowWin32Test::SetUp();
+  }
+  void TearDown() override {
+    CChangeLog::Process().Close();
+    const std::wstring sKesto = sFolder + L"\\Kesto";
+    for (const wchar_t* pszFile : {L"\\changes.jsonl", L"\\changes.jsonl.lock", L"\\changes.jsonl.1"})
+      DeleteFileW((sKesto + pszFile).c_str());
+    RemoveDirectoryW(sKesto.c_str());
+    RemoveDirectoryW(sFolder.c_str());
+  }
+  // The text of the dialog captioned pszCaption, or empty while it is not up.
+  static std::string DialogText(const char* pszCaption) {
+    HWND hDialog = FindWindowA(nullptr, pszCaption);
+    return hDialog != nullptr && IsWindowVisible(hDialog) ? WindowText(GetDlgItem(hDialog, IDC_CHANGE_TEXT)) : "";
+  }
+  std::vector<std::string> NamesSent() const {
+    std::vector<std::string> names;
+    for (const auto& sent : SentOfSize(kesto_wire::kSetConfigSize)) {
+      const std::string sName = FieldText(kesto_wire::DecodeRecord(sent.bytes.data() + 4).szName, 28);
+      if (std::find(names.begin(), names.end(), sName) == names.end()) names.push_back(sName);
+    }
+    return names;
+  }
+  std::wstring sFolder;
+};
+
+TEST_F(ChangeLogWin32Test, UndoPreviewsWhatGoesBackAndSendsItOnlyWhenAsked) {
+  const KESTO_RECORD before = MakeDeviceRecord(1, "Boiler", 0x0A000005u);
+  const KESTO_RECORD after = MakeDeviceRecord(1, "Cellar", 0x0A000005u);
+  // An earlier change, as `kesto set` logged it; the device now answers with it.
+  CChangeLogEntry::Begin(before, after).Finish(ChangeOutcome::kConfirmed);
+  Answer(after);
+  PassUntilRead();
+  ClickRow(0);
+  const struct {
+    int iButton;  // in the preview: Send back or Cancel (by Esc)
+    std::vector<std::string> sent;
+  } kCases[] = {{IDCANCEL, {}}, {IDOK, {"Boiler"}}};
+  for (const auto& test : kCases) {
+    SCOPED_TRACE(test.iButton);
+    std::string sPreview;
+    ChooseFromMenu([&] { ContextMenuOnRow(0); }, L'u', [&] {
+      HWND hDialog = FindWindowA(nullptr, "Undo last change");
+      if (hDialog == nullptr || !IsWindowVisible(hDialog)) return false;
+      sPreview = DialogText("Undo last change");
+      HWND hButton = GetDlgItem(hDialog, test.iButton);
+      if (test.iButton == IDOK) {
+        ClickAt(hButton, MiddleOf(hButton));
+      } else {
+        PostMessageW(hButton, WM_KEYDOWN, VK_ESCAPE, 1);  // the focus starts on Cancel
+      }
+      return true;
+    });
+    EXPECT_NE(sPreview.find("name: \"Cellar\" -> \"Boiler\""), std::string::npos) << sPreview;
+    EXPECT_EQ(NamesSent(), test.sent);
+    EXPECT_TRUE(IsWindowEnabled(window->GetHwnd()));
+  }
+  const CChangeHistory history = CChangeHistory::Read(CChangeLog::DefaultPath());
+  ASSERT_EQ(history.Changes().size(), 2u);
+  EXPECT_EQ(history.Changes()[0].send.sUndoOf, history.Changes()[1].send.sId);
+  EXPECT_EQ(history.Changes()[0].send.sBy, "native window");
+
+  // The history names both changes, newest first; Esc closes it.
+  std::string sHistory;
+  ChooseFromMenu([&] { ContextMenuOnRow(0); }, L'h', [&] {
+    sHistory = DialogText("Change history");
+    if (sHistory.empty()) return false;
+    PostMessageW(GetDlgItem(FindWindowA(nullptr, "Change history"), IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1);
+    return true;
+  });
+  const size_t nBreak = sHistory.find("\r\n");
+  ASSERT_NE(nBreak, std::string::npos) << sHistory;
+  EXPECT_NE(sHistory.find("\"Cellar\" -> \"Boiler\""), std::string::npos) << sHistory;
+  EXPECT_NE(sHistory.find("(confirmed): name: \"Boiler\" -> \"Cellar\"", nBreak), std::string::npos) << sHistory;
+  EXPECT_EQ(FindWindowA(nullptr, "Change history"), nullptr);
+}
+
+TEST_F(ChangeLogWin32Test, UndoIsGreyedForADeviceWithoutALoggedChange) {
+  Answer(kFirst);
+  PassUntilRead();
+  ClickRow(0);
+  bool bPreview = false;
+  ChooseFromMenu([&] { ContextMenuOnRow(0); }, L'u', [&] {
+    bPreview = FindWindowA(nullptr, "Undo last change") != nullptr;
+    EndMenu();
+    return true;
+  });
+  EXPECT_TRUE(menuStates[IDM_ROW_UNDO] & MF_GRAYED);
+  EXPECT_FALSE(menuStates[IDM_ROW_HISTORY] & MF_GRAYED);
+  EXPECT_FALSE(bPreview);
+  EXPECT_TRUE(SentOfSize(kesto_wire::kSetConfigSize).empty());
+}
+
+TEST_F(ChangeLogWin32Test, LogChangesSwitchesTheLogAndIsKeptForNextTime) {
+  EXPECT_TRUE(window->IsLoggingChanges());
+  const struct {
+    bool bLogging;
+    const char* pszKept;
+    const char* pszStatus;
+  } kCases[] = {{false, "false", "no longer logged"}, {true, "true", "Settings sent are logged to "}};
+  for (const auto& test : kCases) {
+    SCOPED_TRACE(test.pszKept);
+    ChooseFromMenu([&] { ClickButton(IDC_PLANS); }, L'l');
+    EXPECT_EQ((menuStates[IDM_LOG_CHANGES] & MF_CHECKED) != 0, !test.bLogging);  // as it was before the click
+    EXPECT_EQ(window->IsLoggingChanges(), test.bLogging);
+    EXPECT_EQ(CChangeLog::Process().IsOpen(), test.bLogging);
+    EXPECT_NE(WindowText(Item(IDC_STATUS)).find(test.pszStatus), std::string::npos) << WindowText(Item(IDC_STATUS));
+    platform::RegistryKey key;
+    ASSERT_TRUE(settings.OpenKey(platform::RegistryRoot::kCurrentUser, "Software\\Kesto\\kesto-manager\\changeLog", &key));
+    char szValue[16] = {};
+    uint32_t dwType = 0, dwSize = sizeof szValue;
+    EXPECT_TRUE(settings.ReadValue(key, "enabled", &dwType, szValue, &dwSize));
+    settings.CloseKey(key);
+    EXPECT_STREQ(szValue, test.pszKept);
+  }
+  // Switched off, it stays off in the next window.
+  ChooseFromMenu([&] { ClickButton(IDC_PLANS); }, L'l');
+  ReopenWindow();
+  EXPECT_FALSE(window->IsLoggingChanges());
 }
 
 TEST_F(MainWindowWin32Test, AddTargetAsksAgainWithTheReasonAndTheListKeepsPolling) {
@@ -991,7 +1354,7 @@ TEST_F(MainWindowWin32Test, AddTargetAsksAgainWithTheReasonAndTheListKeepsPollin
       WaitFor([hBox] { return !IsWindow(hBox); });
     }
   });
-  Command(IDM_ADD_TARGET);
+  ChooseFromMenu([this] { ClickButton(IDC_TARGETS); }, L'a');
   user.join();
   ASSERT_EQ(prompts.size(), 2u);
   EXPECT_EQ(prompts[0].find("Address or range to probe"), 0u) << prompts[0];

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "app/win32/QUORINDlg.h"
 #include "app/win32/WideText.h"
 #include "app/win32/resource.h"
+#include "plan/ChangeLog.h"
 #include "platform/TickCount.h"
 #include "tests/win32/ListViewAccess.h"
 #include "tests/win32/WindowCapture.h"
@@ -17,6 +19,39 @@ namespace {
 
 // Long enough for Wine to have put the painted window on the X display.
 constexpr uint32_t kSettleMs = 800;
+
+// The capture a timer takes from inside a dialog's loop.
+struct DialogCapture {
+  const char* pszCaption;
+  std::string sFile;
+  const std::function<void(HWND)>* pfnPrepare;
+  HWND hDialog = nullptr;
+  uint32_t dwSeen = 0;
+  uint32_t dwStart = 0;
+  std::string sProblem = "it did not open";
+};
+DialogCapture* g_pCapture = nullptr;
+
+void CALLBACK OnCaptureTick(HWND, UINT, UINT_PTR uId, DWORD) {
+  DialogCapture& capture = *g_pCapture;
+  const uint32_t dwNow = platform::GetTickCount32();
+  HWND hDialog = FindWindowA(nullptr, capture.pszCaption);
+  if (capture.hDialog == nullptr) {
+    if (hDialog != nullptr && IsWindowVisible(hDialog)) {
+      capture.hDialog = hDialog;
+      capture.dwSeen = dwNow;
+      (*capture.pfnPrepare)(hDialog);
+    } else if (dwNow - capture.dwStart > 10000) {
+      KillTimer(nullptr, uId);
+    }
+    return;
+  }
+  if (dwNow - capture.dwSeen < kSettleMs) return;
+  capture.sProblem.clear();
+  if (!SaveWindowBitmap(capture.hDialog, capture.sFile, &capture.sProblem)) capture.sProblem = "capture: " + capture.sProblem;
+  PostMessageW(capture.hDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  KillTimer(nullptr, uId);
+}
 
 std::string Caption(HWND hWnd) {
   char szText[256] = {};
@@ -32,6 +67,11 @@ CSelfTest::CSelfTest(SelfTestOptions options)
 void CSelfTest::Started(CQUORINDlg& window) {
   m_pWindow = &window;
   m_hWnd = window.GetHwnd();
+  if (!m_options.sMoreShots.empty()) {
+    // The undo needs a logged change: the log goes beside the captures, never to the user's own.
+    SetEnvironmentVariableW(L"LOCALAPPDATA", WideFromUtf8(m_options.sMoreShots).c_str());
+    CChangeLog::Process().Open(CChangeLog::DefaultPath(), "native window", {});
+  }
 }
 
 HWND CSelfTest::List() const { return DeviceListOf(m_hWnd); }
@@ -83,6 +123,7 @@ void CSelfTest::Finish() {
     m_pWindow->SetConfigTurnHook({});
     if (!m_bDialogSeen) Fail("the configuration dialog did not open");
   }
+  if (!m_options.sMoreShots.empty()) CaptureMore();
   WriteReport(m_iExitCode == 0 ? "ok" : "failed");
 }
 
@@ -148,6 +189,57 @@ void CSelfTest::OnConfigTurn(CConfigKestoDlg& dialog) {
   if (!SaveWindowBitmap(dialog.GetHwnd(), m_options.sConfigShot, &sError)) Fail("dialog capture: " + sError);
   m_sNotes += "config-caption\t" + Caption(dialog.GetHwnd()) + "\n";
   SendMessageA(dialog.GetHwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+void CSelfTest::CaptureDialog(const char* pszCaption, const std::string& sName,
+                              const std::function<void(HWND)>& fnPrepare, const std::function<void()>& fnOpen) {
+  DialogCapture capture{pszCaption, m_options.sMoreShots + "\\" + sName, &fnPrepare};
+  capture.dwStart = platform::GetTickCount32();
+  g_pCapture = &capture;
+  SetTimer(nullptr, 0, 50, &OnCaptureTick);
+  fnOpen();
+  g_pCapture = nullptr;
+  if (!capture.sProblem.empty()) Fail(std::string(pszCaption) + ": " + capture.sProblem);
+}
+
+void CSelfTest::CaptureMore() {
+  SetDlgItemTextW(m_hWnd, IDC_FILTER, L"");
+  HWND hList = List();
+  const int nRows = ListRowCount(hList);
+  // Every row selected, as Ctrl+A in the list does.
+  ListView_SetItemState(hList, -1, LVIS_SELECTED, LVIS_SELECTED);
+  SetFocus(hList);
+  const uint32_t dwPaint = platform::GetTickCount32();
+  while (platform::GetTickCount32() - dwPaint < kSettleMs) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    m_pWindow->PollDevices();
+    Sleep(20);
+  }
+  std::string sError;
+  if (!SaveWindowBitmap(m_hWnd, m_options.sMoreShots + "\\win32-main-multi.bmp", &sError)) Fail("multi-selection: " + sError);
+
+  const std::string sFormCaption = "Kesto Configuration: " + std::to_string(nRows) + " devices";
+  CaptureDialog(sFormCaption.c_str(), "win32-multi-form.bmp", [](HWND hForm) {
+    for (char c : std::string("10.77.0.50")) PostMessageA(GetDlgItem(hForm, IDC_MULTI_FIRST_IP), WM_CHAR, c, 1);
+  }, [this] { SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_BASIC_CONFIG, BN_CLICKED), 0); });
+
+  // A plan renaming the top two devices, as an edited `kesto list --csv` would.
+  const std::string sPlan = m_options.sMoreShots + "\\plan.csv";
+  if (FILE* pFile = std::fopen(sPlan.c_str(), "wb")) {
+    std::fprintf(pFile, "mac,name\n%s,Boiler room\n%s,Pump house\n", CellText(hList, 0, 1).c_str(),
+                 CellText(hList, std::min(1, nRows - 1), 1).c_str());
+    std::fclose(pFile);
+  }
+  CaptureDialog("Apply plan", "win32-plan-preview.bmp", [](HWND) {}, [&] { m_pWindow->ApplyPlanFrom(WideFromUtf8(sPlan)); });
+
+  // The undo of the --share-ip change, on its row.
+  for (int iRow = 0; iRow < nRows; ++iRow) {
+    if (CellText(hList, iRow, 1) != m_sEditedMAC) continue;
+    SelectListRow(hList, iRow);
+    CaptureDialog("Undo last change", "win32-undo-preview.bmp", [](HWND) {},
+                  [this] { SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDM_ROW_UNDO, BN_CLICKED), 0); });
+  }
 }
 
 void CSelfTest::Fail(const std::string& sWhy) {

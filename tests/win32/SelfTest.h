@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/win32/ProgramRun.h"
@@ -31,6 +32,12 @@ class CSelfTest : public IProgramWatcher {
   void StartSettling();
   void Finish();
   void OnConfigTurn(CConfigKestoDlg& dialog);
+  // --more-screenshots: the multi-selection, the form, a plan's preview, the undo's preview.
+  void CaptureMore();
+  // Opens a window through fnOpen and, from a timer inside its loop, captures the window
+  // captioned pszCaption once painted (fnPrepare run on it first), then cancels it.
+  void CaptureDialog(const char* pszCaption, const std::string& sName, const std::function<void(HWND)>& fnPrepare,
+                     const std::function<void()>& fnOpen);
   // Sends the new address through the dialog; the row must then follow.
   void StartSetIP();
   void CheckFollowed();

@@ -41,14 +41,16 @@ bool ParseSelfTestOptions(int argc, char** argv, SelfTestOptions* pOptions, std:
       pOptions->bShareIP = true;
     } else if (name == "--filter" && !value.empty()) {
       pOptions->sFilter = value;
+    } else if (name == "--more-screenshots" && !value.empty()) {
+      pOptions->sMoreShots = value;
     } else {
       *psError = "unknown or incomplete argument \"" + std::string(arg) + "\"";
       return false;
     }
   }
   if (!pOptions->IsOn() && (!pOptions->sMainShot.empty() || !pOptions->sConfigShot.empty() || pOptions->bSetIP ||
-                              pOptions->bShareIP || !pOptions->sFilter.empty())) {
-    *psError = "--screenshot, --config-screenshot, --set-ip, --share-ip and --filter need --self-test=FILE";
+                              pOptions->bShareIP || !pOptions->sFilter.empty() || !pOptions->sMoreShots.empty())) {
+    *psError = "--screenshot, --config-screenshot, --more-screenshots, --set-ip, --share-ip and --filter need --self-test=FILE";
     return false;
   }
   return true;

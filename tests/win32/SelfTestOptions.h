@@ -21,6 +21,10 @@ struct SelfTestOptions {
   // --share-ip: the same with the second row's address, so both rows carry the shared-address mark.
   bool bShareIP = false;
   std::string sFilter;  // --filter=TEXT: typed into the filter box before the captures
+  // --more-screenshots=DIR: after the others, the window with every row selected, the
+  // form for them, a plan's preview and the undo's preview of the --share-ip change
+  // (logged to a change log in DIR), as win32-*.bmp in DIR.
+  std::string sMoreShots;
 
   bool IsOn() const { return !sReport.empty(); }
 };

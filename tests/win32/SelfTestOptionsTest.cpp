@@ -28,7 +28,7 @@ TEST(SelfTestOptionsTest, TakesEveryOption) {
   SelfTestOptions options;
   std::string sError;
   ASSERT_TRUE(Parse({"--self-test=C:\\r.txt", "--expect=3", "--timeout=600000", "--screenshot=m.bmp",
-                     "--config-screenshot=c.bmp", "--set-ip=10.77.0.99", "--share-ip", "--filter=Boiler"},
+                     "--config-screenshot=c.bmp", "--set-ip=10.77.0.99", "--share-ip", "--filter=Boiler", "--more-screenshots=C:\\shots"},
                     &options, &sError))
       << sError;
   EXPECT_TRUE(options.IsOn());
@@ -41,6 +41,7 @@ TEST(SelfTestOptionsTest, TakesEveryOption) {
   EXPECT_EQ(options.dwSetIP, 0x0A4D0063u);
   EXPECT_TRUE(options.bShareIP);
   EXPECT_EQ(options.sFilter, "Boiler");
+  EXPECT_EQ(options.sMoreShots, "C:\\shots");
 }
 
 TEST(SelfTestOptionsTest, RefusesWhatItDoesNotKnow) {
@@ -59,6 +60,8 @@ TEST(SelfTestOptionsTest, RefusesWhatItDoesNotKnow) {
       {"--set-ip=10.0.0.1"},
       {"--share-ip"},
       {"--filter=x"},
+      {"--more-screenshots=d"},
+      {"--self-test=r", "--more-screenshots="},
       {"--self-test=r", "--filter="},
       {"--self-test=r", "--share-ip=1"},
       {"--self-test=r", "--set-ip=10.0.0"},
