@@ -6,7 +6,4 @@
 // ..."), and each window's caption is meant to stand as it is.
 void SetApplicationIdentity();
 
-// The caption of message boxes without a window of their own.
-inline constexpr const char* kProgramCaption = "Tamrel Kesto Manager";
-
 #endif

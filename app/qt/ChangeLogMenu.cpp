@@ -9,12 +9,12 @@
 #include <QVBoxLayout>
 
 #include "app/logic/QUORINPresenter.h"
-#include "app/qt/AppIdentity.h"
+#include "app/logic/WindowTexts.h"
 
 namespace {
 
 void ConfirmUndo(CQUORINPresenter& presenter, QWidget* pParent, const CUndoLastChange& undo) {
-  QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramCaption),
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(CWindowTexts::kCaption),
                   QString::fromStdString(undo.PreviewText()), QMessageBox::Cancel, pParent);
   box.setObjectName(QStringLiteral("undoPreview"));
   QPushButton* pSend = box.addButton(QStringLiteral("&Send back"), QMessageBox::AcceptRole);

@@ -13,6 +13,7 @@
 #include "app/logic/DisplayCheck.h"
 #include "app/logic/PollingLoop.h"
 #include "app/logic/TargetOption.h"
+#include "app/logic/WindowTexts.h"
 #include "plan/ChangeLog.h"
 #include "platform/SocketLayer.h"
 
@@ -22,7 +23,7 @@ int main(int argc, char* argv[]) {
   SetApplicationIdentity();
 
   if (!platform::StartSocketLayer()) {
-    QMessageBox::warning(nullptr, QString::fromLatin1(kProgramCaption),
+    QMessageBox::warning(nullptr, QString::fromLatin1(CWindowTexts::kCaption),
                          QStringLiteral("Windows sockets initialization failed."));
     return 0;
   }
