@@ -7,7 +7,6 @@
 
 #include "app/logic/DeviceExport.h"
 #include "app/logic/TargetList.h"
-#include "app/logic/WindowTexts.h"
 #include "tests/app/PresenterFixture.h"
 
 namespace {
@@ -296,13 +295,6 @@ TEST_F(PresenterTest, TargetListTrimsAddsOnceAndRemovesOneByOne) {
   targets.Clear();
   EXPECT_TRUE(targets.Get().empty());
   EXPECT_TRUE(finder->GetDestinations().vecUnicast.empty());
-}
-
-TEST(WindowTextsTest, AdapterChoicesNameTheirNetworksOrThatTheyAreGone) {
-  const std::vector<platform::NetInterface> table = {{"eth0", 0xC0A80105u, 0xFFFFFF00u, 0xC0A801FFu, true},
-                                                     {"eth0", 0x0A000002u, 0xFF000000u, 0x0AFFFFFFu, true}};
-  EXPECT_EQ(CWindowTexts::AdapterChoice("eth0", table), "eth0  192.168.1.5/24, 10.0.0.2/8");
-  EXPECT_EQ(CWindowTexts::AdapterChoice("wlan0", table), "wlan0  (gone)");
 }
 
 // With one explicit host (KESTO_TARGET) nothing else may be probed.
