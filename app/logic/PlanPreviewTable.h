@@ -19,6 +19,10 @@ class CPlanPreviewTable {
   };
 
   static std::vector<Row> Rows(const PlanPreview& preview);
+  // The line above a plan file's preview.
+  static std::string IntroText(const std::string& sFileName) {
+    return sFileName + " against the devices listed now (nothing is sent until you apply it):";
+  }
   // "3 devices to change, 1 unchanged, 1 not found".
   static std::string SummaryText(const PlanPreview& preview);
   // One line per address the plan would give to more than one device.

@@ -27,3 +27,8 @@ void CTargetList::Clear() {
   m_presenter.ClearTargets();
   m_targets.clear();
 }
+
+std::string CTargetList::PromptText(const std::string& sReason) {
+  static const std::string kPrompt = "Address or range to probe (A.B.C.D or A.B.C.D/prefix):";
+  return sReason.empty() ? kPrompt : sReason + "\n" + kPrompt;
+}

@@ -12,6 +12,11 @@ class CQUORINPresenter;
 class CTargetList {
  public:
   static constexpr const char* kNoTargets = "No targets: broadcasts only";
+  static constexpr const char* kAddCommand = "&Add target...";
+  static constexpr const char* kClearCommand = "&Clear targets";
+  static constexpr const char* kInputCaption = "Add target";
+  // The input's prompt, after the reason the last text was refused for, if any.
+  static std::string PromptText(const std::string& sReason);
 
   explicit CTargetList(CQUORINPresenter& presenter) : m_presenter(presenter) {}
 

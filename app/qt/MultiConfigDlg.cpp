@@ -15,6 +15,7 @@
 #include "app/qt/ProgramIcon.h"
 #include "app/logic/MultiConfigForm.h"
 #include "app/logic/PlanPreviewTable.h"
+#include "app/logic/WindowTexts.h"
 
 namespace {
 
@@ -52,16 +53,13 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
       m_pProblem(new QLabel(this)),
       m_pApply(new QPushButton(this)) {
   const CDialogUnits du;
-  const int nDevices = static_cast<int>(form.GetDeviceCount());
-  setWindowTitle(QStringLiteral("Kesto Configuration: %1 devices").arg(nDevices));
+  const size_t nDevices = form.GetDeviceCount();
+  setWindowTitle(QString::fromStdString(CWindowTexts::MultiConfigCaption(nDevices)));
   setWindowIcon(ProgramIcon());
   m_pName->setPlaceholderText(QString::fromLatin1(kUnchanged));
   m_pName->setMaxLength(27);
 
-  auto* pIntro = new QLabel(
-      QStringLiteral("Settings for the %1 selected devices. A field left blank stays as it is on each device.")
-          .arg(nDevices),
-      this);
+  auto* pIntro = new QLabel(QString::fromStdString(CWindowTexts::MultiConfigIntro(nDevices)), this);
   pIntro->setWordWrap(true);
 
   auto* pRange = new QHBoxLayout;

@@ -51,7 +51,7 @@ bool CPlanCommands::OpenPlan(const QString& sPath) {
     std::string sError;
     // The preview showed any address problem and its button said "Send anyway".
     if (!m_presenter.StartPlan(m_pPreview->GetPreview(), &sError, true))
-      m_fnError(QStringLiteral("The plan was not sent: %1").arg(QString::fromUtf8(sError.c_str())));
+      m_fnError(QString::fromStdString(CWindowTexts::PlanNotSent(sError)));
   });
   m_pPreview->open();
   return true;

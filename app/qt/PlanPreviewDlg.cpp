@@ -19,9 +19,7 @@ CPlanPreviewDlg::CPlanPreviewDlg(const QString& sFileName, PlanPreview preview, 
   const CDialogUnits du;
   setWindowTitle(QStringLiteral("Apply plan"));
   setWindowIcon(ProgramIcon());
-  auto* pIntro = new QLabel(QStringLiteral("%1 against the devices listed now (nothing is sent until you apply it):")
-                                .arg(sFileName),
-                            this);
+  auto* pIntro = new QLabel(QString::fromStdString(CPlanPreviewTable::IntroText(sFileName.toStdString())), this);
   pIntro->setTextFormat(Qt::PlainText);
   pIntro->setWordWrap(true);
   m_pList->ShowPreview(m_preview);

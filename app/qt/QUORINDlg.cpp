@@ -109,7 +109,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   m_pFilter->setClearButtonEnabled(true);
   m_pFilter->setToolTip(QStringLiteral("Shows only the devices whose name, MAC, IP address or version holds this text"));
   m_pAdapterLabel->setBuddy(m_pAdapter);
-  m_pAdapter->addItem(QStringLiteral("All adapters"), QString());
+  m_pAdapter->addItem(Local(CWindowTexts::kAllAdapters), QString());
   m_pAdapter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   m_pTargets->setText(QStringLiteral("&Targets"));
   m_pTargets->setPopupMode(QToolButton::InstantPopup);
@@ -119,13 +119,12 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   connect(pMenu, &QMenu::aboutToShow, this, [this] { FillTargetsMenu(); });
   m_pTargets->setMenu(pMenu);
   FillTargetsMenu();
-  // One explicit host (KESTO_TARGET) stays the only destination.
-  if (!m_presenter.CanChooseDestinations()) {
-    for (QWidget* pWidget : {static_cast<QWidget*>(m_pAdapter), static_cast<QWidget*>(m_pTargets)}) {
-      pWidget->setEnabled(false);
-      pWidget->setToolTip(Local(CWindowTexts::kOneHostOnly));
-    }
-  }
+  // One explicit host (KESTO_TARGET) stays the only destination; the tooltips say so.
+  const bool bCanChoose = m_presenter.CanChooseDestinations();
+  m_pAdapter->setEnabled(bCanChoose);
+  m_pAdapter->setToolTip(Local(CWindowTexts::AdapterTip(bCanChoose)));
+  m_pTargets->setEnabled(bCanChoose);
+  m_pTargets->setToolTip(Local(CWindowTexts::TargetsTip(bCanChoose)));
   m_pStatus->setTextFormat(Qt::PlainText);
   m_pStatus->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(m_pStatus, &QLabel::customContextMenuRequested, this, [this](const QPoint& pos) {

@@ -133,26 +133,25 @@ bool CQUORINDlg::ExportTo(const QString& sPath) {
 void CQUORINDlg::FillTargetsMenu() {
   QMenu* pMenu = m_pTargets->menu();
   pMenu->clear();
-  pMenu->addAction(QStringLiteral("&Add target..."), this, [this] { OnAddTarget(); });
+  pMenu->addAction(QString::fromLatin1(CTargetList::kAddCommand), this, [this] { OnAddTarget(); });
   pMenu->addSeparator();
   const std::vector<std::string>& targets = m_targets.Get();
   if (targets.empty()) pMenu->addAction(QString::fromLatin1(CTargetList::kNoTargets))->setEnabled(false);
   for (size_t i = 0; i < targets.size(); ++i)
     pMenu->addAction(QString::fromStdString(CTargetList::RemoveText(targets[i])), this, [this, i] { m_targets.Remove(i); });
   pMenu->addSeparator();
-  pMenu->addAction(QStringLiteral("&Clear targets"), this, [this] { m_targets.Clear(); })->setEnabled(!targets.empty());
+  pMenu->addAction(QString::fromLatin1(CTargetList::kClearCommand), this, [this] { m_targets.Clear(); })->setEnabled(!targets.empty());
 }
 
 void CQUORINDlg::OnAddTarget(const QString& sText, const QString& sReason) {
   // Not waited for, so the polling loop keeps the list alive while the user types.
-  static const QString kLabel = QStringLiteral("Address or range to probe (A.B.C.D or A.B.C.D/prefix):");
   if (m_pTargetInput == nullptr) {
     m_pTargetInput = new QInputDialog(this);
-    m_pTargetInput->setWindowTitle(QStringLiteral("Add target"));
+    m_pTargetInput->setWindowTitle(QString::fromLatin1(CTargetList::kInputCaption));
     m_pTargetInput->setObjectName(QStringLiteral("targetInput"));
     connect(m_pTargetInput, &QInputDialog::textValueSelected, this, [this](const QString& s) { AddTarget(s); });
   }
-  m_pTargetInput->setLabelText(sReason.isEmpty() ? kLabel : sReason + QStringLiteral("\n\n") + kLabel);
+  m_pTargetInput->setLabelText(QString::fromStdString(CTargetList::PromptText(sReason.toStdString())));
   m_pTargetInput->setTextValue(sText);
   m_pTargetInput->open();
 }

@@ -427,7 +427,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!window.AddTarget(QStringLiteral("127.0.0.300")));
     QVERIFY(pInput->isVisible());
     QCOMPARE(pInput->textValue(), QStringLiteral("127.0.0.300"));
-    QVERIFY2(pInput->labelText().count(u'\n') >= 2, qPrintable(pInput->labelText()));
+    QVERIFY2(pInput->labelText().count(u'\n') >= 1, qPrintable(pInput->labelText()));
     pInput->reject();
     QCOMPARE(window.GetFinder().GetDestinations().vecUnicast.size(), size_t{3});
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/logic/PlanPreviewTable.h"
+#include "app/logic/TargetList.h"
 #include "app/logic/WindowTexts.h"
 #include "support/InterfaceBuilder.h"
 
@@ -74,6 +75,21 @@ TEST(WindowTextsTest, EachTextAsTheWindowsShowIt) {
       {"launch, many", CWindowTexts::LaunchTip(2), "Opens one device's web page: select only one"},
       {"newest first, sorted", CWindowTexts::NewestFirstTip(false), "Lists the newest device first, the order before any sort"},
       {"newest first, already", CWindowTexts::NewestFirstTip(true), "The list is already newest first"},
+      {"adapter box", CWindowTexts::AdapterTip(true), "The network adapter the broadcasts go out of"},
+      {"adapter box, one host", CWindowTexts::AdapterTip(false), "Probing one host only (KESTO_TARGET)"},
+      {"targets", CWindowTexts::TargetsTip(true), "Addresses probed one at a time besides the broadcasts"},
+      {"targets, one host", CWindowTexts::TargetsTip(false), "Probing one host only (KESTO_TARGET)"},
+      // The targets input: the prompt, after why the last text was refused.
+      {"prompt", CTargetList::PromptText(""), "Address or range to probe (A.B.C.D or A.B.C.D/prefix):"},
+      {"prompt again", CTargetList::PromptText("bad prefix"),
+       "bad prefix\nAddress or range to probe (A.B.C.D or A.B.C.D/prefix):"},
+      {"remove", CTargetList::RemoveText("10.0.0.0/24"), "Remove 10.0.0.0/24"},
+      {"form caption", CWindowTexts::MultiConfigCaption(3), "Kesto Configuration: 3 devices"},
+      {"form intro", CWindowTexts::MultiConfigIntro(2),
+       "Settings for the 2 selected devices. A field left blank stays as it is on each device."},
+      {"plan intro", CPlanPreviewTable::IntroText("plan.csv"),
+       "plan.csv against the devices listed now (nothing is sent until you apply it):"},
+      {"plan not sent", CWindowTexts::PlanNotSent("no device answered"), "The plan was not sent: no device answered"},
       // The plan dialogs: the button, a refused file's problems (the first 12), the summary's warnings (5 of each).
       {"apply, nothing", CPlanPreviewTable::ApplyText(MakePreview(0)), "&Apply"},
       {"apply, one", CPlanPreviewTable::ApplyText(MakePreview(1)), "&Apply to 1 device"},
