@@ -23,6 +23,11 @@ void CTargetList::Remove(size_t nIndex) {
   for (const std::string& sTarget : m_targets) m_presenter.AddTarget(sTarget, &sError);
 }
 
+bool CTargetList::LeavesNothingToProbe(bool bNoUsableAdapter) const {
+  return m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() && bNoUsableAdapter &&
+         m_targets.empty();
+}
+
 void CTargetList::Clear() {
   m_presenter.ClearTargets();
   m_targets.clear();

@@ -25,6 +25,9 @@ class CTargetList {
   void Remove(size_t nIndex);
   void Clear();
   const std::vector<std::string>& Get() const { return m_targets; }
+  // Nothing would be probed: the adapters are known, none of them can broadcast
+  // (bNoUsableAdapter) and no target is listed; never with one explicit host.
+  bool LeavesNothingToProbe(bool bNoUsableAdapter) const;
   // "Remove 10.0.0.0/24".
   static std::string RemoveText(const std::string& sTarget) { return "Remove " + sTarget; }
 

@@ -464,8 +464,7 @@ void CQUORINDlg::UpdateState() {
   facts.bAnyAnswer = m_bAnyAnswer;
   facts.bEmptyForLong = m_presenter.IsEmptyForLong();
   facts.bFiltering = !m_pFilter->text().trimmed().isEmpty();
-  facts.bNoBroadcastAdapter =
-      m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() && m_bNoUsableAdapter && m_targets.Get().empty();
+  facts.bNoBroadcastAdapter = m_targets.LeavesNothingToProbe(m_bNoUsableAdapter);
   const QString sCount = QString::fromStdString(CDeviceListState::CountText(facts));
   if (m_pCount->text() != sCount) m_pCount->setText(sCount);
   const QString sEmpty = QString::fromStdString(CDeviceListState::EmptyText(facts));

@@ -859,8 +859,7 @@ void CQUORINDlg::UpdateState() {
   facts.bAnyAnswer = m_bAnyAnswer;
   facts.bEmptyForLong = m_presenter.IsEmptyForLong();
   facts.bFiltering = WindowTextOf(GetDlgItem(m_hWnd, IDC_FILTER)).find_first_not_of(L" \t") != std::wstring::npos;
-  facts.bNoBroadcastAdapter = m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() &&
-                              m_bNoUsableAdapter && m_targets.Get().empty();
+  facts.bNoBroadcastAdapter = m_targets.LeavesNothingToProbe(m_bNoUsableAdapter);
   const std::wstring sCount = WideFromUtf8(CDeviceListState::CountText(facts));
   if (WindowTextOf(GetDlgItem(m_hWnd, IDC_COUNT)) != sCount) SetDlgItemTextW(m_hWnd, IDC_COUNT, sCount.c_str());
   m_list.SetEmptyText(WideFromUtf8(CDeviceListState::EmptyText(facts)));

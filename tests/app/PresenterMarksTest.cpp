@@ -281,8 +281,13 @@ TEST_F(PresenterTest, TargetsAddUpAndClear) {
 // The Targets menu's list, the same in both windows: trimmed, added once, removed one by one.
 TEST_F(PresenterTest, TargetListTrimsAddsOnceAndRemovesOneByOne) {
   CTargetList targets(*presenter);
+  presenter->PollDevices();  // the interface table is known
+  // Without an adapter that can broadcast, only a target leaves something to probe.
+  EXPECT_TRUE(targets.LeavesNothingToProbe(true));
+  EXPECT_FALSE(targets.LeavesNothingToProbe(false));
   std::string sError;
   EXPECT_TRUE(targets.Add(" 127.0.0.9 ", &sError));
+  EXPECT_FALSE(targets.LeavesNothingToProbe(true));
   EXPECT_TRUE(targets.Add("127.0.1.0/31", &sError));
   EXPECT_TRUE(targets.Add("127.0.0.9", &sError));  // already there
   EXPECT_FALSE(targets.Add("127.0.0", &sError));
@@ -315,6 +320,7 @@ TEST(PresenterDestinationsTest, AnExplicitTargetLocksTheDestinations) {
   EXPECT_FALSE(presenter.AddTarget("127.0.0.2", &sError));
   EXPECT_NE(sError.find("KESTO_TARGET"), std::string::npos);
   EXPECT_TRUE(finder.GetDestinations().vecUnicast.empty());
+  EXPECT_FALSE(CTargetList(presenter).LeavesNothingToProbe(true));  // the one host is probed
 }
 
 }  // namespace
