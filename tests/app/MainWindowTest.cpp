@@ -736,6 +736,35 @@ class MainWindowTest : public QObject {
     QCOMPARE(W<QLabel>(window, "status")->text(), QStringLiteral("Backed up 2 devices to backup.json"));
   }
 
+  void aPlanTheAddressRuleRefusesIsSentOnlyOnADeliberateClick() {
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
+    QTemporaryDir dir;
+    const QString sPlan = dir.filePath(QStringLiteral("plan.json"));
+    QFile plan(sPlan);
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write(R"([{"mac":"00-1A-2B-3C-4D-01","gateway":"10.9.0.1"}])");  // outside the device's subnet
+    plan.close();
+    const size_t nSentBefore = m_pSocket->sent.size();
+    for (bool bClick : {false, true}) {
+      QVERIFY(window->GetPlanCommands().OpenPlan(sPlan));
+      CPlanPreviewDlg* pPreview = window->GetPlanCommands().GetPreviewDialog();
+      QVERIFY(QTest::qWaitForWindowExposed(pPreview));
+      QPushButton* pApply = pPreview->GetApplyButton();
+      QCOMPARE(pApply->text(), QStringLiteral("&Send anyway to 1 device"));
+      QVERIFY(!pApply->isDefault());
+      bool bWarned = false;
+      for (const QLabel* pLabel : pPreview->findChildren<QLabel*>())
+        bWarned = bWarned || pLabel->text().contains(QStringLiteral("\nWarning: 00-1A-2B-3C-4D-01: "));
+      QVERIFY(bWarned);
+      if (bClick)
+        QTest::mouseClick(pApply, Qt::LeftButton);
+      else
+        QTest::keyClick(pPreview, Qt::Key_Return);  // Enter takes the default button: Cancel
+      QVERIFY(!pPreview->isVisible());
+      QCOMPARE(m_pSocket->sent.size() > nSentBefore, bClick);
+    }
+  }
+
   void rowMenuAndCtrlCCopyTheDevice() {
     auto window = MakeWindow({MakeDeviceRecord(1, "Boiler", 0x0A000005u)});
     ClickRow(DeviceList(window.get()), 0);
