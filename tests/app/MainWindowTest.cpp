@@ -448,6 +448,7 @@ class MainWindowTest : public QObject {
     CQUORINDlg window(std::make_unique<CKestoFinder>(options, std::make_unique<FakeDatagramSocket>()));
     QVERIFY(!Find<QComboBox>(&window, "adapter")->isEnabled());
     QVERIFY(!Find<QToolButton>(&window, "targets")->isEnabled());
+    QCOMPARE(Find<QToolButton>(&window, "targets")->toolTip(), QStringLiteral("Probing one host only (KESTO_TARGET)"));
   }
 
   void socketFailureIsReportedAndTheWindowRuns() {
@@ -645,10 +646,13 @@ class MainWindowTest : public QObject {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
     QVERIFY(!Button(window, "basicConfig")->isEnabled());
     QVERIFY(!Button(window, "launch")->isEnabled());
+    // A greyed command's tooltip says why.
+    QCOMPARE(Button(window, "launch")->toolTip(), QStringLiteral("Select a device in the list first"));
     QTreeView* pList = DeviceList(window.get());
     ClickRow(pList, 0);
     QVERIFY(Button(window, "basicConfig")->isEnabled());
     QVERIFY(Button(window, "launch")->isEnabled());
+    QCOMPARE(Button(window, "basicConfig")->toolTip(), QStringLiteral("Changes the selected device's settings"));
     int nDialogs = 0;
     auto cancelNextDialog = [&] {
       QTimer::singleShot(0, this, [&] {
