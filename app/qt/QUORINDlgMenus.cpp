@@ -140,7 +140,8 @@ void CQUORINDlg::FillTargetsMenu() {
   for (size_t i = 0; i < targets.size(); ++i)
     pMenu->addAction(QString::fromStdString(CTargetList::RemoveText(targets[i])), this, [this, i] { m_targets.Remove(i); });
   pMenu->addSeparator();
-  pMenu->addAction(QString::fromLatin1(CTargetList::kClearCommand), this, [this] { m_targets.Clear(); })->setEnabled(!targets.empty());
+  pMenu->addAction(QString::fromLatin1(CTargetList::kClearCommand), this, [this] { m_targets.Clear(); })
+      ->setEnabled(!targets.empty());
 }
 
 void CQUORINDlg::OnAddTarget(const QString& sText, const QString& sReason) {

@@ -428,7 +428,8 @@ void CQUORINDlg::OnInitDialog() {
   Layout();
   LoadSettings();
 
-  SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(CWindowTexts::kAllAdapters).c_str()));
+  SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_ADDSTRING, 0,
+                      reinterpret_cast<LPARAM>(WideFromUtf8(CWindowTexts::kAllAdapters).c_str()));
   SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_SETCURSEL, 0, 0);
   SendDlgItemMessageW(m_hWnd, IDC_FILTER, EM_SETCUEBANNER, TRUE,
                       reinterpret_cast<LPARAM>(L"name, MAC, IP address or version"));
