@@ -60,21 +60,25 @@ std::vector<std::string> CPlanPreviewTable::SharedIPTexts(const PlanPreview& pre
 }
 
 std::string CPlanPreviewTable::SummaryWithWarnings(const PlanPreview& preview) {
-  // Addresses named as shared before "and N more".
-  constexpr size_t kSharedShown = 5;
+  // Lines of each kind named before "and N more".
+  constexpr size_t kShown = 5;
   std::string sText = SummaryText(preview) + ".";
-  const std::vector<std::string> shared = SharedIPTexts(preview);
-  for (size_t i = 0; i < shared.size() && i < kSharedShown; ++i) sText += "\nWarning: " + shared[i];
-  if (shared.size() > kSharedShown) sText += "\n(and " + std::to_string(shared.size() - kSharedShown) + " more shared addresses)";
+  auto warn = [&sText](const std::vector<std::string>& lines, const char* pszMore) {
+    for (size_t i = 0; i < lines.size() && i < kShown; ++i) sText += "\nWarning: " + lines[i];
+    if (lines.size() > kShown) sText += "\n(and " + std::to_string(lines.size() - kShown) + " more " + pszMore + ")";
+  };
+  warn(SharedIPTexts(preview), "shared addresses");
+  warn(preview.AddressProblems(), "address problems");
   if (PlanMakesSharedIP(preview))
     sText += "\nThe plan would give an address to more than one device: it cannot be applied.";
   return sText;
 }
 
-std::string CPlanPreviewTable::ApplyText(const PlanPreview& preview) {
+std::string CPlanPreviewTable::ApplyText(const PlanPreview& preview, bool bAnyway) {
   const size_t nChanged = preview.CountChanged();
-  if (nChanged == 0) return "&Apply";
-  return "&Apply to " + std::to_string(nChanged) + (nChanged == 1 ? " device" : " devices");
+  const std::string sVerb = bAnyway ? "&Send anyway" : "&Apply";
+  if (nChanged == 0) return sVerb;
+  return sVerb + " to " + std::to_string(nChanged) + (nChanged == 1 ? " device" : " devices");
 }
 
 std::string CPlanPreviewTable::RefusalText(const std::string& sFileName, const std::vector<std::string>& errors) {

@@ -23,7 +23,17 @@ void CTargetList::Remove(size_t nIndex) {
   for (const std::string& sTarget : m_targets) m_presenter.AddTarget(sTarget, &sError);
 }
 
+bool CTargetList::LeavesNothingToProbe(bool bNoUsableAdapter) const {
+  return m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() && bNoUsableAdapter &&
+         m_targets.empty();
+}
+
 void CTargetList::Clear() {
   m_presenter.ClearTargets();
   m_targets.clear();
+}
+
+std::string CTargetList::PromptText(const std::string& sReason) {
+  static const std::string kPrompt = "Address or range to probe (A.B.C.D or A.B.C.D/prefix):";
+  return sReason.empty() ? kPrompt : sReason + "\n" + kPrompt;
 }

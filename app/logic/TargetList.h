@@ -12,6 +12,11 @@ class CQUORINPresenter;
 class CTargetList {
  public:
   static constexpr const char* kNoTargets = "No targets: broadcasts only";
+  static constexpr const char* kAddCommand = "&Add target...";
+  static constexpr const char* kClearCommand = "&Clear targets";
+  static constexpr const char* kInputCaption = "Add target";
+  // The input's prompt, after the reason the last text was refused for, if any.
+  static std::string PromptText(const std::string& sReason);
 
   explicit CTargetList(CQUORINPresenter& presenter) : m_presenter(presenter) {}
 
@@ -20,6 +25,9 @@ class CTargetList {
   void Remove(size_t nIndex);
   void Clear();
   const std::vector<std::string>& Get() const { return m_targets; }
+  // Nothing would be probed: the adapters are known, none of them can broadcast
+  // (bNoUsableAdapter) and no target is listed; never with one explicit host.
+  bool LeavesNothingToProbe(bool bNoUsableAdapter) const;
   // "Remove 10.0.0.0/24".
   static std::string RemoveText(const std::string& sTarget) { return "Remove " + sTarget; }
 

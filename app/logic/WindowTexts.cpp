@@ -28,6 +28,15 @@ std::string CWindowTexts::NotWritten(const std::string& sWhat, const std::string
   return sWhat + " could not be written to " + sPath + ":\n" + sError;
 }
 
+std::string CWindowTexts::MultiConfigCaption(size_t nDevices) {
+  return "Kesto Configuration: " + std::to_string(nDevices) + " devices";
+}
+
+std::string CWindowTexts::MultiConfigIntro(size_t nDevices) {
+  return "Settings for the " + std::to_string(nDevices) +
+         " selected devices. A field left blank stays as it is on each device.";
+}
+
 std::string CWindowTexts::AdapterChoice(const std::string& sName, const std::vector<platform::NetInterface>& table) {
   std::string sAddresses;
   for (const platform::NetInterface& entry : table) {
@@ -53,4 +62,12 @@ std::string CWindowTexts::LaunchTip(size_t nSelected) {
 std::string CWindowTexts::NewestFirstTip(bool bAlreadyNewestFirst) {
   return bAlreadyNewestFirst ? "The list is already newest first"
                              : "Lists the newest device first, the order before any sort";
+}
+
+std::string CWindowTexts::AdapterTip(bool bCanChooseDestinations) {
+  return bCanChooseDestinations ? "The network adapter the broadcasts go out of" : kOneHostOnly;
+}
+
+std::string CWindowTexts::TargetsTip(bool bCanChooseDestinations) {
+  return bCanChooseDestinations ? "Addresses probed one at a time besides the broadcasts" : kOneHostOnly;
 }

@@ -17,6 +17,8 @@ class CWindowTexts {
   // Why the adapter box and Targets are greyed.
   static constexpr const char* kOneHostOnly = "Probing one host only (KESTO_TARGET)";
   static constexpr const char* kNothingToBackUp = "No device is listed; nothing was backed up.";
+  // The adapter box's first entry, which broadcasts on every adapter.
+  static constexpr const char* kAllAdapters = "All adapters";
 
   static std::string SocketProblem(const std::string& sError);
   // "Exported 3 devices to list.csv".
@@ -25,6 +27,10 @@ class CWindowTexts {
   static std::string ExportNameRefused(const std::string& sPath);
   // sWhat: "The device list", "The backup".
   static std::string NotWritten(const std::string& sWhat, const std::string& sPath, const std::string& sError);
+  static std::string PlanNotSent(const std::string& sError) { return "The plan was not sent: " + sError; }
+  // The caption and the first line of the form for several devices.
+  static std::string MultiConfigCaption(size_t nDevices);
+  static std::string MultiConfigIntro(size_t nDevices);
   // An adapter box entry: "eth0  192.168.1.5/24, 10.0.0.2/8", or "eth0  (gone)"
   // when the last table read no longer holds it.
   static std::string AdapterChoice(const std::string& sName, const std::vector<platform::NetInterface>& table);
@@ -33,6 +39,9 @@ class CWindowTexts {
   static std::string BasicConfigTip(size_t nSelected);
   static std::string LaunchTip(size_t nSelected);
   static std::string NewestFirstTip(bool bAlreadyNewestFirst);
+  // What the adapter box and Targets are for, or why they are greyed.
+  static std::string AdapterTip(bool bCanChooseDestinations);
+  static std::string TargetsTip(bool bCanChooseDestinations);
 };
 
 #endif

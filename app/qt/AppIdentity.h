@@ -11,7 +11,4 @@ void SetApplicationIdentity();
 // The window's settings file (kesto-manager.ini in the user's settings folder).
 QSettings ApplicationSettings();
 
-// The caption of message boxes without a window of their own.
-inline constexpr const char* kProgramCaption = "Tamrel Kesto Manager";
-
 #endif

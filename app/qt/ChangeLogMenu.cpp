@@ -11,6 +11,7 @@
 
 #include "app/logic/ChangeLogSetting.h"
 #include "app/logic/QUORINPresenter.h"
+#include "app/logic/WindowTexts.h"
 #include "app/qt/AppIdentity.h"
 #include "plan/ChangeLog.h"
 
@@ -24,7 +25,7 @@ bool ApplyWindowChangeLog(bool bOn) {
 }
 
 void ConfirmUndo(CQUORINPresenter& presenter, QWidget* pParent, const CUndoLastChange& undo) {
-  QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramCaption),
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(CWindowTexts::kCaption),
                   QString::fromStdString(undo.PreviewText()), QMessageBox::Cancel, pParent);
   box.setObjectName(QStringLiteral("undoPreview"));
   QPushButton* pSend = box.addButton(QStringLiteral("&Send back"), QMessageBox::AcceptRole);

@@ -10,14 +10,16 @@
 
 #include "app/qt/DialogUnits.h"
 #include "app/qt/ModalRun.h"
+#include "app/qt/PlanDialogFoot.h"
 #include "app/qt/PlanPreviewList.h"
 #include "app/qt/ProgramIcon.h"
 #include "app/logic/MultiConfigForm.h"
 #include "app/logic/PlanPreviewTable.h"
+#include "app/logic/WindowTexts.h"
 
 namespace {
 
-constexpr const char* kUnchanged = "(unchanged)";
+constexpr const char* kUnchanged = CPlanPreviewTable::kUnchanged;
 
 QComboBox* ChoiceList(const std::vector<std::string>& items, QWidget* pParent) {
   auto* pCombo = new QComboBox(pParent);
@@ -51,16 +53,13 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
       m_pProblem(new QLabel(this)),
       m_pApply(new QPushButton(this)) {
   const CDialogUnits du;
-  const int nDevices = static_cast<int>(form.GetDeviceCount());
-  setWindowTitle(QStringLiteral("Kesto Configuration: %1 devices").arg(nDevices));
+  const size_t nDevices = form.GetDeviceCount();
+  setWindowTitle(QString::fromStdString(CWindowTexts::MultiConfigCaption(nDevices)));
   setWindowIcon(ProgramIcon());
   m_pName->setPlaceholderText(QString::fromLatin1(kUnchanged));
   m_pName->setMaxLength(27);
 
-  auto* pIntro = new QLabel(
-      QStringLiteral("Settings for the %1 selected devices. A field left blank stays as it is on each device.")
-          .arg(nDevices),
-      this);
+  auto* pIntro = new QLabel(QString::fromStdString(CWindowTexts::MultiConfigIntro(nDevices)), this);
   pIntro->setWordWrap(true);
 
   auto* pRange = new QHBoxLayout;
@@ -85,31 +84,19 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
   pFields->addRow(QStringLiteral("&Baud Rate:"), m_pBaud);
 
   auto* pPlanLabel = new QLabel(QStringLiteral("Plan (nothing is sent until you apply it):"), this);
-  m_pProblem->setWordWrap(true);
-  m_pProblem->setTextFormat(Qt::PlainText);
-
-  auto* pCancel = new QPushButton(QStringLiteral("Cancel"), this);
-  m_pApply->setDefault(true);
-  auto* pButtons = new QHBoxLayout;
-  pButtons->addStretch(1);
-  pButtons->addWidget(m_pApply);
-  pButtons->addWidget(pCancel);
 
   auto* pLayout = new QVBoxLayout(this);
   pLayout->addWidget(pIntro);
   pLayout->addLayout(pFields);
   pLayout->addSpacing(du.Y(3));
   pLayout->addWidget(pPlanLabel);
-  pLayout->addWidget(m_pPreview, 1);
-  pLayout->addWidget(m_pProblem);
-  pLayout->addLayout(pButtons);
+  AddPlanDialogFoot(*this, pLayout, m_pPreview, m_pProblem, m_pApply, true);
   resize(du.Size(420, 270));
 
   for (QLineEdit* pEdit : {m_pName, m_pFirstIP, m_pLastIP, m_pNetMask, m_pGateway, m_pDNS})
     connect(pEdit, &QLineEdit::textChanged, this, [this] { OnEdited(); });
   for (QComboBox* pCombo : {m_pType, m_pProtocol, m_pBaud})
     connect(pCombo, &QComboBox::currentIndexChanged, this, [this] { OnEdited(); });
-  connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(m_pApply, &QPushButton::clicked, this, [this] {
     m_form.Confirm();
     if (m_form.IsConfirmed()) accept();
@@ -135,9 +122,7 @@ void CMultiConfigDlg::OnEdited() {
   QString sText = m_form.CanApply() ? QString::fromStdString(CPlanPreviewTable::SummaryText(preview))
                                     : QString::fromUtf8(m_form.GetProblem().c_str());
   m_pProblem->setText(sText);
-  const size_t nChanged = preview.CountChanged();
-  m_pApply->setText(nChanged > 0 ? QStringLiteral("&Apply to %1 %2").arg(nChanged).arg(nChanged == 1 ? "device" : "devices")
-                                 : QStringLiteral("&Apply"));
+  m_pApply->setText(QString::fromStdString(CPlanPreviewTable::ApplyText(preview)));
   m_pApply->setEnabled(m_form.CanApply());
 }
 

@@ -7,15 +7,10 @@
 
 #include "app/qt/PlanPreviewDlg.h"
 #include "app/logic/DeviceExport.h"
+#include "app/logic/PlanPreviewTable.h"
 #include "app/logic/QUORINPresenter.h"
+#include "app/logic/WindowTexts.h"
 #include "plan/DevicePlan.h"
-
-namespace {
-
-// Problems listed before "and N more".
-constexpr size_t kErrorsShown = 12;
-
-}  // namespace
 
 CPlanCommands::CPlanCommands(CQUORINPresenter& presenter, QWidget* pWindow, Report fnStatus, Report fnError)
     : QObject(pWindow),
@@ -47,10 +42,7 @@ bool CPlanCommands::OpenPlan(const QString& sPath) {
   std::vector<std::string> errors;
   if (!m_presenter.PreviewPlanText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &preview,
                                    &errors)) {
-    QString sText = QStringLiteral("The plan %1 was refused; nothing was sent:\n").arg(QFileInfo(sPath).fileName());
-    for (size_t i = 0; i < errors.size() && i < kErrorsShown; ++i) sText += u'\n' + QString::fromUtf8(errors[i].c_str());
-    if (errors.size() > kErrorsShown) sText += QStringLiteral("\n(and %1 more problems)").arg(errors.size() - kErrorsShown);
-    m_fnError(sText);
+    m_fnError(QString::fromStdString(CPlanPreviewTable::RefusalText(QFileInfo(sPath).fileName().toStdString(), errors)));
     return false;
   }
   if (m_pPreview != nullptr) m_pPreview->deleteLater();
@@ -59,7 +51,7 @@ bool CPlanCommands::OpenPlan(const QString& sPath) {
     std::string sError;
     // The preview showed any address problem and its button said "Send anyway".
     if (!m_presenter.StartPlan(m_pPreview->GetPreview(), &sError, true))
-      m_fnError(QStringLiteral("The plan was not sent: %1").arg(QString::fromUtf8(sError.c_str())));
+      m_fnError(QString::fromStdString(CWindowTexts::PlanNotSent(sError)));
   });
   m_pPreview->open();
   return true;
@@ -80,18 +72,16 @@ void CPlanCommands::OnBackup() {
 bool CPlanCommands::BackupTo(const QString& sPath) {
   const size_t nDevices = m_presenter.ListedRecords().size();
   if (nDevices == 0) {
-    m_fnError(QStringLiteral("No device is listed; nothing was backed up."));
+    m_fnError(QString::fromLatin1(CWindowTexts::kNothingToBackUp));
     return false;
   }
   const std::string sText =
       m_presenter.BackupText(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString());
   std::string sReason;
   if (!WriteChosenFile(sPath.toStdString(), sText, &sReason)) {
-    m_fnError(QStringLiteral("The backup could not be written to %1:\n%2").arg(sPath, QString::fromStdString(sReason)));
+    m_fnError(QString::fromStdString(CWindowTexts::NotWritten("The backup", sPath.toStdString(), sReason)));
     return false;
   }
-  m_fnStatus(QStringLiteral("Backed up %1 %2 to %3")
-                 .arg(nDevices)
-                 .arg(nDevices == 1 ? QStringLiteral("device") : QStringLiteral("devices"), QFileInfo(sPath).fileName()));
+  m_fnStatus(QString::fromStdString(CWindowTexts::BackedUp(nDevices, QFileInfo(sPath).fileName().toStdString())));
   return true;
 }

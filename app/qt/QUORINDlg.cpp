@@ -44,6 +44,7 @@
 #include "app/logic/DeviceExport.h"
 #include "app/logic/DeviceListState.h"
 #include "app/logic/PollingLoop.h"
+#include "app/logic/WindowTexts.h"
 #include "formats/DeviceCsv.h"
 #include "version/KestoVersion.h"
 
@@ -99,7 +100,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
       {m_pNewestFirst, "newestFirst"}, {m_pAbout, "about"},   {m_pStatus, "status"},
       {m_pCount, "count"}};
   for (const auto& [pWidget, pszName] : names) pWidget->setObjectName(QString::fromLatin1(pszName));
-  setWindowTitle(QStringLiteral("Tamrel Kesto Manager"));
+  setWindowTitle(Local(CWindowTexts::kCaption));
   setWindowIcon(ProgramIcon());
   BuildLayout();
   SetUpColumns();
@@ -108,7 +109,7 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   m_pFilter->setClearButtonEnabled(true);
   m_pFilter->setToolTip(QStringLiteral("Shows only the devices whose name, MAC, IP address or version holds this text"));
   m_pAdapterLabel->setBuddy(m_pAdapter);
-  m_pAdapter->addItem(QStringLiteral("All adapters"), QString());
+  m_pAdapter->addItem(Local(CWindowTexts::kAllAdapters), QString());
   m_pAdapter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   m_pTargets->setText(QStringLiteral("&Targets"));
   m_pTargets->setPopupMode(QToolButton::InstantPopup);
@@ -118,13 +119,12 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
   connect(pMenu, &QMenu::aboutToShow, this, [this] { FillTargetsMenu(); });
   m_pTargets->setMenu(pMenu);
   FillTargetsMenu();
-  // One explicit host (KESTO_TARGET) stays the only destination.
-  if (!m_presenter.CanChooseDestinations()) {
-    for (QWidget* pWidget : {static_cast<QWidget*>(m_pAdapter), static_cast<QWidget*>(m_pTargets)}) {
-      pWidget->setEnabled(false);
-      pWidget->setToolTip(QStringLiteral("Probing one host only (KESTO_TARGET)"));
-    }
-  }
+  // One explicit host (KESTO_TARGET) stays the only destination; the tooltips say so.
+  const bool bCanChoose = m_presenter.CanChooseDestinations();
+  m_pAdapter->setEnabled(bCanChoose);
+  m_pAdapter->setToolTip(Local(CWindowTexts::AdapterTip(bCanChoose)));
+  m_pTargets->setEnabled(bCanChoose);
+  m_pTargets->setToolTip(Local(CWindowTexts::TargetsTip(bCanChoose)));
   m_pStatus->setTextFormat(Qt::PlainText);
   m_pStatus->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(m_pStatus, &QLabel::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -142,7 +142,6 @@ CQUORINDlg::CQUORINDlg(std::unique_ptr<CKestoFinder> finder, QWidget* pParent)
     pButton->setAutoDefault(false);
     pButton->setDefault(false);
   }
-  m_pNewestFirst->setToolTip(QStringLiteral("Lists the newest device first, the order before any sort"));
   auto* pFind = new QShortcut(QKeySequence::Find, this);
   connect(pFind, &QShortcut::activated, this, [this] {
     m_pFilter->setFocus(Qt::ShortcutFocusReason);
@@ -384,10 +383,7 @@ void CQUORINDlg::ReportSocketProblem() {
   if (m_finder->IsSocketOpen() || m_pSocketMessage != nullptr) return;
   // Window-modal and not waited for, so the loop keeps turning behind it.
   m_pSocketMessage = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                     QStringLiteral("The network socket for finding devices could not be opened:\n%1\n\n"
-                                                    "No devices will be listed.")
-                                         .arg(Local(m_finder->GetSocketError())),
-                                     QMessageBox::Ok, this);
+                                     Local(CWindowTexts::SocketProblem(m_finder->GetSocketError())), QMessageBox::Ok, this);
   m_pSocketMessage->setObjectName(QStringLiteral("socketMessage"));
   m_pSocketMessage->open();
 }
@@ -468,8 +464,7 @@ void CQUORINDlg::UpdateState() {
   facts.bAnyAnswer = m_bAnyAnswer;
   facts.bEmptyForLong = m_presenter.IsEmptyForLong();
   facts.bFiltering = !m_pFilter->text().trimmed().isEmpty();
-  facts.bNoBroadcastAdapter =
-      m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() && m_bNoUsableAdapter && m_targets.isEmpty();
+  facts.bNoBroadcastAdapter = m_targets.LeavesNothingToProbe(m_bNoUsableAdapter);
   const QString sCount = QString::fromStdString(CDeviceListState::CountText(facts));
   if (m_pCount->text() != sCount) m_pCount->setText(sCount);
   const QString sEmpty = QString::fromStdString(CDeviceListState::EmptyText(facts));
@@ -479,9 +474,12 @@ void CQUORINDlg::UpdateState() {
 
 void CQUORINDlg::UpdateCommands() {
   const bool bRow = m_presenter.GetSelectedRecord() != nullptr;
-  // Basic Config works on one row or several; a web page is one device's.
+  const size_t nSelected = bRow ? static_cast<size_t>(m_ctlList->selectionModel()->selectedRows().size()) : 0;
+  // Basic Config works on one row or several; a web page is one device's. The tooltips say why a command is greyed.
   m_pBasicConfig->setEnabled(bRow);
-  m_pLaunch->setEnabled(bRow && m_ctlList->selectionModel()->selectedRows().size() == 1);
+  m_pBasicConfig->setToolTip(Local(CWindowTexts::BasicConfigTip(nSelected)));
+  m_pLaunch->setEnabled(nSelected == 1);
+  m_pLaunch->setToolTip(Local(CWindowTexts::LaunchTip(nSelected)));
 }
 
 bool CQUORINDlg::RunMultiConfigDialog(CMultiConfigForm& form) {
@@ -525,7 +523,7 @@ void CQUORINDlg::ShowError(const QString& sText) {
 void CQUORINDlg::OnAbout() {
   // Not waited for, like the window's other notices, so the list keeps polling behind it.
   if (m_pAboutBox == nullptr) {
-    m_pAboutBox = new QMessageBox(QMessageBox::Information, QStringLiteral("About Tamrel Kesto Manager"),
+    m_pAboutBox = new QMessageBox(QMessageBox::Information, Local(CWindowTexts::kAboutCaption),
                                   QString::fromStdString(GetKestoAboutText()), QMessageBox::Ok, this);
     m_pAboutBox->setIconPixmap(ProgramIcon().pixmap(48, 48));
     m_pAboutBox->setObjectName(QStringLiteral("aboutBox"));

@@ -2,7 +2,6 @@
 #define KESTO_APP_QUORINDLG_H
 
 #include <QModelIndex>
-#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -11,6 +10,7 @@
 #include "app/logic/DeviceSortOrder.h"
 #include "app/logic/QUORINPresenter.h"
 #include "app/logic/StatusHistory.h"
+#include "app/logic/TargetList.h"
 #include "discovery/KestoFinder.h"
 
 class CDeviceTableModel;
@@ -55,8 +55,6 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   // "Add target...": adds A.B.C.D[/prefix] to the finder's destinations; a refused
   // text opens the input again with the text and the reason.
   bool AddTarget(const QString& sText);
-  void RemoveTarget(const QString& sText);
-  const QStringList& GetTargets() const { return m_targets; }
 
   // Writes the shown rows to a file, CSV or JSON by its suffix; false with a
   // message box when it could not be written, a status line entry when it was.
@@ -163,11 +161,11 @@ class CQUORINDlg : public QWidget, private IDeviceListView {
   bool m_bNameSized = false;
   bool m_bSizingName = false;
   CStatusHistory m_history;
-  QStringList m_targets;
   // The interface table's version the adapter texts were drawn from, and whether it had no usable adapter.
   uint64_t m_qwAdapterTableVersion = ~uint64_t{0};
   bool m_bNoUsableAdapter = false;
   CQUORINPresenter m_presenter;
+  CTargetList m_targets{m_presenter};
   CPlanCommands* m_pPlanCommands;
 };
 

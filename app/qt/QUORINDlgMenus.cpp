@@ -17,6 +17,7 @@
 #include "app/qt/SerialTerminalDlg.h"
 #include "app/logic/DeviceColumnSet.h"
 #include "app/logic/DeviceExport.h"
+#include "app/logic/WindowTexts.h"
 #include "formats/DeviceCsv.h"
 
 QMenu* CQUORINDlg::CreateHeaderMenu() {
@@ -120,71 +121,53 @@ void CQUORINDlg::OnExport() {
 bool CQUORINDlg::ExportTo(const QString& sPath) {
   ExportFormat format;
   if (!ExportFormatForPath(sPath.toStdString(), &format)) {
-    ShowError(QStringLiteral("Choose a file name ending in .csv or .json:\n%1").arg(sPath));
+    ShowError(QString::fromStdString(CWindowTexts::ExportNameRefused(sPath.toStdString())));
     return false;
   }
   const std::vector<ListedDevice> devices = m_presenter.ShownDevices();
   const std::string sText = ExportDevices(devices, format);
   std::string sReason;
   if (!WriteChosenFile(sPath.toStdString(), sText, &sReason)) {
-    ShowError(QStringLiteral("The device list could not be written to %1:\n%2")
-                  .arg(sPath, QString::fromStdString(sReason)));
+    ShowError(QString::fromStdString(CWindowTexts::NotWritten("The device list", sPath.toStdString(), sReason)));
     return false;
   }
-  AddStatus(QStringLiteral("Exported %1 %2 to %3")
-                .arg(devices.size())
-                .arg(devices.size() == 1 ? QStringLiteral("device") : QStringLiteral("devices"),
-                     QFileInfo(sPath).fileName())
-                .toStdString());
+  AddStatus(CWindowTexts::Exported(devices.size(), QFileInfo(sPath).fileName().toStdString()));
   return true;
 }
 
 void CQUORINDlg::FillTargetsMenu() {
   QMenu* pMenu = m_pTargets->menu();
   pMenu->clear();
-  pMenu->addAction(QStringLiteral("&Add target..."), this, [this] { OnAddTarget(); });
+  pMenu->addAction(QString::fromLatin1(CTargetList::kAddCommand), this, [this] { OnAddTarget(); });
   pMenu->addSeparator();
-  if (m_targets.isEmpty()) pMenu->addAction(QStringLiteral("No targets: broadcasts only"))->setEnabled(false);
-  for (const QString& sTarget : std::as_const(m_targets))
-    pMenu->addAction(QStringLiteral("Remove %1").arg(sTarget), this, [this, sTarget] { RemoveTarget(sTarget); });
+  const std::vector<std::string>& targets = m_targets.Get();
+  if (targets.empty()) pMenu->addAction(QString::fromLatin1(CTargetList::kNoTargets))->setEnabled(false);
+  for (size_t i = 0; i < targets.size(); ++i)
+    pMenu->addAction(QString::fromStdString(CTargetList::RemoveText(targets[i])), this, [this, i] { m_targets.Remove(i); });
   pMenu->addSeparator();
-  pMenu->addAction(QStringLiteral("&Clear targets"), this, [this] {
-    m_presenter.ClearTargets();
-    m_targets.clear();
-  })->setEnabled(!m_targets.isEmpty());
+  pMenu->addAction(QString::fromLatin1(CTargetList::kClearCommand), this, [this] { m_targets.Clear(); })
+      ->setEnabled(!targets.empty());
 }
 
 void CQUORINDlg::OnAddTarget(const QString& sText, const QString& sReason) {
   // Not waited for, so the polling loop keeps the list alive while the user types.
-  static const QString kLabel = QStringLiteral("Address or range to probe (A.B.C.D or A.B.C.D/prefix):");
   if (m_pTargetInput == nullptr) {
     m_pTargetInput = new QInputDialog(this);
-    m_pTargetInput->setWindowTitle(QStringLiteral("Add target"));
+    m_pTargetInput->setWindowTitle(QString::fromLatin1(CTargetList::kInputCaption));
     m_pTargetInput->setObjectName(QStringLiteral("targetInput"));
     connect(m_pTargetInput, &QInputDialog::textValueSelected, this, [this](const QString& s) { AddTarget(s); });
   }
-  m_pTargetInput->setLabelText(sReason.isEmpty() ? kLabel : sReason + QStringLiteral("\n\n") + kLabel);
+  m_pTargetInput->setLabelText(QString::fromStdString(CTargetList::PromptText(sReason.toStdString())));
   m_pTargetInput->setTextValue(sText);
   m_pTargetInput->open();
 }
 
 bool CQUORINDlg::AddTarget(const QString& sText) {
-  const QString sTrimmed = sText.trimmed();
-  if (m_targets.contains(sTrimmed)) return true;
   std::string sError;
-  if (!m_presenter.AddTarget(sTrimmed.toStdString(), &sError)) {
+  if (!m_targets.Add(sText.toStdString(), &sError)) {
     // The input comes back with the text, so a typo is mended rather than typed again.
     OnAddTarget(sText, QString::fromStdString(sError));
     return false;
   }
-  m_targets << sTrimmed;
   return true;
 }
-
-void CQUORINDlg::RemoveTarget(const QString& sText) {
-  if (!m_targets.removeOne(sText)) return;
-  m_presenter.ClearTargets();
-  std::string sError;
-  for (const QString& sTarget : std::as_const(m_targets)) m_presenter.AddTarget(sTarget.toStdString(), &sError);
-}
-

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "app/logic/DeviceColumnSet.h"
+#include "app/logic/WindowTexts.h"
 #include "app/qt/DeviceTableModel.h"
 #include "formats/DeviceRowTexts.h"
 
@@ -75,19 +76,9 @@ void CQUORINDlg::UpdateAdapterTexts() {
   const std::vector<platform::NetInterface>& table = m_presenter.GetInterfaces();
   m_bNoUsableAdapter = UsableInterfaceNames(table).empty();
   // "eth0  192.168.1.5/24": which network each choice reaches.
-  for (int i = 1; i < m_pAdapter->count(); ++i) {
-    const std::string sName = m_pAdapter->itemData(i).toString().toStdString();
-    QStringList addresses;
-    for (const platform::NetInterface& entry : table) {
-      if (entry.sName != sName) continue;
-      int iPrefix = 0;
-      for (uint32_t dwMask = entry.dwMask; dwMask & 0x80000000u; dwMask <<= 1) ++iPrefix;
-      addresses << QStringLiteral("%1/%2").arg(QString::fromStdString(FormatAddress(entry.dwAddress))).arg(iPrefix);
-    }
-    const QString sName16 = QString::fromStdString(sName);
-    m_pAdapter->setItemText(i, addresses.isEmpty() ? sName16 + QStringLiteral("  (gone)")
-                                                   : sName16 + QStringLiteral("  ") + addresses.join(QStringLiteral(", ")));
-  }
+  for (int i = 1; i < m_pAdapter->count(); ++i)
+    m_pAdapter->setItemText(
+        i, QString::fromStdString(CWindowTexts::AdapterChoice(m_pAdapter->itemData(i).toString().toStdString(), table)));
 }
 
 void CQUORINDlg::SetStatusText(const std::string& sText) { AddStatus(sText); }
@@ -102,14 +93,14 @@ void CQUORINDlg::AddStatus(const std::string& sText) {
 
 KESTO_RECORD CQUORINDlg::RecordOf(DeviceRowKey key) const {
   KESTO_RECORD probe{};
-  for (int i = 5; i >= 0; --i, key >>= 8) probe.byMAC[i] = static_cast<uint8_t>(key & 0xFF);
+  MacFromKey(key, probe.byMAC);
   const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
   return pEntry != nullptr ? pEntry->GetRecord() : probe;
 }
 
 uint32_t CQUORINDlg::AgeOf(DeviceRowKey key) const {
   KESTO_RECORD probe{};
-  for (int i = 5; i >= 0; --i, key >>= 8) probe.byMAC[i] = static_cast<uint8_t>(key & 0xFF);
+  MacFromKey(key, probe.byMAC);
   const CKestoInfo* pEntry = m_finder->FindByMAC(probe);
   return pEntry != nullptr ? static_cast<uint32_t>(m_finder->Now() - pEntry->dwLastSeen) : 0;
 }
@@ -186,6 +177,7 @@ void CQUORINDlg::ShowSortIndicator() {
   if (!order.IsNewestFirst())
     pHeader->setSortIndicator(order.GetColumn(), order.IsAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
   m_pNewestFirst->setEnabled(!order.IsNewestFirst());
+  m_pNewestFirst->setToolTip(QString::fromStdString(CWindowTexts::NewestFirstTip(order.IsNewestFirst())));
 }
 
 void CQUORINDlg::OnHeaderClicked(int iColumn) {

@@ -14,6 +14,7 @@
 #include "app/logic/PollingLoop.h"
 #include "app/logic/ProgramArguments.h"
 #include "app/logic/TargetOption.h"
+#include "app/logic/WindowTexts.h"
 #include "platform/SocketLayer.h"
 
 int main(int argc, char* argv[]) {
@@ -23,7 +24,7 @@ int main(int argc, char* argv[]) {
   SetApplicationIdentity();
 
   if (!platform::StartSocketLayer()) {
-    QMessageBox::warning(nullptr, QString::fromLatin1(kProgramCaption),
+    QMessageBox::warning(nullptr, QString::fromLatin1(CWindowTexts::kCaption),
                          QStringLiteral("Windows sockets initialization failed."));
     return 0;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/logic/PlanPreviewTable.h"
+#include "app/logic/WindowTexts.h"
 #include "app/win32/DialogLoop.h"
 #include "app/win32/PlanList.h"
 #include "app/win32/WideText.h"
@@ -62,12 +63,9 @@ INT_PTR CALLBACK MultiProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   if (uMsg == WM_INITDIALOG) {
     pExchange = reinterpret_cast<Exchange*>(lParam);
     SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
-    const std::string sCount = std::to_string(pExchange->form.GetDeviceCount());
-    SetWindowTextW(hWnd, WideFromUtf8("Kesto Configuration: " + sCount + " devices").c_str());
-    SetDlgItemTextW(hWnd, IDC_MULTI_INTRO,
-                    WideFromUtf8("Settings for the " + sCount +
-                                 " selected devices. A field left blank stays as it is on each device.")
-                        .c_str());
+    const size_t nDevices = pExchange->form.GetDeviceCount();
+    SetWindowTextW(hWnd, WideFromUtf8(CWindowTexts::MultiConfigCaption(nDevices)).c_str());
+    SetDlgItemTextW(hWnd, IDC_MULTI_INTRO, WideFromUtf8(CWindowTexts::MultiConfigIntro(nDevices)).c_str());
     for (int iId : kEdits)
       if (iId != IDC_MULTI_NAME)
         SendDlgItemMessageW(hWnd, iId, EM_SETCUEBANNER, TRUE,

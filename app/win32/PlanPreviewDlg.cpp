@@ -20,10 +20,7 @@ INT_PTR CALLBACK PreviewProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
   if (uMsg == WM_INITDIALOG) {
     pExchange = reinterpret_cast<Exchange*>(lParam);
     SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
-    SetDlgItemTextW(hWnd, IDC_PLAN_INTRO,
-                    WideFromUtf8(pExchange->sFileName +
-                                 " against the devices listed now (nothing is sent until you apply it):")
-                        .c_str());
+    SetDlgItemTextW(hWnd, IDC_PLAN_INTRO, WideFromUtf8(CPlanPreviewTable::IntroText(pExchange->sFileName)).c_str());
     HWND hList = GetDlgItem(hWnd, IDC_PLAN_LIST);
     SetUpPlanList(hList);
     ShowPlanInList(hList, pExchange->preview);

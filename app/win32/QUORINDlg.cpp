@@ -460,7 +460,8 @@ void CQUORINDlg::OnInitDialog() {
   Layout();
   LoadSettings();
 
-  SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All adapters"));
+  SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_ADDSTRING, 0,
+                      reinterpret_cast<LPARAM>(WideFromUtf8(CWindowTexts::kAllAdapters).c_str()));
   SendDlgItemMessageW(m_hWnd, IDC_ADAPTER, CB_SETCURSEL, 0, 0);
   SendDlgItemMessageW(m_hWnd, IDC_FILTER, EM_SETCUEBANNER, TRUE,
                       reinterpret_cast<LPARAM>(L"name, MAC, IP address or version"));
@@ -610,11 +611,9 @@ std::string CQUORINDlg::ToolTipOf(int iId) const {
     case IDC_NEWEST_FIRST:
       return CWindowTexts::NewestFirstTip(m_list.GetOrder().IsNewestFirst());
     case IDC_ADAPTER:
-      return m_presenter.CanChooseDestinations() ? "The network adapter the broadcasts go out of"
-                                                 : CWindowTexts::kOneHostOnly;
+      return CWindowTexts::AdapterTip(m_presenter.CanChooseDestinations());
     case IDC_TARGETS:
-      return m_presenter.CanChooseDestinations() ? "Addresses probed one at a time besides the broadcasts"
-                                                 : CWindowTexts::kOneHostOnly;
+      return CWindowTexts::TargetsTip(m_presenter.CanChooseDestinations());
     default:
       return std::string();
   }
@@ -684,14 +683,15 @@ void CQUORINDlg::ShowHeaderMenu(LPARAM lPoint) {
 
 void CQUORINDlg::ShowTargetsMenu() {
   HMENU hMenu = CreatePopupMenu();
-  AppendMenuW(hMenu, MF_STRING, IDM_ADD_TARGET, L"&Add target...");
+  AppendMenuW(hMenu, MF_STRING, IDM_ADD_TARGET, WideFromUtf8(CTargetList::kAddCommand).c_str());
   AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
   const std::vector<std::string>& targets = m_targets.Get();
   if (targets.empty()) AppendMenuW(hMenu, MF_STRING | MF_GRAYED, 0, WideFromUtf8(CTargetList::kNoTargets).c_str());
   for (size_t i = 0; i < targets.size() && IDM_REMOVE_TARGET + static_cast<int>(i) <= IDM_REMOVE_TARGET_LAST; ++i)
     AppendMenuW(hMenu, MF_STRING, IDM_REMOVE_TARGET + i, WideFromUtf8(CTargetList::RemoveText(targets[i])).c_str());
   AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(hMenu, MF_STRING | (targets.empty() ? MF_GRAYED : MF_ENABLED), IDM_CLEAR_TARGETS, L"&Clear targets");
+  AppendMenuW(hMenu, MF_STRING | (targets.empty() ? MF_GRAYED : MF_ENABLED), IDM_CLEAR_TARGETS,
+              WideFromUtf8(CTargetList::kClearCommand).c_str());
   TrackMenuBelow(hMenu, IDC_TARGETS);
 }
 
@@ -821,7 +821,7 @@ bool CQUORINDlg::ApplyPlanFrom(const std::wstring& sPath) {
           [this](int iMs) { PauseForAnswer(iMs); }))
     return false;
   if (!m_presenter.StartPlan(preview, &sError)) {
-    ShowMessage("The plan was not sent: " + sError);
+    ShowMessage(CWindowTexts::PlanNotSent(sError));
     return false;
   }
   Flush();
@@ -915,8 +915,7 @@ void CQUORINDlg::UpdateState() {
   facts.bAnyAnswer = m_bAnyAnswer;
   facts.bEmptyForLong = m_presenter.IsEmptyForLong();
   facts.bFiltering = WindowTextOf(GetDlgItem(m_hWnd, IDC_FILTER)).find_first_not_of(L" \t") != std::wstring::npos;
-  facts.bNoBroadcastAdapter = m_presenter.CanChooseDestinations() && m_presenter.AreInterfacesKnown() &&
-                              m_bNoUsableAdapter && m_targets.Get().empty();
+  facts.bNoBroadcastAdapter = m_targets.LeavesNothingToProbe(m_bNoUsableAdapter);
   const std::wstring sCount = WideFromUtf8(CDeviceListState::CountText(facts));
   if (WindowTextOf(GetDlgItem(m_hWnd, IDC_COUNT)) != sCount) SetDlgItemTextW(m_hWnd, IDC_COUNT, sCount.c_str());
   m_list.SetEmptyText(WideFromUtf8(CDeviceListState::EmptyText(facts)));
@@ -949,7 +948,7 @@ void CQUORINDlg::UpdateAdapterTexts() {
   m_bNoUsableAdapter = UsableInterfaceNames(table).empty();
   HWND hBox = GetDlgItem(m_hWnd, IDC_ADAPTER);
   SendMessageW(hBox, CB_RESETCONTENT, 0, 0);
-  SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All adapters"));
+  SendMessageW(hBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(CWindowTexts::kAllAdapters).c_str()));
   int iSelected = 0;
   for (size_t i = 0; i < m_adapters.size(); ++i) {
     const std::string sText = CWindowTexts::AdapterChoice(m_adapters[i], table);

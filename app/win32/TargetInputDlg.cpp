@@ -1,6 +1,7 @@
 #include "app/win32/TargetInputDlg.h"
 
 #include "app/logic/PollingLoop.h"
+#include "app/logic/TargetList.h"
 #include "app/win32/MessagePump.h"
 #include "app/win32/WideText.h"
 #include "app/win32/resource.h"
@@ -41,8 +42,7 @@ INT_PTR CALLBACK TargetProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
 
 bool AskForTarget(HWND hOwner, const std::string& sReason, std::string* psText, const std::function<void()>& fnPass,
                   const std::function<void(int)>& fnPause) {
-  static const std::string kPrompt = "Address or range to probe (A.B.C.D or A.B.C.D/prefix):";
-  Exchange exchange{WideFromUtf8(sReason.empty() ? kPrompt : sReason + "\n" + kPrompt), WideFromUtf8(*psText)};
+  Exchange exchange{WideFromUtf8(CTargetList::PromptText(sReason)), WideFromUtf8(*psText)};
   HWND hDialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADD_TARGET), hOwner, &TargetProc,
                                     reinterpret_cast<LPARAM>(&exchange));
   if (hDialog == nullptr) return false;

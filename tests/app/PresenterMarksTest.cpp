@@ -7,7 +7,6 @@
 
 #include "app/logic/DeviceExport.h"
 #include "app/logic/TargetList.h"
-#include "app/logic/WindowTexts.h"
 #include "tests/app/PresenterFixture.h"
 
 namespace {
@@ -282,8 +281,13 @@ TEST_F(PresenterTest, TargetsAddUpAndClear) {
 // The Targets menu's list, the same in both windows: trimmed, added once, removed one by one.
 TEST_F(PresenterTest, TargetListTrimsAddsOnceAndRemovesOneByOne) {
   CTargetList targets(*presenter);
+  presenter->PollDevices();  // the interface table is known
+  // Without an adapter that can broadcast, only a target leaves something to probe.
+  EXPECT_TRUE(targets.LeavesNothingToProbe(true));
+  EXPECT_FALSE(targets.LeavesNothingToProbe(false));
   std::string sError;
   EXPECT_TRUE(targets.Add(" 127.0.0.9 ", &sError));
+  EXPECT_FALSE(targets.LeavesNothingToProbe(true));
   EXPECT_TRUE(targets.Add("127.0.1.0/31", &sError));
   EXPECT_TRUE(targets.Add("127.0.0.9", &sError));  // already there
   EXPECT_FALSE(targets.Add("127.0.0", &sError));
@@ -296,13 +300,6 @@ TEST_F(PresenterTest, TargetListTrimsAddsOnceAndRemovesOneByOne) {
   targets.Clear();
   EXPECT_TRUE(targets.Get().empty());
   EXPECT_TRUE(finder->GetDestinations().vecUnicast.empty());
-}
-
-TEST(WindowTextsTest, AdapterChoicesNameTheirNetworksOrThatTheyAreGone) {
-  const std::vector<platform::NetInterface> table = {{"eth0", 0xC0A80105u, 0xFFFFFF00u, 0xC0A801FFu, true},
-                                                     {"eth0", 0x0A000002u, 0xFF000000u, 0x0AFFFFFFu, true}};
-  EXPECT_EQ(CWindowTexts::AdapterChoice("eth0", table), "eth0  192.168.1.5/24, 10.0.0.2/8");
-  EXPECT_EQ(CWindowTexts::AdapterChoice("wlan0", table), "wlan0  (gone)");
 }
 
 // With one explicit host (KESTO_TARGET) nothing else may be probed.
@@ -323,6 +320,7 @@ TEST(PresenterDestinationsTest, AnExplicitTargetLocksTheDestinations) {
   EXPECT_FALSE(presenter.AddTarget("127.0.0.2", &sError));
   EXPECT_NE(sError.find("KESTO_TARGET"), std::string::npos);
   EXPECT_TRUE(finder.GetDestinations().vecUnicast.empty());
+  EXPECT_FALSE(CTargetList(presenter).LeavesNothingToProbe(true));  // the one host is probed
 }
 
 }  // namespace
