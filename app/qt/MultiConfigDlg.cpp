@@ -49,7 +49,8 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
       m_pBaud(ChoiceList(CMultiConfigForm::GetBaudItems(), this)),
       m_pPreview(new CPlanPreviewList(this)),
       m_pProblem(new QLabel(this)),
-      m_pApply(new QPushButton(this)) {
+      m_pApply(new QPushButton(this)),
+      m_pSendAnyway(new QPushButton(QStringLiteral("&Send anyway"), this)) {
   const CDialogUnits du;
   const int nDevices = static_cast<int>(form.GetDeviceCount());
   setWindowTitle(QStringLiteral("Kesto Configuration: %1 devices").arg(nDevices));
@@ -90,7 +91,11 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
 
   auto* pCancel = new QPushButton(QStringLiteral("Cancel"), this);
   m_pApply->setDefault(true);
+  // Never the default: Enter must not send what the address rule refused.
+  m_pSendAnyway->setAutoDefault(false);
+  m_pSendAnyway->setVisible(false);
   auto* pButtons = new QHBoxLayout;
+  pButtons->addWidget(m_pSendAnyway);
   pButtons->addStretch(1);
   pButtons->addWidget(m_pApply);
   pButtons->addWidget(pCancel);
@@ -112,6 +117,10 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
   connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(m_pApply, &QPushButton::clicked, this, [this] {
     m_form.Confirm();
+    if (m_form.IsConfirmed()) accept();
+  });
+  connect(m_pSendAnyway, &QPushButton::clicked, this, [this] {
+    m_form.Confirm(true);
     if (m_form.IsConfirmed()) accept();
   });
   OnEdited();
@@ -139,6 +148,7 @@ void CMultiConfigDlg::OnEdited() {
   m_pApply->setText(nChanged > 0 ? QStringLiteral("&Apply to %1 %2").arg(nChanged).arg(nChanged == 1 ? "device" : "devices")
                                  : QStringLiteral("&Apply"));
   m_pApply->setEnabled(m_form.CanApply());
+  m_pSendAnyway->setVisible(m_form.MaySendAnyway());
 }
 
 bool CMultiConfigDlg::RunModal(const std::function<void()>& fnPass, const std::function<void(int)>& fnPause) {
