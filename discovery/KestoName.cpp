@@ -75,6 +75,19 @@ bool NameFromText(std::string_view text, std::string_view sCurrent, std::string*
   }
   if (sBytes.find('\0') != std::string::npos)
     return Fail(psError, "the name holds a NUL character, which would end it");
+  // A device may hold control bytes and keep them; a new name brings none, so what it
+  // shows on terminals and in files stays what was typed.
+  if (sBytes != sCurrent) {
+    for (char c : sBytes) {
+      const auto by = static_cast<unsigned char>(c);
+      if (by < 0x20 || (by >= 0x7F && by < 0xA0)) {
+        char szCode[8];
+        std::snprintf(szCode, sizeof szCode, "0x%02X", static_cast<unsigned>(by));
+        return Fail(psError, std::string("the name holds the control character ") + szCode +
+                                 ", which a new name cannot take");
+      }
+    }
+  }
   if (sBytes != sCurrent && sBytes.size() > KESTO_NAME_MAX)
     return Fail(psError, "the name takes " + std::to_string(sBytes.size()) + " bytes; a device name holds at most " +
                              std::to_string(KESTO_NAME_MAX));

@@ -16,8 +16,8 @@ std::string Latin1ToUtf8(std::string_view bytes);
 bool Utf8ToLatin1(std::string_view text, std::string* psBytes);
 
 // The one rule for a device name a user gives (UTF-8): every character must be one of
-// Latin-1's (U+0001 to U+00FF), and a new name takes at most KESTO_NAME_MAX bytes, so
-// a NUL still ends it inside the field. A text whose bytes equal sCurrent (the name the
+// Latin-1's (U+0001 to U+00FF) but no control character (C0, DEL, C1), and a new name
+// takes at most KESTO_NAME_MAX bytes, so a NUL still ends it inside the field. A text whose bytes equal sCurrent (the name the
 // record holds, which may fill all 28 bytes) is the name left as it was and passes.
 // On success *psBytes holds the record bytes; otherwise *psError says why, in a
 // sentence that fits after "Name: " or "--name: ".

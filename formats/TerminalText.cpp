@@ -27,6 +27,23 @@ std::string TerminalText(std::string_view bytes) {
   return sText;
 }
 
+std::string WithoutControls(std::string_view utf8) {
+  std::string sSafe;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto by = static_cast<unsigned char>(utf8[i]);
+    const auto byNext = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
+    if (by < 0x20 || by == 0x7F) {
+      sSafe += "\\x" + HexNumber(by, 2);
+    } else if (by == 0xC2 && byNext >= 0x80 && byNext < 0xA0) {
+      sSafe += "\\x" + HexNumber(byNext, 2);
+      ++i;
+    } else {
+      sSafe += static_cast<char>(by);
+    }
+  }
+  return sSafe;
+}
+
 std::string QuotedTerminalText(std::string_view bytes) {
   std::string sQuoted = "\"";
   for (char c : TerminalText(bytes)) {

@@ -17,6 +17,11 @@ std::string TerminalText(std::string_view bytes);
 // cannot close its quotes early and forge what follows on the line.
 std::string QuotedTerminalText(std::string_view bytes);
 
+// A message in UTF-8 that quotes what someone typed or a plan held: every control
+// character (C0 and DEL as bytes, C1 in its two-byte UTF-8 form) becomes \xHH, the
+// rest passes, so the message cannot steer the terminal it is printed on.
+std::string WithoutControls(std::string_view utf8);
+
 // How many characters a UTF-8 text takes on screen, counting one per character,
 // which holds for everything TerminalText writes: columns are padded by this.
 size_t DisplayWidth(std::string_view utf8);

@@ -45,16 +45,16 @@ bool ParseAddressRange(std::string_view text, const std::optional<uint32_t>& dwN
   const size_t nDash = text.find('-');
   uint32_t dwFirst = 0, dwLast = 0;
   if (!ParseAddress(text.substr(0, nDash), &dwFirst))
-    return Fail(psError, "--assign-ip: \"" + std::string(text) + "\" is not FIRST or FIRST-LAST (dotted addresses)");
+    return Fail(psError, "\"" + std::string(text) + "\" is not FIRST or FIRST-LAST (dotted addresses)");
   if (nDash != std::string_view::npos) {
     if (!ParseAddress(text.substr(nDash + 1), &dwLast))
-      return Fail(psError, "--assign-ip: \"" + std::string(text.substr(nDash + 1)) + "\" is not an address");
+      return Fail(psError, "\"" + std::string(text.substr(nDash + 1)) + "\" is not an address");
   } else {
     const uint32_t dwMask = dwNetMask.value_or(0xFFFFFF00u);
     dwLast = (dwFirst | ~dwMask) - 1;  // the subnet's broadcast address is no device's
   }
   if (dwLast < dwFirst)
-    return Fail(psError, "--assign-ip: the range " + FormatAddress(dwFirst) + "-" + FormatAddress(dwLast) +
+    return Fail(psError, "the range " + FormatAddress(dwFirst) + "-" + FormatAddress(dwLast) +
                              " is empty");
   *pdwFirst = dwFirst;
   *pdwLast = dwLast;

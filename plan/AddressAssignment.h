@@ -26,6 +26,7 @@ struct AddressAssignment {
 
 // "FIRST" or "FIRST-LAST". Without LAST the range ends at the last host address
 // of FIRST's subnet (under dwNetMask when given, else a /24).
+// The error says what is wrong with the text; the caller names the field before it.
 bool ParseAddressRange(std::string_view text, const std::optional<uint32_t>& dwNetMask, uint32_t* pdwFirst,
                        uint32_t* pdwLast, std::string* psError);
 bool ParseAssignOrder(std::string_view text, AssignOrder* pOrder);

@@ -35,8 +35,7 @@ CConfigAddressCheck::Result CConfigAddressCheck::Check(const Addresses& after, c
     if (other.dwIPAddress == dwIPAddress)
       return {kIPInUse,
               "The IP address " + sIP + " is already used by " + other.sLabel +
-                  ". Two devices with one address cannot both be reached.",
-              true};
+                  ". Two devices with one address cannot both be reached."};
   }
   return {};
 }

@@ -27,8 +27,9 @@ class CConfigAddressCheck {
 
   struct Result {
     Problem problem = kNone;
-    std::string sText;            // what is wrong and how to mend it
-    bool bMaySendAnyway = false;  // only an address in use may be sent on purpose
+    // What is wrong and how to mend it. Every problem may still be sent on purpose
+    // (the windows' "Send anyway", the command line's --force): the user may know better.
+    std::string sText;
   };
 
   // The first problem found, in the order the checks are listed above, among the

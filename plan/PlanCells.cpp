@@ -55,7 +55,6 @@ bool ParseChoice(const std::string& sColumn, const std::string& sCell, PlanEntry
     if (one.wBaudRate) pEntry->request.wBaudRate = one.wBaudRate;
     return true;
   }
-  if (sError.rfind("--", 0) == 0) sError.erase(0, 2);
   long long llCode = 0;
   if (sColumn == "type" && ParseCode(sCell, -128, 127, &llCode)) pEntry->request.cType = static_cast<int8_t>(llCode);
   else if (sColumn == "protocol" && ParseCode(sCell, -32768, 32767, &llCode))
@@ -78,16 +77,8 @@ PlanColumn ClassifyPlanColumn(std::string_view name) {
 }
 
 bool PlanNameFromText(std::string_view text, std::string* psLatin1, std::string* psError) {
-  std::string sBytes, sError;
-  if (!NameFromText(text, {}, &sBytes, &sError)) return Fail(psError, "name: \"" + std::string(text) + "\": " + sError);
-  const auto control = std::find_if(sBytes.begin(), sBytes.end(), [](char c) {
-    const auto by = static_cast<unsigned char>(c);
-    return by < 0x20 || (by >= 0x7F && by < 0xA0);
-  });
-  if (control != sBytes.end())
-    return Fail(psError, "name: \"" + std::string(text) + "\": the name holds the control character 0x" +
-                             HexNumber(static_cast<unsigned char>(*control), 2) + ", which a plan does not give");
-  *psLatin1 = std::move(sBytes);
+  std::string sError;
+  if (!NameFromText(text, {}, psLatin1, &sError)) return Fail(psError, "name: \"" + std::string(text) + "\": " + sError);
   return true;
 }
 
@@ -119,11 +110,7 @@ bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* 
   if (text.sIPAddress || text.sNetMask || text.sGateway || text.sDNS) {
     std::string sError;
     CKestoSettingsChange addresses;
-    if (!CSetRequest::Parse(text, &addresses, &sError)) {
-      // The option checks name their option ("--ip: ..."); a plan names its column.
-      if (sError.rfind("--", 0) == 0) sError.erase(0, 2);
-      return Fail(psError, sError);
-    }
+    if (!CSetRequest::Parse(text, &addresses, &sError)) return Fail(psError, sError);
     entry.request.dwIPAddress = addresses.dwIPAddress;
     entry.request.dwNetMask = addresses.dwNetMask;
     entry.request.dwGateway = addresses.dwGateway;

@@ -26,8 +26,7 @@ using PlanCells = std::vector<std::pair<std::string, std::string>>;
 // column on the first bad cell.
 bool PlanEntryFromCells(const PlanCells& cells, PlanEntry* pEntry, std::string* psError);
 
-// The rule for a name a plan gives: UTF-8 in, Latin-1 bytes out, refused outside
-// Latin-1, with a NUL or a control character (C0, DEL, C1), or over 27 bytes.
+// The name rule (NameFromText) for a name a plan gives, its error naming the column.
 bool PlanNameFromText(std::string_view text, std::string* psLatin1, std::string* psError);
 
 #endif

@@ -5,6 +5,7 @@ namespace {
 enum class CsvState { kRowStart, kCellStart, kUnquoted, kQuoted, kQuoteInQuoted };
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsCellEnd(char c) { return c == ',' || IsLineEnd(c); }
 
 }  // namespace
 
@@ -40,6 +41,13 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, size_t nMaxCells, CsvR
       *psError = "more than " + std::to_string(nMaxRows) + " rows (the header included); split the plan";
     return false;
   };
+  // A comma ends the cell, a line end the row too; false when either grows too large.
+  auto endAt = [&](char c) {
+    const bool bRowEnds = IsLineEnd(c);
+    if (!(bRowEnds ? endRow() : endCell())) return false;
+    state = bRowEnds ? CsvState::kRowStart : CsvState::kCellStart;
+    return true;
+  };
   for (const char c : text) {
     switch (state) {
       case CsvState::kRowStart:
@@ -48,12 +56,8 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, size_t nMaxCells, CsvR
       case CsvState::kCellStart:
         if (c == '"') {
           state = CsvState::kQuoted;
-        } else if (c == ',') {
-          if (!endCell()) return tooMany();
-          state = CsvState::kCellStart;
-        } else if (IsLineEnd(c)) {
-          if (!endRow()) return tooMany();
-          state = CsvState::kRowStart;
+        } else if (IsCellEnd(c)) {
+          if (!endAt(c)) return tooMany();
         } else {
           sCell += c;
           state = CsvState::kUnquoted;
@@ -61,12 +65,8 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, size_t nMaxCells, CsvR
         break;
       case CsvState::kUnquoted:
         if (c == '"') return malformed("a quote inside an unquoted cell");
-        if (c == ',') {
-          if (!endCell()) return tooMany();
-          state = CsvState::kCellStart;
-        } else if (IsLineEnd(c)) {
-          if (!endRow()) return tooMany();
-          state = CsvState::kRowStart;
+        if (IsCellEnd(c)) {
+          if (!endAt(c)) return tooMany();
         } else {
           sCell += c;
         }
@@ -81,12 +81,8 @@ bool SplitCsvRows(std::string_view text, size_t nMaxRows, size_t nMaxCells, CsvR
         if (c == '"') {
           sCell += c;
           state = CsvState::kQuoted;
-        } else if (c == ',') {
-          if (!endCell()) return tooMany();
-          state = CsvState::kCellStart;
-        } else if (IsLineEnd(c)) {
-          if (!endRow()) return tooMany();
-          state = CsvState::kRowStart;
+        } else if (IsCellEnd(c)) {
+          if (!endAt(c)) return tooMany();
         } else {
           return malformed("text after a closing quote");
         }

@@ -5,6 +5,7 @@
 
 #include "COMMON/ZNFail.h"
 #include "discovery/KestoName.h"
+#include "plan/AddressField.h"
 
 namespace {
 
@@ -35,16 +36,6 @@ bool FindWord(const Codes& codes, Word word, const std::string& sText, std::opti
   return false;
 }
 
-bool ParseAddressOption(const std::optional<std::string>& sText, const char* pszOption,
-                        std::optional<uint32_t>* pdwValue, std::string* psError) {
-  if (!sText) return true;
-  uint32_t dwValue = 0;
-  if (!ParseAddress(*sText, &dwValue))
-    return Fail(psError, std::string(pszOption) + ": \"" + *sText + "\" is not an address (four numbers 0-255)");
-  *pdwValue = dwValue;
-  return true;
-}
-
 }  // namespace
 
 std::string TypeOptionWord(int8_t cType) { return Lower(TypeText(cType)); }
@@ -54,36 +45,48 @@ std::string ProtocolOptionWords(std::string_view sLastJoin) {
   return Words(kDialogProtocols, ProtocolOptionWord, sLastJoin);
 }
 
-bool CSetRequest::Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError) {
+bool CSetRequest::Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError,
+                        std::string* psField) {
+  std::string sField;
+  // Each error starts with the field's name, which is also returned apart.
+  auto fail = [&](const char* pszField, const std::string& sText) {
+    if (psField != nullptr) *psField = pszField;
+    return Fail(psError, sText);
+  };
   CKestoSettingsChange request;
   if (text.sName) {
     // A name given is a new one, so it must leave room for the NUL; one left out stays
     // byte for byte, a full 28-byte name included.
     std::string sBytes, sError;
-    if (!NameFromText(*text.sName, {}, &sBytes, &sError))
-      return Fail(psError, "--name: \"" + *text.sName + "\": " + sError);
+    if (!NameFromText(*text.sName, {}, &sBytes, &sError)) return fail("name", "name: \"" + *text.sName + "\": " + sError);
     request.sName = std::move(sBytes);
   }
-  if (!ParseAddressOption(text.sIPAddress, "--ip", &request.dwIPAddress, psError) ||
-      !ParseAddressOption(text.sNetMask, "--netmask", &request.dwNetMask, psError) ||
-      !ParseAddressOption(text.sGateway, "--gateway", &request.dwGateway, psError) ||
-      !ParseAddressOption(text.sDNS, "--dns", &request.dwDNS, psError))
-    return false;
+  static const struct {
+    const char* pszField;
+    std::optional<std::string> SetOptionsText::*pText;
+    std::optional<uint32_t> CKestoSettingsChange::*pValue;
+  } kAddresses[] = {{"ip", &SetOptionsText::sIPAddress, &CKestoSettingsChange::dwIPAddress},
+                    {"netmask", &SetOptionsText::sNetMask, &CKestoSettingsChange::dwNetMask},
+                    {"gateway", &SetOptionsText::sGateway, &CKestoSettingsChange::dwGateway},
+                    {"dns", &SetOptionsText::sDNS, &CKestoSettingsChange::dwDNS}};
+  for (const auto& address : kAddresses) {
+    std::string sError;
+    if (!ParseAddressField(text.*address.pText, address.pszField, &(request.*address.pValue), &sError))
+      return fail(address.pszField, sError);
+  }
   // The dialog's choices and the codes it hands back for them.
   if (text.sType && !FindWord(kDialogTypes, TypeOptionWord, *text.sType, &request.cType))
-    return Fail(psError, "--type: \"" + *text.sType + "\" is not one of " + TypeOptionWords(", "));
+    return fail("type", "type: \"" + *text.sType + "\" is not one of " + TypeOptionWords(", "));
   if (text.sProtocol && !FindWord(kDialogProtocols, ProtocolOptionWord, *text.sProtocol, &request.shProtocol))
-    return Fail(psError, "--protocol: \"" + *text.sProtocol + "\" is not one of " + ProtocolOptionWords(", "));
+    return fail("protocol", "protocol: \"" + *text.sProtocol + "\" is not one of " + ProtocolOptionWords(", "));
   if (text.sBaud) {
     const auto found = std::find_if(kDialogBaudRates.begin(), kDialogBaudRates.end(),
                                     [&](int32_t iRate) { return std::to_string(iRate) == *text.sBaud; });
     if (found == kDialogBaudRates.end())
-      return Fail(psError, "--baud: \"" + *text.sBaud + "\" is not one of " + BaudRatesText(", "));
+      return fail("baud", "baud: \"" + *text.sBaud + "\" is not one of " + BaudRatesText(", "));
     request.wBaudRate = BaudToWire(*found);
   }
-  if (request.IsEmpty())
-    return Fail(psError,
-                "no setting given: use --name, --ip, --netmask, --gateway, --dns, --type, --protocol or --baud");
+  if (request.IsEmpty()) return fail("", "no setting given");
   *pChange = std::move(request);
   return true;
 }

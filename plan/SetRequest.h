@@ -10,7 +10,7 @@
 #include "discovery/KestoRecordRules.h"
 #include "discovery/KestoSettingsChange.h"
 
-// The options of `kesto set` as typed, before they are checked.
+// The settings of one device as typed (`kesto set`'s options, a plan's cells), before they are checked.
 struct SetOptionsText {
   std::optional<std::string> sName;
   std::optional<std::string> sIPAddress;
@@ -34,9 +34,12 @@ std::string ProtocolOptionWords(std::string_view sLastJoin);
 // cut to 16 bits); the name typed in UTF-8 becomes the record's Latin-1 bytes.
 class CSetRequest {
  public:
-  // Checks every option; on the first bad one returns false with a message
-  // that names it. Refuses a request with no field at all.
-  static bool Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError);
+  // Checks every field; on the first bad one returns false with a message that
+  // starts with the field's name ("netmask: ...", as a plan's column is named) and
+  // that name in *psField. A request with no field at all is refused with *psField
+  // empty. A command line adds its own option words ("--") to either.
+  static bool Parse(const SetOptionsText& text, CKestoSettingsChange* pChange, std::string* psError,
+                    std::string* psField = nullptr);
 };
 
 #endif

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/HexText.h"
+#include "formats/TerminalText.h"
 #include "platform/Terminal.h"
 #include "tools/ChangeLogOption.h"
 #include "tools/CommonOptions.h"
@@ -14,6 +15,7 @@
 #include "tools/ExitCodes.h"
 #include "tools/TextFile.h"
 #include "plan/AddressAssignment.h"
+#include "plan/AddressField.h"
 #include "plan/ApplyReport.h"
 #include "plan/DeviceBackup.h"
 #include "plan/PlanApplyDriver.h"
@@ -33,19 +35,9 @@ constexpr uint32_t kReprobeMs = CPlanApplyDriver::kReprobeMs;
 constexpr uint32_t kProgressAfterMs = 2000;
 constexpr uint32_t kProgressEveryMs = 250;
 
-// Messages quote plan cells, which may be device texts copied from a list: control bytes are shown, not sent.
-std::string WithoutControls(const std::string& sText) {
-  std::string sSafe;
-  for (char c : sText) {
-    const auto by = static_cast<unsigned char>(c);
-    if (by < 0x20 || by == 0x7F) sSafe += "\\x" + HexNumber(by, 2);
-    else sSafe += c;
-  }
-  return sSafe;
-}
-
 int RefusePlan(const char* pszCommand, const std::vector<std::string>& errors, std::ostream& err) {
   for (size_t i = 0; i < errors.size() && i < kMaxErrorsShown; ++i)
+    // Messages quote plan cells, which may be device texts copied from a list: control bytes are shown, not sent.
     err << "kesto " << pszCommand << ": " << WithoutControls(errors[i]) << "\n";
   if (errors.size() > kMaxErrorsShown)
     err << "kesto " << pszCommand << ": and " << errors.size() - kMaxErrorsShown << " more problems\n";
@@ -53,24 +45,16 @@ int RefusePlan(const char* pszCommand, const std::vector<std::string>& errors, s
   return kExitBadInput;
 }
 
-bool ParseOptionalAddress(const std::optional<std::string>& sText, const char* pszOption,
-                          std::optional<uint32_t>* pdwValue, std::string* psError) {
-  if (!sText) return true;
-  uint32_t dwValue = 0;
-  if (!ParseAddress(*sText, &dwValue)) {
-    *psError = std::string(pszOption) + ": \"" + *sText + "\" is not an address (four numbers 0-255)";
-    return false;
-  }
-  *pdwValue = dwValue;
-  return true;
-}
-
 bool ParseAssignment(const ApplyOptions& options, AddressAssignment* pAssignment, std::string* psError) {
   AddressAssignment assignment;
-  if (!ParseOptionalAddress(options.sNetMask, "--netmask", &assignment.dwNetMask, psError) ||
-      !ParseOptionalAddress(options.sGateway, "--gateway", &assignment.dwGateway, psError) ||
-      !ParseAddressRange(options.sRange, assignment.dwNetMask, &assignment.dwFirst, &assignment.dwLast, psError))
+  if (!ParseAddressField(options.sNetMask, "--netmask", &assignment.dwNetMask, psError) ||
+      !ParseAddressField(options.sGateway, "--gateway", &assignment.dwGateway, psError))
     return false;
+  std::string sError;
+  if (!ParseAddressRange(options.sRange, assignment.dwNetMask, &assignment.dwFirst, &assignment.dwLast, &sError)) {
+    *psError = "--assign-ip: " + sError;
+    return false;
+  }
   if (!ParseAssignOrder(options.sOrder, &assignment.order)) {
     *psError = "--order: \"" + options.sOrder + "\" is not one of mac, name, ip, listed";
     return false;

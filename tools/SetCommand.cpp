@@ -45,8 +45,13 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
   }
   CKestoSettingsChange request;
   std::string sError;
-  if (!CSetRequest::Parse(options.fields, &request, &sError)) {
-    err << "kesto set: " << sError << "\n";
+  std::string sField;
+  if (!CSetRequest::Parse(options.fields, &request, &sError, &sField)) {
+    // Every field is set by the option of its own name.
+    if (sField.empty())
+      err << "kesto set: " << sError << ": use --name, --ip, --netmask, --gateway, --dns, --type, --protocol or --baud\n";
+    else
+      err << "kesto set: --" << WithoutControls(sError) << "\n";
     return kExitBadInput;
   }
   int iExitCode = kExitOk;

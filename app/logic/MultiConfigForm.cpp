@@ -1,14 +1,20 @@
 #include "app/logic/MultiConfigForm.h"
 
 #include "plan/AddressAssignment.h"
+#include "plan/AddressField.h"
 #include "plan/PlanCells.h"
 #include "plan/PlanReader.h"
+#include "plan/SetRequest.h"
 
 namespace {
 
-// The type list's choices, as the plan's cells name them.
-const char* const kTypeCells[] = {"master", "slave", "aprilaire", "passthrough"};
-const char* const kProtocolCells[] = {"rs232", "rs485"};
+// A list's items: the record rules' texts for the dialog's codes, in the dialog's order.
+template <typename Codes, typename Text>
+std::vector<std::string> Items(const Codes& codes, Text text) {
+  std::vector<std::string> items;
+  for (auto code : codes) items.emplace_back(text(code));
+  return items;
+}
 
 std::string Trimmed(const std::string& sText) {
   const size_t nFirst = sText.find_first_not_of(' ');
@@ -21,18 +27,6 @@ void AddCell(PlanCells* pCells, const char* pszColumn, const std::string& sText)
   if (!sText.empty()) pCells->emplace_back(pszColumn, sText);
 }
 
-bool ParseOptional(const std::string& sText, const char* pszField, std::optional<uint32_t>* pdwValue,
-                   std::string* psError) {
-  if (sText.empty()) return true;
-  uint32_t dwValue = 0;
-  if (!ParseAddress(sText, &dwValue)) {
-    *psError = std::string(pszField) + ": \"" + sText + "\" is not an address (four numbers 0-255)";
-    return false;
-  }
-  *pdwValue = dwValue;
-  return true;
-}
-
 }  // namespace
 
 CMultiConfigForm::CMultiConfigForm(std::vector<KESTO_RECORD> chosen, std::vector<KESTO_RECORD> listed)
@@ -41,12 +35,12 @@ CMultiConfigForm::CMultiConfigForm(std::vector<KESTO_RECORD> chosen, std::vector
 }
 
 const std::vector<std::string>& CMultiConfigForm::GetTypeItems() {
-  static const std::vector<std::string> items = {"Master", "Slave", "Aprilaire", "Passthrough"};
+  static const std::vector<std::string> items = Items(kDialogTypes, [](int8_t cType) { return TypeText(cType); });
   return items;
 }
 
 const std::vector<std::string>& CMultiConfigForm::GetProtocolItems() {
-  static const std::vector<std::string> items = {"RS232", "RS485"};
+  static const std::vector<std::string> items = Items(kDialogProtocols, ProtocolText);
   return items;
 }
 
@@ -66,7 +60,7 @@ void CMultiConfigForm::SetFields(const Fields& fields) {
 
 void CMultiConfigForm::Rebuild() {
   m_preview = PlanPreview();
-  m_bConfirmed = false;
+  m_bConfirmed = m_bSentAnyway = m_bMaySendAnyway = false;
   const Fields f{Trimmed(m_fields.sName), Trimmed(m_fields.sFirstIP), Trimmed(m_fields.sLastIP),
                  Trimmed(m_fields.sNetMask), Trimmed(m_fields.sGateway), Trimmed(m_fields.sDNS),
                  m_fields.iType, m_fields.iProtocol, m_fields.iBaud};
@@ -75,11 +69,12 @@ void CMultiConfigForm::Rebuild() {
   std::vector<std::string> addresses(m_chosen.size());
   if (!f.sFirstIP.empty()) {
     AddressAssignment assignment;
-    if (!ParseOptional(f.sNetMask, "Net Mask", &assignment.dwNetMask, &sError) ||
-        !ParseAddressRange(f.sLastIP.empty() ? f.sFirstIP : f.sFirstIP + "-" + f.sLastIP, assignment.dwNetMask,
+    if (!ParseAddressField(f.sNetMask.empty() ? std::nullopt : std::optional(f.sNetMask), "Net Mask",
+                           &assignment.dwNetMask, &m_sProblem))
+      return;
+    if (!ParseAddressRange(f.sLastIP.empty() ? f.sFirstIP : f.sFirstIP + "-" + f.sLastIP, assignment.dwNetMask,
                            &assignment.dwFirst, &assignment.dwLast, &sError)) {
-      if (sError.rfind("--assign-ip: ", 0) == 0) sError = "IP addresses: " + sError.substr(13);
-      m_sProblem = sError;
+      m_sProblem = "IP addresses: " + sError;
       return;
     }
     DevicePlan assigned;
@@ -103,8 +98,11 @@ void CMultiConfigForm::Rebuild() {
     AddCell(&cells, "netmask", f.sNetMask);
     AddCell(&cells, "gateway", f.sGateway);
     AddCell(&cells, "dns", f.sDNS);
-    if (f.iType >= 0 && f.iType < 4) cells.emplace_back("type", kTypeCells[f.iType]);
-    if (f.iProtocol >= 0 && f.iProtocol < 2) cells.emplace_back("protocol", kProtocolCells[f.iProtocol]);
+    // The plan's cells name a choice by its option word.
+    if (f.iType >= 0 && f.iType < static_cast<int>(kDialogTypes.size()))
+      cells.emplace_back("type", TypeOptionWord(kDialogTypes[f.iType]));
+    if (f.iProtocol >= 0 && f.iProtocol < static_cast<int>(kDialogProtocols.size()))
+      cells.emplace_back("protocol", ProtocolOptionWord(kDialogProtocols[f.iProtocol]));
     if (f.iBaud >= 0 && f.iBaud < static_cast<int>(GetBaudItems().size()))
       cells.emplace_back("baud", GetBaudItems()[f.iBaud]);
     PlanEntry entry;
@@ -124,13 +122,16 @@ void CMultiConfigForm::Rebuild() {
     m_sProblem = errors.front();
     return;
   }
+  // Never sent, even on purpose: a shared address is what the address rule exists to avoid.
+  if (PlanMakesSharedIP(m_preview)) {
+    m_sProblem = "The plan would give an address to more than one device";
+    return;
+  }
   // The address rule a single device's dialog applies, on what each device's addresses change.
   if (const std::vector<std::string> problems = m_preview.AddressProblems(); !problems.empty()) {
     m_sProblem = problems.front();
-    return;
-  }
-  if (PlanMakesSharedIP(m_preview)) {
-    m_sProblem = "The plan would give an address to more than one device";
+    if (problems.size() > 1) m_sProblem += " (and " + std::to_string(problems.size() - 1) + " more)";
+    m_bMaySendAnyway = true;
     return;
   }
   m_sProblem = m_preview.CountChanged() == 0 ? "Nothing to change: fill in the settings the devices should take"

@@ -42,16 +42,24 @@ class CMultiConfigForm {
   // Takes the fields and works out the plan and its preview again.
   void SetFields(const Fields& fields);
 
-  // Why the plan cannot be sent (a bad field, too few free addresses, an address
-  // that would be shared, nothing to change); empty when it can.
+  // Why the plan cannot be sent as it stands (a bad field, too few free addresses,
+  // an address that would be shared, nothing to change, or addresses the address
+  // rule refuses); empty when it can.
   const std::string& GetProblem() const { return m_sProblem; }
   bool CanApply() const { return m_sProblem.empty(); }
+  // The only problem is the address rule's: the user may send it anyway.
+  bool MaySendAnyway() const { return m_bMaySendAnyway; }
   // Meaningful when the fields were read: the devices' old and new values.
   const PlanPreview& GetPreview() const { return m_preview; }
 
-  // "Apply": only a plan that can be sent is confirmed.
-  void Confirm() { m_bConfirmed = CanApply(); }
+  // "Apply" confirms a plan that can be sent; "Send anyway" (bAnyway) also one that
+  // only the address rule refuses.
+  void Confirm(bool bAnyway = false) {
+    m_bSentAnyway = bAnyway && m_bMaySendAnyway;
+    m_bConfirmed = CanApply() || m_bSentAnyway;
+  }
   bool IsConfirmed() const { return m_bConfirmed; }
+  bool IsSentAnyway() const { return m_bConfirmed && m_bSentAnyway; }
 
  private:
   void Rebuild();
@@ -61,7 +69,9 @@ class CMultiConfigForm {
   Fields m_fields;
   PlanPreview m_preview;
   std::string m_sProblem;
+  bool m_bMaySendAnyway = false;
   bool m_bConfirmed = false;
+  bool m_bSentAnyway = false;
 };
 
 #endif

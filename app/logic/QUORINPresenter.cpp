@@ -114,7 +114,7 @@ void CQUORINPresenter::OnMultiConfig() {
   CMultiConfigForm form(std::move(chosen), ListedRecords());
   if (!m_fnRunMultiDialog(form) || !form.IsConfirmed()) return;
   std::string sError;
-  if (!StartPlan(form.GetPreview(), &sError)) {
+  if (!StartPlan(form.GetPreview(), &sError, form.IsSentAnyway())) {
     m_sPlanRefusal = "Nothing sent: " + sError;
     UpdateStatus(true);
   }

@@ -139,17 +139,18 @@ void CConfigKestoDlg::OnSetConfiguration() {
   if (m_pCheckMessage != nullptr) m_pCheckMessage->deleteLater();
   m_pCheckMessage = new QMessageBox(QMessageBox::Warning, windowTitle(),
                                     QString::fromLocal8Bit(result.sText.c_str()), QMessageBox::NoButton, this);
-  if (result.bMaySendAnyway) {
-    QPushButton* pSend = m_pCheckMessage->addButton(QStringLiteral("&Send anyway"), QMessageBox::AcceptRole);
-    // Enter, even pressed twice, must never send a conflicting address.
-    QPushButton* pChange = m_pCheckMessage->addButton(QStringLiteral("&Change address"), QMessageBox::RejectRole);
-    m_pCheckMessage->setDefaultButton(pChange);
-    pChange->setFocus(Qt::OtherFocusReason);
-    connect(pSend, &QPushButton::clicked, this, [this] { Confirm(); });
-  } else {
-    m_pCheckMessage->setInformativeText(QStringLiteral("Nothing was sent."));
-    m_pCheckMessage->addButton(QMessageBox::Ok);
-  }
+  m_pCheckMessage->setInformativeText(QStringLiteral("Nothing has been sent yet."));
+  QPushButton* pSend = m_pCheckMessage->addButton(QStringLiteral("&Send anyway"), QMessageBox::AcceptRole);
+  // Enter, even pressed twice, must never send what the check refused.
+  QPushButton* pChange = m_pCheckMessage->addButton(QStringLiteral("&Change address"), QMessageBox::RejectRole);
+  pSend->setAutoDefault(false);
+  m_pCheckMessage->setDefaultButton(pChange);
+  m_pCheckMessage->setEscapeButton(pChange);
+  pChange->setFocus(Qt::OtherFocusReason);
+  connect(pSend, &QPushButton::clicked, this, [this] { Confirm(); });
+  // Back to the field the check names, ready to be corrected.
+  const int iField = result.problem == CConfigAddressCheck::kNetMask ? 1 : result.problem == CConfigAddressCheck::kGateway ? 2 : 0;
+  connect(pChange, &QPushButton::clicked, this, [this, iField] { m_pAddress[iField]->setFocus(Qt::OtherFocusReason); });
   m_pCheckMessage->open();
 }
 

@@ -51,7 +51,8 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
       m_pBaud(ChoiceList(CMultiConfigForm::GetBaudItems(), this)),
       m_pPreview(new CPlanPreviewList(this)),
       m_pProblem(new QLabel(this)),
-      m_pApply(new QPushButton(this)) {
+      m_pApply(new QPushButton(this)),
+      m_pSendAnyway(new QPushButton(QStringLiteral("&Send anyway"), this)) {
   const CDialogUnits du;
   const size_t nDevices = form.GetDeviceCount();
   setWindowTitle(QString::fromStdString(CWindowTexts::MultiConfigCaption(nDevices)));
@@ -84,13 +85,15 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
   pFields->addRow(QStringLiteral("&Baud Rate:"), m_pBaud);
 
   auto* pPlanLabel = new QLabel(QStringLiteral("Plan (nothing is sent until you apply it):"), this);
+  // Shown only when the address rule alone refuses the plan; never the default, so Enter does not send it.
+  m_pSendAnyway->setVisible(false);
 
   auto* pLayout = new QVBoxLayout(this);
   pLayout->addWidget(pIntro);
   pLayout->addLayout(pFields);
   pLayout->addSpacing(du.Y(3));
   pLayout->addWidget(pPlanLabel);
-  AddPlanDialogFoot(*this, pLayout, m_pPreview, m_pProblem, m_pApply, true);
+  AddPlanDialogFoot(*this, pLayout, m_pPreview, m_pProblem, m_pApply, true, m_pSendAnyway);
   resize(du.Size(420, 270));
 
   for (QLineEdit* pEdit : {m_pName, m_pFirstIP, m_pLastIP, m_pNetMask, m_pGateway, m_pDNS})
@@ -99,6 +102,10 @@ CMultiConfigDlg::CMultiConfigDlg(CMultiConfigForm& form, QWidget* pParent)
     connect(pCombo, &QComboBox::currentIndexChanged, this, [this] { OnEdited(); });
   connect(m_pApply, &QPushButton::clicked, this, [this] {
     m_form.Confirm();
+    if (m_form.IsConfirmed()) accept();
+  });
+  connect(m_pSendAnyway, &QPushButton::clicked, this, [this] {
+    m_form.Confirm(true);
     if (m_form.IsConfirmed()) accept();
   });
   OnEdited();
@@ -124,6 +131,7 @@ void CMultiConfigDlg::OnEdited() {
   m_pProblem->setText(sText);
   m_pApply->setText(QString::fromStdString(CPlanPreviewTable::ApplyText(preview)));
   m_pApply->setEnabled(m_form.CanApply());
+  m_pSendAnyway->setVisible(m_form.MaySendAnyway());
 }
 
 bool CMultiConfigDlg::RunModal(const std::function<void()>& fnPass, const std::function<void(int)>& fnPause) {

@@ -32,6 +32,7 @@ class CMultiConfigDlg : public QDialog {
   CPlanPreviewList* GetPreviewList() const { return m_pPreview; }
   QLabel* GetProblemLabel() const { return m_pProblem; }
   QPushButton* GetApplyButton() const { return m_pApply; }
+  QPushButton* GetSendAnywayButton() const { return m_pSendAnyway; }
 
  private:
   void OnEdited();
@@ -49,6 +50,7 @@ class CMultiConfigDlg : public QDialog {
   CPlanPreviewList* m_pPreview;
   QLabel* m_pProblem;
   QPushButton* m_pApply;
+  QPushButton* m_pSendAnyway;  // shown only when the address rule alone refuses the plan
 };
 
 #endif

@@ -11,6 +11,7 @@
 #include "app/logic/QUORINPresenter.h"
 #include "app/logic/WindowTexts.h"
 #include "plan/DevicePlan.h"
+#include "platform/WholeFile.h"
 
 CPlanCommands::CPlanCommands(CQUORINPresenter& presenter, QWidget* pWindow, Report fnStatus, Report fnError)
     : QObject(pWindow),
@@ -31,17 +32,26 @@ void CPlanCommands::OnApplyPlan() {
 }
 
 bool CPlanCommands::OpenPlan(const QString& sPath) {
-  QFile file(sPath);
-  if (!file.open(QIODevice::ReadOnly)) {
-    m_fnError(QStringLiteral("The plan %1 could not be read:\n%2").arg(sPath, file.errorString()));
+  // Through the platform's reader, as the command line reads plans: bounded, a
+  // directory or device refused, and the system's own reason when it fails.
+  std::string sBytes, sReason;
+  const platform::FileReadResult result =
+      sPath.isEmpty() ? platform::FileReadResult::kFailed
+                      : platform::ReadWholeFile(QFile::encodeName(sPath).toStdString(), kMaxPlanBytes, nullptr,
+                                                &sBytes, &sReason);
+  if (result == platform::FileReadResult::kTooLarge) {
+    m_fnError(QStringLiteral("The plan %1 is larger than %2 bytes; nothing was sent.").arg(sPath).arg(kMaxPlanBytes));
     return false;
   }
-  // One byte over the bound is enough to refuse a larger file.
-  const QByteArray bytes = file.read(static_cast<qint64>(kMaxPlanBytes) + 1);
+  if (result != platform::FileReadResult::kRead) {
+    m_fnError(QStringLiteral("The plan %1 could not be read:\n%2")
+                  .arg(sPath, sReason.empty() ? QStringLiteral("no file named") : QString::fromLocal8Bit(sReason.c_str())));
+    return false;
+  }
+  const std::string_view bytes = sBytes;
   PlanPreview preview;
   std::vector<std::string> errors;
-  if (!m_presenter.PreviewPlanText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &preview,
-                                   &errors)) {
+  if (!m_presenter.PreviewPlanText(bytes, &preview, &errors)) {
     m_fnError(QString::fromStdString(CPlanPreviewTable::RefusalText(QFileInfo(sPath).fileName().toStdString(), errors)));
     return false;
   }

@@ -11,7 +11,8 @@ class QWidget;
 // height, the wrapped line under it, and Apply and Cancel at the right. Cancel
 // rejects the dialog. Apply is the default button unless bApplyDefault is false,
 // so that sending what the address rule refuses takes a deliberate click.
+// pAside, when given, stands at the left and is never a default button.
 void AddPlanDialogFoot(QDialog& dialog, QVBoxLayout* pLayout, QWidget* pList, QLabel* pLine, QPushButton* pApply,
-                       bool bApplyDefault);
+                       bool bApplyDefault, QPushButton* pAside = nullptr);
 
 #endif

@@ -72,14 +72,10 @@ CConfigKestoDlg::CConfigKestoDlg(CConfigKestoModel& model)
     : m_model(model), m_fnExplain([](HWND hOwner, const std::string& sText) {
         MessageBoxA(hOwner, sText.c_str(), "Kesto Configuration", MB_OK | MB_ICONWARNING);
       }),
-      m_fnAsk([](HWND hOwner, const std::string& sText, bool bMayAnyway) {
+      m_fnAsk([](HWND hOwner, const std::string& sText) {
         // "No", the default, goes back to the dialog to change the address.
-        if (!bMayAnyway) {
-          MessageBoxA(hOwner, (sText + "\n\nNothing was sent.").c_str(), "Kesto Configuration", MB_OK | MB_ICONWARNING);
-          return false;
-        }
-        return MessageBoxA(hOwner, (sText + "\n\nSend anyway?").c_str(), "Kesto Configuration",
-                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+        return MessageBoxA(hOwner, (sText + "\n\nNothing has been sent yet. Send anyway?").c_str(),
+                           "Kesto Configuration", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
       }) {}
 
 CConfigKestoDlg::~CConfigKestoDlg() {
@@ -176,8 +172,7 @@ void CConfigKestoDlg::OnSetConfiguration() {
   // Settings that would make the device unreachable are explained before anything is sent.
   const CConfigAddressCheck::Result check =
       m_model.CheckAddresses(dwAddresses[0], dwAddresses[1], dwAddresses[2], m_others);
-  if (check.problem != CConfigAddressCheck::kNone && !(m_fnAsk && m_fnAsk(m_hWnd, check.sText, check.bMaySendAnyway) &&
-                                                       check.bMaySendAnyway)) {
+  if (check.problem != CConfigAddressCheck::kNone && !(m_fnAsk && m_fnAsk(m_hWnd, check.sText))) {
     SetFocus(GetItem(check.problem == CConfigAddressCheck::kNetMask   ? IDC_NETMASK
                      : check.problem == CConfigAddressCheck::kGateway ? IDC_GATEWAY
                                                                       : IDC_IPADDRESS));

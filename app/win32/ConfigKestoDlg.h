@@ -37,9 +37,9 @@ class CConfigKestoDlg {
   // Shows why a name was refused; a message box unless replaced (tests record it).
   using Explain = std::function<void(HWND hOwner, const std::string& sText)>;
   void SetExplain(Explain fnExplain) { m_fnExplain = std::move(fnExplain); }
-  // Asks whether settings the address check doubts go out anyway (true: send); a
-  // message box unless replaced. bMayAnyway false: it only explains, and nothing is sent.
-  using Ask = std::function<bool(HWND hOwner, const std::string& sText, bool bMayAnyway)>;
+  // Asks whether settings the address check refuses go out anyway (true: send); a
+  // message box whose default answer is No, unless replaced.
+  using Ask = std::function<bool(HWND hOwner, const std::string& sText)>;
   void SetAsk(Ask fnAsk) { m_fnAsk = std::move(fnAsk); }
   // The addresses of the other listed devices, for the check before sending.
   void SetOtherDevices(std::vector<CConfigAddressCheck::OtherDevice> others) { m_others = std::move(others); }

@@ -56,6 +56,8 @@ void OnEdited(HWND hDialog, CMultiConfigForm& form) {
   SetDlgItemTextW(hDialog, IDC_MULTI_PROBLEM, WideFromUtf8(sProblem).c_str());
   SetDlgItemTextW(hDialog, IDOK, WideFromUtf8(CPlanPreviewTable::ApplyText(form.GetPreview())).c_str());
   EnableWindow(GetDlgItem(hDialog, IDOK), form.CanApply());
+  // Shown only when the address rule alone refuses the plan; never the default button.
+  ShowWindow(GetDlgItem(hDialog, IDC_MULTI_SEND_ANYWAY), form.MaySendAnyway() ? SW_SHOW : SW_HIDE);
 }
 
 INT_PTR CALLBACK MultiProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -88,6 +90,11 @@ INT_PTR CALLBACK MultiProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
       // Enter on a greyed Apply does nothing.
       if (!IsWindowEnabled(GetDlgItem(hWnd, IDOK))) return TRUE;
       pExchange->form.Confirm();
+      pExchange->bDone = pExchange->form.IsConfirmed();
+      return TRUE;
+    case IDC_MULTI_SEND_ANYWAY:
+      if (iCode != BN_CLICKED || !IsWindowVisible(GetDlgItem(hWnd, IDC_MULTI_SEND_ANYWAY))) return TRUE;
+      pExchange->form.Confirm(true);
       pExchange->bDone = pExchange->form.IsConfirmed();
       return TRUE;
     case IDCANCEL:  // the button, the close box and Esc

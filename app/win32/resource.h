@@ -68,6 +68,7 @@
 #define IDC_MULTI_BAUD 1079
 #define IDC_MULTI_PLAN 1080
 #define IDC_MULTI_PROBLEM 1081
+#define IDC_MULTI_SEND_ANYWAY 1082
 
 // "Undo last change" and "Change history".
 #define IDD_CHANGE_TEXT 142

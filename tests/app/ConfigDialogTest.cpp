@@ -16,7 +16,9 @@
 #include "app/qt/AppIdentity.h"
 #include "app/qt/ConfigKestoDlg.h"
 #include "app/qt/IPAddressEdit.h"
+#include "app/qt/MultiConfigDlg.h"
 #include "app/logic/ConfigKestoModel.h"
+#include "app/logic/MultiConfigForm.h"
 #include "discovery/KestoRecordRules.h"
 #include "support/RecordBuilder.h"
 
@@ -112,19 +114,21 @@ class ConfigDialogTest : public QObject {
     QCOMPARE(slaveDialog.GetTypeList()->toolTip(), QStringLiteral("Sends type code 5 (Passthrough)"));
   }
 
-  // A failed check explains itself and sends nothing; only an address in use may be sent anyway.
+  // A failed check explains itself and sends nothing; Enter takes "Change address" back
+  // to the field named, and only a click on "Send anyway" sends, whatever the problem.
   void failedChecksKeepTheDialogOpen_data() {
     QTest::addColumn<quint32>("ip");
     QTest::addColumn<quint32>("mask");
     QTest::addColumn<quint32>("gateway");
     QTest::addColumn<QString>("mentions");
-    QTest::addColumn<bool>("sendAnyway");
-    QTest::newRow("mask") << 0xC0A8010Au << 0xFFFF00FFu << 0u << "not a valid mask" << false;
-    QTest::newRow("gateway") << 0xC0A8010Au << 0xFFFFFF00u << 0x0A000001u << "outside" << false;
-    QTest::newRow("zero") << 0u << 0xFFFFFF00u << 0u << "0.0.0.0" << false;
-    QTest::newRow("broadcast") << 0xC0A801FFu << 0xFFFFFF00u << 0u << "broadcast" << false;
-    QTest::newRow("network") << 0xC0A80100u << 0xFFFFFF00u << 0u << "network itself" << false;
-    QTest::newRow("in use") << 0xC0A80114u << 0xFFFFFF00u << 0u << "Attic (00-1A-2B-3C-4D-02)" << true;
+    QTest::addColumn<int>("field");
+    QTest::newRow("mask") << 0xC0A8010Au << 0xFFFF00FFu << 0u << "not a valid mask" << 1;
+    QTest::newRow("gateway") << 0xC0A8010Au << 0xFFFFFF00u << 0x0A000001u << "outside" << 2;
+    QTest::newRow("zero") << 0u << 0xFFFFFF00u << 0u << "0.0.0.0" << 0;
+    QTest::newRow("all ones") << 0xFFFFFFFFu << 0xFFFFFF00u << 0u << "255.255.255.255" << 0;
+    QTest::newRow("broadcast") << 0xC0A801FFu << 0xFFFFFF00u << 0u << "broadcast" << 0;
+    QTest::newRow("network") << 0xC0A80100u << 0xFFFFFF00u << 0u << "network itself" << 0;
+    QTest::newRow("in use") << 0xC0A80114u << 0xFFFFFF00u << 0u << "Attic (00-1A-2B-3C-4D-02)" << 0;
   }
 
   void failedChecksKeepTheDialogOpen() {
@@ -132,38 +136,101 @@ class ConfigDialogTest : public QObject {
     QFETCH(quint32, mask);
     QFETCH(quint32, gateway);
     QFETCH(QString, mentions);
-    QFETCH(bool, sendAnyway);
+    QFETCH(int, field);
     const CKestoInfo entry = Entry(2);
     CConfigKestoModel model(entry);
     CConfigKestoDlg dialog(model);
     dialog.SetOtherDevices({{0xC0A80114u, "Attic (00-1A-2B-3C-4D-02)"}});
     dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
     dialog.GetAddressEdit(0)->setAddress(ip);
     dialog.GetAddressEdit(1)->setAddress(mask);
     dialog.GetAddressEdit(2)->setAddress(gateway);
-    dialog.GetSetButton()->click();
+    auto sendAnyway = [](QMessageBox* pBox) {
+      QPushButton* pSend = nullptr;
+      for (QAbstractButton* pButton : pBox->buttons())
+        if (pButton->text() == QStringLiteral("&Send anyway")) pSend = qobject_cast<QPushButton*>(pButton);
+      return pSend;
+    };
+    QTest::mouseClick(dialog.GetSetButton(), Qt::LeftButton);
     QVERIFY(!model.IsConfirmed());
     QVERIFY(dialog.isVisible());
     QMessageBox* pBox = dialog.GetCheckMessage();
     QVERIFY(pBox != nullptr && pBox->isVisible());
     QVERIFY2(pBox->text().contains(mentions), qPrintable(pBox->text()));
-    QPushButton* pSend = nullptr;
-    for (QAbstractButton* pButton : pBox->buttons())
-      if (pButton->text() == QStringLiteral("&Send anyway")) pSend = qobject_cast<QPushButton*>(pButton);
-    QCOMPARE(pSend != nullptr, sendAnyway);
-    if (pSend == nullptr) return;
-    // Enter takes "Change address": nothing is sent, the dialog stays.
+    QPushButton* pSend = sendAnyway(pBox);
+    QVERIFY(pSend != nullptr);
+    QVERIFY(pBox->defaultButton() != pSend);
+    // Enter, twice, takes "Change address": nothing is sent, the dialog stays at the field named.
+    QTest::keyClick(pBox, Qt::Key_Return);
     QTest::keyClick(pBox, Qt::Key_Return);
     QVERIFY(!pBox->isVisible());
     QVERIFY(!model.IsConfirmed());
     QVERIFY(dialog.isVisible());
-    dialog.GetSetButton()->click();
+    QWidget* pFocus = QApplication::focusWidget();
+    QVERIFY(pFocus != nullptr && dialog.GetAddressEdit(field)->isAncestorOf(pFocus));
+    QTest::mouseClick(dialog.GetSetButton(), Qt::LeftButton);
     pBox = dialog.GetCheckMessage();
-    for (QAbstractButton* pButton : pBox->buttons())
-      if (pButton->text() == QStringLiteral("&Send anyway")) pSend = qobject_cast<QPushButton*>(pButton);
-    pSend->click();
+    QVERIFY(pBox != nullptr && pBox->isVisible());
+    QTest::mouseClick(sendAnyway(pBox), Qt::LeftButton);
     QVERIFY(model.IsConfirmed());
     QCOMPARE(*model.GetChange().dwIPAddress, ip);
+    QCOMPARE(*model.GetChange().dwNetMask, mask);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  }
+
+  // What the device already has never blocks: a device reporting mask 0.0.0.0 and a
+  // gateway outside its network is renamed without a question.
+  void addressesTheDeviceAlreadyHasNeverBlock() {
+    KESTO_RECORD record = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
+    record.dwNetMask = 0;
+    record.dwGateway = 0x0A000001u;
+    const CKestoInfo entry(record, 0);
+    CConfigKestoModel model(entry);
+    CConfigKestoDlg dialog(model);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.GetNameEdit()->selectAll();
+    QTest::keyClicks(dialog.GetNameEdit(), QStringLiteral("Cellar"));
+    QTest::mouseClick(dialog.GetSetButton(), Qt::LeftButton);
+    QVERIFY(dialog.GetCheckMessage() == nullptr);
+    QVERIFY(model.IsConfirmed());
+    QCOMPARE(*model.GetChange().sName, std::string("Cellar"));
+  }
+
+  // The form for several devices: a net mask the rule refuses greys "Apply" and shows
+  // "Send anyway", which Enter never takes; a click on it confirms the plan as sent anyway.
+  void formOffersSendAnywayButNeverByEnter() {
+    const KESTO_RECORD first = MakeDeviceRecord(0x01, "Boiler room", 0xC0A8010Au);
+    const KESTO_RECORD second = MakeDeviceRecord(0x02, "Attic", 0xC0A8010Bu);
+    CMultiConfigForm form({first, second}, {first, second});
+    CMultiConfigDlg dialog(form);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QPushButton* pSend = dialog.GetSendAnywayButton();
+    QVERIFY(!pSend->isVisible());
+    QTest::mouseClick(dialog.GetNetMaskEdit(), Qt::LeftButton);
+    QTest::keyClicks(dialog.GetNetMaskEdit(), QStringLiteral("255.0.255.0"));
+    QVERIFY2(dialog.GetProblemLabel()->text().contains(QStringLiteral("not a valid mask")),
+             qPrintable(dialog.GetProblemLabel()->text()));
+    QVERIFY(!dialog.GetApplyButton()->isEnabled());
+    QVERIFY(pSend->isVisible() && !pSend->isDefault());
+    QTest::keyClick(dialog.GetNetMaskEdit(), Qt::Key_Return);
+    QVERIFY(!form.IsConfirmed());
+    QVERIFY(dialog.isVisible());
+    // Mended, the button goes away again.
+    QTest::keyClick(dialog.GetNetMaskEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dialog.GetNetMaskEdit(), QStringLiteral("255.255.0.0"));
+    QVERIFY(!pSend->isVisible());
+    QVERIFY(dialog.GetApplyButton()->isEnabled());
+    QTest::keyClick(dialog.GetNetMaskEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dialog.GetNetMaskEdit(), QStringLiteral("255.0.255.0"));
+    QVERIFY(pSend->isVisible());
+    QTest::mouseClick(pSend, Qt::LeftButton);
+    QVERIFY(form.IsConfirmed() && form.IsSentAnyway());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
   }
 

@@ -26,6 +26,7 @@
 #include "app/qt/ConfigKestoDlg.h"
 #include "app/qt/DialogUnits.h"
 #include "app/qt/MultiConfigDlg.h"
+#include "plan/DevicePlan.h"
 #include "app/qt/PlanCommands.h"
 #include "app/qt/PlanPreviewDlg.h"
 #include "app/qt/PlanPreviewList.h"
@@ -777,6 +778,36 @@ class MainWindowTest : public QObject {
       QVERIFY(!pPreview->isVisible());
       QCOMPARE(m_pSocket->sent.size() > nSentBefore, bClick);
     }
+  }
+
+  // A plan is read as the command line reads it: a directory, a missing file and one
+  // over the bound are refused with their reason, and nothing is sent.
+  void applyPlanRefusesWhatIsNoPlanFileWithItsReason() {
+    auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
+    QTemporaryDir dir;
+    const QString sHuge = dir.filePath(QStringLiteral("huge.csv"));
+    QFile huge(sHuge);
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(static_cast<qint64>(kMaxPlanBytes) + 1));
+    huge.close();
+    const struct {
+      QString sPath;
+      const char* pszMentions;
+    } kCases[] = {{dir.path(), "directory"},
+                  {dir.filePath(QStringLiteral("missing.csv")), "No such file"},
+                  {sHuge, "larger than 16777216 bytes"}};
+    const size_t nSentBefore = m_pSocket->sent.size();
+    for (const auto& c : kCases) {
+      QVERIFY(!window->GetPlanCommands().OpenPlan(c.sPath));
+      QMessageBox* pBox = nullptr;  // the one showing; the one before may await its deletion
+      for (QMessageBox* pShown : window->findChildren<QMessageBox*>(QStringLiteral("errorMessage")))
+        if (pShown->isVisible()) pBox = pShown;
+      QVERIFY(pBox != nullptr);
+      QVERIFY2(pBox->text().contains(QLatin1String(c.pszMentions)), qPrintable(pBox->text()));
+      QTest::keyClick(pBox, Qt::Key_Return);
+    }
+    QCOMPARE(window->GetPlanCommands().GetPreviewDialog(), nullptr);
+    for (size_t i = nSentBefore; i < m_pSocket->sent.size(); ++i) QVERIFY(m_pSocket->sent[i].bytes.size() != 104);
   }
 
   void rowMenuAndCtrlCCopyTheDevice() {

@@ -47,7 +47,7 @@ class MultiConfigTest : public PresenterTest {
       form.SetFields(fields);
       sProblem = form.GetProblem();
       lastPreview = form.GetPreview();
-      if (bApply) form.Confirm();
+      if (bApply) form.Confirm(bAnyway);
       return bApply;
     });
     presenter->OnBasicConfig();
@@ -73,6 +73,7 @@ class MultiConfigTest : public PresenterTest {
     Start();
   }
   PlanPreview lastPreview;
+  bool bAnyway = false;  // RunForm applies by "Send anyway" rather than "Apply"
 };
 
 TEST_F(MultiConfigTest, BlankFieldsGoBackByteForByte) {
@@ -162,6 +163,58 @@ TEST_F(MultiConfigTest, PreviewSaysOldAndNewPerDevice) {
   same.sName = "Attic";
   form.SetFields(same);
   EXPECT_NE(form.GetProblem().find("Nothing to change"), std::string::npos) << form.GetProblem();
+}
+
+// Every refusal of the address rule may be sent on purpose, and only on purpose; a
+// shared address never. B and D share 192.168.1.0/24.
+TEST_F(MultiConfigTest, AddressRuleRefusalsGoOutOnlyWhenSentAnyway) {
+  const struct {
+    const char* pszMask;
+    const char* pszGateway;
+    const char* pszMentions;
+  } kCases[] = {
+      {"255.0.255.0", "", "not a valid mask"},
+      {"", "10.9.9.9", "outside the device's network"},
+      {"255.255.255.255", "192.168.1.1", "outside the device's network"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.pszMask) + " " + c.pszGateway);
+    Restart();
+    List({0, 2});  // D, B
+    CMultiConfigForm::Fields fields;
+    fields.sNetMask = c.pszMask;
+    fields.sGateway = c.pszGateway;
+    bAnyway = false;
+    EXPECT_NE(RunForm(fields).find(c.pszMentions), std::string::npos);
+    EXPECT_TRUE(DirectConfigs().empty());
+    bAnyway = true;
+    RunForm(fields);
+    EXPECT_EQ(DirectConfigs().size(), 2u);
+  }
+  // What the devices already have never blocks: B reports mask 0.0.0.0 and a far gateway.
+  Restart();
+  KESTO_RECORD odd = kB;
+  odd.dwNetMask = 0;
+  odd.dwGateway = 0x0A090909u;
+  Answer(odd);
+  Answer(kD);
+  PassUntilRead();
+  view.selectedRows = {0, 1};
+  CMultiConfigForm::Fields rename;
+  rename.sName = "Loft";
+  bAnyway = false;
+  EXPECT_EQ(RunForm(rename), "");
+  EXPECT_EQ(DirectConfigs().size(), 2u);
+  // "Apply" never confirms what the rule refused; "Send anyway" does.
+  CMultiConfigForm form({kB}, {kA, kB, kC, kD});
+  CMultiConfigForm::Fields bad;
+  bad.sNetMask = "255.0.255.0";
+  form.SetFields(bad);
+  EXPECT_TRUE(form.MaySendAnyway());
+  form.Confirm();
+  EXPECT_FALSE(form.IsConfirmed());
+  form.Confirm(true);
+  EXPECT_TRUE(form.IsSentAnyway());
 }
 
 TEST_F(MultiConfigTest, OutcomesPerDeviceInTheStatusLineAndTheRows) {

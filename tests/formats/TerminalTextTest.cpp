@@ -85,4 +85,20 @@ TEST(CsvTextTest, TextsThatASpreadsheetWouldRunGetALeadingQuote) {
   }
 }
 
+// Typed texts quoted in messages are UTF-8: C1 comes as two bytes and is escaped
+// whole, while the rest of the upper half passes as typed.
+TEST(TerminalTextTest, MessagesQuotingTypedTextsShowControlsEscaped) {
+  const struct {
+    std::string sIn, sOut;
+  } kCases[] = {
+      {"plain \xC3\xA9 \xC5\x81", "plain \xC3\xA9 \xC5\x81"},
+      {"a\x1B[2Jb", "a\\x1B[2Jb"},
+      {std::string("n\0l", 3), "n\\x00l"},
+      {"\x7F\t", "\\x7F\\x09"},
+      {"csi \xC2\x9B x \xC2\x80\xC2\xA0", "csi \\x9B x \\x80\xC2\xA0"},
+      {"cut \xC2", "cut \xC2"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(WithoutControls(c.sIn), c.sOut) << c.sIn;
+}
+
 }  // namespace

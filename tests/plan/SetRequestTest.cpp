@@ -23,21 +23,24 @@ TEST(SetRequestTest, RefusesBadOptionsNamingThem) {
   auto protocol = [](const char* p) { SetOptionsText t; t.sProtocol = p; return t; };
   auto baud = [](const char* p) { SetOptionsText t; t.sBaud = p; return t; };
   const Case cases[] = {
-      {name("ABCDEFGHIJKLMNOPQRSTUVWXYZ01"), "--name"},  // 28 characters
-      {ip("1.2.3"), "--ip"},          {ip("1.2.3.4.5"), "--ip"},       {ip("256.0.0.1"), "--ip"},
-      {ip("1.2.3.-4"), "--ip"},       {ip("01.2.3.0004"), "--ip"},     {ip(""), "--ip"},
-      {mask("255.255.255.0 "), "--netmask"}, {gateway("a.b.c.d"), "--gateway"}, {dns("1..2.3"), "--dns"},
-      {type("boss"), "--type"},       {type("solvane/duravex"), "--type"}, {type(""), "--type"},
-      {protocol("rs422"), "--protocol"}, {protocol("232"), "--protocol"},
-      {baud("2400"), "--baud"},       {baud("115201"), "--baud"},      {baud("09600"), "--baud"},
-      {baud("9600 "), "--baud"},      {baud("0"), "--baud"},           {baud(""), "--baud"},
-      {SetOptionsText{}, "no setting"},
+      {name("ABCDEFGHIJKLMNOPQRSTUVWXYZ01"), "name"},  // 28 characters
+      {ip("1.2.3"), "ip"},          {ip("1.2.3.4.5"), "ip"},       {ip("256.0.0.1"), "ip"},
+      {ip("1.2.3.-4"), "ip"},       {ip("01.2.3.0004"), "ip"},     {ip(""), "ip"},
+      {mask("255.255.255.0 "), "netmask"}, {gateway("a.b.c.d"), "gateway"}, {dns("1..2.3"), "dns"},
+      {type("boss"), "type"},       {type("solvane/duravex"), "type"}, {type(""), "type"},
+      {protocol("rs422"), "protocol"}, {protocol("232"), "protocol"},
+      {baud("2400"), "baud"},       {baud("115201"), "baud"},      {baud("09600"), "baud"},
+      {baud("9600 "), "baud"},      {baud("0"), "baud"},           {baud(""), "baud"},
+      {SetOptionsText{}, ""},
   };
   for (const Case& c : cases) {
     CKestoSettingsChange request;
     std::string sError;
-    EXPECT_FALSE(CSetRequest::Parse(c.text, &request, &sError)) << c.pszNamed;
-    EXPECT_NE(sError.find(c.pszNamed), std::string::npos) << sError;
+    std::string sField = "unset";
+    EXPECT_FALSE(CSetRequest::Parse(c.text, &request, &sError, &sField)) << c.pszNamed;
+    // The field's name, as a plan's column names it; the command line adds its "--".
+    EXPECT_EQ(sField, c.pszNamed);
+    EXPECT_EQ(sError.rfind(*c.pszNamed ? std::string(c.pszNamed) + ": " : "no setting given", 0), 0u) << sError;
   }
 }
 
@@ -117,7 +120,7 @@ TEST(SetRequestTest, NamesFollowTheOneNameRule) {
     std::string sError;
     ASSERT_EQ(CSetRequest::Parse(text, &request, &sError), c.bCommandLineTakes) << sError;
     if (!c.bCommandLineTakes) {
-      EXPECT_NE(sError.find("--name"), std::string::npos) << sError;
+      EXPECT_EQ(sError.rfind("name: ", 0), 0u) << sError;
       EXPECT_NE(sError.find(c.pszRefusal), std::string::npos) << sError;
       continue;
     }

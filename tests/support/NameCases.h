@@ -20,7 +20,15 @@ inline const std::vector<NameCase>& NameCases() {
   const std::string e27(27, '\xE9');
   static const std::vector<NameCase> cases = {
       {"Latin-1 letters", "Boiler", "Caf\xC3\xA9 \xC3\xBF", true, true, "Caf\xE9 \xFF", ""},
-      {"the ends of the upper half", "Boiler", "\xC2\x80\xC2\x9F\xC2\xA0\xC3\xBF", true, true, "\x80\x9F\xA0\xFF", ""},
+      {"the ends of the upper half", "Boiler", "\xC2\xA0\xC3\xBF", true, true, "\xA0\xFF", ""},
+      // Control characters (C0, DEL, C1) are refused in a new name, as plans refuse them.
+      {"a C1 control character", "Boiler", "a\xC2\x80" "b", false, false, "", "control character 0x80"},
+      {"the last C1 control character", "Boiler", "\xC2\x9F", false, false, "", "control character 0x9F"},
+      {"ESC", "Boiler", "a\x1B[2J", false, false, "", "control character 0x1B"},
+      {"TAB", "Boiler", "a\tb", false, false, "", "control character 0x09"},
+      {"DEL", "Boiler", "a\x7F", false, false, "", "control character 0x7F"},
+      // A device's own name with control bytes, shown and given back unedited, stays.
+      {"the record's own name with ESC", "A\x1B" "B", "A\x1B" "B", true, false, "A\x1B" "B", "control character 0x1B"},
       {"a character beyond Latin-1", "Boiler", "\xC5\x81\xC3\xB3" "d\xC5\xBA", false, false, "", "U+0141"},
       {"a character beyond 16 bits", "Boiler", "Pump \xF0\x9F\x98\x80", false, false, "", "U+1F600"},
       {"bytes that are not UTF-8", "Boiler", "Caf\xE9", false, false, "", "not valid UTF-8"},

@@ -220,6 +220,9 @@ case_set_refused() {
     "--protocol|rs422|--protocol"
     "--baud|2400|--baud"
     "--baud|115201|--baud"
+    $'--name|a\eb|control character 0x1B'
+    $'--name|a\x7f|control character 0x7F'
+    $'--name|a\xc2\x9bb|control character 0x9B'
   )
   local before entry option value expect status
   for entry in "${refused[@]}"; do
@@ -229,6 +232,7 @@ case_set_refused() {
     status=$?
     [ $status -eq 2 ] || fail "set $option '$value' exited $status, not 2"
     grep -q -- "$expect" "$work/err.txt" || fail "message for $option '$value' does not name it: $(cat "$work/err.txt")"
+    LC_ALL=C grep -q $'[\x01-\x09\x0b-\x1f\x7f]\|\xc2[\x80-\x9f]' "$work/err.txt" && fail "the message for $option quotes a raw control character"
     [ -s "$work/out.txt" ] && fail "set $option '$value' wrote to stdout"
     [ "$(sim_lines)" -eq "$before" ] || fail "set $option '$value' sent something"
   done

@@ -52,9 +52,9 @@ class ConfigDialogWin32Test : public ::testing::Test {
     dialog->SetExplain([this](HWND, const std::string& sText) { explained.push_back(sText); });
     // The address check's questions too, answered with bSendAnyway.
     asked.clear();
-    dialog->SetAsk([this](HWND, const std::string& sText, bool bMayAnyway) {
+    dialog->SetAsk([this](HWND, const std::string& sText) {
       asked.push_back(sText);
-      return bMayAnyway && bSendAnyway;
+      return bSendAnyway;
     });
     ASSERT_NE(dialog->Create(nullptr), nullptr);
   }
@@ -231,32 +231,39 @@ TEST_F(ConfigDialogWin32Test, SetConfigurationHandsBackWhatTheControlsHold) {
 TEST_F(ConfigDialogWin32Test, AddressesThatCutTheDeviceOffAreQuestionedBeforeSending) {
   const struct {
     DWORD dwIP, dwMask, dwGateway;
-    bool bSendAnyway;
-    bool bAsked, bConfirmed;
-    int iFocus;  // where the focus goes back to when nothing was sent
+    int iFocus;  // where the focus goes back to when nothing was sent; 0: nothing is asked
   } kCases[] = {
-      {0xC0A8010Bu, 0xFFFFFF00u, 0xC0A80101u, false, false, true, 0},            // fine
-      {0xC0A8010Bu, 0xFF00FF00u, 0xC0A80101u, true, true, false, IDC_NETMASK},   // not a mask
-      {0xC0A8010Bu, 0xFFFFFF00u, 0x0A000001u, true, true, false, IDC_GATEWAY},   // gateway elsewhere
-      {0xC0A801FFu, 0xFFFFFF00u, 0, true, true, false, IDC_IPADDRESS},           // broadcast address
-      {0xC0A80114u, 0xFFFFFF00u, 0, false, true, false, IDC_IPADDRESS},          // another device's, kept
-      {0xC0A80114u, 0xFFFFFF00u, 0, true, true, true, 0},                        // another device's, sent anyway
+      {0xC0A8010Bu, 0xFFFFFF00u, 0xC0A80101u, 0},              // fine
+      {0xC0A8010Bu, 0xFF00FF00u, 0xC0A80101u, IDC_NETMASK},    // not a mask
+      {0xC0A8010Bu, 0xFFFFFF00u, 0x0A000001u, IDC_GATEWAY},    // gateway elsewhere
+      {0, 0xFFFFFF00u, 0, IDC_IPADDRESS},                      // 0.0.0.0
+      {0xFFFFFFFFu, 0xFFFFFF00u, 0, IDC_IPADDRESS},            // 255.255.255.255
+      {0xC0A801FFu, 0xFFFFFF00u, 0, IDC_IPADDRESS},            // broadcast address
+      {0xC0A80114u, 0xFFFFFF00u, 0, IDC_IPADDRESS},            // another device's
   };
+  // Each refusal is asked about; "No" keeps the dialog at the field named, "Yes" sends.
   for (const auto& test : kCases) {
-    SCOPED_TRACE(std::to_string(test.dwIP) + " " + std::to_string(test.dwMask) + " " + std::to_string(test.dwGateway));
-    Open(kBase);
-    bSendAnyway = test.bSendAnyway;
-    dialog->SetOtherDevices({{0xC0A80114u, "Pump house (00-1A-2B-3C-4D-09)"}});
-    SendMessageA(Item(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwIP));
-    SendMessageA(Item(IDC_NETMASK), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwMask));
-    SendMessageA(Item(IDC_GATEWAY), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwGateway));
-    SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
-    EXPECT_EQ(asked.size(), test.bAsked ? 1u : 0u);
-    EXPECT_EQ(dialog->IsConfirmed(), test.bConfirmed);
-    EXPECT_EQ(dialog->IsFinished(), test.bConfirmed);
-    if (test.iFocus != 0) {
-      const HWND hFocus = GetFocus();
-      EXPECT_TRUE(hFocus == Item(test.iFocus) || IsChild(Item(test.iFocus), hFocus));
+    for (const bool bAnyway : {false, true}) {
+      SCOPED_TRACE(std::to_string(test.dwIP) + " " + std::to_string(test.dwMask) + " " +
+                   std::to_string(test.dwGateway) + (bAnyway ? " anyway" : ""));
+      Open(kBase);
+      bSendAnyway = bAnyway;
+      dialog->SetOtherDevices({{0xC0A80114u, "Pump house (00-1A-2B-3C-4D-09)"}});
+      SendMessageA(Item(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwIP));
+      SendMessageA(Item(IDC_NETMASK), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwMask));
+      SendMessageA(Item(IDC_GATEWAY), IPM_SETADDRESS, 0, static_cast<LPARAM>(test.dwGateway));
+      SendMessageA(Item(IDOK), BM_CLICK, 0, 0);
+      const bool bConfirmed = test.iFocus == 0 || bAnyway;
+      EXPECT_EQ(asked.size(), test.iFocus != 0 ? 1u : 0u);
+      EXPECT_EQ(dialog->IsConfirmed(), bConfirmed);
+      EXPECT_EQ(dialog->IsFinished(), bConfirmed);
+      if (bConfirmed) {
+        EXPECT_EQ(*model->GetChange().dwIPAddress, test.dwIP);
+        EXPECT_EQ(*model->GetChange().dwNetMask, test.dwMask);
+      } else {
+        const HWND hFocus = GetFocus();
+        EXPECT_TRUE(hFocus == Item(test.iFocus) || IsChild(Item(test.iFocus), hFocus));
+      }
     }
   }
   EXPECT_NE(asked.back().find("Pump house (00-1A-2B-3C-4D-09)"), std::string::npos) << asked.back();

@@ -706,6 +706,55 @@ TEST_F(MainWindowWin32Test, CtrlAndShiftSelectSeveralRowsAndTheFormPlansThemAll)
   for (const auto& [byDevice, dwIP] : sent) EXPECT_EQ(dwIP, 0x0A000032u + (3 - byDevice)) << int{byDevice};
 }
 
+TEST_F(MainWindowWin32Test, TheFormSendsWhatTheAddressRuleRefusesOnlyBySendAnyway) {
+  for (const KESTO_RECORD& record : {kFirst, kSecond}) Answer(record);
+  PassUntilRead();
+  ClickRow(0);
+  ClickRow(1, VK_CONTROL);
+  // A net mask that is no mask: Apply greys, "Send anyway" shows, Enter sends nothing.
+  int nStep = 0, nTicks = 0;
+  bool bSendShown = false, bApplyEnabled = true, bOpenAfterEnter = false;
+  WhileOpen([&] {
+    HWND hForm = FindWindowA(nullptr, "Kesto Configuration: 2 devices");
+    if (++nTicks > 500) return true;
+    if (hForm == nullptr) return false;
+    HWND hSend = GetDlgItem(hForm, IDC_MULTI_SEND_ANYWAY);
+    switch (nStep++) {
+      case 0:
+        for (char c : std::string("255.0.255.0")) PostMessageA(GetDlgItem(hForm, IDC_MULTI_NETMASK), WM_CHAR, c, 1);
+        return false;
+      case 1:
+        bSendShown = IsWindowVisible(hSend) != FALSE;
+        bApplyEnabled = IsWindowEnabled(GetDlgItem(hForm, IDOK)) != FALSE;
+        PostMessageW(GetDlgItem(hForm, IDC_MULTI_NETMASK), WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(GetDlgItem(hForm, IDC_MULTI_NETMASK), WM_KEYUP, VK_RETURN, 0xC0000001);
+        return false;
+      default:
+        bOpenAfterEnter = IsWindowVisible(hForm) != FALSE;
+        ClickAt(hSend, MiddleOf(hSend));
+        return true;
+    }
+  });
+  ClickButton(IDC_BASIC_CONFIG);
+  EXPECT_TRUE(bSendShown);
+  EXPECT_FALSE(bApplyEnabled);
+  EXPECT_TRUE(bOpenAfterEnter);
+  // Sent from the passes to both devices, with the mask as typed.
+  std::vector<uint8_t> devices;
+  for (int i = 0; i < 50 && devices.size() < 2; ++i) {
+    clock.Advance(100);
+    window->PollDevices();
+    devices.clear();
+    for (const auto& config : SentOfSize(kesto_wire::kSetConfigSize)) {
+      const KESTO_RECORD record = kesto_wire::DecodeRecord(config.bytes.data() + 4);
+      EXPECT_EQ(record.dwNetMask, 0xFF00FF00u);
+      if (std::find(devices.begin(), devices.end(), record.byMAC[5]) == devices.end())
+        devices.push_back(record.byMAC[5]);
+    }
+  }
+  EXPECT_EQ(devices.size(), 2u);
+}
+
 TEST_F(MainWindowWin32Test, EscEnterAndAQuitMessageDoNotEndTheProgram) {
   for (WPARAM key : {VK_ESCAPE, VK_RETURN, VK_TAB}) {
     PostMessageA(hList, WM_KEYDOWN, key, 1);
@@ -1115,7 +1164,7 @@ TEST_F(MainWindowWin32Test, TheDialogQuestionsAnAddressAnotherListedDeviceUses) 
   window->SetConfigTurnHook([&](CConfigKestoDlg& dialog) {
     // Set Configuration is clicked; the question is answered "no" and the dialog stays, then Cancel.
     if (++nTurns == 1) {
-      dialog.SetAsk([&asked](HWND, const std::string& sText, bool) {
+      dialog.SetAsk([&asked](HWND, const std::string& sText) {
         asked.push_back(sText);
         return false;
       });

@@ -140,9 +140,9 @@ void CSelfTest::StartSetIP() {
   bool bSent = false;
   m_pWindow->SetConfigTurnHook([this, &bSent](CConfigKestoDlg& dialog) {
     // A shared address is sent on purpose: the check's question is answered "send anyway".
-    dialog.SetAsk([this](HWND, const std::string& sText, bool bMayAnyway) {
+    dialog.SetAsk([this](HWND, const std::string& sText) {
       m_sNotes += "asked\t" + sText + "\n";
-      return bMayAnyway && m_options.bShareIP;
+      return m_options.bShareIP;
     });
     SendMessageA(dialog.GetItem(IDC_IPADDRESS), IPM_SETADDRESS, 0, static_cast<LPARAM>(m_options.dwSetIP));
     SendMessageA(dialog.GetItem(IDOK), BM_CLICK, 0, 0);
