@@ -19,6 +19,7 @@
 #include "tools/TextFile.h"
 #include "tools/WatchCommand.h"
 #include "tools/serve/ConnectionGuard.h"
+#include "tools/serve/FleetFollower.h"
 #include "tools/serve/FleetStateFile.h"
 #include "tools/serve/FleetTable.h"
 #include "tools/serve/MetricsText.h"
@@ -113,27 +114,6 @@ bool ReadToken(const std::string& sPath, std::string* psToken, std::string* psEr
   }
   *psToken = sText;
   return true;
-}
-
-// Follows the finder into the table: every entry's last answer, then who is up.
-void UpdateTable(CKestoFinder& finder, CFleetTable* pTable, uint32_t dwDownAfterMs) {
-  const int64_t llNowMs = WallMs();
-  const uint32_t dwNow = finder.Now();
-  finder.VisitDevices([&](const CKestoInfo& entry) {
-    const KESTO_RECORD& record = entry.GetRecord();
-    FleetDevice* pDevice = pTable->Seen(record, llNowMs - static_cast<uint32_t>(dwNow - entry.dwLastSeen));
-    if (pDevice == nullptr) return;
-    pDevice->qwRefusedSenders = finder.GetRefusedSenders(record.byMAC);
-    const std::vector<KestoSender>& senders = finder.GetSenders(record.byMAC);
-    bool bSame = senders.size() == pDevice->vecSenders.size();
-    for (size_t i = 0; bSame && i < senders.size(); ++i) bSame = senders[i].endpoint == pDevice->vecSenders[i];
-    if (!bSame) {
-      pDevice->vecSenders.clear();
-      for (const KestoSender& sender : senders) pDevice->vecSenders.push_back(sender.endpoint);
-    }
-  });
-  pTable->Age(llNowMs, dwDownAfterMs);
-  finder.RemoveAged(dwNow, dwDownAfterMs);
 }
 
 uint32_t DownAfterMs(const CKestoFinder& finder) {
@@ -266,6 +246,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
   out << "kesto: serving http://" << options.sListen << ":" << iPort << "/metrics" << (sToken.empty() ? "" : " (bearer token needed)") << "\n";
   out.flush();
 
+  CFleetFollower follower;
   uint32_t dwLastUpdate = finder.Now() - kUpdateEveryMs;
   int64_t llLastSave = WallMs();
   auto save = [&] {
@@ -282,7 +263,8 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
     dwLastUpdate = finder.Now();
     {
       std::lock_guard<std::mutex> lock(mutex);
-      UpdateTable(finder, &table, DownAfterMs(finder));
+      follower.Follow(finder, &table, WallMs(), DownAfterMs(finder));
+      finder.RemoveAged(finder.Now(), DownAfterMs(finder));
       CountInto(finder, table, &counters);
     }
     if (!options.sStateFile.empty() && WallMs() - llLastSave >= kSaveEveryMs) {
