@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/PageAdvice.h"
+
 namespace {
 
 void Family(std::string& sOut, MetricsFormat format, const char* pszName, const char* pszType, const char* pszHelp) {
@@ -107,6 +109,9 @@ std::string FleetMetricsText(const CFleetTable& table, const FleetCounters& coun
   table.ForEach([&](const FleetDevice& device) { nReserve += device.sInfoLabels.size() + kMaxDeviceBytes; });
   std::string sOut;
   sOut.reserve(nReserve);
+  // Megabytes written once and sent: large pages spare a fault per 4 KiB, which was
+  // most of a scrape's cost.
+  platform::AdviseLargePages(sOut.data(), nReserve);
 
   Family(sOut, format, "kesto_device_up", "gauge", "1 while the device answers, 0 once silent (kept until --forget-after).");
   table.ForEach([&](const FleetDevice& device) {
