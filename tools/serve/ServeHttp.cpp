@@ -1,6 +1,7 @@
 // `kesto serve` on Linux: the finder loop in the main thread, the HTTP server
 // (Debian's cpp-httplib) in a bounded pool of its own.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -51,9 +52,10 @@ int64_t WallMs() {
 
 // The connections served at once, and as many more waiting: when both are taken the
 // accepting thread waits, and further connections wait in the kernel's listen queue.
+// *pnOpen counts the connections taken and not yet finished, for the connection guard.
 class CBoundedPool : public httplib::TaskQueue {
  public:
-  explicit CBoundedPool(size_t nThreads) : m_nMaxQueued(nThreads) {
+  CBoundedPool(size_t nThreads, std::atomic<size_t>* pnOpen) : m_nMaxQueued(nThreads), m_pnOpen(pnOpen) {
     for (size_t i = 0; i < nThreads; ++i) m_threads.emplace_back([this] { Work(); });
   }
   ~CBoundedPool() override = default;
@@ -62,6 +64,7 @@ class CBoundedPool : public httplib::TaskQueue {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_room.wait(lock, [this] { return m_queue.size() < m_nMaxQueued || m_bShutdown; });
     if (m_bShutdown) return;
+    ++*m_pnOpen;
     m_queue.push_back(std::move(fn));
     m_ready.notify_one();
   }
@@ -89,10 +92,12 @@ class CBoundedPool : public httplib::TaskQueue {
       }
       m_room.notify_one();
       fn();
+      --*m_pnOpen;
     }
   }
 
   size_t m_nMaxQueued;
+  std::atomic<size_t>* m_pnOpen;
   std::vector<std::thread> m_threads;
   std::deque<std::function<void()>> m_queue;
   std::mutex m_mutex;
@@ -214,9 +219,10 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
                           std::string* psError) {
                         return ProbeRange(options.target, sRange, dwWaitMs, pbStop, pTable, pCounters, psError);
                       });
+  std::atomic<size_t> nOpenConnections{0};
   httplib::Server server;
   const size_t nConnections = static_cast<size_t>(options.iMaxConnections);
-  server.new_task_queue = [nConnections] { return new CBoundedPool(nConnections); };
+  server.new_task_queue = [nConnections, &nOpenConnections] { return new CBoundedPool(nConnections, &nOpenConnections); };
   server.set_read_timeout(kReadTimeoutS);
   server.set_write_timeout(kWriteTimeoutS);
   server.set_keep_alive_timeout(kKeepAliveS);
@@ -241,7 +247,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
     return kExitNetwork;
   }
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  CConnectionGuard guard(iPort);
+  CConnectionGuard guard(iPort, &nOpenConnections);
   std::thread httpThread([&server] { server.listen_after_bind(); });
   out << "kesto: serving http://" << options.sListen << ":" << iPort << "/metrics" << (sToken.empty() ? "" : " (bearer token needed)") << "\n";
   out.flush();
