@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <sstream>
@@ -234,9 +235,20 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
     if (!response.sAuthenticate.empty()) res.set_header("WWW-Authenticate", response.sAuthenticate);
     res.set_header("X-Content-Type-Options", "nosniff");
     res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
-    // Moved, not copied: a scrape of a full list is some megabytes.
-    res.body = std::move(response.sBody);
-    res.set_header("Content-Type", response.sContentType);
+    // Handed over as a provider of known length, which the library sends as it is: a
+    // body it would compress for any client offering gzip or brotli, and brotli at its
+    // slowest took seconds of CPU for a full list. Moved, not copied: megabytes.
+    auto pBody = std::make_shared<std::string>(std::move(response.sBody));
+    const size_t nLength = pBody->size();
+    if (nLength == 0) {
+      res.set_header("Content-Type", response.sContentType);
+    } else {
+      res.set_content_provider(nLength, response.sContentType,
+                               [pBody](size_t nOffset, size_t nBytes, httplib::DataSink& sink) {
+                                 sink.write(pBody->data() + nOffset, std::min(nBytes, pBody->size() - nOffset));
+                                 return true;
+                               });
+    }
     return httplib::Server::HandlerResponse::Handled;
   });
   const int iPort = options.iHttpPort == 0 ? server.bind_to_any_port(options.sListen)
