@@ -9,7 +9,7 @@
 #include "tools/KestoCommand.h"
 
 // The HTTP port `kesto serve` listens on unless told otherwise (docs/tools.md says why this one).
-constexpr int kServeDefaultPort = 9844;
+constexpr int kServeDefaultPort = 19844;
 
 struct ServeOptions {
   TargetOptions target;

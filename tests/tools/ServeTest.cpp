@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "support/FakeClock.h"
+#include "support/FakeDatagramSocket.h"
 #include "support/RecordBuilder.h"
 #include "tools/serve/FleetDocuments.h"
+#include "tools/serve/FleetFollower.h"
 #include "tools/serve/FleetStateFile.h"
 #include "tools/serve/FleetTable.h"
 #include "tools/serve/MetricsText.h"
@@ -50,7 +53,7 @@ TEST(ServeTest, TableFollowsUpDownChangesForgettingAndItsCap) {
   a.iPort = 20000;
   table.Seen(a, kT0 + 1000);
   table.Seen(a, kT0 + 500);  // an older sighting taken later leaves the last seen time alone
-  const FleetDevice& device = table.Devices().at(MacKey(a.byMAC));
+  const FleetDevice& device = *table.Find(MacKey(a.byMAC));
   EXPECT_EQ(device.qwChanges, 1u);
   EXPECT_EQ(device.llFirstSeenMs, kT0);
   EXPECT_EQ(device.llLastSeenMs, kT0 + 1000);
@@ -63,7 +66,67 @@ TEST(ServeTest, TableFollowsUpDownChangesForgettingAndItsCap) {
   for (const auto& step : steps) {
     table.Age(step.llNow, kDownAfterMs);
     EXPECT_EQ(table.UpCount(), step.nUp) << step.llNow - kT0;
-    EXPECT_EQ(table.Devices().size(), step.nKnown) << step.llNow - kT0;
+    EXPECT_EQ(table.Size(), step.nKnown) << step.llNow - kT0;
+  }
+}
+
+// The follower takes only what answered since its last round, so these steps make
+// sure nothing is lost: an answer in that round's millisecond, the tick wrapping,
+// a second sender, and a sender ageing out of a device that did not answer again.
+TEST(ServeTest, FollowerMissesNoAnswerNorSenderAcrossRoundsAndTheTickWrap) {
+  constexpr platform::Ipv4Endpoint kX{0x0A000005u, 1444}, kZ{0x0A000009u, 1444};
+  for (const uint32_t dwStart : {0u, 0xFFFFFF00u}) {
+    SCOPED_TRACE(dwStart);
+    FakeClock clock(dwStart);
+    KestoFinderOptions options;
+    options.pTicks = &clock;
+    options.fnReadInterfaces = [](std::vector<platform::NetInterface>* p) {
+      p->clear();
+      return true;
+    };
+    auto socket = std::make_unique<FakeDatagramSocket>();
+    FakeDatagramSocket* pSocket = socket.get();
+    CKestoFinder finder(options, std::move(socket));
+    CFleetTable table(16, 60000);
+    CFleetFollower follower;
+    KESTO_RECORD a = MakeRecord(1), b = MakeRecord(2);
+    const auto answer = [&](const KESTO_RECORD& record, platform::Ipv4Endpoint from) {
+      pSocket->Queue(RecordBytes(record), from);
+      finder.Receive();
+    };
+    const auto follow = [&] { follower.Follow(finder, &table, kT0 + (clock.Now() - dwStart), kDownAfterMs); };
+    const auto senders = [&] { return table.Senders(*table.Find(MacKey(a.byMAC))); };
+
+    answer(a, kX);
+    answer(b, kZ);
+    follow();
+    ASSERT_EQ(table.Size(), 2u);
+    EXPECT_EQ(senders(), std::vector<platform::Ipv4Endpoint>{kX});
+
+    a.iPort = 20000;  // in the same millisecond as the round
+    answer(a, kX);
+    follow();
+    EXPECT_EQ(table.Find(MacKey(a.byMAC))->qwChanges, 1u);
+
+    clock.Advance(300);  // past the wrap for the second start
+    answer(b, kZ);
+    follow();
+    EXPECT_EQ(table.Find(MacKey(b.byMAC))->llLastSeenMs, kT0 + 300);
+    EXPECT_EQ(table.Find(MacKey(a.byMAC))->llLastSeenMs, kT0);
+
+    clock.Advance(10);
+    answer(a, kZ);
+    clock.Advance(10);
+    follow();
+    EXPECT_EQ(senders(), (std::vector<platform::Ipv4Endpoint>{kX, kZ}));
+    EXPECT_EQ(table.Find(MacKey(a.byMAC))->llLastSeenMs, kT0 + 310);
+
+    clock.Set(dwStart + 2100);  // x silent 2100 ms and dropped; a itself stays, and answers nothing new
+    finder.RemoveAged(clock.Now(), 2000);
+    follow();
+    EXPECT_EQ(senders(), std::vector<platform::Ipv4Endpoint>{kZ});
+    EXPECT_TRUE(table.Find(MacKey(a.byMAC))->bUp);
+    EXPECT_EQ(table.UpCount(), 2u);
   }
 }
 
@@ -115,7 +178,7 @@ TEST(ServeTest, StateComesBackExactlyAndDamageIsRefusedWithItsReason) {
   CFleetTable back(4, 60000);
   std::string sError;
   ASSERT_TRUE(FleetStateFromJson(FleetStateToJson(table), &back, &sError)) << sError;
-  const FleetDevice& device = back.Devices().at(MacKey(a.byMAC));
+  const FleetDevice& device = *back.Find(MacKey(a.byMAC));
   EXPECT_EQ(device.record, a);
   EXPECT_EQ(device.llFirstSeenMs, kT0);
   EXPECT_EQ(device.llLastSeenMs, kT0 + 5);
@@ -145,7 +208,7 @@ TEST(ServeTest, StateComesBackExactlyAndDamageIsRefusedWithItsReason) {
     sError.clear();
     EXPECT_FALSE(FleetStateFromJson(c.text, &damaged, &sError)) << c.text;
     EXPECT_TRUE(Has(sError, c.reason)) << sError;
-    EXPECT_TRUE(damaged.Devices().empty());
+    EXPECT_EQ(damaged.Size(), 0u);
   }
 
   // A damaged file is set aside and the agent starts empty; a missing one is a first start.
@@ -164,7 +227,7 @@ TEST(ServeTest, StateComesBackExactlyAndDamageIsRefusedWithItsReason) {
   ASSERT_TRUE(SaveFleetState(sPath, table, &sError)) << sError;
   sNotice.clear();
   EXPECT_TRUE(LoadFleetState(sPath, &fresh, &sNotice));
-  EXPECT_EQ(fresh.Devices().size(), 1u);
+  EXPECT_EQ(fresh.Size(), 1u);
   std::filesystem::remove_all(dir);
 }
 

@@ -22,7 +22,7 @@ done
 lab_test_begin "serve/$case" lab2 "v$$"
 
 in_cli() { ip netns exec "$LAB2_CLI" "$@"; }
-http_port=9844
+http_port=19844
 
 # start_serve ARGS...: kesto serve in the client namespace, for at most 120 s.
 start_serve() {

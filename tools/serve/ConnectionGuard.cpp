@@ -32,6 +32,10 @@ void CConnectionGuard::Run() {
   std::map<std::string, std::chrono::steady_clock::time_point> firstSeen;
   while (!m_bStop) {
     std::this_thread::sleep_for(kLookEvery);
+    if (m_pnOpen->load() == 0) {
+      firstSeen.clear();
+      continue;
+    }
     const auto now = std::chrono::steady_clock::now();
     std::map<std::string, std::chrono::steady_clock::time_point> seen;
     std::error_code error;

@@ -11,8 +11,9 @@ namespace {
 
 std::unordered_map<uint32_t, int> ClaimantsOfUp(const CFleetTable& table) {
   std::unordered_map<uint32_t, int> claimants;
-  for (const auto& [key, device] : table.Devices())
+  table.ForEach([&](const FleetDevice& device) {
     if (device.bUp) ++claimants[device.record.dwIPAddress];
+  });
   return claimants;
 }
 
@@ -40,20 +41,21 @@ std::string HtmlText(std::string_view bytes) {
 std::string FleetDevicesJson(const CFleetTable& table) {
   const auto claimants = ClaimantsOfUp(table);
   std::vector<ListedDevice> listed;
-  for (const auto& [key, device] : table.Devices()) {
-    if (!device.bUp) continue;
+  table.ForEach([&](const FleetDevice& device) {
+    if (!device.bUp) return;
     ListedDevice& entry = listed.emplace_back();
     entry.record = device.record;
     entry.bDuplicateIP = claimants.at(device.record.dwIPAddress) > 1;
-    for (const platform::Ipv4Endpoint& sender : device.vecSenders) entry.vecSenders.push_back(FormatEndpoint(sender));
-    entry.bSeveralSenders = device.vecSenders.size() > 1 || device.qwRefusedSenders > 0;
-  }
+    const std::vector<platform::Ipv4Endpoint> senders = table.Senders(device);
+    for (const platform::Ipv4Endpoint& sender : senders) entry.vecSenders.push_back(FormatEndpoint(sender));
+    entry.bSeveralSenders = senders.size() > 1 || table.RefusedSenders(device) > 0;
+  });
   return DevicesToJson(listed);
 }
 
 std::string FleetServiceDiscoveryJson(const CFleetTable& table) {
   DeviceJson groups = DeviceJson::array();
-  for (const auto& [key, device] : table.Devices()) {
+  table.ForEach([&](const FleetDevice& device) {
     const KESTO_RECORD& r = device.record;
     DeviceJson labels = DeviceJson::object();
     labels["__meta_kesto_mac"] = FormatMAC(r.byMAC);
@@ -62,7 +64,7 @@ std::string FleetServiceDiscoveryJson(const CFleetTable& table) {
     labels["__meta_kesto_firmware"] = Latin1ToUtf8(Field(r.szVersion, sizeof r.szVersion));
     labels["__meta_kesto_up"] = device.bUp ? "1" : "0";
     groups.push_back({{"targets", {FormatAddress(r.dwIPAddress)}}, {"labels", std::move(labels)}});
-  }
+  });
   // ASCII only, as the other JSON answers.
   return groups.dump(-1, ' ', true) + "\n";
 }
@@ -74,11 +76,11 @@ std::string FleetPageHtml(const CFleetTable& table, std::string_view sVersion) {
        "<style>body{font-family:sans-serif;margin:1em}table{border-collapse:collapse}"
        "td,th{border:1px solid #aaa;padding:2px 6px;text-align:left}.down{color:#a00}</style></head><body>\n";
   s += "<h1>Kesto devices</h1>\n<p>" + std::to_string(table.UpCount()) + " up, " +
-       std::to_string(table.Devices().size()) + " known. Also: <a href=\"/metrics\">/metrics</a>, "
+       std::to_string(table.Size()) + " known. Also: <a href=\"/metrics\">/metrics</a>, "
        "<a href=\"/sd\">/sd</a>, <a href=\"/api/devices\">/api/devices</a>. Read-only: nothing here changes a "
        "device.</p>\n<table id=\"devices\"><tr><th>State</th><th>Name</th><th>MAC</th><th>IP</th><th>Firmware</th>"
        "<th>Changes</th><th>Note</th></tr>\n";
-  for (const auto& [key, device] : table.Devices()) {
+  table.ForEach([&](const FleetDevice& device) {
     const KESTO_RECORD& r = device.record;
     const bool bShared = device.bUp && claimants.at(r.dwIPAddress) > 1;
     s += device.bUp ? "<tr><td>up</td>" : "<tr class=\"down\"><td>down</td>";
@@ -86,7 +88,7 @@ std::string FleetPageHtml(const CFleetTable& table, std::string_view sVersion) {
          FormatAddress(r.dwIPAddress) + "</td><td>" + HtmlText(Field(r.szVersion, sizeof r.szVersion)) +
          "</td><td>" + std::to_string(device.qwChanges) + "</td><td>" + (bShared ? "shared address" : "") +
          "</td></tr>\n";
-  }
+  });
   s += "</table>\n<p>kesto " + HtmlText(sVersion) + "</p></body></html>\n";
   return s;
 }

@@ -37,14 +37,14 @@ bool IsTime(const nlohmann::json& value) {
 
 std::string FleetStateToJson(const CFleetTable& table) {
   nlohmann::json devices = nlohmann::json::array();
-  for (const auto& [key, device] : table.Devices()) {
+  table.ForEach([&](const FleetDevice& device) {
     uint8_t bytes[kesto_wire::kRecordSize];
     kesto_wire::EncodeRecord(device.record, bytes);
     devices.push_back({{"record", HexBytes(bytes, sizeof bytes)},
                        {"first_seen_ms", device.llFirstSeenMs},
                        {"last_seen_ms", device.llLastSeenMs},
                        {"changes", device.qwChanges}});
-  }
+  });
   nlohmann::json state = {{"kesto_serve_state", kStateVersion}, {"devices", std::move(devices)}};
   return state.dump() + "\n";
 }

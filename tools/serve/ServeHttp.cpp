@@ -1,9 +1,11 @@
 // `kesto serve` on Linux: the finder loop in the main thread, the HTTP server
 // (Debian's cpp-httplib) in a bounded pool of its own.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <sstream>
@@ -19,6 +21,7 @@
 #include "tools/TextFile.h"
 #include "tools/WatchCommand.h"
 #include "tools/serve/ConnectionGuard.h"
+#include "tools/serve/FleetFollower.h"
 #include "tools/serve/FleetStateFile.h"
 #include "tools/serve/FleetTable.h"
 #include "tools/serve/MetricsText.h"
@@ -50,9 +53,10 @@ int64_t WallMs() {
 
 // The connections served at once, and as many more waiting: when both are taken the
 // accepting thread waits, and further connections wait in the kernel's listen queue.
+// *pnOpen counts the connections taken and not yet finished, for the connection guard.
 class CBoundedPool : public httplib::TaskQueue {
  public:
-  explicit CBoundedPool(size_t nThreads) : m_nMaxQueued(nThreads) {
+  CBoundedPool(size_t nThreads, std::atomic<size_t>* pnOpen) : m_nMaxQueued(nThreads), m_pnOpen(pnOpen) {
     for (size_t i = 0; i < nThreads; ++i) m_threads.emplace_back([this] { Work(); });
   }
   ~CBoundedPool() override = default;
@@ -61,6 +65,7 @@ class CBoundedPool : public httplib::TaskQueue {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_room.wait(lock, [this] { return m_queue.size() < m_nMaxQueued || m_bShutdown; });
     if (m_bShutdown) return;
+    ++*m_pnOpen;
     m_queue.push_back(std::move(fn));
     m_ready.notify_one();
   }
@@ -88,10 +93,12 @@ class CBoundedPool : public httplib::TaskQueue {
       }
       m_room.notify_one();
       fn();
+      --*m_pnOpen;
     }
   }
 
   size_t m_nMaxQueued;
+  std::atomic<size_t>* m_pnOpen;
   std::vector<std::thread> m_threads;
   std::deque<std::function<void()>> m_queue;
   std::mutex m_mutex;
@@ -113,27 +120,6 @@ bool ReadToken(const std::string& sPath, std::string* psToken, std::string* psEr
   }
   *psToken = sText;
   return true;
-}
-
-// Follows the finder into the table: every entry's last answer, then who is up.
-void UpdateTable(CKestoFinder& finder, CFleetTable* pTable, uint32_t dwDownAfterMs) {
-  const int64_t llNowMs = WallMs();
-  const uint32_t dwNow = finder.Now();
-  finder.VisitDevices([&](const CKestoInfo& entry) {
-    const KESTO_RECORD& record = entry.GetRecord();
-    FleetDevice* pDevice = pTable->Seen(record, llNowMs - static_cast<uint32_t>(dwNow - entry.dwLastSeen));
-    if (pDevice == nullptr) return;
-    pDevice->qwRefusedSenders = finder.GetRefusedSenders(record.byMAC);
-    const std::vector<KestoSender>& senders = finder.GetSenders(record.byMAC);
-    bool bSame = senders.size() == pDevice->vecSenders.size();
-    for (size_t i = 0; bSame && i < senders.size(); ++i) bSame = senders[i].endpoint == pDevice->vecSenders[i];
-    if (!bSame) {
-      pDevice->vecSenders.clear();
-      for (const KestoSender& sender : senders) pDevice->vecSenders.push_back(sender.endpoint);
-    }
-  });
-  pTable->Age(llNowMs, dwDownAfterMs);
-  finder.RemoveAged(dwNow, dwDownAfterMs);
 }
 
 uint32_t DownAfterMs(const CKestoFinder& finder) {
@@ -234,9 +220,10 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
                           std::string* psError) {
                         return ProbeRange(options.target, sRange, dwWaitMs, pbStop, pTable, pCounters, psError);
                       });
+  std::atomic<size_t> nOpenConnections{0};
   httplib::Server server;
   const size_t nConnections = static_cast<size_t>(options.iMaxConnections);
-  server.new_task_queue = [nConnections] { return new CBoundedPool(nConnections); };
+  server.new_task_queue = [nConnections, &nOpenConnections] { return new CBoundedPool(nConnections, &nOpenConnections); };
   server.set_read_timeout(kReadTimeoutS);
   server.set_write_timeout(kWriteTimeoutS);
   server.set_keep_alive_timeout(kKeepAliveS);
@@ -248,9 +235,20 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
     if (!response.sAuthenticate.empty()) res.set_header("WWW-Authenticate", response.sAuthenticate);
     res.set_header("X-Content-Type-Options", "nosniff");
     res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
-    // Moved, not copied: a scrape of a full list is some megabytes.
-    res.body = std::move(response.sBody);
-    res.set_header("Content-Type", response.sContentType);
+    // Handed over as a provider of known length, which the library sends as it is: a
+    // body it would compress for any client offering gzip or brotli, and brotli at its
+    // slowest took seconds of CPU for a full list. Moved, not copied: megabytes.
+    auto pBody = std::make_shared<std::string>(std::move(response.sBody));
+    const size_t nLength = pBody->size();
+    if (nLength == 0) {
+      res.set_header("Content-Type", response.sContentType);
+    } else {
+      res.set_content_provider(nLength, response.sContentType,
+                               [pBody](size_t nOffset, size_t nBytes, httplib::DataSink& sink) {
+                                 sink.write(pBody->data() + nOffset, std::min(nBytes, pBody->size() - nOffset));
+                                 return true;
+                               });
+    }
     return httplib::Server::HandlerResponse::Handled;
   });
   const int iPort = options.iHttpPort == 0 ? server.bind_to_any_port(options.sListen)
@@ -261,11 +259,12 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
     return kExitNetwork;
   }
   if (!pSession->ProbeNow(err)) return kExitNetwork;
-  CConnectionGuard guard(iPort);
+  CConnectionGuard guard(iPort, &nOpenConnections);
   std::thread httpThread([&server] { server.listen_after_bind(); });
   out << "kesto: serving http://" << options.sListen << ":" << iPort << "/metrics" << (sToken.empty() ? "" : " (bearer token needed)") << "\n";
   out.flush();
 
+  CFleetFollower follower;
   uint32_t dwLastUpdate = finder.Now() - kUpdateEveryMs;
   int64_t llLastSave = WallMs();
   auto save = [&] {
@@ -282,7 +281,8 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err,
     dwLastUpdate = finder.Now();
     {
       std::lock_guard<std::mutex> lock(mutex);
-      UpdateTable(finder, &table, DownAfterMs(finder));
+      follower.Follow(finder, &table, WallMs(), DownAfterMs(finder));
+      finder.RemoveAged(finder.Now(), DownAfterMs(finder));
       CountInto(finder, table, &counters);
     }
     if (!options.sStateFile.empty() && WallMs() - llLastSave >= kSaveEveryMs) {
