@@ -253,6 +253,8 @@ struct TargetCase {
   bool bAccepted;
   size_t nAddresses;
 };
+// The case's text names it in the test list.
+void PrintTo(const TargetCase& test, std::ostream* pOut) { *pOut << '"' << test.pszText << '"'; }
 
 class TargetEntryTest : public PresenterTest, public ::testing::WithParamInterface<TargetCase> {};
 
