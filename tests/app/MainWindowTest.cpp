@@ -71,6 +71,15 @@ class MainWindowTest : public QObject {
     return W<QPushButton>(window, pszName);
   }
 
+  // A file in dir holding bytes, then grown to nSize bytes when that is larger; its path.
+  static QString WriteFileIn(const QTemporaryDir& dir, const char* pszName, const QByteArray& bytes, qint64 nSize = 0) {
+    const QString sPath = dir.filePath(QString::fromLatin1(pszName));
+    QFile file(sPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || (nSize > bytes.size() && !file.resize(nSize)))
+      qFatal("cannot write %s", qPrintable(sPath));
+    return sPath;
+  }
+
   static bool IsBlank(const QIcon& icon) {
     const QImage image = icon.pixmap(16, 16).toImage();
     for (int y = 0; y < image.height(); ++y)
@@ -722,11 +731,7 @@ class MainWindowTest : public QObject {
   void applyPlanPreviewsThenSendsAndBackUpWritesEveryDevice() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u), MakeDeviceRecord(2, "Second", 0x0A000006u)});
     QTemporaryDir dir;
-    const QString sPlan = dir.filePath(QStringLiteral("plan.json"));
-    QFile plan(sPlan);
-    QVERIFY(plan.open(QIODevice::WriteOnly));
-    plan.write(R"([{"mac":"00-1A-2B-3C-4D-02","name":"Renamed"},{"mac":"00-1A-2B-3C-4D-01","name":"First"}])");
-    plan.close();
+    const QString sPlan = WriteFileIn(dir, "plan.json", R"([{"mac":"00-1A-2B-3C-4D-02","name":"Renamed"},{"mac":"00-1A-2B-3C-4D-01","name":"First"}])");
     const size_t nSentBefore = m_pSocket->sent.size();
     QVERIFY(window->GetPlanCommands().OpenPlan(sPlan));
     CPlanPreviewDlg* pPreview = window->GetPlanCommands().GetPreviewDialog();
@@ -754,11 +759,7 @@ class MainWindowTest : public QObject {
   void aPlanTheAddressRuleRefusesIsSentOnlyOnADeliberateClick() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
     QTemporaryDir dir;
-    const QString sPlan = dir.filePath(QStringLiteral("plan.json"));
-    QFile plan(sPlan);
-    QVERIFY(plan.open(QIODevice::WriteOnly));
-    plan.write(R"([{"mac":"00-1A-2B-3C-4D-01","gateway":"10.9.0.1"}])");  // outside the device's subnet
-    plan.close();
+    const QString sPlan = WriteFileIn(dir, "plan.json", R"([{"mac":"00-1A-2B-3C-4D-01","gateway":"10.9.0.1"}])");  // outside the device's subnet
     const size_t nSentBefore = m_pSocket->sent.size();
     for (bool bClick : {false, true}) {
       QVERIFY(window->GetPlanCommands().OpenPlan(sPlan));
@@ -785,11 +786,7 @@ class MainWindowTest : public QObject {
   void applyPlanRefusesWhatIsNoPlanFileWithItsReason() {
     auto window = MakeWindow({MakeDeviceRecord(1, "First", 0x0A000005u)});
     QTemporaryDir dir;
-    const QString sHuge = dir.filePath(QStringLiteral("huge.csv"));
-    QFile huge(sHuge);
-    QVERIFY(huge.open(QIODevice::WriteOnly));
-    QVERIFY(huge.resize(static_cast<qint64>(kMaxPlanBytes) + 1));
-    huge.close();
+    const QString sHuge = WriteFileIn(dir, "huge.csv", "mac\n", static_cast<qint64>(kMaxPlanBytes) + 1);
     const struct {
       QString sPath;
       const char* pszMentions;
