@@ -149,6 +149,7 @@ void CKestoFinder::Receive() {
   if (found != m_mapByMAC.end()) {
     CKestoInfo* pInfo = found->second.pInfo;
     pInfo->dwLastSeen = m_pTicks->Now();
+    m_dwNewestSeen = pInfo->dwLastSeen;
     if (pInfo->IsDifferent(record)) {
       pInfo->SetRecord(record);
       pInfo->bChanged = 1;
@@ -262,6 +263,7 @@ void CKestoFinder::AddDevice(const KESTO_RECORD& record, bool bKept) {
     m_dwOldestSeen = pInfo->dwLastSeen;
     m_bOldestKnown = true;
   }
+  m_dwNewestSeen = pInfo->dwLastSeen;
   m_listDevices.AddTail(pInfo);
   ++m_nRecordChanges;
   IndexEntry& entry = m_mapByMAC[MacKey(record.byMAC)];

@@ -100,8 +100,10 @@ class CKestoFinder {
   void RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs);
   // False when no entry can be silent for more than dwAgeLimitMs at dwNow: the oldest
   // answer is known from the last walk (answers only make entries younger).
+  // An answer stamped after dwNow counts as aged, as IsAged has it, so that also walks.
   bool MayHaveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) const {
-    return !m_bOldestKnown || static_cast<uint32_t>(dwNow - m_dwOldestSeen) > dwAgeLimitMs;
+    const uint32_t dwSpan = dwNow - m_dwOldestSeen;
+    return !m_bOldestKnown || dwSpan > dwAgeLimitMs || static_cast<uint32_t>(m_dwNewestSeen - m_dwOldestSeen) > dwSpan;
   }
   // Counts entries added and records replaced by an answer, so a caller can tell in one
   // comparison whether a walk over the entries would find anything new.
@@ -240,6 +242,7 @@ class CKestoFinder {
   uint64_t m_nRecordChanges = 0;
   // No entry answered before m_dwOldestSeen, while m_bOldestKnown (set by a walk of RemoveAged).
   uint32_t m_dwOldestSeen = 0;
+  uint32_t m_dwNewestSeen = 0;  // the last answer's tick
   bool m_bOldestKnown = false;
   uint64_t m_nDroppedDatagrams = 0;
   uint64_t m_nProbesSent = 0;

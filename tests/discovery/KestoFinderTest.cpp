@@ -202,6 +202,7 @@ TEST_F(KestoFinderTest, AgedEntriesAreFoundThoughWalksAreSkippedAcrossTheWrap) {
       {3600, 0, "", false, 1, 3},
       {3601, 0, "", true, 0, 3},           // A aged
       {3602, 0, "", true, 0, 3},           // an empty list has no bound
+      {3700, 3, "dev", false, 1, 4},
   };
   for (const Step& step : steps) {
     const uint32_t dwNow = kStart + step.dwAt;
@@ -215,6 +216,10 @@ TEST_F(KestoFinderTest, AgedEntriesAreFoundThoughWalksAreSkippedAcrossTheWrap) {
     EXPECT_EQ(Entries().size(), step.nLeft) << "at +" << step.dwAt;
     EXPECT_EQ(finder->GetRecordChanges(), step.nRecordChanges) << "at +" << step.dwAt;
   }
+  // A walk asked for at a tick before the last answer finds that answer aged, as IsAged does.
+  EXPECT_TRUE(finder->MayHaveAged(kStart + 3699, 2000));
+  finder->RemoveAged(kStart + 3699, 2000);
+  EXPECT_TRUE(Entries().empty());
 }
 
 TEST_F(KestoFinderTest, EntryCapRefusesNewDevicesButRenewsKnownOnes) {
