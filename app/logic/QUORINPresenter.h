@@ -25,8 +25,8 @@
 #include "platform/InterfaceTable.h"
 
 // The main window without its widgets: the polling pass that keeps the device
-// list in line with the finder's entries, the rows' marks, the filter, the two commands on the selected row and what became of the settings
-// they sent.
+// list in line with the finder's entries, the rows' marks, the filter, the two
+// commands on the selected row and what became of the settings they sent.
 class CQUORINPresenter {
  public:
   // Runs the configuration dialog modally on the model; true when confirmed.
