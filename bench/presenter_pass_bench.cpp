@@ -1,7 +1,7 @@
 // The desktop program's polling pass (CQUORINPresenter::PollDevices) with 1000
 // devices listed: an answer renewing one entry per pass, with no entry ever
-// changed and with every entry changed once (the finder never lowers bChanged,
-// so each such entry is looked up among the rows at every pass), each with the
+// changed and with every entry changed once (the window lowers an entry's bChanged
+// once its row shows the change, so such an entry costs nothing later), each with the
 // filter box empty and with a filter that hides most rows. A last case has
 // every answer change its device's record, so each pass also redraws a row and
 // marks it again. BM_PresenterBurst: 5000 rows and 100 answers waiting at every

@@ -149,9 +149,11 @@ void CKestoFinder::Receive() {
   if (found != m_mapByMAC.end()) {
     CKestoInfo* pInfo = found->second.pInfo;
     pInfo->dwLastSeen = m_pTicks->Now();
+    m_dwNewestSeen = pInfo->dwLastSeen;
     if (pInfo->IsDifferent(record)) {
       pInfo->SetRecord(record);
       pInfo->bChanged = 1;
+      ++m_nRecordChanges;
     }
   } else {
     AddDevice(record, IsFull() && IsKeptAnswer(record, Address.dwAddress));
@@ -229,6 +231,11 @@ CKestoInfo* CKestoFinder::FindByMAC(const KESTO_RECORD& record, int* piIndex) co
   return found->second.pInfo;
 }
 
+CKestoInfo* CKestoFinder::FindByKey(uint64_t qwMacKey) const {
+  const auto found = m_mapByMAC.find(qwMacKey);
+  return found == m_mapByMAC.end() ? nullptr : found->second.pInfo;
+}
+
 CKestoInfo* CKestoFinder::FindByIP(const platform::Ipv4Endpoint& sender) const {
   for (ZNPOSITION pos = m_listDevices.GetHeadPosition(); pos != nullptr;) {
     auto* pInfo = static_cast<CKestoInfo*>(m_listDevices.GetNext(pos));
@@ -251,7 +258,14 @@ void CKestoFinder::AddDevice(const KESTO_RECORD& record, bool bKept) {
     return;
   }
   auto* pInfo = new CKestoInfo(record, m_pTicks->Now());
+  // The first entry of an empty list sets the oldest answer; later ones are younger.
+  if (m_listDevices.IsEmpty()) {
+    m_dwOldestSeen = pInfo->dwLastSeen;
+    m_bOldestKnown = true;
+  }
+  m_dwNewestSeen = pInfo->dwLastSeen;
   m_listDevices.AddTail(pInfo);
+  ++m_nRecordChanges;
   IndexEntry& entry = m_mapByMAC[MacKey(record.byMAC)];
   entry = IndexEntry{};
   entry.pInfo = pInfo;
@@ -268,7 +282,17 @@ void CKestoFinder::RemoveAged() {
 void CKestoFinder::RemoveAged(uint32_t dwNow) { RemoveAged(dwNow, GetAgeLimitMs()); }
 
 void CKestoFinder::RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) {
-  RemoveWhere([=](const CKestoInfo& info) { return info.IsAged(dwNow, dwAgeLimitMs); });
+  if (MayHaveAged(dwNow, dwAgeLimitMs)) {
+    // The walk also finds the oldest answer left, so the next walks wait until it could age.
+    uint32_t dwOldestAge = 0;
+    RemoveWhere([&](const CKestoInfo& info) {
+      if (info.IsAged(dwNow, dwAgeLimitMs)) return true;
+      dwOldestAge = std::max(dwOldestAge, static_cast<uint32_t>(dwNow - info.dwLastSeen));
+      return false;
+    });
+    m_bOldestKnown = !m_listDevices.IsEmpty();
+    m_dwOldestSeen = dwNow - dwOldestAge;
+  }
   // A device still listed may have stopped answering from one of its addresses.
   DropAgedSendersOfAll(dwNow, dwAgeLimitMs);
 }

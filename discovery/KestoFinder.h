@@ -79,6 +79,8 @@ class CKestoFinder {
   void Receive();
 
   CKestoInfo* FindByMAC(const KESTO_RECORD& record, int* piIndex = nullptr) const;
+  // The entry of a MAC key (MacKey), or null: one hash step.
+  CKestoInfo* FindByKey(uint64_t qwMacKey) const;
   CKestoInfo* FindByIP(const platform::Ipv4Endpoint& sender) const;
   // Appends an entry, or refuses and counts it when the list holds GetMaxEntries().
   // A kept answer (bKept: from an address probed alone, or the MAC SetKeptMAC named)
@@ -94,7 +96,18 @@ class CKestoFinder {
   // The same against one given tick, so a caller can decide expiry once per pass.
   void RemoveAged(uint32_t dwNow);
   // The same with a longer silence allowed, for a caller that must ride out a lost answer.
+  // The entries are walked only when MayHaveAged says one could be aged.
   void RemoveAged(uint32_t dwNow, uint32_t dwAgeLimitMs);
+  // False when no entry can be silent for more than dwAgeLimitMs at dwNow: the oldest
+  // answer is known from the last walk (answers only make entries younger).
+  // An answer stamped after dwNow counts as aged, as IsAged has it, so that also walks.
+  bool MayHaveAged(uint32_t dwNow, uint32_t dwAgeLimitMs) const {
+    const uint32_t dwSpan = dwNow - m_dwOldestSeen;
+    return !m_bOldestKnown || dwSpan > dwAgeLimitMs || static_cast<uint32_t>(m_dwNewestSeen - m_dwOldestSeen) > dwSpan;
+  }
+  // Counts entries added and records replaced by an answer, so a caller can tell in one
+  // comparison whether a walk over the entries would find anything new.
+  uint64_t GetRecordChanges() const { return m_nRecordChanges; }
   // Sends the set-configuration datagram to every broadcast endpoint and straight to
   // every address the device's answers came from within the age limit. The bytes of the
   // first send that went out, or -1 when none did; one failing way does not stop the
@@ -226,6 +239,11 @@ class CKestoFinder {
   uint64_t m_nRefusedDevices = 0;
   uint64_t m_nRefusedSenders = 0;
   uint64_t m_nSenderChanges = 0;
+  uint64_t m_nRecordChanges = 0;
+  // No entry answered before m_dwOldestSeen, while m_bOldestKnown (set by a walk of RemoveAged).
+  uint32_t m_dwOldestSeen = 0;
+  uint32_t m_dwNewestSeen = 0;  // the last answer's tick
+  bool m_bOldestKnown = false;
   uint64_t m_nDroppedDatagrams = 0;
   uint64_t m_nProbesSent = 0;
 

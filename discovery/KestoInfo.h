@@ -7,7 +7,8 @@
 #include "discovery/KestoRecord.h"
 
 // One device as the finder knows it: its record, when it last answered, and two
-// flags. The finder keeps one per device; the main window keeps a copy per row.
+// flags. The finder keeps one per device; the main window copies one only for the
+// row its commands edit.
 class CKestoInfo {
  public:
   // dwNow is the tick the entry is made at; the one-argument form reads the system clock.
@@ -48,7 +49,9 @@ class CKestoInfo {
 
  public:
   uint32_t dwLastSeen;
-  int32_t bChanged = 0;  // raised by the finder when an answer replaced the record; never lowered
+  // Raised by the finder when an answer replaced the record. The finder never lowers it;
+  // the main window does once it has shown the change, so a pass looks only at new ones.
+  int32_t bChanged = 0;
   int32_t bListed = 0;   // raised by the main window once the entry has a row
 };
 

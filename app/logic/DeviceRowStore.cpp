@@ -115,18 +115,30 @@ bool CDeviceRowStore::Place() {
       if (entry.second.bShown) shown.push_back(&entry.second);
     std::sort(shown.begin(), shown.end(), before);
   } else {
-    // A few rows came, went or changed their keys: the others keep their order, so the
-    // moved ones, sorted among themselves, are merged in.
-    const std::unordered_set<DeviceRowKey> moved(m_vecMoved.begin(), m_vecMoved.end());
-    std::vector<const Row*> kept, placed;
+    // A few rows came, went or changed their keys: the others keep their order, so each
+    // moved one, sorted among themselves, goes in by a binary search among the others.
+    std::vector<const Row*> placed;
+    for (DeviceRowKey key : m_vecMoved) {
+      const auto found = m_rows.find(key);
+      if (found == m_rows.end() || found->second.bMoved) continue;
+      found->second.bMoved = true;
+      if (found->second.bShown) placed.push_back(&found->second);
+    }
+    std::vector<const Row*> kept;
     kept.reserve(m_shown.size());
     for (const Row* pRow : m_shown)
-      if (moved.count(pRow->key) == 0) kept.push_back(pRow);
-    for (DeviceRowKey key : moved)
-      if (const Row* pRow = Find(key); pRow != nullptr && pRow->bShown) placed.push_back(pRow);
+      if (!pRow->bMoved) kept.push_back(pRow);
     std::sort(placed.begin(), placed.end(), before);
-    shown.resize(kept.size() + placed.size());
-    std::merge(kept.begin(), kept.end(), placed.begin(), placed.end(), shown.begin(), before);
+    auto from = kept.begin();
+    for (const Row* pRow : placed) {
+      const auto at = std::upper_bound(from, kept.end(), pRow, before);
+      shown.insert(shown.end(), from, at);
+      shown.push_back(pRow);
+      from = at;
+    }
+    shown.insert(shown.end(), from, kept.end());
+    for (DeviceRowKey key : m_vecMoved)
+      if (const auto found = m_rows.find(key); found != m_rows.end()) found->second.bMoved = false;
   }
   m_vecMoved.clear();
   m_bFullSort = false;

@@ -28,6 +28,7 @@ class CDeviceRowStore {
     std::string sSortKey;  // empty while newest first
     bool bShown = true;
     Mark mark = kNoMark;
+    bool bMoved = false;  // among the rows Place() is putting in order
   };
   // The time since a row's device last answered, for the "Last Seen" column.
   using Age = std::function<uint32_t(DeviceRowKey)>;

@@ -29,7 +29,8 @@ void CQUORINPresenter::PollDevices() {
   // The device last selected keeps its place even when a flood fills the list, also
   // after a lost answer took its row (and with it the selection) away.
   DeviceRowKey selected = 0;
-  if (m_view.GetSelectedRow(&selected)) m_finder.SetKeptMAC(selected);
+  const bool bSelected = m_view.GetSelectedRow(&selected);
+  if (bSelected) m_finder.SetKeptMAC(selected);
   m_finder.Poll();
   TakeWaitingAnswers(dwPassStart);
 
@@ -39,23 +40,31 @@ void CQUORINPresenter::PollDevices() {
   // Sweeps of single addresses come round more slowly than a probe, so the
   // finder may keep entries longer; the rows go by the same limit.
   const uint32_t dwAgeLimit = m_finder.GetAgeLimitMs();
-  CKestoDeviceDiff::Pass(m_finder, dwNow, dwAgeLimit, false, [this](CKestoDeviceDiff::Event event, CKestoInfo& entry) {
-    switch (event) {
-      case CKestoDeviceDiff::Event::kAdded:
-        InsertRow(entry);
-        break;
-      case CKestoDeviceDiff::Event::kChanged:
-        // An edited copy that the device then applied equals the entry, yet the
-        // texts still show the old record: either difference rewrites the row.
-        if (Row* pRow = FindRow(entry);
-            pRow && (pRow->pCopy->IsDifferent(entry.GetRecord()) || !(pRow->shown == entry.GetRecord())))
-          RewriteRow(*pRow, entry.GetRecord());
-        break;
-      case CKestoDeviceDiff::Event::kRemoved:
-        if (Row* pRow = FindRow(entry)) DeleteRow(pRow);
-        break;
-    }
-  });
+  // Answers that changed nothing leave the rows as they are: the walk over every entry
+  // is needed only for a new entry, a replaced record or an entry that may have aged.
+  if (m_finder.GetRecordChanges() != m_nRecordChangesSeen || m_finder.MayHaveAged(dwNow, dwAgeLimit)) {
+    m_nRecordChangesSeen = m_finder.GetRecordChanges();
+    CKestoDeviceDiff::Pass(m_finder, dwNow, dwAgeLimit, false, [this](CKestoDeviceDiff::Event event, CKestoInfo& entry) {
+      const DeviceRowKey key = RowKeyOf(entry.GetRecord());
+      switch (event) {
+        case CKestoDeviceDiff::Event::kAdded:
+          InsertRow(entry);
+          break;
+        case CKestoDeviceDiff::Event::kChanged:
+          // The flag is lowered once the row shows the change, so only new changes come again.
+          entry.bChanged = 0;
+          if (Row* pRow = FindRow(key)) RewriteRow(key, *pRow, entry.GetRecord());
+          break;
+        case CKestoDeviceDiff::Event::kRemoved:
+          DeleteRow(key);
+          break;
+      }
+    });
+  } else {
+    // A device's second address may fall silent while the device still answers.
+    m_finder.RemoveAged(dwNow, dwAgeLimit);
+  }
+  if (!m_copies.empty()) DropPlainCopies(bSelected, selected);
   if (!m_rows.empty()) {
     m_bEmptyTimed = false;
   } else if (!m_bEmptyTimed) {
@@ -123,8 +132,9 @@ void CQUORINPresenter::OnMultiConfig() {
 std::vector<KESTO_RECORD> CQUORINPresenter::SelectedRecords() const {
   std::vector<KESTO_RECORD> records;
   for (DeviceRowKey key : m_view.GetSelectedRows()) {
-    const auto found = m_rowByKey.find(key);
-    if (found != m_rowByKey.end() && found->second->bShown) records.push_back(found->second->shown);
+    const auto found = m_rows.find(key);
+    const KESTO_RECORD* pRecord = found != m_rows.end() && found->second.bShown ? RecordOf(key) : nullptr;
+    if (pRecord != nullptr) records.push_back(*pRecord);
   }
   return records;
 }
@@ -132,7 +142,7 @@ std::vector<KESTO_RECORD> CQUORINPresenter::SelectedRecords() const {
 std::vector<KESTO_RECORD> CQUORINPresenter::ListedRecords() const {
   std::vector<KESTO_RECORD> records;
   records.reserve(m_rows.size());
-  for (auto it = m_rows.rbegin(); it != m_rows.rend(); ++it) records.push_back(it->shown);
+  VisitRows([&](DeviceRowKey, const Row&, const CKestoInfo& entry) { records.push_back(entry.GetRecord()); });
   return records;
 }
 
@@ -303,7 +313,8 @@ void CQUORINPresenter::SetFilterText(std::string_view text) {
   next.SetText(text);
   if (next.GetText() == m_filter.GetText()) return;
   m_filter = std::move(next);
-  for (Row& row : m_rows) ApplyFilter(row, RowTextsOf(row.shown));
+  for (auto& [key, row] : m_rows)
+    if (const KESTO_RECORD* pRecord = RecordOf(key)) ApplyFilter(key, row, RowTextsOf(*pRecord));
 }
 
 void CQUORINPresenter::SelectAdapter(const std::string& sName) {
@@ -340,30 +351,69 @@ bool CQUORINPresenter::CanChooseDestinations() const {
 CKestoInfo* CQUORINPresenter::GetSelectedRecord() {
   DeviceRowKey key = 0;
   if (!m_view.GetSelectedRow(&key)) return nullptr;
-  const auto found = m_rowByKey.find(key);
-  if (found == m_rowByKey.end() || !found->second->bShown) return nullptr;
-  return found->second->pCopy.get();
+  const auto found = m_rows.find(key);
+  if (found == m_rows.end() || !found->second.bShown) return nullptr;
+  std::unique_ptr<CKestoInfo>& pCopy = m_copies[key];
+  if (!pCopy) {
+    const CKestoInfo* pEntry = m_finder.FindByKey(key);
+    if (pEntry == nullptr) {
+      m_copies.erase(key);
+      return nullptr;
+    }
+    pCopy.reset(pEntry->Copy(m_finder.Now()));
+  }
+  return pCopy.get();
 }
 
-const CKestoInfo& CQUORINPresenter::GetRow(int iIndex) const { return *std::next(m_rows.begin(), iIndex)->pCopy; }
+void CQUORINPresenter::DropPlainCopies(bool bSelected, DeviceRowKey selected) {
+  std::erase_if(m_copies, [&](const auto& copy) {
+    if (bSelected && copy.first == selected) return false;
+    const KESTO_RECORD* pRecord = RecordOf(copy.first);
+    return pRecord == nullptr || !copy.second->IsDifferent(*pRecord);
+  });
+}
+
+const KESTO_RECORD* CQUORINPresenter::RecordOf(DeviceRowKey key) const {
+  const CKestoInfo* pEntry = m_finder.FindByKey(key);
+  return pEntry != nullptr ? &pEntry->GetRecord() : nullptr;
+}
+
+template <typename Visit>
+void CQUORINPresenter::VisitRows(Visit visit) const {
+  // The rows came in the order the finder's entries were listed, which is the list's own order.
+  m_finder.VisitDevices([&](const CKestoInfo& entry) {
+    if (!entry.bListed) return;
+    const DeviceRowKey key = RowKeyOf(entry.GetRecord());
+    if (const auto found = m_rows.find(key); found != m_rows.end()) visit(key, found->second, entry);
+  });
+}
+
+const CKestoInfo& CQUORINPresenter::GetRow(int iIndex) const {
+  // Top row first: the newest entry is the finder's last.
+  std::vector<DeviceRowKey> keys;
+  keys.reserve(m_rows.size());
+  VisitRows([&](DeviceRowKey key, const Row&, const CKestoInfo&) { keys.push_back(key); });
+  const DeviceRowKey key = keys.at(keys.size() - 1 - static_cast<size_t>(iIndex));
+  if (const auto found = m_copies.find(key); found != m_copies.end()) return *found->second;
+  return *m_finder.FindByKey(key);
+}
 
 int CQUORINPresenter::GetShownRowCount() const {
   int nShown = 0;
-  for (const Row& row : m_rows) nShown += row.bShown ? 1 : 0;
+  for (const auto& entry : m_rows) nShown += entry.second.bShown ? 1 : 0;
   return nShown;
 }
 
 std::vector<ListedDevice> CQUORINPresenter::ShownDevices() const {
   std::vector<ListedDevice> devices;
-  for (auto it = m_rows.rbegin(); it != m_rows.rend(); ++it)
-    if (it->bShown) {
-      ListedDevice& device = devices.emplace_back();
-      device.record = it->shown;
-      device.bDuplicateIP = it->bDuplicateIP;
-      device.bUnreachable = it->bUnreachable;
-      SetListedSenders(&device, m_finder.GetSenders(it->shown.byMAC),
-                       m_finder.GetRefusedSenders(it->shown.byMAC));
-    }
+  VisitRows([&](DeviceRowKey, const Row& row, const CKestoInfo& entry) {
+    if (!row.bShown) return;
+    ListedDevice& device = devices.emplace_back();
+    device.record = entry.GetRecord();
+    device.bDuplicateIP = row.bDuplicateIP;
+    device.bUnreachable = row.bUnreachable;
+    SetListedSenders(&device, m_finder.GetSenders(device.record.byMAC), m_finder.GetRefusedSenders(device.record.byMAC));
+  });
   return devices;
 }
 
@@ -372,66 +422,70 @@ std::string CQUORINPresenter::GetRowToolTip(const KESTO_RECORD& record) const {
 }
 
 std::string CQUORINPresenter::GetRowToolTip(DeviceRowKey key) const {
-  const auto found = m_rowByKey.find(key);
-  return found == m_rowByKey.end() ? std::string() : ToolTipFor(*found->second);
+  const auto found = m_rows.find(key);
+  return found == m_rows.end() ? std::string() : ToolTipFor(key, found->second);
 }
 
 std::string CQUORINPresenter::ConfiguratorUrl(uint32_t dwIPAddress) { return ConfigPageUrl(dwIPAddress); }
-CQUORINPresenter::Row* CQUORINPresenter::FindRow(const CKestoInfo& entry) {
-  return FindRow(RowKeyOf(entry.GetRecord()));
-}
-
 CQUORINPresenter::Row* CQUORINPresenter::FindRow(DeviceRowKey key) {
-  const auto found = m_rowByKey.find(key);
-  return found == m_rowByKey.end() ? nullptr : &*found->second;
+  const auto found = m_rows.find(key);
+  return found == m_rows.end() ? nullptr : &found->second;
 }
 
-void CQUORINPresenter::InsertRow(const CKestoInfo& entry) {
+namespace {
+// What the address check needs of a row: its MAC and the address it is counted under.
+KESTO_RECORD HolderOf(DeviceRowKey key, uint32_t dwIP) {
+  KESTO_RECORD record{};
+  MacFromKey(key, record.byMAC);
+  record.dwIPAddress = dwIP;
+  return record;
+}
+}  // namespace
+
+void CQUORINPresenter::InsertRow(CKestoInfo& entry) {
+  const DeviceRowKey key = RowKeyOf(entry.GetRecord());
   // One row per MAC: a row left over from an entry the pass never saw go is replaced.
-  if (Row* pOld = FindRow(entry)) DeleteRow(pOld);
-  Row row;
-  row.key = RowKeyOf(entry.GetRecord());
-  row.pCopy.reset(entry.Copy(m_finder.Now()));
-  row.shown = entry.GetRecord();
-  const DeviceRowTexts texts = RowTextsOf(row.shown);
+  if (FindRow(key) != nullptr) DeleteRow(key);
+  // The new row shows the record as it is now, which is no change to show again.
+  entry.bChanged = 0;
+  Row& row = m_rows[key];
+  row.dwIP = entry.GetIPAddress();
+  const DeviceRowTexts texts = RowTextsOf(entry.GetRecord());
   row.bShown = m_filter.Matches(texts);
-  m_rows.push_front(std::move(row));
-  m_rowByKey[m_rows.front().key] = m_rows.begin();
-  m_view.InsertTopRow(m_rows.front().key, texts, m_rows.front().bShown);
-  NoteAddressChange(entry.GetRecord().dwIPAddress, m_check.AddHolder(entry.GetRecord()));
-  m_vecDirtyRows.push_back(m_rows.front().key);
+  m_view.InsertTopRow(key, texts, row.bShown);
+  NoteAddressChange(row.dwIP, m_check.AddHolder(entry.GetRecord()));
+  m_vecDirtyRows.push_back(key);
 }
 
-void CQUORINPresenter::RewriteRow(Row& row, const KESTO_RECORD& record) {
-  const KESTO_RECORD old = row.shown;
-  row.pCopy->SetRecord(record);
-  row.shown = record;
+void CQUORINPresenter::RewriteRow(DeviceRowKey key, Row& row, const KESTO_RECORD& record) {
+  if (const auto found = m_copies.find(key); found != m_copies.end()) found->second->SetRecord(record);
   const DeviceRowTexts texts = RowTextsOf(record);
-  m_view.SetRowTexts(row.key, texts);
-  ApplyFilter(row, texts);
-  if (old.dwIPAddress != record.dwIPAddress) {
-    NoteAddressChange(old.dwIPAddress, m_check.RemoveHolder(old));
-    NoteAddressChange(record.dwIPAddress, m_check.AddHolder(record));
-    m_vecDirtyRows.push_back(row.key);
+  m_view.SetRowTexts(key, texts);
+  ApplyFilter(key, row, texts);
+  if (row.dwIP != record.dwIPAddress) {
+    NoteAddressChange(row.dwIP, m_check.RemoveHolder(HolderOf(key, row.dwIP)));
+    row.dwIP = record.dwIPAddress;
+    NoteAddressChange(row.dwIP, m_check.AddHolder(record));
+    m_vecDirtyRows.push_back(key);
   }
 }
 
-void CQUORINPresenter::DeleteRow(Row* pRow) {
-  const auto found = m_rowByKey.find(pRow->key);
-  if (found == m_rowByKey.end()) return;
-  NoteAddressChange(pRow->shown.dwIPAddress, m_check.RemoveHolder(pRow->shown));
-  m_setSeveralShown.erase(pRow->key);
-  m_setUnsettled.erase(pRow->key);
-  m_view.DeleteRow(pRow->key);
-  m_rows.erase(found->second);
-  m_rowByKey.erase(found);
+void CQUORINPresenter::DeleteRow(DeviceRowKey key) {
+  const auto found = m_rows.find(key);
+  if (found == m_rows.end()) return;
+  NoteAddressChange(found->second.dwIP, m_check.RemoveHolder(HolderOf(key, found->second.dwIP)));
+  m_setSeveralShown.erase(key);
+  m_setUnsettled.erase(key);
+  m_copies.erase(key);
+  m_view.DeleteRow(key);
+  m_rows.erase(found);
 }
 
-void CQUORINPresenter::ApplyFilter(Row& row, const DeviceRowTexts& texts) {
+void CQUORINPresenter::ApplyFilter(DeviceRowKey key, Row& row, const DeviceRowTexts& texts) {
   const bool bShown = m_filter.Matches(texts);
   if (bShown == row.bShown) return;
   row.bShown = bShown;
-  m_view.SetRowShown(row.key, bShown);
+  m_view.SetRowShown(key, bShown);
 }
 
 bool CQUORINPresenter::RefreshInterfaces() {
@@ -459,16 +513,16 @@ void CQUORINPresenter::NoteAddressChange(uint32_t dwIP, size_t nHolders) {
 
 void CQUORINPresenter::UpdateMarks(bool bAll) {
   if (bAll) {
-    for (Row& row : m_rows) UpdateRowMarks(row);
+    for (auto& [key, row] : m_rows) UpdateRowMarks(key, row);
   } else {
     std::sort(m_vecFlippedIPs.begin(), m_vecFlippedIPs.end());
     m_vecFlippedIPs.erase(std::unique(m_vecFlippedIPs.begin(), m_vecFlippedIPs.end()), m_vecFlippedIPs.end());
     for (uint32_t dwIP : m_vecFlippedIPs) {
       for (const CKestoAddressCheck::MacAddress& mac : m_check.MACsWithIP(dwIP))
-        if (Row* pRow = FindRow(MacKey(mac.data()))) UpdateRowMarks(*pRow);
+        if (Row* pRow = FindRow(MacKey(mac.data()))) UpdateRowMarks(MacKey(mac.data()), *pRow);
     }
     for (DeviceRowKey key : m_vecDirtyRows)
-      if (Row* pRow = FindRow(key)) UpdateRowMarks(*pRow);
+      if (Row* pRow = FindRow(key)) UpdateRowMarks(key, *pRow);
   }
   m_vecFlippedIPs.clear();
   m_vecDirtyRows.clear();
@@ -484,27 +538,27 @@ void CQUORINPresenter::NoteApplyChanges() {
   for (DeviceRowKey key : m_setUnsettled) m_vecDirtyRows.push_back(key);
 }
 
-void CQUORINPresenter::UpdateRowMarks(Row& row) {
-  row.bUnreachable = CanJudgeSubnets() &&
-                     !CKestoAddressCheck::IsOnLocalSubnet(row.shown.dwIPAddress, m_finder.GetInterfaces());
+void CQUORINPresenter::UpdateRowMarks(DeviceRowKey key, Row& row) {
+  uint8_t byMAC[6];
+  MacFromKey(key, byMAC);
+  row.bUnreachable = CanJudgeSubnets() && !CKestoAddressCheck::IsOnLocalSubnet(row.dwIP, m_finder.GetInterfaces());
   // The warning icon stands for a shared address or a MAC answered for from several addresses.
   const bool bWasWarning = row.bDuplicateIP || row.bSeveralSenders;
-  row.bDuplicateIP = m_check.CountHolders(row.shown.dwIPAddress) > 1;
-  row.bSeveralSenders =
-      m_finder.GetSenders(row.shown.byMAC).size() > 1 || m_finder.GetRefusedSenders(row.shown.byMAC) > 0;
+  row.bDuplicateIP = m_check.CountHolders(row.dwIP) > 1;
+  row.bSeveralSenders = m_finder.GetSenders(byMAC).size() > 1 || m_finder.GetRefusedSenders(byMAC) > 0;
   if (row.bSeveralSenders)
-    m_setSeveralShown.insert(row.key);
+    m_setSeveralShown.insert(key);
   else
-    m_setSeveralShown.erase(row.key);
-  const bool bUnsettled = IsRowUnsettled(row.key);
+    m_setSeveralShown.erase(key);
+  const bool bUnsettled = IsRowUnsettled(key);
   if (bUnsettled)
-    m_setUnsettled.insert(row.key);
+    m_setUnsettled.insert(key);
   else
-    m_setUnsettled.erase(row.key);
+    m_setUnsettled.erase(key);
   const bool bWarning = row.bDuplicateIP || row.bSeveralSenders;
   if (bWarning == bWasWarning && bUnsettled == row.bUnsettled) return;
   row.bUnsettled = bUnsettled;
-  m_view.SetRowMarks(row.key, bWarning);
+  m_view.SetRowMarks(key, bWarning);
 }
 
 void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
@@ -547,37 +601,39 @@ void CQUORINPresenter::UpdateStatus(bool bApplyChanged) {
   m_view.SetStatusText(m_sStatus);
 }
 
-std::string CQUORINPresenter::ToolTipFor(const Row& row) const {
+std::string CQUORINPresenter::ToolTipFor(DeviceRowKey key, const Row& row) const {
+  const KESTO_RECORD holder = HolderOf(key, row.dwIP);
+  const uint8_t* byMAC = holder.byMAC;
   std::vector<std::string> lines;
   if (row.bDuplicateIP) {
-    std::string sLine = "IP address " + FormatAddress(row.shown.dwIPAddress) + " is also used by ";
-    const auto others = m_check.OtherMACsWithIP(row.shown);
+    std::string sLine = "IP address " + FormatAddress(row.dwIP) + " is also used by ";
+    const auto others = m_check.OtherMACsWithIP(holder);
     const size_t nNamed = std::min(others.size(), kMaxNamedSharers);
     for (size_t i = 0; i < nNamed; ++i) sLine += (i > 0 ? ", " : "") + FormatMAC(others[i].data());
     if (others.size() > nNamed) sLine += " (+" + std::to_string(others.size() - nNamed) + " more)";
     lines.push_back(std::move(sLine));
   }
   if (row.bSeveralSenders) {
-    std::string sLine = std::string(kSeveralSendersText) + ": " + FormatSenders(m_finder.GetSenders(row.shown.byMAC));
-    if (const uint64_t nRefused = m_finder.GetRefusedSenders(row.shown.byMAC))
+    std::string sLine = std::string(kSeveralSendersText) + ": " + FormatSenders(m_finder.GetSenders(byMAC));
+    if (const uint64_t nRefused = m_finder.GetRefusedSenders(byMAC))
       sLine += " and " + std::to_string(nRefused) + " answers from further addresses";
     lines.push_back(sLine + " (another host may be answering for this device)");
   }
   if (row.bUnreachable) lines.emplace_back(kUnreachableText);
-  if (const ApplyState* pState = m_apply.Find(row.shown.byMAC)) {
+  if (const ApplyState* pState = m_apply.Find(byMAC)) {
     std::string sLine = std::string("Settings ") + ApplyStateText(*pState);
     // With several addresses sent to, say which ones still owe the answer.
     if (*pState == ApplyState::kNotConfirmed || *pState == ApplyState::kSent) {
-      const auto unconfirmed = m_apply.Unconfirmed(row.shown.byMAC);
-      if (const std::string sReason = m_apply.Reason(row.shown.byMAC); !sReason.empty() && row.bSeveralSenders)
+      const auto unconfirmed = m_apply.Unconfirmed(byMAC);
+      if (const std::string sReason = m_apply.Reason(byMAC); !sReason.empty() && row.bSeveralSenders)
         sLine += ": " + sReason;
       else if (!unconfirmed.empty() && row.bSeveralSenders)
         sLine += " (not shown by " + FormatEndpoints(unconfirmed) + ")";
     }
     lines.push_back(std::move(sLine));
-  } else if (const ReportLine* pLine = m_pPlan ? m_pPlan->Find(row.key) : nullptr) {
+  } else if (const ReportLine* pLine = m_pPlan ? m_pPlan->Find(key) : nullptr) {
     std::string sLine = "Plan: ";
-    if (m_pPlan->IsWaiting(row.key)) sLine += "waiting for the device to show its new settings";
+    if (m_pPlan->IsWaiting(key)) sLine += "waiting for the device to show its new settings";
     else sLine += DeviceOutcomeText(pLine->outcome);
     if (!pLine->sReason.empty()) sLine += ": " + pLine->sReason;
     lines.push_back(std::move(sLine));

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,9 +25,8 @@
 #include "platform/InterfaceTable.h"
 
 // The main window without its widgets: the polling pass that keeps the device
-// list in line with the finder's entries, the row copies the list shows, the
-// filter, the two commands on the selected row and what became of the settings
-// they sent.
+// list in line with the finder's entries, the rows' marks, the filter, the two
+// commands on the selected row and what became of the settings they sent.
 class CQUORINPresenter {
  public:
   // Runs the configuration dialog modally on the model; true when confirmed.
@@ -146,10 +144,10 @@ class CQUORINPresenter {
   static std::string ConfiguratorUrl(uint32_t dwIPAddress);
 
  private:
+  // A row holds no record: what it shows is its finder entry's record, which every pass
+  // brings the row in line with (until the next pass the row keeps the texts it had).
   struct Row {
-    DeviceRowKey key;
-    std::unique_ptr<CKestoInfo> pCopy;  // what the commands act on; "Basic Config..." edits it
-    KESTO_RECORD shown;                 // the record the row's texts (and the filter's match) are drawn from
+    uint32_t dwIP = 0;  // the address the row is counted under in m_check
     bool bShown = true;
     // The marks last handed to the view.
     bool bDuplicateIP = false;
@@ -157,15 +155,21 @@ class CQUORINPresenter {
     bool bSeveralSenders = false;
     bool bUnsettled = false;  // its settings were not confirmed or not sent
   };
-  using RowList = std::list<Row>;
+  using RowMap = std::unordered_map<DeviceRowKey, Row>;
 
-  Row* FindRow(const CKestoInfo& entry);
   Row* FindRow(DeviceRowKey key);
-  void InsertRow(const CKestoInfo& entry);
-  void RewriteRow(Row& row, const KESTO_RECORD& record);
-  void DeleteRow(Row* pRow);
+  // The record a row shows: its finder entry's; null when the entry is gone.
+  const KESTO_RECORD* RecordOf(DeviceRowKey key) const;
+  // Calls visit(key, row, entry) for every row in the order the devices were found, oldest first.
+  template <typename Visit>
+  void VisitRows(Visit visit) const;
+  void InsertRow(CKestoInfo& entry);
+  void RewriteRow(DeviceRowKey key, Row& row, const KESTO_RECORD& record);
+  void DeleteRow(DeviceRowKey key);
+  // Forgets the commands' copies that hold nothing but their entry's record, except the selected row's.
+  void DropPlainCopies(bool bSelected, DeviceRowKey selected);
   // The texts are the row's, made from its shown record: kept nowhere, made when matched.
-  void ApplyFilter(Row& row, const DeviceRowTexts& texts);
+  void ApplyFilter(DeviceRowKey key, Row& row, const DeviceRowTexts& texts);
   // Reads the answers waiting after the finder's Poll, within the pass's bounds.
   void TakeWaitingAnswers(uint32_t dwPassStart);
   // Takes the finder's interface table when it changed; true when it did.
@@ -179,7 +183,7 @@ class CQUORINPresenter {
   // devices' senders changed. bAll redoes every row
   // (the interface table changed). The view hears only of changed flags.
   void UpdateMarks(bool bAll);
-  void UpdateRowMarks(Row& row);
+  void UpdateRowMarks(DeviceRowKey key, Row& row);
   void NoteAddressChange(uint32_t dwIP, size_t nHolders);
   // Queues the rows whose several-senders mark may have changed: those the finder
   // now holds several addresses for, and those marked so far.
@@ -192,7 +196,7 @@ class CQUORINPresenter {
   // Drives the plan being sent; true when an outcome was settled.
   bool PumpPlan();
   std::string PlanStatusText() const;
-  std::string ToolTipFor(const Row& row) const;
+  std::string ToolTipFor(DeviceRowKey key, const Row& row) const;
 
   CKestoFinder& m_finder;
   IDeviceListView& m_view;
@@ -211,9 +215,13 @@ class CQUORINPresenter {
   uint64_t m_qwInterfacesVersion = 0;
   std::vector<std::string> m_vecAdapters;
   std::string m_sAdapter;
-  // Top row first; each row owns its copy. The index finds a row by MAC in one step.
-  RowList m_rows;
-  std::unordered_map<DeviceRowKey, RowList::iterator> m_rowByKey;
+  // The rows by MAC key; their order is the finder's (newest on top).
+  RowMap m_rows;
+  // The copies the commands act on and "Basic Config..." edits, made for a selected row
+  // when asked; an edit stays until the device's record changes or its row goes.
+  std::unordered_map<DeviceRowKey, std::unique_ptr<CKestoInfo>> m_copies;
+  // The finder's GetRecordChanges at the last walk over its entries.
+  uint64_t m_nRecordChangesSeen = ~uint64_t{0};
   // This pass's changes, for UpdateMarks: rows to mark again, and addresses whose
   // holders went from one to two or from two to one (both sides' flags flip).
   std::vector<DeviceRowKey> m_vecDirtyRows;

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QHelpEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -74,6 +75,25 @@ void AddDevices(CQUORINDlg& window, FakeDatagramSocket& socket, FakeClock& clock
   }
 }
 
+// A crowd of 2000 devices answering at once, named after the rooms they sit in.
+void AddCrowd(CQUORINDlg& window, FakeDatagramSocket& socket, FakeClock& clock) {
+  static const char* const kRooms[] = {"Boiler room", "Pump house", "Cold store", "Workshop", "Greenhouse",
+                                       "Heat pump", "Well", "Garage", "Attic", "Laundry"};
+  for (uint32_t i = 0; i < 2000; ++i) {
+    const std::string sName = std::string(kRooms[i % 10]) + " " + std::to_string(i / 10 + 1);
+    KESTO_RECORD record = MakeRecord(0x00300000u + i, sName);
+    record.dwIPAddress = 0x0A140000u + 0x100u * (i / 200) + 10u + i % 200;  // 10.20.0.10 on, wlan0's network
+    record.dwNetMask = 0xFFFF0000u;
+    record.dwGateway = 0x0A140001u;
+    std::snprintf(record.szVersion, sizeof record.szVersion, "KM-200 2.%u.%u", 15 + i % 3, i % 7);
+    socket.Queue(RecordBytes(record));
+    if (i % 250 == 249) {
+      clock.Advance(20);
+      window.PollDevices();
+    }
+  }
+}
+
 // Lets the delayed layouts (scroll bars, header) settle before a picture.
 void Settle() {
   QEventLoop loop;
@@ -84,6 +104,27 @@ void Settle() {
 bool Save(QWidget& widget, const QString& sPath) {
   Settle();
   if (!widget.grab().save(sPath)) return false;
+  std::printf("%s\n", qPrintable(sPath));
+  return true;
+}
+
+// The tooltip the list shows at a cell, painted over the window's picture where it stands.
+bool SaveWithToolTip(QWidget& window, QTreeView* pList, const QModelIndex& index, const QString& sPath) {
+  Settle();
+  QWidget* pViewport = pList->viewport();
+  const QPoint at = pList->visualRect(index).center();
+  QHelpEvent help(QEvent::ToolTip, at, pViewport->mapToGlobal(at));
+  QApplication::sendEvent(pViewport, &help);
+  Settle();
+  QWidget* pTip = nullptr;
+  for (QWidget* pWidget : QApplication::topLevelWidgets())
+    if (pWidget->inherits("QTipLabel") && pWidget->isVisible()) pTip = pWidget;
+  if (pTip == nullptr) return false;
+  QPixmap picture = window.grab();
+  QPainter painter(&picture);
+  painter.drawPixmap(window.mapFromGlobal(pTip->mapToGlobal(QPoint(0, 0))), pTip->grab());
+  painter.end();
+  if (!picture.save(sPath)) return false;
   std::printf("%s\n", qPrintable(sPath));
   return true;
 }
@@ -180,5 +221,26 @@ int main(int argc, char* argv[]) {
   multi.GetLastIPEdit()->setText(QStringLiteral("192.168.1.120"));
   multi.show();
   if (!Save(multi, sDir + QStringLiteral("/multi-config-dialog.png"))) return 1;
+  multi.close();
+
+  // The Name column narrowed by hand: a cut name's tooltip starts with the whole name.
+  QTreeView* pList = window_driver::DeviceList(window.get());
+  window->SetSortOrder(CDeviceSortOrder());
+  pList->setColumnWidth(CDeviceColumnSet::kName, 110);
+  const QModelIndex cut = pList->model()->index(29 - 7, CDeviceColumnSet::kName);  // the full 28-byte name
+  pList->scrollTo(cut);
+  if (!SaveWithToolTip(*window, pList, cut, sDir + QStringLiteral("/main-window-tooltip.png"))) return 1;
+  window->hide();
+
+  // 2000 devices, maximised, sorted by name with the header's arrow.
+  auto crowd = MakeWindow(clock, &pSocket);
+  crowd->showMaximized();
+  AddCrowd(*crowd, *pSocket, clock);
+  CDeviceSortOrder byName;
+  byName.Set(CDeviceColumnSet::kName, true);
+  crowd->SetSortOrder(byName);
+  clock.Advance(300);
+  crowd->PollDevices();
+  if (!Save(*crowd, sDir + QStringLiteral("/main-window-2000.png"))) return 1;
   return 0;
 }

@@ -176,6 +176,52 @@ TEST_F(KestoFinderTest, LongerAgeLimitKeepsAnEntryUpToItAcrossTheWrap) {
   EXPECT_EQ(finder->FindByMAC(MakeRecord(1)), nullptr);
 }
 
+// RemoveAged walks the entries only when the oldest answer of its last walk could have
+// aged; answers in between only make entries younger. Across the tick wrap, each step: an
+// answer (device 0 for none) at a tick, then RemoveAged there with a 2000 ms limit.
+TEST_F(KestoFinderTest, AgedEntriesAreFoundThoughWalksAreSkippedAcrossTheWrap) {
+  constexpr uint32_t kStart = 0xFFFFF800u;
+  MakeFinder(kStart);
+  struct Step {
+    uint32_t dwAt;       // after kStart
+    uint32_t dwDevice;   // answering at dwAt, 0 for none
+    const char* pszName;
+    bool bMayHaveAged;   // before the call
+    size_t nLeft;
+    uint64_t nRecordChanges;  // entries added and records replaced so far
+  };
+  const Step steps[] = {
+      {0, 1, "dev", false, 1, 1},          // the first entry sets the bound
+      {500, 2, "dev", false, 2, 2},        // a younger one leaves it
+      {1500, 1, "renamed", false, 2, 3},   // A answers, changed
+      {1600, 1, "renamed", false, 2, 3},   // the same bytes again: no change
+      {2000, 0, "", false, 2, 3},          // A's first answer is exactly the limit old
+      {2001, 0, "", true, 2, 3},           // walked: nobody aged, the bound is now B's answer
+      {2500, 0, "", false, 2, 3},
+      {2501, 0, "", true, 1, 3},           // B aged
+      {3600, 0, "", false, 1, 3},
+      {3601, 0, "", true, 0, 3},           // A aged
+      {3602, 0, "", true, 0, 3},           // an empty list has no bound
+      {3700, 3, "dev", false, 1, 4},
+  };
+  for (const Step& step : steps) {
+    const uint32_t dwNow = kStart + step.dwAt;
+    clock.Set(dwNow);
+    if (step.dwDevice != 0) {
+      pSocket->Queue(RecordBytes(MakeRecord(step.dwDevice, step.pszName)));
+      finder->Receive();
+    }
+    EXPECT_EQ(finder->MayHaveAged(dwNow, 2000), step.bMayHaveAged) << "at +" << step.dwAt;
+    finder->RemoveAged(dwNow, 2000);
+    EXPECT_EQ(Entries().size(), step.nLeft) << "at +" << step.dwAt;
+    EXPECT_EQ(finder->GetRecordChanges(), step.nRecordChanges) << "at +" << step.dwAt;
+  }
+  // A walk asked for at a tick before the last answer finds that answer aged, as IsAged does.
+  EXPECT_TRUE(finder->MayHaveAged(kStart + 3699, 2000));
+  finder->RemoveAged(kStart + 3699, 2000);
+  EXPECT_TRUE(Entries().empty());
+}
+
 TEST_F(KestoFinderTest, EntryCapRefusesNewDevicesButRenewsKnownOnes) {
   MakeFinder(0, 3);
   for (uint32_t id = 1; id <= 5; ++id) pSocket->Queue(RecordBytes(MakeRecord(id)));
